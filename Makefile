@@ -1,0 +1,37 @@
+# The commands everyone uses. `make test` is what CI runs.
+BUILD ?= build
+GENERATOR ?= Ninja
+CMAKE_FLAGS ?=
+JOBS ?= $(shell nproc)
+
+.PHONY: all deps configure build run test bench clean format
+
+all: build
+
+deps:
+	@scripts/install-deps
+
+configure: deps
+	cmake -S . -B $(BUILD) -G $(GENERATOR) $(CMAKE_FLAGS)
+
+build: configure
+	cmake --build $(BUILD) -j $(JOBS)
+
+# Until the window exists, `run` shows the core at work on a sample clip.
+run: build
+	$(BUILD)/src/demo/twinlens-demo
+
+test: build
+	ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
+
+bench: deps
+	cmake -S . -B $(BUILD)-bench -G $(GENERATOR) -DCMAKE_BUILD_TYPE=Release -DTWINLENS_BUILD_BENCH=ON \
+	  -DTWINLENS_BUILD_TESTS=OFF -DTWINLENS_BUILD_GUI=OFF $(CMAKE_FLAGS)
+	cmake --build $(BUILD)-bench -j $(JOBS)
+	@for b in $(BUILD)-bench/bench/*_bench; do echo "== $$b"; $$b; done
+
+format:
+	git ls-files -z '*.cpp' '*.h' | xargs -0 clang-format -i
+
+clean:
+	rm -rf $(BUILD) $(BUILD)-bench

@@ -1,0 +1,18 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string_view>
+
+namespace twinlens {
+
+// The one conversion from a typed text to a whole number: an optional sign followed by decimal
+// digits, or by hexadecimal digits behind a "$" or "0x" prefix, within the signed 32-bit range.
+// Nothing else is accepted: no blanks, no empty text, no trailing characters.
+std::optional<std::int32_t> tryToInteger(std::string_view text);
+
+// As tryToInteger(), but a text that is not an integer raises
+// "'<text>' is not a valid integer value".
+std::int32_t toInteger(std::string_view text);
+
+}  // namespace twinlens

@@ -1,0 +1,78 @@
+#include "engine/TextFile.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "engine/Error.h"
+#include "support/TempDir.h"
+
+namespace twinlens {
+namespace {
+
+using test::readBytes;
+using test::TempDir;
+
+struct SplitCase {
+  const char* text;
+  std::vector<std::string> lines;
+};
+
+class TextFileSplit : public ::testing::TestWithParam<SplitCase> {};
+
+TEST_P(TextFileSplit, EndsLinesAtCrLfLfAndLoneCr) {
+  EXPECT_EQ(TextFile::fromText(GetParam().text).lines(), GetParam().lines);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    LineEnds, TextFileSplit,
+    ::testing::Values(SplitCase{"", {}}, SplitCase{"a", {"a"}}, SplitCase{"a\r\n", {"a"}},
+                      SplitCase{"a\r\nb", {"a", "b"}}, SplitCase{"a\nb\n", {"a", "b"}},
+                      SplitCase{"a\rb", {"a", "b"}}, SplitCase{"a\r\n\r\nb", {"a", "", "b"}},
+                      SplitCase{"\r\n", {""}}, SplitCase{"a\n\rb", {"a", "", "b"}}));
+
+TEST(TextFile, SavesEveryLineWithCrLf) {
+  TempDir dir;
+  const auto path = dir.file("s.avs");
+  TextFile{"AVISource(\"a.avi\")", "", "Trim(1,0)"}.save(path);
+  EXPECT_EQ(readBytes(path), "AVISource(\"a.avi\")\r\n\r\nTrim(1,0)\r\n");
+  EXPECT_EQ(TextFile::load(path), (TextFile{"AVISource(\"a.avi\")", "", "Trim(1,0)"}));
+}
+
+TEST(TextFile, ReplacesAnExistingFileWholeAndLeavesNoTemporaryFile) {
+  TempDir dir;
+  const auto path = dir.file("s.avs");
+  TextFile{"one", "two", "three"}.save(path);
+  TextFile{"four"}.save(path);
+  EXPECT_EQ(readBytes(path), "four\r\n");
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()),
+                          std::filesystem::directory_iterator()),
+            1);
+}
+
+TEST(TextFile, FailedCreateNamesThePathAndTheReason) {
+  TempDir dir;
+  const auto path = dir.file("missing/s.avs");
+  try {
+    TextFile{"x"}.save(path);
+    FAIL();
+  } catch (const Error& error) {
+    EXPECT_EQ(std::string(error.what()),
+              "Cannot create file \"" + path + "\". No such file or directory");
+  }
+}
+
+TEST(TextFile, FailedOpenNamesThePathAndTheReason) {
+  TempDir dir;
+  const auto path = dir.file("none.vcf");
+  try {
+    TextFile::load(path);
+    FAIL();
+  } catch (const Error& error) {
+    EXPECT_EQ(std::string(error.what()),
+              "Cannot open file \"" + path + "\". No such file or directory");
+  }
+}
+
+}  // namespace
+}  // namespace twinlens
