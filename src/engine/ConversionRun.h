@@ -1,0 +1,48 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "engine/ConversionSettings.h"
+#include "engine/Paths.h"
+
+namespace twinlens {
+
+// An open-file dialog as the run asks for it.
+struct OpenFilesRequest {
+  std::string title;
+  std::string initialFolder;
+  bool multiple = true;
+};
+
+// What the run needs from its front end: the file dialogs and the launching of programs. The
+// window shows real dialogs; the command line and the tests answer from lists.
+class RunFrontEnd {
+ public:
+  virtual ~RunFrontEnd() = default;
+  // The chosen files as full paths in the dialog's order, or nothing when cancelled.
+  virtual std::optional<std::vector<std::string>> openFiles(const OpenFilesRequest& request) = 0;
+  // Starts a program through the shell ("open", parameters, working folder), not waited for.
+  virtual void launch(const std::string& file, const std::string& parameters,
+                      const std::string& workingFolder) = 0;
+  // Told of every file the run has written, in order.
+  virtual void wrote(const std::string& path) = 0;
+};
+
+// "Convert files" (M1Click): one run from the file dialogs to the files on disk and the
+// launches. Raises Error with the message to show; what was written before stays.
+class ConversionRun {
+ public:
+  ConversionRun(ConversionSettings& settings, RunFrontEnd& frontEnd,
+                PathStyle style = nativePathStyle());
+
+  void M1Click();
+
+ private:
+  ConversionSettings& settings_;
+  RunFrontEnd& frontEnd_;
+  PathStyle style_;
+};
+
+}  // namespace twinlens

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <string>
+
+#include "engine/ConversionSettings.h"
+#include "engine/Paths.h"
+#include "engine/TextFile.h"
+
+namespace twinlens {
+
+// The ffmpeg batch file of one run: commands are added clip by clip, the header is built at the
+// finish.
+class FfmpegBatch {
+ public:
+  explicit FfmpegBatch(const ConversionSettings& settings, PathStyle style = nativePathStyle());
+
+  // The commands of one clip. `rightOutputScript` is used for output format 0 only;
+  // `rightFolderPrefix` is the right clip's folder relative to the left clip's.
+  void addClip(const std::string& primaryScript, const std::string& rightOutputScript,
+               const std::string& rightFolderPrefix);
+
+  // The header followed by the commands. `histogramScriptName` is a bare file name.
+  TextFile finish(const std::string& histogramScriptName) const;
+
+ private:
+  const ConversionSettings& settings_;
+  PathStyle style_;
+  TextFile commands_;
+};
+
+}  // namespace twinlens

@@ -1,0 +1,15 @@
+#pragma once
+
+#include <string>
+
+namespace twinlens::platform {
+
+// Starts a program or opens a file the way the desktop shell does, with the parameters given and
+// in the working folder given (the launcher's own when empty), without waiting for it. A launch
+// that fails is not reported. On Windows: the shell's "open" verb with a normally shown window.
+// On POSIX: a Windows program (.exe, .bat) through wine when it is installed (.bat through
+// "wine cmd /c"), any other file directly when it is executable; detached, so no zombie stays.
+void launchProgram(const std::string& file, const std::string& parameters,
+                   const std::string& workingFolder);
+
+}  // namespace twinlens::platform

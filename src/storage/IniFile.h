@@ -1,0 +1,33 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace twinlens {
+
+// Profile-string access to an INI file: case-insensitive sections and keys, every call reads or
+// writes the file afresh, writes replace the file as a whole (atomically) and keep every line
+// they do not change.
+class IniFile {
+ public:
+  explicit IniFile(std::string path);
+
+  const std::string& path() const { return path_; }
+
+  // The value after the first "=", blanks trimmed, one pair of matching surrounding quotes
+  // removed, at most 2047 characters; `fallback` for a missing file, section or key.
+  std::string read(const std::string& section, const std::string& key,
+                   const std::string& fallback) const;
+  // The key names of a section in file order (cut off at 16 KB of names).
+  std::vector<std::string> keys(const std::string& section) const;
+  // Writes a value in place, or appends the key to its section, or the section to the file.
+  // A refused write raises "Unable to write to <path>".
+  void write(const std::string& section, const std::string& key, const std::string& value);
+  // Deletes a key; nothing happens when it is missing.
+  void remove(const std::string& section, const std::string& key);
+
+ private:
+  std::string path_;
+};
+
+}  // namespace twinlens

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "engine/ConversionSettings.h"
+#include "storage/IniFile.h"
+
+namespace twinlens {
+
+// The encoder presets file: section "Presets" maps names to ffmpeg parameters, section
+// "Extensions" the same names to output extensions.
+class PresetsFile {
+ public:
+  explicit PresetsFile(std::string path);
+
+  const std::string& path() const { return ini_.path(); }
+
+  std::vector<std::string> names() const;
+  std::string parameters(const std::string& name) const;
+  std::string extension(const std::string& name) const;
+
+  // "Save New Preset": refuses a name the file cannot hold as a key (Error naming it).
+  void save(const std::string& name, const std::string& parameters, const std::string& extension);
+  // "Delete preset": removes the name from both sections.
+  void remove(const std::string& name);
+
+  // Sets Edit_coding_presets, Edit_Video_Extension and Edit_preset_name from the preset named
+  // (empty for no selection).
+  void showPreset(ConversionSettings& settings, const std::string& name) const;
+
+ private:
+  IniFile ini_;
+};
+
+}  // namespace twinlens
