@@ -39,10 +39,15 @@ class ConversionRun {
 
   void M1Click();
 
+  // The folder of the first file of the last right selection accepted by this run object (one
+  // program session); empty before the first. A cancelled right dialog sets PathRight to it.
+  const std::string& lastRightFolder() const { return lastRightFolder_; }
+
  private:
   ConversionSettings& settings_;
   RunFrontEnd& frontEnd_;
   PathStyle style_;
+  std::string lastRightFolder_;
 };
 
 }  // namespace twinlens
