@@ -23,6 +23,13 @@ class FfmpegBatch {
   TextFile finish(const std::string& histogramScriptName) const;
 
  private:
+  std::string ffmpegProgram() const;
+  std::string outputName(const std::string& scriptName) const;
+  bool deshaked() const;
+  // The command or the two Deshaker pass commands of one script, whose input is named through
+  // `folderPrefix`.
+  void addScript(const std::string& script, const std::string& folderPrefix);
+
   const ConversionSettings& settings_;
   PathStyle style_;
   TextFile commands_;
