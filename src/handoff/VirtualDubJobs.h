@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "engine/ConversionSettings.h"
 #include "engine/Paths.h"
@@ -39,11 +40,35 @@ class VirtualDubJobs {
   const TextFile& secondList() const { return second_; }
 
  private:
-  // Implementation details are the implementer's.
+  // Job identifiers continue VirtualDub's own numbering; the first job gets the next value.
+  static constexpr std::uint64_t kFirstIdentifierCounter = 540647;  // 0x83FE7
+
+  // A final-output job: the script it encodes and the configuration it carries.
+  struct FinalJob {
+    std::string script;
+    const TextFile* config;
+  };
+
+  bool deshaked() const;
+  int jobsPerClip() const;
+  std::vector<FinalJob> finalJobs(const ClipJobScripts& scripts) const;
+  std::string aviBeside(const std::string& script) const;
+  std::string passScript(const std::string& script, int pass) const;
+  static void addHeader(TextFile& list, long long jobCount);
+  // One job block; `nullPass` runs the script without saving (Deshaker's analysis pass).
+  void addJob(TextFile& list, int& jobNumber, const std::string& script, const std::string& video,
+              const TextFile& config, bool nullPass);
+
   const ConversionSettings& settings_;
   PathStyle style_;
+  TextFile deinterlaceConfig_;
+  TextFile separateConfig_;
+  TextFile sideBySideConfig_;
   TextFile first_;
   TextFile second_;
+  int firstJobNumber_ = 0;
+  int secondJobNumber_ = 0;
+  std::uint64_t identifierCounter_ = kFirstIdentifierCounter;
 };
 
 }  // namespace twinlens
