@@ -1,0 +1,139 @@
+#include "platform/ProgramLauncher.h"
+
+#ifdef _WIN32
+#include <shellapi.h>
+#include <windows.h>
+#else
+#include <sys/stat.h>
+#include <sys/types.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <filesystem>
+#include <string_view>
+#include <vector>
+#endif
+
+namespace twinlens::platform {
+
+#ifdef _WIN32
+
+void launchProgram(const std::string& file, const std::string& parameters,
+                   const std::string& workingFolder) {
+  // The shell reports failures through the result; a failed launch is not the user's concern.
+  ShellExecuteA(nullptr, "open", file.c_str(), parameters.empty() ? nullptr : parameters.c_str(),
+                workingFolder.empty() ? nullptr : workingFolder.c_str(), SW_SHOWNORMAL);
+}
+
+#else
+
+namespace {
+
+bool endsWithIgnoringCase(std::string_view text, std::string_view ending) {
+  if (text.size() < ending.size()) return false;
+  const std::string_view tail = text.substr(text.size() - ending.size());
+  for (std::size_t i = 0; i < tail.size(); ++i) {
+    char c = tail[i];
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    if (c != ending[i]) return false;
+  }
+  return true;
+}
+
+bool isExecutableFile(const std::string& path) {
+  struct stat info {};
+  return ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode) &&
+         ::access(path.c_str(), X_OK) == 0;
+}
+
+// The executable `program` in the folders of PATH, as the shell would find it; empty when absent.
+std::string findOnPath(const std::string& program) {
+  const char* path = std::getenv("PATH");
+  if (path == nullptr) return {};
+  std::string_view folders(path);
+  while (true) {
+    const std::size_t colon = folders.find(':');
+    // An empty entry stands for the current folder.
+    const std::string_view entry = folders.substr(0, colon);
+    std::string candidate(entry.empty() ? std::string_view(".") : entry);
+    candidate.append("/").append(program);
+    if (isExecutableFile(candidate)) {
+      // Absolute, because the launch changes into the working folder before it runs.
+      std::error_code error;
+      return std::filesystem::absolute(candidate, error).string();
+    }
+    if (colon == std::string_view::npos) return {};
+    folders.remove_prefix(colon + 1);
+  }
+}
+
+std::vector<std::string> splitAtBlanks(const std::string& text) {
+  std::vector<std::string> words;
+  std::size_t start = 0;
+  while (start < text.size()) {
+    const std::size_t blank = text.find(' ', start);
+    const std::size_t end = blank == std::string::npos ? text.size() : blank;
+    if (end > start) words.push_back(text.substr(start, end - start));
+    start = end + 1;
+  }
+  return words;
+}
+
+// Runs the command in a grandchild of a new session, so it outlives us, has no terminal of ours
+// and leaves no zombie: the intermediate child ends at once and is reaped here.
+void startDetached(const std::vector<std::string>& command, const std::string& workingFolder) {
+  // Everything the child needs is prepared before the fork; after it only async-signal-safe
+  // calls are made, since the window may run other threads.
+  std::vector<char*> argv;
+  argv.reserve(command.size() + 1);
+  for (const std::string& word : command) argv.push_back(const_cast<char*>(word.c_str()));
+  argv.push_back(nullptr);
+  const char* folder = workingFolder.empty() ? nullptr : workingFolder.c_str();
+
+  const pid_t child = ::fork();
+  if (child < 0) return;
+  if (child == 0) {
+    ::setsid();
+    const pid_t grandchild = ::fork();
+    if (grandchild != 0) ::_exit(0);
+    if (folder != nullptr && ::chdir(folder) != 0) ::_exit(127);
+    ::execv(argv[0], argv.data());
+    ::_exit(127);
+  }
+  while (::waitpid(child, nullptr, 0) < 0 && errno == EINTR) {
+  }
+}
+
+}  // namespace
+
+void launchProgram(const std::string& file, const std::string& parameters,
+                   const std::string& workingFolder) {
+  if (file.empty()) return;
+  // The file is named from our own folder, before the launch changes into the working folder.
+  std::error_code error;
+  const std::string program = std::filesystem::absolute(file, error).string();
+  if (error) return;
+
+  std::vector<std::string> command;
+  if (endsWithIgnoringCase(program, ".exe") || endsWithIgnoringCase(program, ".bat")) {
+    // Windows programs and batch files run through wine, when it is installed.
+    const std::string wine = findOnPath("wine");
+    if (wine.empty()) return;
+    command.push_back(wine);
+    if (endsWithIgnoringCase(program, ".bat")) {
+      command.push_back("cmd");
+      command.push_back("/c");
+    }
+  } else if (!isExecutableFile(program)) {
+    return;
+  }
+  command.push_back(program);
+  for (std::string& word : splitAtBlanks(parameters)) command.push_back(std::move(word));
+  startDetached(command, workingFolder);
+}
+
+#endif
+
+}  // namespace twinlens::platform
