@@ -1,5 +1,7 @@
 #include "handoff/FfmpegBatch.h"
 
+#include "engine/Choices.h"
+
 namespace twinlens {
 
 namespace {
@@ -53,7 +55,8 @@ std::string FfmpegBatch::outputName(const std::string& scriptName) const {
 bool FfmpegBatch::deshaked() const {
   // Only the view scripts of separate and mono output have Deshaker pass scripts.
   const int format = settings_.RadioGroup_Output_Format;
-  return settings_.CheckBox_Deshake && (format == 0 || format == 4);
+  return settings_.CheckBox_Deshake &&
+         (format == choices::kOutputSeparate || format == choices::kOutputMono);
 }
 
 void FfmpegBatch::addScript(const std::string& script, const std::string& folderPrefix) {
@@ -77,7 +80,8 @@ void FfmpegBatch::addClip(const std::string& primaryScript, const std::string& r
   // The batch file runs in the left clip's folder, so the left scripts go by bare names and the
   // right output script through the right folder prefix.
   addScript(primaryScript, "");
-  if (settings_.RadioGroup_Output_Format == 0) addScript(rightOutputScript, rightFolderPrefix);
+  if (settings_.RadioGroup_Output_Format == choices::kOutputSeparate)
+    addScript(rightOutputScript, rightFolderPrefix);
 }
 
 TextFile FfmpegBatch::finish(const std::string& histogramScriptName) const {

@@ -1,5 +1,7 @@
 #include "handoff/VirtualDubJobs.h"
 
+#include "engine/Choices.h"
+
 namespace twinlens {
 
 namespace {
@@ -50,21 +52,22 @@ VirtualDubJobs::VirtualDubJobs(const ConversionSettings& settings, int clipCount
 bool VirtualDubJobs::deshaked() const {
   // Only separate and mono output get Deshaker pass scripts instead of the plain scripts.
   const int format = settings_.RadioGroup_Output_Format;
-  return settings_.CheckBox_Deshake && (format == 0 || format == 4);
+  return settings_.CheckBox_Deshake &&
+         (format == choices::kOutputSeparate || format == choices::kOutputMono);
 }
 
 std::vector<VirtualDubJobs::FinalJob> VirtualDubJobs::finalJobs(
     const ClipJobScripts& scripts) const {
   switch (settings_.RadioGroup_Output_Format) {
-    case 0:
+    case choices::kOutputSeparate:
       return {{scripts.leftOutputScript, &separateConfig_},
               {scripts.rightOutputScript, &separateConfig_}};
-    case 1:
+    case choices::kOutputSideBySide:
       return {{scripts.sideBySideScript, &sideBySideConfig_}};
-    case 2:
-    case 3:
+    case choices::kOutputOverUnder:
+    case choices::kOutputInterlaced:
       return {{scripts.overUnderScript, &sideBySideConfig_}};
-    case 4:
+    case choices::kOutputMono:
       return {{scripts.leftOutputScript, &separateConfig_}};
     default:
       // No output format chosen: there is no script to encode.
@@ -75,10 +78,8 @@ std::vector<VirtualDubJobs::FinalJob> VirtualDubJobs::finalJobs(
 int VirtualDubJobs::jobsPerClip() const {
   int jobs = settings_.CheckBox_Output_DI ? 2 : 0;
   if (!settings_.CheckBox_Output_DI_Phase) {
-    const int format = settings_.RadioGroup_Output_Format;
-    const int scripts = format == 0 ? 2 : (format >= 1 && format <= 4 ? 1 : 0);
     // A deshaked script needs an analysis job before its encoding job.
-    jobs += scripts * (deshaked() ? 2 : 1);
+    jobs += static_cast<int>(finalJobs(ClipJobScripts{}).size()) * (deshaked() ? 2 : 1);
   }
   return jobs;
 }
