@@ -4,7 +4,7 @@ GENERATOR ?= Ninja
 CMAKE_FLAGS ?=
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps configure build run test bench clean format
+.PHONY: all deps configure build run test test-windows bench clean format
 
 all: build
 
@@ -24,6 +24,14 @@ run: build
 test: build
 	ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
 
+# The core, twinlens-cli and their tests built for Windows with mingw-w64 and run under Wine.
+test-windows:
+	@scripts/install-deps scripts/deps-windows
+	cmake -S . -B $(BUILD)-windows -G $(GENERATOR) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
+	  -DCMAKE_BUILD_TYPE=Release -DTWINLENS_BUILD_GUI=OFF $(CMAKE_FLAGS)
+	cmake --build $(BUILD)-windows -j $(JOBS)
+	TWINLENS_WINEPREFIX=$(CURDIR)/$(BUILD)-windows/wineprefix ctest --test-dir $(BUILD)-windows --output-on-failure
+
 bench: deps
 	cmake -S . -B $(BUILD)-bench -G $(GENERATOR) -DCMAKE_BUILD_TYPE=Release -DTWINLENS_BUILD_BENCH=ON \
 	  -DTWINLENS_BUILD_TESTS=OFF -DTWINLENS_BUILD_GUI=OFF $(CMAKE_FLAGS)
@@ -34,4 +42,4 @@ format:
 	git ls-files -z '*.cpp' '*.h' | xargs -0 clang-format -i
 
 clean:
-	rm -rf $(BUILD) $(BUILD)-bench
+	rm -rf $(BUILD) $(BUILD)-bench $(BUILD)-windows
