@@ -1,8 +1,9 @@
 #include "platform/ProgramLauncher.h"
 
 #ifdef _WIN32
-#include <shellapi.h>
 #include <windows.h>
+// shellapi.h needs the types of windows.h.
+#include <shellapi.h>
 #else
 #include <sys/stat.h>
 #include <sys/types.h>
