@@ -1,6 +1,7 @@
 #include "handoff/FfmpegBatch.h"
 
 #include "engine/Choices.h"
+#include "handoff/DeshakerPasses.h"
 
 namespace twinlens {
 
@@ -52,20 +53,13 @@ std::string FfmpegBatch::outputName(const std::string& scriptName) const {
          batchLiteral(paths::noext(scriptName, style_)) + settings_.Edit_Video_Extension;
 }
 
-bool FfmpegBatch::deshaked() const {
-  // Only the view scripts of separate and mono output have Deshaker pass scripts.
-  const int format = settings_.RadioGroup_Output_Format;
-  return settings_.CheckBox_Deshake &&
-         (format == choices::kOutputSeparate || format == choices::kOutputMono);
-}
-
 void FfmpegBatch::addScript(const std::string& script, const std::string& folderPrefix) {
   const std::string name = paths::name(script, style_);
   const std::string program = quoted(ffmpegProgram());
   // The encoded file is named after the plain script, also when a pass script is encoded.
   const std::string encodeTail =
       " " + settings_.Edit_coding_presets + " " + quoted(outputName(name));
-  if (deshaked()) {
+  if (deshakerPassesApply(settings_)) {
     commands_.add(program + " -i " + quoted(batchLiteral(folderPrefix + "Deshake_1_" + name)) +
                   " -f null /dev/null");
     commands_.add(program + " -i " + quoted(batchLiteral(folderPrefix + "Deshake_2_" + name)) +
@@ -79,7 +73,7 @@ void FfmpegBatch::addClip(const std::string& primaryScript, const std::string& r
                           const std::string& rightFolderPrefix) {
   // The batch file runs in the left clip's folder, so the left scripts go by bare names and the
   // right output script through the right folder prefix.
-  addScript(primaryScript, "");
+  addScript(primaryScript, monoPassesTakeRightNames(settings_) ? rightFolderPrefix : "");
   if (settings_.RadioGroup_Output_Format == choices::kOutputSeparate)
     addScript(rightOutputScript, rightFolderPrefix);
 }

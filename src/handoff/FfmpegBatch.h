@@ -25,7 +25,6 @@ class FfmpegBatch {
  private:
   std::string ffmpegProgram() const;
   std::string outputName(const std::string& scriptName) const;
-  bool deshaked() const;
   // The command or the two Deshaker pass commands of one script, whose input is named through
   // `folderPrefix`.
   void addScript(const std::string& script, const std::string& folderPrefix);

@@ -1,6 +1,7 @@
 #include "handoff/VirtualDubJobs.h"
 
 #include "engine/Choices.h"
+#include "handoff/DeshakerPasses.h"
 
 namespace twinlens {
 
@@ -49,13 +50,6 @@ VirtualDubJobs::VirtualDubJobs(const ConversionSettings& settings, int clipCount
   }
 }
 
-bool VirtualDubJobs::deshaked() const {
-  // Only separate and mono output get Deshaker pass scripts instead of the plain scripts.
-  const int format = settings_.RadioGroup_Output_Format;
-  return settings_.CheckBox_Deshake &&
-         (format == choices::kOutputSeparate || format == choices::kOutputMono);
-}
-
 std::vector<VirtualDubJobs::FinalJob> VirtualDubJobs::finalJobs(
     const ClipJobScripts& scripts) const {
   switch (settings_.RadioGroup_Output_Format) {
@@ -68,7 +62,9 @@ std::vector<VirtualDubJobs::FinalJob> VirtualDubJobs::finalJobs(
     case choices::kOutputInterlaced:
       return {{scripts.overUnderScript, &sideBySideConfig_}};
     case choices::kOutputMono:
-      return {{scripts.leftOutputScript, &separateConfig_}};
+      return {{monoPassesTakeRightNames(settings_) ? scripts.rightOutputScript
+                                                   : scripts.leftOutputScript,
+               &separateConfig_}};
     default:
       // No output format chosen: there is no script to encode.
       return {};
@@ -79,7 +75,8 @@ int VirtualDubJobs::jobsPerClip() const {
   int jobs = settings_.CheckBox_Output_DI ? 2 : 0;
   if (!settings_.CheckBox_Output_DI_Phase) {
     // A deshaked script needs an analysis job before its encoding job.
-    jobs += static_cast<int>(finalJobs(ClipJobScripts{}).size()) * (deshaked() ? 2 : 1);
+    jobs += static_cast<int>(finalJobs(ClipJobScripts{}).size()) *
+            (deshakerPassesApply(settings_) ? 2 : 1);
   }
   return jobs;
 }
@@ -139,7 +136,7 @@ void VirtualDubJobs::addClip(int index, const ClipJobScripts& scripts) {
 
   for (const FinalJob& job : finalJobs(scripts)) {
     const std::string video = aviBeside(job.script);
-    if (deshaked()) {
+    if (deshakerPassesApply(settings_)) {
       // The plain script is not written; Deshaker's first pass only analyses (it writes
       // Deshaker.log), the second encodes into the plain script's video.
       addJob(list, jobNumber, passScript(job.script, 1), video, *job.config, true);

@@ -49,7 +49,6 @@ class VirtualDubJobs {
     const TextFile* config;
   };
 
-  bool deshaked() const;
   int jobsPerClip() const;
   std::vector<FinalJob> finalJobs(const ClipJobScripts& scripts) const;
   std::string aviBeside(const std::string& script) const;

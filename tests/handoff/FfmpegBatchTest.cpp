@@ -143,6 +143,38 @@ TEST(FfmpegBatch, RightOutputScriptGoesThroughTheRightFolderPrefix) {
                 "\"ffmpeg.exe\" -i \"..\\r\\clip_R.avs\" -c:v libx264 -crf 18 \"clip_R.mp4\""}));
 }
 
+struct ReversedMonoCase {
+  int inputFormat;
+  bool reverse;
+  const char* folder;
+};
+
+class FfmpegReversedMono : public ::testing::TestWithParam<ReversedMonoCase> {};
+
+TEST_P(FfmpegReversedMono, PassScriptsAreFoundWhereTheViewWroteThem) {
+  auto settings = separateOutput();
+  settings.RadioGroup_Output_Format = 4;
+  settings.RadioGroup_Input_Format = GetParam().inputFormat;
+  settings.CheckBox_Reverse_LR = GetParam().reverse;
+  settings.CheckBox_Deshake = true;
+  FfmpegBatch batch(settings, W);
+  batch.addClip("C:\\l\\clip.avs", "C:\\r\\clip.avs", "..\\r\\");
+  const std::string folder = GetParam().folder;
+  EXPECT_EQ(batch.finish("Hist_clip.avs").lines(),
+            (std::vector<std::string>{
+                "@echo off",
+                "REM Exact versions avisynth 2.5.8 and ffmpeg version 2.5.2 32-bit are required!",
+                "\"ffmpeg.exe\" -i \"" + folder + "Deshake_1_clip.avs\" -f null /dev/null",
+                "\"ffmpeg.exe\" -i \"" + folder +
+                    "Deshake_2_clip.avs\" -c:v libx264 -crf 18 \"clip.mp4\""}));
+}
+
+INSTANTIATE_TEST_SUITE_P(Inputs, FfmpegReversedMono,
+                         ::testing::Values(ReversedMonoCase{0, false, ""},
+                                           ReversedMonoCase{0, true, "..\\r\\"},
+                                           ReversedMonoCase{1, true, "..\\r\\"},
+                                           ReversedMonoCase{3, true, ""}));
+
 TEST(FfmpegBatch, PercentSignsInFileNamesAreDoubledForTheCommandInterpreter) {
   auto settings = separateOutput();
   FfmpegBatch batch(settings, W);

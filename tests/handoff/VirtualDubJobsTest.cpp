@@ -328,6 +328,28 @@ TEST_F(JobsTest, DeshakedSeparateOutputAnalysesAndEncodesEachViewBesideItsScript
                                 "// $output \"C:\\r\\c_R.avi\"", "// $output \"C:\\r\\c_R.avi\""}));
 }
 
+TEST_F(JobsTest, ReversedDeshakedMonoOfTwoViewsOpensThePassScriptsOfTheRightName) {
+  settings_.RadioGroup_Output_Format = 4;
+  settings_.CheckBox_Deshake = true;
+  settings_.CheckBox_Reverse_LR = true;
+  for (int input : {0, 3}) {
+    settings_.RadioGroup_Input_Format = input;
+    VirtualDubJobs jobs(settings_, 1, W);
+    ClipJobScripts scripts;
+    scripts.leftOutputScript = "C:\\l\\clip.avs";
+    scripts.rightOutputScript = "C:\\r\\clip.avs";
+    jobs.addClip(1, scripts);
+    const std::string folder = input == 0 ? "C:\\r\\" : "C:\\l\\";
+    EXPECT_EQ(linesStartingWith(jobs.firstList(), "// $input "),
+              (std::vector<std::string>{"// $input \"" + folder + "Deshake_1_clip.avs\"",
+                                        "// $input \"" + folder + "Deshake_2_clip.avs\""}))
+        << "input " << input;
+    EXPECT_EQ(linesStartingWith(jobs.firstList(), "// $output "),
+              (std::vector<std::string>{"// $output \"" + folder + "clip.avi\"",
+                                        "// $output \"" + folder + "clip.avi\""}));
+  }
+}
+
 TEST_F(JobsTest, PassScriptNamesFollowThePathStyle) {
   settings_.RadioGroup_Output_Format = 4;
   settings_.CheckBox_Deshake = true;
