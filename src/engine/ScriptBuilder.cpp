@@ -76,14 +76,15 @@ void appendSourceAndShift(TextFile& out, const Clip& c, View v, const std::strin
 void appendView(TextFile& out, const Clip& c, View v, const std::string& home,
                 bool leftViewBefore) {
   appendSourceAndShift(out, c, v, home);
+  // Colour match "Left" changes the right view, "Right" the left one; the first histogram is
+  // that of the view being changed.
   const int match = c.s.RadioGroup_Colour_Match;
-  const std::string leftHistogram = c.reference(home, c.leftFolder, c.leftHistogram);
-  const std::string rightHistogram = c.reference(home, c.rightFolder, c.rightHistogram);
-  if (v == View::Left && match == 2) {
-    out.add("colourlike(\"" + leftHistogram + "\", \"" + rightHistogram + "\")");
-  }
-  if (v == View::Right && match == 1) {
-    out.add("colourlike(\"" + rightHistogram + "\", \"" + leftHistogram + "\")");
+  if ((v == View::Left && match == 2) || (v == View::Right && match == 1)) {
+    const std::string leftHistogram = c.reference(home, c.leftFolder, c.leftHistogram);
+    const std::string rightHistogram = c.reference(home, c.rightFolder, c.rightHistogram);
+    const bool left = v == View::Left;
+    out.add("colourlike(\"" + (left ? leftHistogram : rightHistogram) + "\", \"" +
+            (left ? rightHistogram : leftHistogram) + "\")");
   }
   if (c.audioCut) scriptlines::audioCut(out, c.s.Edit_Audio_Frames_Cut);
   if (!c.deinterlace) scriptlines::fieldLines(out, c.s);
@@ -165,11 +166,12 @@ std::string passScriptPath(const std::string& outputScript, int pass, PathStyle 
 void addPassScripts(std::vector<ScriptFile>& scripts, const Clip& c, View v,
                     const std::string& outputScript) {
   const std::string home = dir(outputScript, c.style);
-  const TextFile body = singleView(c, v, home);
+  TextFile body = singleView(c, v, home);
   const std::string log = dir(c.names.leftOutputScript, c.style) + "Deshaker.log";
   const std::string colour = scriptlines::colourLine(c.s);
   for (int pass = 1; pass <= 2; ++pass) {
-    TextFile script = body;
+    // The second pass takes the body itself; only the first needs a copy.
+    TextFile script = pass == 1 ? TextFile(body) : std::move(body);
     script.add("ConvertToRGB32");
     script.add("LoadVirtualDubPlugin (\"" + c.s.DeshakerDir + "\", \"deshaker\", preroll=0)");
     script.add("deshaker(" + (pass == 1 ? c.s.DeshakePart1a : c.s.DeshakePart1b) + log +

@@ -88,6 +88,38 @@ INSTANTIATE_TEST_SUITE_P(
                       BadNumberCase{"0", "", "'' is not a valid integer value"},
                       BadNumberCase{"", " 3", "' 3' is not a valid integer value"}));
 
+struct OffsetCase {
+  const char* text;
+  Lines left;
+  Lines right;
+};
+
+class OffsetText : public ::testing::TestWithParam<OffsetCase> {};
+
+TEST_P(OffsetText, IsReadAsAnIntegerAndWrittenInDecimal) {
+  ConversionSettings s;
+  s.Edit_Offset = GetParam().text;
+  const Built b = build(s, kL, kR);
+  Lines left{"AVISource(\"clip_L.avi\")"};
+  left.insert(left.end(), GetParam().left.begin(), GetParam().left.end());
+  Lines right{"AVISource(\"clip_R.avi\")"};
+  right.insert(right.end(), GetParam().right.begin(), GetParam().right.end());
+  EXPECT_EQ(b.at("C:\\v\\clip_L.avs"), left);
+  EXPECT_EQ(b.at("C:\\v\\clip_R.avs"), right);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Texts, OffsetText,
+    ::testing::Values(OffsetCase{"", {}, {}}, OffsetCase{"0", {}, {}},
+                      OffsetCase{"+2", {"f = Framecount()", "Trim(0,f-3)"}, {"Trim(2,0)"}},
+                      OffsetCase{"$A", {"f = Framecount()", "Trim(0,f-11)"}, {"Trim(10,0)"}},
+                      OffsetCase{"-2147483648",
+                                 {"Trim(2147483648,0)"},
+                                 {"g = Framecount()", "Trim(0,g-2147483649)"}},
+                      OffsetCase{"2147483647",
+                                 {"f = Framecount()", "Trim(0,f-2147483648)"},
+                                 {"Trim(2147483647,0)"}}));
+
 TEST(ScriptBuilder, EmptyOffsetShiftsNothing) {
   ConversionSettings s;
   s.Edit_Offset = "";
@@ -665,6 +697,16 @@ TEST(ScriptBuilderMend, LayoutOpensTheRightIntermediateThroughThePrefix) {
               ElementsAre("a=AVISource(\"DI_a_L.avi\")", "AVISource(\"DI_a_L.avi\")", "a=last",
                           "b=AVISource(\"..\\r\\DI_a_R.avi\")", "AVISource(\"..\\r\\DI_a_R.avi\")",
                           "b=last", "StackVertical(a,b)"));
+}
+
+// A marker in the folder name moves the layout script into the folder without it.
+TEST(ScriptBuilderMend, LayoutInTheStemFolderNamesTheInputsFromThere) {
+  ConversionSettings s;
+  s.RadioGroup_Output_Format = 1;
+  const Built b = build(s, "C:\\day_L.1\\a_L.avi", "C:\\day_L.1\\a_R.avi");
+  EXPECT_THAT(b.at("C:\\day.1\\a_LR.avs"),
+              ElementsAre("AVISource(\"..\\day_L.1\\a_L.avi\")", "a=last",
+                          "AVISource(\"..\\day_L.1\\a_R.avi\")", "b=last", "StackHorizontal(a,b)"));
 }
 
 TEST(ScriptBuilderMend, SharedFolderKeepsEveryNameBare) {
