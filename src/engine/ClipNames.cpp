@@ -16,12 +16,17 @@ constexpr std::array<std::string_view, 10> kLeftMarkers = {
     "-l.", "-L.", "_l.", "_L.", "-left.", "-Left.", "-LEFT.", "_left.", "_Left.", "_LEFT."};
 constexpr std::string_view kPlaceholder = "_$#.";
 
-void replaceAll(std::string& text, std::string_view from, std::string_view to) {
-  std::size_t pos = text.find(from);
-  while (pos != std::string::npos) {
-    text.replace(pos, from.size(), to);
-    pos = text.find(from, pos + to.size());
+std::string replaceAll(std::string_view text, std::string_view from, std::string_view to) {
+  std::string result;
+  result.reserve(text.size());
+  std::size_t start = 0;
+  for (std::size_t pos = text.find(from); pos != std::string_view::npos;
+       pos = text.find(from, start)) {
+    result.append(text.substr(start, pos - start)).append(to);
+    start = pos + from.size();
   }
+  result.append(text.substr(start));
+  return result;
 }
 
 bool isDigit(char c) {
@@ -60,9 +65,8 @@ std::int64_t frameNumber(const std::string& path, DigitRun digits) {
 
 std::string stemPathOf(const std::string& leftFile) {
   std::string stem = leftFile;
-  for (const auto marker : kLeftMarkers) replaceAll(stem, marker, kPlaceholder);
-  replaceAll(stem, kPlaceholder, ".");
-  return stem;
+  for (const auto marker : kLeftMarkers) stem = replaceAll(stem, marker, kPlaceholder);
+  return replaceAll(stem, kPlaceholder, ".");
 }
 
 ClipNames deriveClipNames(const ConversionSettings& settings, const std::string& leftFile,

@@ -49,7 +49,9 @@ std::string overlay(const std::string& a, const std::string& b) {
 }
 
 std::string clipName(int level, int index) {
-  return "c" + std::to_string(level) + std::to_string(index);
+  std::string name = "c";
+  name.append(std::to_string(level)).append(std::to_string(index));
+  return name;
 }
 
 // The sound the view's sound line names: the chosen one where the script has set it, else the
