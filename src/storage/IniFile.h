@@ -21,9 +21,11 @@ class IniFile {
   // The key names of a section in file order (cut off at 16 KB of names).
   std::vector<std::string> keys(const std::string& section) const;
   // Writes a value in place, or appends the key to its section, or the section to the file.
-  // A refused write raises "Unable to write to <path>".
+  // A refused write raises "Unable to write to <path>". A section, key or value that could
+  // not be read back as written (a line break, a key with "=") raises
+  // "'<text>' cannot be written to <path>" and leaves the file alone.
   void write(const std::string& section, const std::string& key, const std::string& value);
-  // Deletes a key; nothing happens when it is missing.
+  // Deletes the key (every copy of it in its section); nothing happens when it is missing.
   void remove(const std::string& section, const std::string& key);
 
  private:

@@ -1,0 +1,54 @@
+#include "storage/PresetsFile.h"
+
+#include "engine/Error.h"
+#include "storage/IniText.h"
+
+namespace twinlens {
+
+namespace {
+
+constexpr const char* kPresets = "Presets";
+constexpr const char* kExtensions = "Extensions";
+
+}  // namespace
+
+PresetsFile::PresetsFile(std::string path) : ini_(std::move(path)) {}
+
+std::vector<std::string> PresetsFile::names() const {
+  return ini_.keys(kPresets);
+}
+
+std::string PresetsFile::parameters(const std::string& name) const {
+  return ini_.read(kPresets, name, "");
+}
+
+std::string PresetsFile::extension(const std::string& name) const {
+  return ini_.read(kExtensions, name, "");
+}
+
+void PresetsFile::save(const std::string& name, const std::string& parameters,
+                       const std::string& extension) {
+  // Check everything before the first write, so that a refused preset leaves no half behind.
+  if (!IniText::canHoldKey(name)) throw Error("'" + name + "' cannot be used as a preset name");
+  for (const std::string* value : {&parameters, &extension}) {
+    if (!IniText::canHoldValue(*value)) {
+      throw Error("'" + *value + "' cannot be written to " + path());
+    }
+  }
+  ini_.write(kPresets, name, parameters);
+  ini_.write(kExtensions, name, extension);
+}
+
+void PresetsFile::remove(const std::string& name) {
+  if (name.empty()) return;
+  ini_.remove(kPresets, name);
+  ini_.remove(kExtensions, name);
+}
+
+void PresetsFile::showPreset(ConversionSettings& settings, const std::string& name) const {
+  settings.Edit_coding_presets = parameters(name);
+  settings.Edit_Video_Extension = extension(name);
+  settings.Edit_preset_name = name;
+}
+
+}  // namespace twinlens
