@@ -5,6 +5,7 @@
 #include <filesystem>
 
 #include "engine/Error.h"
+#include "engine/Paths.h"
 #include "storage/PresetsFile.h"
 #include "support/TempDir.h"
 
@@ -73,7 +74,7 @@ ConversionSettings changedSettings() {
   s.setUserFrNum(24000);
   s.setUserFrDen(1001);
   s.FfmpegLocation = "/tools/ffmpeg/ffmpeg.exe";
-  s.FfmpegDialogFolder = "/tools/ffmpeg/";
+  s.FfmpegDialogFolder = paths::dir(s.FfmpegLocation);
   return s;
 }
 
@@ -285,9 +286,9 @@ TEST(SettingsFile, PrefixWithLeadingBlanksIsStoredWithThemAndReadBackWithout) {
 TEST(SettingsFile, LoadingShowsTheVcfPathsFrameRateAndFfmpegFolder) {
   TempDir dir;
   const auto path = dir.file("twinlens.ini");
-  writeBytes(path,
-             "[File]\r\nVCF LR=/vd/lr.vcf\r\nffmpeg location=/tools/bin/ffmpeg.exe\r\n"
-             "[Final]\r\nUser FR Num=24000\r\n");
+  const std::string sep(1, paths::separator(nativePathStyle()));
+  writeBytes(path, "[File]\r\nVCF LR=/vd/lr.vcf\r\nffmpeg location=tools" + sep + "bin" + sep +
+                       "ffmpeg.exe\r\n[Final]\r\nUser FR Num=24000\r\n");
   ConversionSettings s(kProgramFolder);
   s.Edit_vcf_deint = "typed by hand";
   LoadSettings(s, path, nullptr, kProgramFolder);
@@ -296,7 +297,7 @@ TEST(SettingsFile, LoadingShowsTheVcfPathsFrameRateAndFfmpegFolder) {
   EXPECT_EQ(s.Edit_vcf_deint, "");
   EXPECT_EQ(s.Edit_FR_Num, "24000");
   EXPECT_EQ(s.Edit_FR_Den, "1001");
-  EXPECT_EQ(s.FfmpegDialogFolder, "/tools/bin/");
+  EXPECT_EQ(s.FfmpegDialogFolder, "tools" + sep + "bin" + sep);
 }
 
 TEST(SettingsFile, FrameRateTextsAreSavedAsTyped) {
