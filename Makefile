@@ -4,7 +4,7 @@ GENERATOR ?= Ninja
 CMAKE_FLAGS ?=
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps configure build run test test-windows bench clean format
+.PHONY: all deps configure build run test test-windows bench fuzz clean format
 
 all: build
 
@@ -38,8 +38,26 @@ bench: deps
 	cmake --build $(BUILD)-bench -j $(JOBS)
 	@for b in $(BUILD)-bench/bench/*_bench; do echo "== $$b"; $$b; done
 
+# The libFuzzer targets under AddressSanitizer and UndefinedBehaviorSanitizer, each for a bounded
+# time. New inputs found go to $(BUILD)-fuzz/corpus; the seeds in tests/fuzz/corpus stay as they are.
+FUZZ_SECONDS ?= 60
+FUZZERS = ini_text settings_file deshaker
+fuzz: deps
+	cmake -S . -B $(BUILD)-fuzz -G $(GENERATOR) -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	  -DTWINLENS_BUILD_FUZZ=ON -DTWINLENS_SANITIZE=ON -DTWINLENS_BUILD_TESTS=OFF -DTWINLENS_BUILD_GUI=OFF $(CMAKE_FLAGS)
+	cmake --build $(BUILD)-fuzz -j $(JOBS) --target $(addprefix twinlens_fuzz_,$(FUZZERS))
+	@set -e; scratch=$$(mktemp -d -p /dev/shm 2>/dev/null || mktemp -d); \
+	trap 'rm -rf "$$scratch"' EXIT; \
+	for f in $(FUZZERS); do \
+	  echo "== fuzzing $$f for $(FUZZ_SECONDS) s"; \
+	  mkdir -p $(BUILD)-fuzz/corpus/$$f; \
+	  TMPDIR="$$scratch" $(BUILD)-fuzz/tests/fuzz/twinlens_fuzz_$$f -max_total_time=$(FUZZ_SECONDS) \
+	    -max_len=65536 -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 \
+	    $(BUILD)-fuzz/corpus/$$f tests/fuzz/corpus/$$f; \
+	done
+
 format:
 	git ls-files -z '*.cpp' '*.h' | xargs -0 clang-format -i
 
 clean:
-	rm -rf $(BUILD) $(BUILD)-bench $(BUILD)-windows
+	rm -rf $(BUILD) $(BUILD)-bench $(BUILD)-fuzz $(BUILD)-windows

@@ -40,6 +40,15 @@ std::string_view trimmed(std::string_view text) {
   return text.substr(begin, end - begin);
 }
 
+// Appends rather than using operator+ on temporaries, which g++ 12 at -O3 wrongly flags as an
+// overlapping copy.
+std::string joined(std::string_view a, std::string_view b, std::string_view c) {
+  std::string text;
+  text.reserve(a.size() + b.size() + c.size());
+  text.append(a).append(b).append(c);
+  return text;
+}
+
 bool hasLineBreak(std::string_view text) {
   return text.find_first_of("\r\n") != npos;
 }
@@ -154,9 +163,9 @@ std::vector<std::string> IniText::keys(std::string_view section) const {
 void IniText::set(std::string_view section, std::string_view key, std::string_view value) {
   const std::size_t header = findSection(section);
   if (header == npos) {
-    lines_.push_back("[" + std::string(section) + "]");
+    lines_.push_back(joined("[", section, "]"));
     parsed_.push_back(parse(lines_.back()));
-    lines_.push_back(std::string(key) + "=" + std::string(value));
+    lines_.push_back(joined(key, "=", value));
     parsed_.push_back(parse(lines_.back()));
     return;
   }
@@ -174,7 +183,7 @@ void IniText::set(std::string_view section, std::string_view key, std::string_vi
     if (parsed_[i].kind == Kind::Key) after = i;
   }
   const auto at = static_cast<std::ptrdiff_t>(after + 1);
-  lines_.insert(lines_.begin() + at, std::string(key) + "=" + std::string(value));
+  lines_.insert(lines_.begin() + at, joined(key, "=", value));
   parsed_.insert(parsed_.begin() + at, parse(lines_[after + 1]));
 }
 
