@@ -151,6 +151,18 @@ TEST(SettingsFile, LayoutWithMissingKeysResetsThemToDefaults) {
   EXPECT_EQ(s, expected);
 }
 
+TEST(SettingsFile, BinaryGarbageGivesTheDefaults) {
+  TempDir dir;
+  const auto path = dir.file("garbage.lay");
+  const char bytes[] = "\0\xff\xfe[Input\r\r\0Format=3\n[Output]\rDeint=\0 1\rColour=\x80\r[Final";
+  writeBytes(path, std::string(bytes, sizeof bytes - 1));
+  ConversionSettings s = changedSettings();
+  LoadSettings(s, path, nullptr, kProgramFolder);
+  ConversionSettings expected(kProgramFolder);
+  expected.FfmpegDialogFolder = s.FfmpegDialogFolder;
+  EXPECT_EQ(s, expected);
+}
+
 TEST(SettingsFile, SavingOntoAnExistingLayoutUpdatesInPlaceAndKeepsOtherLines) {
   TempDir dir;
   const auto path = dir.file("mine.lay");
