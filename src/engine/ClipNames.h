@@ -45,7 +45,9 @@ struct ClipNames {
 // "_left.", "_Left.", "_LEFT." in the whole path becomes ".".
 std::string stemPathOf(const std::string& leftFile);
 
-// The names of one clip (the picture sequences are left empty; see pictureSequence()).
+// The names of one clip (the picture sequences are left empty; see pictureSequence()). When the
+// left and right file are one file, its two views deinterlace into "DI_<base>_L" and
+// "DI_<base>_R" scripts and intermediates, so neither replaces the other.
 ClipNames deriveClipNames(const ConversionSettings& settings, const std::string& leftFile,
                           const std::string& rightFile, PathStyle style = nativePathStyle());
 
