@@ -1,0 +1,202 @@
+#include <CLI/CLI.hpp>
+#include <algorithm>
+#include <exception>
+#include <filesystem>
+#include <optional>
+
+#include "cli/CliApp.h"
+#include "engine/ConversionRun.h"
+#include "engine/ConversionSettings.h"
+#include "engine/Error.h"
+#include "engine/Paths.h"
+#include "engine/SettingsFields.h"
+#include "platform/ProgramLauncher.h"
+#include "platform/ProgramPath.h"
+#include "storage/PresetsFile.h"
+#include "storage/SettingsFile.h"
+
+namespace twinlens::cli {
+
+namespace {
+
+constexpr const char* kUsage =
+    "Usage: twinlens-cli [--settings FILE] [--presets FILE] [--set NAME=VALUE]... "
+    "[--left FILE]... [--right FILE]... [--launch] [--save-settings FILE]";
+
+// A command line that cannot be carried out as given.
+struct UsageError {
+  std::string message;
+};
+
+// Answers the run's dialogs from the command line and reports its events as lines.
+class CommandLineFrontEnd : public RunFrontEnd {
+ public:
+  CommandLineFrontEnd(std::vector<std::string> left, std::vector<std::string> right,
+                      bool startPrograms, std::ostream& out)
+      : left_(std::move(left)),
+        right_(std::move(right)),
+        startPrograms_(startPrograms),
+        out_(out) {}
+
+  // The run always asks for the left files first, then (maybe) for the right ones.
+  std::optional<std::vector<std::string>> openFiles(const OpenFilesRequest&) override {
+    const std::vector<std::string>& files = dialogsAnswered_++ == 0 ? left_ : right_;
+    if (files.empty()) return std::nullopt;
+    return files;
+  }
+
+  void launch(const std::string& file, const std::string& parameters,
+              const std::string& workingFolder) override {
+    out_ << "launch\t" << file << '\t' << parameters << '\t' << workingFolder << '\n';
+    if (startPrograms_) platform::launchProgram(file, parameters, workingFolder);
+  }
+
+  void wrote(const std::string& path) override { out_ << "wrote\t" << path << '\n'; }
+
+ private:
+  std::vector<std::string> left_;
+  std::vector<std::string> right_;
+  bool startPrograms_;
+  std::ostream& out_;
+  int dialogsAnswered_ = 0;
+};
+
+// A dialog returns full paths; so does the command line, whatever the user typed.
+std::vector<std::string> absolutePaths(const std::vector<std::string>& files, const char* option) {
+  std::vector<std::string> result;
+  std::string folder;
+  for (const std::string& file : files) {
+    std::filesystem::path path(file);
+    if (path.is_relative()) path = std::filesystem::absolute(path).lexically_normal();
+    std::string full = path.string();
+    std::string fileFolder = paths::dir(full);
+    if (result.empty()) {
+      folder = fileFolder;
+    } else if (!paths::sameName(folder, fileFolder)) {
+      throw UsageError{std::string("all ") + option + " files must lie in one folder"};
+    }
+    result.push_back(std::move(full));
+  }
+  return result;
+}
+
+// The folder of the running program without its trailing separator, where the remembered
+// folders start.
+std::string programFolder() {
+  std::string folder = paths::dir(platform::programPath());
+  if (folder.size() > 1 && paths::endsFolder(folder.back(), nativePathStyle())) folder.pop_back();
+  return folder;
+}
+
+void applySetting(ConversionSettings& settings, const std::string& assignment) {
+  const std::size_t equals = assignment.find('=');
+  if (equals == std::string::npos) {
+    throw UsageError{"--set needs NAME=VALUE, not '" + assignment + "'"};
+  }
+  const std::string name = assignment.substr(0, equals);
+  const SettingsField* field = findSettingsField(name);
+  if (field == nullptr) throw UsageError{"unknown setting '" + name + "'"};
+  try {
+    setSettingsField(settings, *field, assignment.substr(equals + 1));
+  } catch (const Error& error) {
+    throw UsageError{name + ": " + error.what()};
+  }
+}
+
+// The preset fields as the window shows them at start: the preset at the remembered position.
+void showRememberedPreset(ConversionSettings& settings, const PresetsFile& presets) {
+  const std::vector<std::string> names = presets.names();
+  const int position = settings.ComboBox_FF_codec;
+  const bool listed = position >= 0 && static_cast<std::size_t>(position) < names.size();
+  presets.showPreset(settings, listed ? names[static_cast<std::size_t>(position)] : std::string());
+}
+
+}  // namespace
+
+int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+  CLI::App app(
+      "Writes the AviSynth scripts, the ffmpeg batch file and the VirtualDub job lists of one "
+      "conversion run, as \"Convert files\" does in the window.",
+      "twinlens-cli");
+  std::string settingsFile;
+  std::string presetsFile;
+  std::string saveSettingsFile;
+  std::vector<std::string> assignments;
+  std::vector<std::string> leftFiles;
+  std::vector<std::string> rightFiles;
+  bool startPrograms = false;
+
+  app.add_option("--settings", settingsFile, "Settings file to load (missing: the defaults)")
+      ->type_name("FILE");
+  app.add_option("--presets", presetsFile, "Presets file that fills the preset fields")
+      ->type_name("FILE");
+  app.add_option("--set", assignments, "Set one setting by its field name, after loading")
+      ->type_name("NAME=VALUE")
+      ->allow_extra_args(false);
+  app.add_option("--left", leftFiles, "A file of the left (or only) selection, in order")
+      ->type_name("FILE")
+      ->allow_extra_args(false)
+      ->check(CLI::ExistingFile);
+  app.add_option("--right", rightFiles, "A file of the right selection, in order")
+      ->type_name("FILE")
+      ->allow_extra_args(false)
+      ->check(CLI::ExistingFile);
+  app.add_flag("--launch", startPrograms, "Start the batch file and VirtualDub as well");
+  app.add_option("--save-settings", saveSettingsFile, "Save the settings after the run")
+      ->type_name("FILE");
+  app.set_version_flag("--version", std::string("twinlens-cli ") + TWINLENS_VERSION);
+
+  try {
+    std::vector<std::string> reversed(args.rbegin(), args.rend());
+    app.parse(reversed);
+  } catch (const CLI::ParseError& error) {
+    if (error.get_exit_code() == static_cast<int>(CLI::ExitCodes::Success)) {
+      return app.exit(error, out, err);  // --help and --version
+    }
+    err << "twinlens-cli: " << error.what() << '\n' << kUsage << '\n';
+    return 2;
+  }
+
+  try {
+    const std::vector<std::string> left = absolutePaths(leftFiles, "--left");
+    const std::vector<std::string> right = absolutePaths(rightFiles, "--right");
+
+    std::optional<PresetsFile> presets;
+    if (!presetsFile.empty()) presets.emplace(presetsFile);
+    ConversionSettings settings(programFolder());
+    if (!settingsFile.empty()) {
+      LoadSettings(settings, settingsFile, presets ? &*presets : nullptr);
+    } else if (presets) {
+      showRememberedPreset(settings, *presets);
+    }
+    for (const std::string& assignment : assignments) applySetting(settings, assignment);
+
+    CommandLineFrontEnd frontEnd(left, right, startPrograms, out);
+    ConversionRun conversion(settings, frontEnd);
+    int status = 0;
+    try {
+      conversion.M1Click();
+    } catch (const Error& error) {
+      // As in the window, the folders the run remembered stay and can still be saved.
+      out.flush();
+      err << error.displayText() << '\n';
+      status = 1;
+    }
+    if (!saveSettingsFile.empty()) SaveSettings(settings, saveSettingsFile);
+    out.flush();
+    return status;
+  } catch (const UsageError& error) {
+    err << "twinlens-cli: " << error.message << '\n' << kUsage << '\n';
+    return 2;
+  } catch (const Error& error) {
+    out.flush();
+    err << error.displayText() << '\n';
+    return 1;
+  } catch (const std::exception& error) {
+    out.flush();
+    err << "twinlens-cli: " << error.what() << '\n';
+    return 1;
+  }
+}
+
+}  // namespace twinlens::cli
