@@ -1,6 +1,7 @@
 #include "engine/ConversionRun.h"
 
 #include <memory>
+#include <unordered_set>
 #include <utility>
 
 #include "engine/Choices.h"
@@ -112,22 +113,22 @@ void ConversionRun::M1Click() {
   if (s.CheckBox_ffmpeg_make) batch = std::make_unique<FfmpegBatch>(s, style_);
   TextFile histogram;
 
-  // Never write over a file the user chose as input: a mono ".avs" input would otherwise be
-  // replaced by a script that opens itself.
-  auto isInput = [&](const std::string& path, const std::string& l, const std::string& r) {
-    auto same = [&](const std::string& input) { return paths::sameName(path, input, style_); };
-    if (same(l) || same(r)) return true;
-    for (const auto& file : left) {
-      if (same(file)) return true;
+  // Never write over a file the run reads: a mono ".avs" input would otherwise be replaced by a
+  // script that opens itself.
+  auto inputKey = [&](std::string path) {
+    if (style_ == PathStyle::Windows) {
+      for (char& c : path) c = (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
     }
-    for (const auto& file : right) {
-      if (same(file)) return true;
-    }
-    return false;
+    return path;
   };
-  auto write = [&](const TextFile& file, const std::string& path, const std::string& l,
-                   const std::string& r) {
-    if (isInput(path, l, r)) throw Error::cannotCreate(path, "It is one of the input files");
+  std::unordered_set<std::string> inputs;
+  for (const auto* selection : {&left, &right}) {
+    for (const auto& file : *selection) inputs.insert(inputKey(file));
+  }
+  auto write = [&](const TextFile& file, const std::string& path) {
+    if (inputs.contains(inputKey(path))) {
+      throw Error::cannotCreate(path, "It is one of the input files");
+    }
     file.save(path);
     frontEnd_.wrote(path);
   };
@@ -143,6 +144,8 @@ void ConversionRun::M1Click() {
       if (!partners) return;  // no pair: the run ends quietly, earlier scripts stay
       l = std::move(partners->first);
       r = std::move(partners->second);
+      inputs.insert(inputKey(l));
+      inputs.insert(inputKey(r));
     }
 
     ClipNames clip = deriveClipNames(s, l, r, style_);
@@ -156,7 +159,7 @@ void ConversionRun::M1Click() {
     // The clip's scripts live only until they are written, so a long run keeps no more than
     // one clip's lines besides the batch commands and the job lists.
     for (const ScriptFile& script : builder.build(clip, histogram)) {
-      write(script.lines, script.path, l, r);
+      write(script.lines, script.path);
     }
 
     if (batch) batch->addClip(clip.primaryScript, clip.rightOutputScript, clip.rightFolderPrefix);
@@ -186,16 +189,15 @@ void ConversionRun::M1Click() {
   const std::string secondJobList = paths::dir(s.Edit_VD2, style_) + separator + "VirtualDub.jobs";
 
   if (batch) {
-    write(batch->finish(paths::name(histogramScript, style_)), batchFile, lastLeftFile,
-          lastLeftFile);
+    write(batch->finish(paths::name(histogramScript, style_)), batchFile);
   }
   if (jobs) {
     jobs->finish();
-    write(jobs->firstList(), firstJobList, lastLeftFile, lastLeftFile);
-    if (s.CheckBox_2VD) write(jobs->secondList(), secondJobList, lastLeftFile, lastLeftFile);
+    write(jobs->firstList(), firstJobList);
+    if (s.CheckBox_2VD) write(jobs->secondList(), secondJobList);
   }
   if (s.RadioGroup_Colour_Match > 0) {
-    write(histogram, histogramScript, lastLeftFile, lastLeftFile);
+    write(histogram, histogramScript);
   }
 
   if (s.CheckBox_ffmpeg_make && s.CheckBox_Execute_ffmpeg) {
