@@ -163,9 +163,10 @@ int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
 
     std::optional<PresetsFile> presets;
     if (!presetsFile.empty()) presets.emplace(presetsFile);
-    ConversionSettings settings(programFolder());
+    const std::string folder = programFolder();
+    ConversionSettings settings(folder);
     if (!settingsFile.empty()) {
-      LoadSettings(settings, settingsFile, presets ? &*presets : nullptr);
+      LoadSettings(settings, settingsFile, presets ? &*presets : nullptr, folder);
     } else if (presets) {
       showRememberedPreset(settings, *presets);
     }

@@ -133,7 +133,7 @@ TEST_F(CliTest, RunErrorIsShownAsTheWindowShowsItAndTheFoldersAreStillSaved) {
   EXPECT_EQ(outcome.err,
             "Cannot open file \"" + at("gone.vcf") + "\". No such file or directory.\n");
   ConversionSettings saved;
-  LoadSettings(saved, at("saved.ini"), nullptr);
+  LoadSettings(saved, at("saved.ini"), nullptr, "");
   EXPECT_EQ(saved.PathLeft, at("v/"));
   EXPECT_EQ(saved.VcfDeint, at("gone.vcf"));
 }
@@ -149,7 +149,7 @@ TEST_F(CliTest, SettingsAreLoadedThenSetInOrderThenSaved) {
 
   EXPECT_EQ(outcome.status, 0) << outcome.err;
   ConversionSettings saved;
-  LoadSettings(saved, at("out.ini"), nullptr);
+  LoadSettings(saved, at("out.ini"), nullptr, "");
   EXPECT_EQ(saved.RadioGroup_Output_Format, 2);
   EXPECT_EQ(saved.Prefix, "new_");
 }
@@ -159,7 +159,7 @@ TEST_F(CliTest, WithoutSettingsTheFoldersStartAtTheProgram) {
 
   EXPECT_EQ(outcome.status, 0) << outcome.err;
   ConversionSettings saved;
-  LoadSettings(saved, at("out.ini"), nullptr);
+  LoadSettings(saved, at("out.ini"), nullptr, "");
   EXPECT_EQ(saved.PathLeft, TWINLENS_TEST_BINARY_DIR);
   EXPECT_EQ(saved.PathRight, TWINLENS_TEST_BINARY_DIR);
 }

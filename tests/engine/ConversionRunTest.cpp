@@ -357,9 +357,15 @@ TEST_F(ConversionRunTest, SeparatePicturesTakeTheRightPatternFromTheRightSelecti
 TEST_F(ConversionRunTest, PictureWithoutFrameNumberStopsBeforeWriting) {
   settings_.RadioGroup_Import_Options = 2;
   settings_.RadioGroup_Input_Format = 3;
-  select(touch({"p/title.jpg"}));
+  // The scan for the frame number runs over the whole path, the folders included.
+  select(touch({"p/title"}));
 
-  EXPECT_THROW(convert(), Error);
+  try {
+    convert();
+    FAIL() << "no error";
+  } catch (const Error& error) {
+    EXPECT_EQ(std::string(error.what()), "'" + at("p/title") + "' is not a valid integer value");
+  }
   EXPECT_TRUE(filesOnDisk().empty());
 }
 
@@ -487,6 +493,7 @@ class RunTitleTest : public ConversionRunTest, public ::testing::WithParamInterf
 TEST_P(RunTitleTest, LeftDialogIsTitledBySettingsAndOpensInPathLeft) {
   settings_.CheckBox_MVC_Ref = GetParam().mvc;
   settings_.RadioGroup_Input_Format = GetParam().inputFormat;
+  const ConversionSettings before = settings_;
 
   convert();
 
@@ -494,8 +501,7 @@ TEST_P(RunTitleTest, LeftDialogIsTitledBySettingsAndOpensInPathLeft) {
   EXPECT_EQ(frontEnd_.requests[0].title, GetParam().title);
   EXPECT_EQ(frontEnd_.requests[0].initialFolder, "/program");
   EXPECT_TRUE(frontEnd_.requests[0].multiple);
-  EXPECT_EQ(settings_, ConversionSettings("/program") /* a cancel changes nothing */)
-      << "after " << GetParam().title;
+  EXPECT_TRUE(settings_ == before) << "a cancel changes nothing";
 }
 
 INSTANTIATE_TEST_SUITE_P(
