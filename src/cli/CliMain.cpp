@@ -66,9 +66,8 @@ std::vector<std::string> absolutePaths(const std::vector<std::string>& files, co
   std::vector<std::string> result;
   std::string folder;
   for (const std::string& file : files) {
-    std::filesystem::path path(file);
-    if (path.is_relative()) path = std::filesystem::absolute(path).lexically_normal();
-    std::string full = path.string();
+    // Also spells the separators the system's way.
+    std::string full = std::filesystem::absolute(file).lexically_normal().string();
     std::string fileFolder = paths::dir(full);
     if (result.empty()) {
       folder = fileFolder;

@@ -40,6 +40,9 @@ struct EndToEndCase {
 class CliEndToEndTest : public ::testing::TestWithParam<EndToEndCase> {};
 
 TEST_P(CliEndToEndTest, WritesTheGoldenFiles) {
+#ifdef _WIN32
+  GTEST_SKIP() << "the golden runs are spelled with POSIX paths";
+#endif
   const EndToEndCase& c = GetParam();
   TempDir dir;
   const std::string root = dir.path().string();

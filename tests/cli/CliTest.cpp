@@ -28,7 +28,10 @@ struct Outcome {
 
 class CliTest : public ::testing::Test {
  protected:
-  std::string at(const std::string& relative) const { return (dir_.path() / relative).string(); }
+  // A full path in the system's own spelling, as the command line makes of it.
+  std::string at(const std::string& relative) const {
+    return (dir_.path() / fs::path(relative).make_preferred()).string();
+  }
 
   std::string touch(const std::string& relative, const std::string& bytes = {}) {
     writeBytes(at(relative), bytes);
@@ -160,8 +163,9 @@ TEST_F(CliTest, WithoutSettingsTheFoldersStartAtTheProgram) {
   EXPECT_EQ(outcome.status, 0) << outcome.err;
   ConversionSettings saved;
   LoadSettings(saved, at("out.ini"), nullptr, "");
-  EXPECT_EQ(saved.PathLeft, TWINLENS_TEST_BINARY_DIR);
-  EXPECT_EQ(saved.PathRight, TWINLENS_TEST_BINARY_DIR);
+  const std::string programFolder = fs::path(TWINLENS_TEST_BINARY_DIR).make_preferred().string();
+  EXPECT_EQ(saved.PathLeft, programFolder);
+  EXPECT_EQ(saved.PathRight, programFolder);
 }
 
 TEST_F(CliTest, PresetsFillTheEncoderFields) {

@@ -102,7 +102,7 @@ class ConversionRunTest : public ::testing::Test {
   std::vector<std::string> filesOnDisk() const {
     std::vector<std::string> files;
     for (const auto& entry : fs::recursive_directory_iterator(dir_.path())) {
-      const std::string path = entry.path().string();
+      const std::string path = entry.path().generic_string();
       if (entry.is_regular_file() &&
           std::find(inputs_.begin(), inputs_.end(), path) == inputs_.end() &&
           !contains(path, ".vcf")) {
@@ -113,7 +113,8 @@ class ConversionRunTest : public ::testing::Test {
   }
 
   TempDir dir_;
-  std::string root_ = dir_.path().string() + "/";
+  // Forward slashes throughout, so the POSIX path rules hold on Windows as well.
+  std::string root_ = dir_.path().generic_string() + "/";
   std::vector<std::string> inputs_;
   ConversionSettings settings_{"/program"};
   ScriptedFrontEnd frontEnd_;
