@@ -1,0 +1,32 @@
+#pragma once
+
+#include <functional>
+
+#include "engine/ConversionRun.h"
+#include "ui/UiPrompter.h"
+
+namespace twinlens::ui {
+
+// Starts a program as the shell does: file, parameters, working folder.
+using Launcher = std::function<void(const std::string& file, const std::string& parameters,
+                                    const std::string& workingFolder)>;
+
+// The window's side of a conversion run: its file dialogs and its launches.
+class WindowRunFrontEnd : public RunFrontEnd {
+ public:
+  WindowRunFrontEnd(UiPrompter& prompter, Launcher launcher)
+      : prompter_(prompter), launcher_(std::move(launcher)) {}
+
+  void setLauncher(Launcher launcher) { launcher_ = std::move(launcher); }
+
+  std::optional<std::vector<std::string>> openFiles(const OpenFilesRequest& request) override;
+  void launch(const std::string& file, const std::string& parameters,
+              const std::string& workingFolder) override;
+  void wrote(const std::string&) override {}
+
+ private:
+  UiPrompter& prompter_;
+  Launcher launcher_;
+};
+
+}  // namespace twinlens::ui

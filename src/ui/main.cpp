@@ -1,0 +1,17 @@
+#include <QApplication>
+
+#include "engine/Paths.h"
+#include "ui/AppFiles.h"
+#include "ui/MainScreen.h"
+#include "ui/QtUiPrompter.h"
+
+int main(int argc, char* argv[]) {
+  QApplication application(argc, argv);
+  QApplication::setApplicationName(twinlens::ui::kApplicationTitle);
+
+  const twinlens::ui::AppFiles files = twinlens::ui::AppFiles::forThisProgram();
+  twinlens::ui::QtUiPrompter prompter;
+  twinlens::ui::TSDIAppForm window(prompter, files, twinlens::ui::AppFiles::programFolder());
+  window.show();
+  return application.exec();
+}

@@ -1,0 +1,312 @@
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QTest>
+
+#include "WindowFixture.h"
+#include "engine/ConversionSettings.h"
+#include "ui/RadioGroup.h"
+
+namespace twinlens::ui::test {
+namespace {
+
+using twinlens::test::readBytes;
+using twinlens::test::writeBytes;
+
+class Persistence : public WindowFixture {
+ protected:
+  QString text(const char* field) const {
+    return control<QLineEdit>(QString::fromLatin1(field))->text();
+  }
+  bool close() { return window->close(); }
+};
+
+TEST_F(Persistence, AFirstStartShowsTheDefaultsAndClosingWritesTheSettingsFile) {
+  activate();
+  EXPECT_TRUE(prompter.errors.isEmpty());
+  EXPECT_EQ(window->settings(), ConversionSettings(programFolder()));
+  EXPECT_EQ(text("Edit_FR_Num"), "30000");
+  EXPECT_EQ(control<QLabel>(QStringLiteral("Label_VDub_Plugin"))->text(), " ");
+  ASSERT_TRUE(close());
+  const std::string written = readBytes(files.settingsPath);
+  for (const char* section : {"[Input]", "[Frames]", "[Output]", "[File]", "[Final]"}) {
+    EXPECT_NE(written.find(section), std::string::npos) << section;
+  }
+  EXPECT_NE(written.find("Path Left=" + programFolder() + "\r\n"), std::string::npos);
+}
+
+TEST_F(Persistence, AStartWithASettingsFileShowsItsValues) {
+  writeBytes(files.settingsPath,
+             "[Input]\r\nFormat=7\r\nImport Options=2\r\nDeshaker Dir=/vd/Deshaker.vdf\r\n"
+             "[Output]\r\nChange Resolution=1\r\nColour=3\r\nFinal H=1280\r\n"
+             "[Frames]\r\nProgressive Frame Rates=9\r\n"
+             "[File]\r\nPrefix=new_\r\nVCF LR=/vd/lr.vcf\r\nffmpeg location=/opt/ff/ffmpeg.exe\r\n"
+             "[Final]\r\nUser FR Num=24000\r\nUser FR Den=1000\r\n");
+  activate();
+  EXPECT_TRUE(prompter.errors.isEmpty());
+  EXPECT_EQ(control<RadioGroup>(QStringLiteral("RadioGroup_Input_Format"))->itemIndex(), 3);
+  EXPECT_EQ(control<QComboBox>(QStringLiteral("ComboBox_Colour"))->currentIndex(), 3);
+  EXPECT_EQ(text("Edit_final_H"), "1280");
+  EXPECT_EQ(text("Edit_Prefix"), "new_");
+  EXPECT_EQ(window->settings().Prefix, "new_");
+  EXPECT_EQ(text("Edit_vcf_LR"), "/vd/lr.vcf");
+  EXPECT_EQ(text("Edit_FR_Num"), "24000");
+  EXPECT_EQ(text("Edit_FR_Den"), "1000");
+  EXPECT_EQ(control<QLabel>(QStringLiteral("Label_ffmpeg"))->text(), "/opt/ff/ffmpeg.exe");
+  EXPECT_EQ(control<QLabel>(QStringLiteral("Label_VDub_Plugin"))->text(), "/vd/Deshaker.vdf");
+  EXPECT_TRUE(control(QStringLiteral("Edit_FR_Den"))->isEnabled());
+  EXPECT_FALSE(control(QStringLiteral("Edit_import_picture_FR"))->isHidden());
+  // The ffmpeg dialog opens in the folder of the stored program.
+  control<QPushButton>(QStringLiteral("Button5"))->click();
+  EXPECT_EQ(prompter.dialogs.back().folder, QStringLiteral("/opt/ff/"));
+}
+
+TEST_F(Persistence, StartingAndClosingWritesBackWhatWasRead) {
+  activate();
+  click(QStringLiteral("CheckBox_VD_MakeJobs"));
+  choose(QStringLiteral("RadioGroup_Repeat"), 6);
+  type(QStringLiteral("Edit_Prefix"), QStringLiteral("  x"));
+  ASSERT_TRUE(close());
+  const std::string first = readBytes(files.settingsPath);
+
+  createWindow();
+  activate();
+  EXPECT_TRUE(control<QCheckBox>(QStringLiteral("CheckBox_VD_MakeJobs"))->isChecked());
+  EXPECT_EQ(control<RadioGroup>(QStringLiteral("RadioGroup_Repeat"))->itemIndex(), 6);
+  ASSERT_TRUE(close());
+  EXPECT_EQ(readBytes(files.settingsPath), first);
+}
+
+TEST_F(Persistence, AnUnwritableSettingsFileKeepsTheWindowOpenAndALaterCloseRetries) {
+  // The settings file would go into a folder that is a file.
+  writeBytes(folder.file("blocked"), "");
+  files.settingsPath = folder.file("blocked/twinlens.ini");
+  createWindow();
+  activate();
+  EXPECT_FALSE(close());
+  EXPECT_TRUE(window->isVisible());
+  EXPECT_EQ(prompter.errors,
+            QStringList{QString::fromStdString("Unable to write to " + files.settingsPath + ".")});
+
+  std::filesystem::remove(folder.file("blocked"));
+  std::filesystem::create_directory(folder.file("blocked"));
+  EXPECT_TRUE(close());
+  EXPECT_FALSE(window->isVisible());
+  EXPECT_FALSE(readBytes(files.settingsPath).empty());
+}
+
+TEST_F(Persistence, AWindowClosedBeforeItReadItsSettingsLeavesTheFileAlone) {
+  writeBytes(files.settingsPath, "[Output]\r\nFormat=2\r\n");
+  EXPECT_TRUE(close());
+  EXPECT_EQ(readBytes(files.settingsPath), "[Output]\r\nFormat=2\r\n");
+}
+
+TEST_F(Persistence, ALoadErrorAtStartIsShownAndTheWindowOpensWithWhatWasRead) {
+  writeBytes(files.settingsPath, "[Input]\r\nFormat=1\r\n[Final]\r\nUser FR Num=\r\n");
+  activate();
+  EXPECT_EQ(prompter.errors, QStringList{"'' is not a valid integer value."});
+  EXPECT_EQ(control<RadioGroup>(QStringLiteral("RadioGroup_Input_Format"))->itemIndex(), 1);
+}
+
+TEST_F(Persistence, LayoutsAreSavedAndLoaded) {
+  activate();
+  choose(QStringLiteral("RadioGroup_Output_Format"), 2);
+  click(QStringLiteral("CheckBox_Deshake"));
+  const QString layout = QString::fromStdString(folder.file("mine.lay"));
+  prompter.saveAnswers = {layout};
+  control<QAction>(QStringLiteral("SaveLayout1"))->trigger();
+  ASSERT_EQ(prompter.dialogs.size(), 1u);
+  EXPECT_EQ(prompter.dialogs[0].title,
+            QStringLiteral("Select filename for saving the current layout"));
+  EXPECT_EQ(prompter.dialogs[0].filter,
+            QStringLiteral("Layout files (*.lay)|*.lay|All files (*.*)|*.*"));
+  EXPECT_EQ(prompter.dialogs[0].defaultExtension, QStringLiteral("lay"));
+
+  choose(QStringLiteral("RadioGroup_Output_Format"), 4);
+  click(QStringLiteral("CheckBox_Deshake"));
+  prompter.openAnswers = {QStringList{layout}};
+  control<QAction>(QStringLiteral("LoadLayout1"))->trigger();
+  EXPECT_EQ(prompter.dialogs[1].title, QStringLiteral("Select the layout file"));
+  EXPECT_FALSE(prompter.dialogs[1].multiple);
+  EXPECT_EQ(control<RadioGroup>(QStringLiteral("RadioGroup_Output_Format"))->itemIndex(), 2);
+  EXPECT_TRUE(control<QCheckBox>(QStringLiteral("CheckBox_Deshake"))->isChecked());
+  EXPECT_EQ(window->settings().RadioGroup_Output_Format, 2);
+  EXPECT_TRUE(prompter.errors.isEmpty());
+}
+
+TEST_F(Persistence, CancelledLayoutDialogsChangeNothing) {
+  activate();
+  choose(QStringLiteral("RadioGroup_Output_Format"), 1);
+  control<QAction>(QStringLiteral("SaveLayout1"))->trigger();
+  control<QAction>(QStringLiteral("LoadLayout1"))->trigger();
+  EXPECT_EQ(window->settings().RadioGroup_Output_Format, 1);
+  EXPECT_EQ(prompter.dialogs.size(), 2u);
+  EXPECT_FALSE(std::filesystem::exists(files.settingsPath));
+}
+
+// ---- presets ----
+
+class Presets : public Persistence {
+ protected:
+  void SetUp() override {
+    writeBytes(files.presetsPath,
+               "[Presets]\r\nutvideo=-c:v utvideo\r\nx264=-c:v libx264 -crf 18\r\n"
+               "[Extensions]\r\nutvideo=.avi\r\nx264=.mp4\r\n");
+  }
+  QComboBox* box() const { return control<QComboBox>(QStringLiteral("ComboBox_FF_codec")); }
+  QStringList entries() const {
+    QStringList list;
+    for (int i = 0; i < box()->count(); ++i) list.append(box()->itemText(i));
+    return list;
+  }
+};
+
+TEST_F(Presets, AreListedAndTheSelectedOneShown) {
+  activate();
+  EXPECT_EQ(entries(), (QStringList{"utvideo", "x264"}));
+  EXPECT_EQ(box()->currentIndex(), 0);
+  EXPECT_EQ(text("Edit_coding_presets"), "-c:v utvideo");
+  EXPECT_EQ(text("Edit_Video_Extension"), ".avi");
+  EXPECT_EQ(text("Edit_preset_name"), "utvideo");
+
+  box()->setCurrentIndex(1);
+  EXPECT_EQ(window->settings().ComboBox_FF_codec, 1);
+  EXPECT_EQ(text("Edit_coding_presets"), "-c:v libx264 -crf 18");
+  EXPECT_EQ(window->settings().Edit_Video_Extension, ".mp4");
+}
+
+TEST_F(Presets, TypingIntoTheBoxSelectsNothingAndEmptiesTheFields) {
+  activate();
+  box()->lineEdit()->selectAll();
+  QTest::keyClicks(box()->lineEdit(), QStringLiteral("x26"));
+  EXPECT_EQ(box()->currentText(), "x26");
+  EXPECT_EQ(box()->currentIndex(), -1);
+  EXPECT_EQ(window->settings().ComboBox_FF_codec, -1);
+  EXPECT_EQ(text("Edit_coding_presets"), "");
+  EXPECT_EQ(text("Edit_preset_name"), "");
+}
+
+TEST_F(Presets, SavingAppendsANewNameAndLeavesNothingSelected) {
+  activate();
+  control<QLineEdit>(QStringLiteral("Edit_preset_name"))->setText(QStringLiteral("hevc"));
+  control<QLineEdit>(QStringLiteral("Edit_coding_presets"))
+      ->setText(QStringLiteral("-c:v libx265"));
+  control<QLineEdit>(QStringLiteral("Edit_Video_Extension"))->setText(QStringLiteral(".mkv"));
+  control<QPushButton>(QStringLiteral("Button_new_preset"))->click();
+  EXPECT_EQ(entries(), (QStringList{"utvideo", "x264", "hevc"}));
+  EXPECT_EQ(box()->currentIndex(), -1);
+  EXPECT_EQ(box()->currentText(), "utvideo");
+  EXPECT_EQ(text("Edit_coding_presets"), "-c:v libx265");
+  const std::string presets = readBytes(files.presetsPath);
+  EXPECT_NE(presets.find("hevc=-c:v libx265\r\n"), std::string::npos);
+  EXPECT_NE(presets.find("hevc=.mkv\r\n"), std::string::npos);
+  // Closing in that state stores no selection.
+  ASSERT_TRUE(close());
+  EXPECT_NE(readBytes(files.settingsPath).find("Codec=-1\r\n"), std::string::npos);
+}
+
+TEST_F(Presets, DeletingAsksFirstAndCancelKeepsThePreset) {
+  activate();
+  box()->setCurrentIndex(1);
+  prompter.questionAnswers = {false};
+  control<QPushButton>(QStringLiteral("Button_Delete_Preset"))->click();
+  EXPECT_EQ(prompter.questions,
+            QStringList{"Error: Do you really want to delete the chosen preset?"});
+  EXPECT_EQ(entries(), (QStringList{"utvideo", "x264"}));
+  EXPECT_EQ(box()->currentIndex(), 1);
+}
+
+TEST_F(Presets, DeletingWithOkRemovesTheChosenPreset) {
+  activate();
+  box()->setCurrentIndex(0);
+  prompter.questionAnswers = {true};
+  control<QPushButton>(QStringLiteral("Button_Delete_Preset"))->click();
+  EXPECT_EQ(entries(), QStringList{"x264"});
+  EXPECT_EQ(box()->currentIndex(), -1);
+  EXPECT_EQ(box()->currentText(), "x264");
+  // The fields still show the deleted preset.
+  EXPECT_EQ(text("Edit_coding_presets"), "-c:v utvideo");
+  EXPECT_EQ(readBytes(files.presetsPath).find("utvideo="), std::string::npos);
+}
+
+// ---- Deshaker ----
+
+TEST_F(Persistence, DeshakerSettingsAreImportedFromAVcfFile) {
+  activate();
+  const std::string vcf = folder.file("deshaker.vcf");
+  writeBytes(vcf,
+             "VirtualDub.video.filters.Add(\"Deshaker v3.0\");\r\n"
+             "VirtualDub.video.filters.instance[0].Config(\"19|2|30|4|1|0|1|0|640|480|0|2|1000|"
+             "1000|1000|1000|4|1|0|2|8|30|300|4|C:\\log\\Deshaker.log|0|0|0|0|0|0|0|0|0|0|0|0|0|"
+             "1|15|15|5|15|1|1|30|30|0|0|1|0|1|0|1|10|1000|1|64|0|0|20|5000|100|20|1\");\r\n");
+  prompter.openAnswers = {QStringList{QString::fromStdString(vcf)}};
+  control<QPushButton>(QStringLiteral("Button_Deshaker_Settings"))->click();
+  EXPECT_EQ(prompter.dialogs.back().title, QStringLiteral("Select Deshaker VirtualDub vcf file"));
+  EXPECT_TRUE(prompter.errors.isEmpty());
+  EXPECT_EQ(window->settings().DeshakePart1a,
+            "\"19|1|30|4|1|0|1|0|640|480|0|2|1000|1000|1000|1000|4|1|0|2|8|30|300|4|");
+  EXPECT_EQ(window->settings().DeshakePart1b,
+            "\"19|2|30|4|1|0|1|0|640|480|0|2|1000|1000|1000|1000|4|1|0|2|8|30|300|4|");
+}
+
+TEST_F(Persistence, AMissingDeshakerVcfIsReportedAndChangesNothing) {
+  activate();
+  const std::string vcf = folder.file("gone.vcf");
+  prompter.openAnswers = {QStringList{QString::fromStdString(vcf)}};
+  control<QPushButton>(QStringLiteral("Button_Deshaker_Settings"))->click();
+  ASSERT_EQ(prompter.errors.size(), 1);
+  EXPECT_TRUE(
+      prompter.errors[0].startsWith(QString::fromStdString("Cannot open file \"" + vcf + "\". ")));
+  EXPECT_EQ(window->settings().DeshakePart1a, ConversionSettings::kDefaultDeshakePart1a);
+}
+
+// ---- Convert files ----
+
+TEST_F(Persistence, ConvertFilesWritesTheScriptsOfTheChosenClips) {
+  activate();
+  choose(QStringLiteral("RadioGroup_Input_Format"), 1);
+  choose(QStringLiteral("RadioGroup_Output_Format"), 1);
+  click(QStringLiteral("CheckBox_ffmpeg_make"));
+  click(QStringLiteral("CheckBox_Execute_ffmpeg"));
+  std::vector<std::string> launches;
+  window->setLauncher([&](const std::string& file, const std::string& parameters,
+                          const std::string& folderOfLaunch) {
+    launches.push_back(file + " " + parameters + " in " + folderOfLaunch);
+  });
+  const std::string clip = folder.file("clips/holiday.avi");
+  writeBytes(clip, "");
+  prompter.openAnswers = {QStringList{QString::fromStdString(clip)}};
+  control<QAction>(QStringLiteral("M1"))->trigger();
+
+  EXPECT_TRUE(prompter.errors.isEmpty()) << prompter.errors.join(u'\n').toStdString();
+  ASSERT_EQ(prompter.dialogs.size(), 1u);
+  EXPECT_EQ(prompter.dialogs[0].title, QStringLiteral("Select stereo video clip(s)/pictures"));
+  EXPECT_EQ(prompter.dialogs[0].folder, QString::fromStdString(programFolder()));
+  EXPECT_TRUE(prompter.dialogs[0].multiple);
+  const std::string script = readBytes(folder.file("clips/holiday_LR.avs"));
+  EXPECT_NE(script.find("holiday.avi"), std::string::npos);
+  EXPECT_FALSE(readBytes(folder.file("clips/holiday_LR.bat")).empty());
+  EXPECT_EQ(window->settings().PathLeft, folder.file("clips"));
+  ASSERT_EQ(launches.size(), 1u);
+  EXPECT_EQ(launches[0],
+            folder.file("clips/holiday_LR.bat") + " /r /x in " + folder.file("clips/"));
+}
+
+TEST_F(Persistence, ConvertFilesShowsARunErrorAndKeepsTheWindowGoing) {
+  activate();
+  choose(QStringLiteral("RadioGroup_Input_Format"), 3);
+  click(QStringLiteral("CheckBox_VD_MakeJobs"));
+  // Job lists need the VirtualDub configuration files; the chosen one is missing.
+  prompter.openAnswers = {QStringList{QString::fromStdString(folder.file("none.vcf"))},
+                          QStringList{QString::fromStdString(folder.file("clips/holiday.avi"))}};
+  control<QPushButton>(QStringLiteral("Button2"))->click();
+  control<QAction>(QStringLiteral("M1"))->trigger();
+  ASSERT_EQ(prompter.errors.size(), 1);
+  EXPECT_TRUE(prompter.errors[0].startsWith(QStringLiteral("Cannot open file \"")));
+  EXPECT_TRUE(window->isVisible());
+}
+
+}  // namespace
+}  // namespace twinlens::ui::test

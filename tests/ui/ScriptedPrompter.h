@@ -1,0 +1,39 @@
+#pragma once
+
+#include <deque>
+#include <optional>
+
+#include "ui/UiPrompter.h"
+
+namespace twinlens::ui::test {
+
+// Answers the window's dialogs from scripts and records what it was asked.
+class ScriptedPrompter : public UiPrompter {
+ public:
+  struct FileDialog {
+    QString title;
+    QString filter;
+    QString folder;
+    bool multiple = false;
+    QString defaultExtension;
+  };
+
+  std::optional<QStringList> openFiles(const QString& title, const QString& filter,
+                                       const QString& folder, bool multiple) override;
+  std::optional<QString> saveFile(const QString& title, const QString& filter,
+                                  const QString& folder, const QString& defaultExtension) override;
+  void showError(const QString& text) override;
+  bool askOkCancel(const QString& title, const QString& text) override;
+
+  // Answers, used in order; a dialog without a scripted answer is cancelled.
+  std::deque<std::optional<QStringList>> openAnswers;
+  std::deque<std::optional<QString>> saveAnswers;
+  std::deque<bool> questionAnswers;
+
+  // What the window asked.
+  std::vector<FileDialog> dialogs;
+  QStringList errors;
+  QStringList questions;  // "title: text"
+};
+
+}  // namespace twinlens::ui::test
