@@ -4,7 +4,7 @@ GENERATOR ?= Ninja
 CMAKE_FLAGS ?=
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps configure build run test test-windows bench fuzz clean format
+.PHONY: all deps configure build run screenshots install test test-windows bench fuzz clean format
 
 all: build
 
@@ -17,9 +17,18 @@ configure: deps
 build: configure
 	cmake --build $(BUILD) -j $(JOBS)
 
-# Until the window exists, `run` shows the core at work on a sample clip.
+# Builds and starts the window.
 run: build
-	$(BUILD)/src/demo/twinlens-demo
+	$(BUILD)/src/ui/twinlens
+
+# Renders the window on each tab and the About box to $(BUILD)/screenshots/, for review.
+screenshots: build
+	cmake --build $(BUILD) --target twinlens-screenshots
+	QT_QPA_PLATFORM=offscreen $(BUILD)/src/ui/twinlens-screenshots $(BUILD)/screenshots
+
+# Installs the window, the command line, the desktop entry and the icon (PREFIX=/usr/local).
+install: build
+	cmake --install $(BUILD) $(if $(PREFIX),--prefix $(PREFIX))
 
 test: build
 	ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)

@@ -132,6 +132,7 @@ TSDIAppForm::TSDIAppForm(UiPrompter& prompter, AppFiles files, const std::string
     : QMainWindow(parent),
       prompter_(prompter),
       files_(std::move(files)),
+      programFolder_(programFolder),
       settings_(programFolder),
       runFrontEnd_(prompter, &platform::launchProgram),
       run_(settings_, runFrontEnd_) {
@@ -146,6 +147,7 @@ TSDIAppForm::TSDIAppForm(UiPrompter& prompter, AppFiles files, const std::string
   tabs_->addTab(buildFfmpegTab(), QStringLiteral("FFmpeg"));
   tabs_->addTab(buildVirtualDubTab(), QStringLiteral("VirtualDub"));
   tabs_->setCurrentIndex(0);
+  tabs_->setUsesScrollButtons(false);  // every tab title stays in view
 
   auto* content = new QWidget;
   auto* layout = new QVBoxLayout(content);
@@ -168,13 +170,20 @@ TSDIAppForm::TSDIAppForm(UiPrompter& prompter, AppFiles files, const std::string
   // Every widget of the window reports entering and leaving it for the status bar, and the
   // three fields with key-release handlers report their key releases.
   qApp->installEventFilter(this);
-  resize(sizeHint().expandedTo(QSize(640, 560)));
+  // Open large enough to show everything; a smaller window scrolls.
+  const QSize wanted = content->sizeHint() + QSize(40, menuBar()->sizeHint().height() +
+                                                           statusBar()->sizeHint().height() + 60);
+  resize(wanted);
 }
 
 TSDIAppForm::~TSDIAppForm() = default;
 
 QWidget* TSDIAppForm::buildInputTab() {
+  auto* columns = new QHBoxLayout;
   auto* column = new QVBoxLayout;
+  auto* right = new QVBoxLayout;
+  columns->addLayout(column);
+  columns->addLayout(right);
   column->addWidget(radioGroup("RadioGroup_Input_Format", QStringLiteral("Input Format"),
                                captions(choices::kInputFormat), 1,
                                QStringLiteral("Choose input 3D format")));
@@ -209,7 +218,7 @@ QWidget* TSDIAppForm::buildInputTab() {
       "CheckBox_Input_SF", QStringLiteral("Separate fields"),
       QStringLiteral("Letting know that input video has separate fields (usually for interlaced "
                      "video separated into fields). The video should be squeezed vertically.  ")));
-  column->addWidget(aspect);
+  right->addWidget(aspect);
 
   auto* shift = group("GroupBox_Time_shift", QStringLiteral("Stereoscopic time-shift"));
   auto* offset = textField("Edit_Offset", QStringLiteral("0"), 80);
@@ -217,15 +226,17 @@ QWidget* TSDIAppForm::buildInputTab() {
                                  "denoted number of frames"));
   auto* shiftLayout = new QVBoxLayout(shift);
   shiftLayout->addLayout(row({label(QStringLiteral("Offset frames"), offset), offset}));
-  column->addWidget(shift);
+  right->addWidget(shift);
 
   auto* audioCut = textField("Edit_Audio_Frames_Cut", QStringLiteral("0"), 80);
   auto* audioLabel =
       named(label(QStringLiteral("Audio frames cut:"), audioCut), "Label_Audio_Frames_Cut");
   setHint(audioLabel, QStringLiteral("Number of audio frames cut at the end of video. Useful when "
                                      "importing from DebugMode frame server."));
-  column->addLayout(row({audioLabel, audioCut}));
-  return page("TabSheet_Input", column);
+  right->addLayout(row({audioLabel, audioCut}));
+  column->addStretch(1);
+  right->addStretch(1);
+  return page("TabSheet_Input", columns);
 }
 
 QWidget* TSDIAppForm::buildOutputTab() {
@@ -790,7 +801,7 @@ void TSDIAppForm::closeEvent(QCloseEvent* event) {
 
 void TSDIAppForm::loadSettingsFrom(const std::string& path) {
   try {
-    LoadSettings(settings_, path, presets_.get());
+    LoadSettings(settings_, path, presets_.get(), programFolder_);
   } catch (const std::exception& error) {
     // What was read before the error stays applied, and the controls show it.
     showSettings();

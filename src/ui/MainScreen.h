@@ -116,6 +116,7 @@ class TSDIAppForm : public QMainWindow {
 
   UiPrompter& prompter_;
   AppFiles files_;
+  std::string programFolder_;  // where the remembered folders default to
   ConversionSettings settings_;
   std::unique_ptr<PresetsFile> presets_;
   WindowRunFrontEnd runFrontEnd_;

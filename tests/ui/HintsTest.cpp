@@ -1,5 +1,7 @@
 #include <QAction>
+#include <QCoreApplication>
 #include <QEnterEvent>
+#include <QMenu>
 #include <QMenuBar>
 #include <QRadioButton>
 #include <QStatusBar>

@@ -3,8 +3,10 @@
 #include <QCheckBox>
 #include <QClipboard>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QGroupBox>
 #include <QLabel>
+#include <QMenu>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTabWidget>
@@ -145,7 +147,7 @@ class SelectionButtons : public WindowFixture, public ::testing::WithParamInterf
 
 TEST_P(SelectionButtons, AskWithTheirTitleAndFilterAndShowTheFirstChoice) {
   const QString shownBefore = shown();
-  prompter.openAnswers = {std::nullopt};
+  prompter.openAnswers = {QStringList()};
   press();
   ASSERT_EQ(prompter.dialogs.size(), 1u);
   EXPECT_EQ(prompter.dialogs[0].title.toStdString(), GetParam().title);
@@ -250,6 +252,21 @@ TEST_F(MainWindow, AnEmptyDenominatorIsReportedAtEveryKeyRelease) {
   EXPECT_EQ(prompter.errors.size(), 2);
 }
 
+TEST_F(MainWindow, TheKeyThatClosesTheErrorBoxDoesNotRaiseTheErrorAgain) {
+  choose(QStringLiteral("RadioGroup_FrameRates"), choices::kUserDefinedFrameRate);
+  QWidget messageBox;
+  // Return pressed in the message box closes it; its release reaches the field afterwards.
+  prompter.whileErrorShown = [&] { QTest::keyPress(&messageBox, Qt::Key_Return); };
+  auto* field = control<QLineEdit>(QStringLiteral("Edit_FR_Num"));
+  QTest::keyClick(field, Qt::Key_X);
+  ASSERT_EQ(prompter.errors.size(), 1);
+  QTest::keyRelease(field, Qt::Key_Return);
+  EXPECT_EQ(prompter.errors.size(), 1);
+  // Any later key release in the field reports again.
+  QTest::keyClick(field, Qt::Key_End);
+  EXPECT_EQ(prompter.errors.size(), 2);
+}
+
 // ---- Edit menu ----
 
 class EditMenu : public WindowFixture {
@@ -302,7 +319,7 @@ TEST_F(MainWindow, AboutBoxOpensAndClosesWithoutReloadingTheSettings) {
   bool wasShown = false;
   QTimer::singleShot(0, about, [&] {
     wasShown = about->isVisible();
-    EXPECT_EQ(QApplication::focusWidget(), about->OKButton());
+    EXPECT_EQ(about->focusWidget(), about->OKButton());
     about->OKButton()->click();
   });
   control<QAction>(QStringLiteral("HelpAbout1"))->trigger();

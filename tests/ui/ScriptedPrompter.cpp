@@ -6,8 +6,9 @@ std::optional<QStringList> ScriptedPrompter::openFiles(const QString& title, con
                                                        const QString& folder, bool multiple) {
   dialogs.push_back({title, filter, folder, multiple, QString()});
   if (openAnswers.empty()) return std::nullopt;
-  auto answer = openAnswers.front();
+  const QStringList answer = openAnswers.front();
   openAnswers.pop_front();
+  if (answer.isEmpty()) return std::nullopt;
   return answer;
 }
 
@@ -16,13 +17,15 @@ std::optional<QString> ScriptedPrompter::saveFile(const QString& title, const QS
                                                   const QString& defaultExtension) {
   dialogs.push_back({title, filter, folder, false, defaultExtension});
   if (saveAnswers.empty()) return std::nullopt;
-  auto answer = saveAnswers.front();
+  const QString answer = saveAnswers.front();
   saveAnswers.pop_front();
+  if (answer.isEmpty()) return std::nullopt;
   return answer;
 }
 
 void ScriptedPrompter::showError(const QString& text) {
   errors.append(text);
+  if (whileErrorShown) whileErrorShown();
 }
 
 bool ScriptedPrompter::askOkCancel(const QString& title, const QString& text) {

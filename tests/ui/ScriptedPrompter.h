@@ -1,6 +1,7 @@
 #pragma once
 
 #include <deque>
+#include <functional>
 #include <optional>
 
 #include "ui/UiPrompter.h"
@@ -25,10 +26,12 @@ class ScriptedPrompter : public UiPrompter {
   void showError(const QString& text) override;
   bool askOkCancel(const QString& title, const QString& text) override;
 
-  // Answers, used in order; a dialog without a scripted answer is cancelled.
-  std::deque<std::optional<QStringList>> openAnswers;
-  std::deque<std::optional<QString>> saveAnswers;
+  // Answers, used in order; an empty answer, or none left, cancels the dialog.
+  std::deque<QStringList> openAnswers;
+  std::deque<QString> saveAnswers;
   std::deque<bool> questionAnswers;
+  // Runs while an error is shown, as the user's answer to the message box.
+  std::function<void()> whileErrorShown;
 
   // What the window asked.
   std::vector<FileDialog> dialogs;
