@@ -646,13 +646,17 @@ void TSDIAppForm::showSettings() {
     QWidget* widget = findChild<QWidget*>(
         QString::fromLatin1(field.name.data(), static_cast<qsizetype>(field.name.size())));
     if (!widget || widget == presetBox_) continue;
+    // A choice outside its list is shown as the control takes it, and the record follows.
     if (auto* group = qobject_cast<RadioGroup*>(widget)) {
-      group->setItemIndex(settings_.*std::get<int ConversionSettings::*>(field.member));
+      int& index = settings_.*std::get<int ConversionSettings::*>(field.member);
+      group->setItemIndex(index);
+      index = group->itemIndex();
     } else if (auto* box = qobject_cast<QCheckBox*>(widget)) {
       box->setChecked(settings_.*std::get<bool ConversionSettings::*>(field.member));
     } else if (auto* list = qobject_cast<QComboBox*>(widget)) {
-      list->setCurrentIndex(ConversionSettings::dropDownIndex(
-          settings_.*std::get<int ConversionSettings::*>(field.member), list->count()));
+      int& index = settings_.*std::get<int ConversionSettings::*>(field.member);
+      index = ConversionSettings::dropDownIndex(index, list->count());
+      list->setCurrentIndex(index);
     } else if (auto* edit = qobject_cast<QLineEdit*>(widget)) {
       setFieldText(edit,
                    fromCore(settings_.*std::get<std::string ConversionSettings::*>(field.member)));

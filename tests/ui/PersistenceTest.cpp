@@ -111,6 +111,19 @@ TEST_F(Persistence, AWindowClosedBeforeItReadItsSettingsLeavesTheFileAlone) {
   EXPECT_EQ(readBytes(files.settingsPath), "[Output]\r\nFormat=2\r\n");
 }
 
+TEST_F(Persistence, ChoicesOutsideTheirListsShowAsTheControlsTakeThem) {
+  writeBytes(files.settingsPath, "[Input]\r\nFormat=-5\r\n[Output]\r\nFormat=12\r\nColour=9\r\n");
+  activate();
+  EXPECT_EQ(control<RadioGroup>(QStringLiteral("RadioGroup_Input_Format"))->itemIndex(), -1);
+  EXPECT_EQ(window->settings().RadioGroup_Input_Format, -1);
+  EXPECT_EQ(control<RadioGroup>(QStringLiteral("RadioGroup_Output_Format"))->itemIndex(), 4);
+  EXPECT_EQ(control<QComboBox>(QStringLiteral("ComboBox_Colour"))->currentIndex(), -1);
+  EXPECT_EQ(window->settings().ComboBox_Colour, -1);
+  // Nothing chosen is still a state the user can leave.
+  choose(QStringLiteral("RadioGroup_Input_Format"), 2);
+  EXPECT_EQ(window->settings().RadioGroup_Input_Format, 2);
+}
+
 TEST_F(Persistence, ALoadErrorAtStartIsShownAndTheWindowOpensWithWhatWasRead) {
   writeBytes(files.settingsPath, "[Input]\r\nFormat=1\r\n[Final]\r\nUser FR Num=\r\n");
   activate();
