@@ -135,11 +135,11 @@ int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
   app.add_option("--left", leftFiles, "A file of the left (or only) selection, in order")
       ->type_name("FILE")
       ->allow_extra_args(false)
-      ->check(CLI::ExistingFile);
+      ->check(CLI::Validator(CLI::ExistingFile).description(""));
   app.add_option("--right", rightFiles, "A file of the right selection, in order")
       ->type_name("FILE")
       ->allow_extra_args(false)
-      ->check(CLI::ExistingFile);
+      ->check(CLI::Validator(CLI::ExistingFile).description(""));
   app.add_flag("--launch", startPrograms, "Start the batch file and VirtualDub as well");
   app.add_option("--save-settings", saveSettingsFile, "Save the settings after the run")
       ->type_name("FILE");
