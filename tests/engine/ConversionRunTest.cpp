@@ -355,6 +355,21 @@ TEST_F(ConversionRunTest, SeparatePicturesTakeTheRightPatternFromTheRightSelecti
   EXPECT_EQ(settings_.PathRight, at("r/"));
 }
 
+TEST_F(ConversionRunTest, MvcPicturesPairTheLeftFileWithItselfBeforeTheSearch) {
+  settings_.RadioGroup_Import_Options = 2;
+  settings_.CheckBox_MVC_Ref = true;
+  touch({"m/00001-l.avi", "m/00001-r.avi"});
+  select(touch({"m/00001.MTS"}));
+
+  convert();
+
+  EXPECT_EQ(frontEnd_.requests.size(), 1u);
+  EXPECT_EQ(sorted(frontEnd_.written), sorted({at("m/00001_L.avs"), at("m/00001_R.avs")}));
+  EXPECT_TRUE(contains(readBytes(at("m/00001_R.avs")),
+                       "ImageSource(\"" + at("m/%05d.MTS") + "\", 1 , 1 , 25)"));
+  EXPECT_EQ(settings_.PathRight, at("m/"));
+}
+
 TEST_F(ConversionRunTest, PictureWithoutFrameNumberStopsBeforeWriting) {
   settings_.RadioGroup_Import_Options = 2;
   settings_.RadioGroup_Input_Format = 3;
