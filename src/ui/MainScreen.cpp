@@ -171,6 +171,8 @@ TSDIAppForm::TSDIAppForm(UiPrompter& prompter, AppFiles files, const std::string
   // three fields with key-release handlers report their key releases.
   qApp->installEventFilter(this);
   // Open large enough to show everything; a smaller window scrolls.
+  content->ensurePolished();
+  content->layout()->activate();
   const QSize wanted = content->sizeHint() + QSize(40, menuBar()->sizeHint().height() +
                                                            statusBar()->sizeHint().height() + 60);
   resize(wanted);

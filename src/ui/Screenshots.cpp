@@ -36,9 +36,11 @@ int main(int argc, char* argv[]) {
   SilentPrompter prompter;
   twinlens::ui::TSDIAppForm window(prompter, {}, "/home/user");
   window.show();
+  QApplication::processEvents();  // let the layouts settle before the first picture
   auto* tabs = window.findChild<QTabWidget*>(QStringLiteral("PageControl1"));
   for (int i = 0; i < tabs->count(); ++i) {
     tabs->setCurrentIndex(i);
+    QApplication::processEvents();
     const QString name = tabs->tabText(i).toLower().replace(u' ', u'-');
     const QString file = QDir(folder).filePath(QStringLiteral("%1-%2.png").arg(i + 1).arg(name));
     if (!window.grab().save(file)) {
@@ -49,6 +51,7 @@ int main(int argc, char* argv[]) {
   }
   twinlens::ui::TAboutBox* about = window.aboutBox();
   about->show();
+  QApplication::processEvents();
   const QString file = QDir(folder).filePath(QStringLiteral("7-about.png"));
   if (!about->grab().save(file)) return 1;
   std::printf("%s\n", qPrintable(file));
