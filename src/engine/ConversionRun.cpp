@@ -98,8 +98,8 @@ void ConversionRun::M1Click() {
   } else if (rightDialogShown) {
     settings_.PathRight = lastRightFolder_;
   } else {
-    // No right selection to take a folder from (picture import of an MVC clip counts one right
-    // file without asking for it): the right view pairs with the left file.
+    // No right dialog: the right view comes from the left file (one file holds both views, or
+    // an MVC clip's partners lie beside it), so it shares the left folder.
     settings_.PathRight = settings_.PathLeft;
   }
 
