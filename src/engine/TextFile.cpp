@@ -8,12 +8,12 @@ void TextFile::append(const TextFile& other) {
   lines_.insert(lines_.end(), other.lines_.begin(), other.lines_.end());
 }
 
-std::string TextFile::text() const {
+std::string TextFile::joinLines(const std::vector<std::string>& lines) {
   std::size_t length = 0;
-  for (const auto& line : lines_) length += line.size() + 2;
+  for (const auto& line : lines) length += line.size() + 2;
   std::string bytes;
   bytes.reserve(length);
-  for (const auto& line : lines_) bytes.append(line).append("\r\n");
+  for (const auto& line : lines) bytes.append(line).append("\r\n");
   return bytes;
 }
 

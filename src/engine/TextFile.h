@@ -23,7 +23,8 @@ class TextFile {
   const std::string& operator[](std::size_t i) const { return lines_[i]; }
 
   // The file's bytes: every line followed by CR LF.
-  std::string text() const;
+  std::string text() const { return joinLines(lines_); }
+  static std::string joinLines(const std::vector<std::string>& lines);
 
   // Writes the file, replacing an existing one as a whole. A failure raises
   // `Cannot create file "<path>". <reason>` and leaves the earlier file as it was.

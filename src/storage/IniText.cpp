@@ -210,12 +210,7 @@ bool IniText::remove(std::string_view section, std::string_view key) {
 }
 
 std::string IniText::text() const {
-  std::size_t length = 0;
-  for (const auto& line : lines_) length += line.size() + 2;
-  std::string bytes;
-  bytes.reserve(length);
-  for (const auto& line : lines_) bytes.append(line).append("\r\n");
-  return bytes;
+  return TextFile::joinLines(lines_);
 }
 
 bool IniText::canHoldKey(std::string_view key) {
