@@ -191,8 +191,9 @@ void rateTail(TextFile& out, const ConversionSettings& s) {
     out.add("Frn=FrameRateNumerator()");
     out.add("Frd=FrameRateDenominator()");
     out.add(std::string(kRepeatSelection[s.RadioGroup_Repeat]));
-    // Without a new rate the clip gets its old rate back, so it runs longer or shorter.
-    if (!changesFrameRate(s)) out.add("AssumeFPS(Frn, FRd, true)");
+    // With "No change" the clip gets its old rate back, so it runs longer or shorter; no chosen
+    // rate at all adds nothing.
+    if (s.RadioGroup_FrameRates == 0) out.add("AssumeFPS(Frn, FRd, true)");
   }
   if (s.RadioGroup_FrameRates == choices::kUserDefinedFrameRate) {
     out.add("AssumeFPS(" + std::to_string(s.UserFrNum) + ", " + std::to_string(s.UserFrDen) +

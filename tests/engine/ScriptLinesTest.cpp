@@ -197,6 +197,14 @@ INSTANTIATE_TEST_SUITE_P(
                   tail,
                   {"Frn=FrameRateNumerator()", "Frd=FrameRateDenominator()",
                    "SelectEvery(2,0,0,0,1,1)", "AssumeFPS(Frn, FRd, true)"}},
+        GroupCase{
+            "RepeatWithNoRateChosen",
+            [](auto& s) {
+              s.RadioGroup_Repeat = 2;
+              s.RadioGroup_FrameRates = -1;
+            },
+            tail,
+            {"Frn=FrameRateNumerator()", "Frd=FrameRateDenominator()", "SelectEvery(2,0,0,0,1,1)"}},
         GroupCase{"RepeatWithNewRate",
                   [](auto& s) {
                     s.RadioGroup_Repeat = 2;
