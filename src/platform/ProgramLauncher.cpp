@@ -5,6 +5,7 @@
 // shellapi.h needs the types of windows.h.
 #include <shellapi.h>
 #else
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/types.h>
 #include <sys/wait.h>
@@ -99,6 +100,15 @@ void startDetached(const std::vector<std::string>& command, const std::string& w
     ::setsid();
     const pid_t grandchild = ::fork();
     if (grandchild != 0) ::_exit(0);
+    // Like a program the shell opens in a window of its own, it shares no input or output with
+    // us: otherwise its output would mix into ours, and whoever reads our output through a pipe
+    // would wait until it ends.
+    const int nowhere = ::open("/dev/null", O_RDWR);
+    if (nowhere < 0) ::_exit(127);
+    for (int stream = 0; stream <= 2; ++stream) {
+      if (::dup2(nowhere, stream) < 0) ::_exit(127);
+    }
+    if (nowhere > 2) ::close(nowhere);
     if (folder != nullptr && ::chdir(folder) != 0) ::_exit(127);
     ::execv(argv[0], argv.data());
     ::_exit(127);

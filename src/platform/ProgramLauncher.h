@@ -8,7 +8,8 @@ namespace twinlens::platform {
 // in the working folder given (the launcher's own when empty), without waiting for it. A launch
 // that fails is not reported. On Windows: the shell's "open" verb with a normally shown window.
 // On POSIX: a Windows program (.exe, .bat) through wine when it is installed (.bat through
-// "wine cmd /c"), any other file directly when it is executable; detached, so no zombie stays.
+// "wine cmd /c"), any other file directly when it is executable; detached, so no zombie stays,
+// and with its input and output on /dev/null, so it holds none of ours open.
 void launchProgram(const std::string& file, const std::string& parameters,
                    const std::string& workingFolder);
 

@@ -90,6 +90,31 @@ TEST_F(LaunchTest, LeavesNoChildProcessBehind) {
   EXPECT_EQ(errno, ECHILD);
 }
 
+TEST_F(LaunchTest, TheProgramSharesNoOutputWithUs) {
+  // Our standard output is a pipe, as when twinlens-cli's report is read by another program.
+  int pipeEnds[2];
+  ASSERT_EQ(::pipe(pipeEnds), 0);
+  const int savedOut = ::dup(STDOUT_FILENO);
+  ::dup2(pipeEnds[1], STDOUT_FILENO);
+  const fs::path script = dir_.path() / "talk.sh";
+  writeBytes(script,
+             "#!/bin/sh\necho leaked\necho leaked >&2\n: > '" + script.string() + ".done'\n");
+  fs::permissions(script, fs::perms::owner_all);
+  launchProgram(script.string(), "", "");
+  ::dup2(savedOut, STDOUT_FILENO);
+  ::close(savedOut);
+  ::close(pipeEnds[1]);
+  ASSERT_FALSE(awaitRecord(script).empty());  // the script has run to its end
+
+  // Once the script has ended the pipe is closed; had it kept our output, "leaked" would be here.
+  std::string read;
+  char buffer[64];
+  for (ssize_t got; (got = ::read(pipeEnds[0], buffer, sizeof buffer)) > 0;)
+    read.append(buffer, got);
+  ::close(pipeEnds[0]);
+  EXPECT_EQ(read, "");
+}
+
 struct WineCase {
   const char* file;
   const char* arguments;  // after the working folder, the file's path stands for <file>
