@@ -109,6 +109,22 @@ void ConversionRun::M1Click() {
   if (s.CheckBox_VD_MakeJobs) {
     jobs = std::make_unique<VirtualDubJobs>(s, static_cast<int>(n), style_);
   }
+  // The configuration folders already end in a separator; the doubled one is harmless.
+  const std::string separator(1, paths::separator(style_));
+  const std::string& firstVcf =
+      firstNonEmpty({&s.Edit_vcf_deint, &s.Edit_vcf_separate, &s.Edit_vcf_LR});
+  const std::string firstVcfFolder = paths::dir(firstVcf, style_);
+  const std::string firstProgram =
+      firstVcf.empty() ? std::string() : firstVcfFolder + separator + "VirtualDub.exe";
+  const std::string firstJobList = firstVcfFolder + separator + "VirtualDub.jobs";
+  const std::string secondJobList = paths::dir(s.Edit_VD2, style_) + separator + "VirtualDub.jobs";
+  // Two VirtualDubs in one folder would share one job list: the second would replace the first
+  // and the odd clips would never be encoded.
+  if (jobs && s.CheckBox_2VD && n > 0 && paths::sameName(firstJobList, secondJobList, style_)) {
+    throw Error::cannotCreate(secondJobList,
+                              "The first VirtualDub's job list goes there; the second VirtualDub "
+                              "needs a folder of its own");
+  }
   std::unique_ptr<FfmpegBatch> batch;
   if (s.CheckBox_ffmpeg_make) batch = std::make_unique<FfmpegBatch>(s, style_);
   TextFile histogram;
@@ -178,15 +194,6 @@ void ConversionRun::M1Click() {
       paths::dir(lastLeftFile, style_) +
       paths::noext("Hist_" + paths::name(lastLeftFile, style_), style_) + ".avs";
   const std::string batchFile = paths::noext(lastPrimaryScript, style_) + ".bat";
-  // The configuration folders already end in a separator; the doubled one is harmless.
-  const std::string separator(1, paths::separator(style_));
-  const std::string& firstVcf =
-      firstNonEmpty({&s.Edit_vcf_deint, &s.Edit_vcf_separate, &s.Edit_vcf_LR});
-  const std::string firstVcfFolder = paths::dir(firstVcf, style_);
-  const std::string firstProgram =
-      firstVcf.empty() ? std::string() : firstVcfFolder + separator + "VirtualDub.exe";
-  const std::string firstJobList = firstVcfFolder + separator + "VirtualDub.jobs";
-  const std::string secondJobList = paths::dir(s.Edit_VD2, style_) + separator + "VirtualDub.jobs";
 
   if (batch) {
     write(batch->finish(paths::name(histogramScript, style_)), batchFile);

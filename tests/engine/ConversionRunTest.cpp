@@ -450,6 +450,17 @@ TEST_F(ConversionRunTest, UnreadableConfigurationFileStopsBeforeAnythingIsWritte
   EXPECT_EQ(settings_.PathLeft, at("v/"));
 }
 
+TEST_F(ConversionRunTest, TwoVirtualDubsInOneFolderStopBeforeAnythingIsWritten) {
+  settings_.RadioGroup_Input_Format = 1;
+  useVirtualDub();
+  settings_.CheckBox_2VD = true;
+  settings_.Edit_VD2 = at("vd/VirtualDub.exe");  // the folder of the first one
+  select(touch({"v/c1.mp4", "v/c2.mp4"}));
+
+  EXPECT_THROW(convert(), Error);
+  EXPECT_TRUE(filesOnDisk().empty());
+}
+
 TEST_F(ConversionRunTest, BadOffsetInTheSecondClipKeepsTheFirstAndWritesNoRunFiles) {
   settings_.RadioGroup_Input_Format = 1;
   settings_.RadioGroup_Output_Format = 1;
