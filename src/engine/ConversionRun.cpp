@@ -118,12 +118,17 @@ void ConversionRun::M1Click() {
       firstVcf.empty() ? std::string() : firstVcfFolder + separator + "VirtualDub.exe";
   const std::string firstJobList = firstVcfFolder + separator + "VirtualDub.jobs";
   const std::string secondJobList = paths::dir(s.Edit_VD2, style_) + separator + "VirtualDub.jobs";
-  // Two VirtualDubs in one folder would share one job list: the second would replace the first
-  // and the odd clips would never be encoded.
-  if (jobs && s.CheckBox_2VD && n > 0 && paths::sameName(firstJobList, secondJobList, style_)) {
-    throw Error::cannotCreate(secondJobList,
-                              "The first VirtualDub's job list goes there; the second VirtualDub "
-                              "needs a folder of its own");
+  // The even clips would go to a job list that no VirtualDub runs: without a second VirtualDub
+  // it would lie in the root folder, and beside the first one it would replace the first list.
+  if (jobs && s.CheckBox_2VD && n > 0) {
+    if (s.Edit_VD2.empty()) {
+      throw Error::cannotCreate(secondJobList, "No second VirtualDub is chosen");
+    }
+    if (paths::sameName(firstJobList, secondJobList, style_)) {
+      throw Error::cannotCreate(secondJobList,
+                                "The first VirtualDub's job list goes there; the second "
+                                "VirtualDub needs a folder of its own");
+    }
   }
   std::unique_ptr<FfmpegBatch> batch;
   if (s.CheckBox_ffmpeg_make) batch = std::make_unique<FfmpegBatch>(s, style_);

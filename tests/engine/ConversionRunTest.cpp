@@ -450,16 +450,23 @@ TEST_F(ConversionRunTest, UnreadableConfigurationFileStopsBeforeAnythingIsWritte
   EXPECT_EQ(settings_.PathLeft, at("v/"));
 }
 
-TEST_F(ConversionRunTest, TwoVirtualDubsInOneFolderStopBeforeAnythingIsWritten) {
+// The second VirtualDub missing, or in the folder of the first one.
+class RunSecondVirtualDubTest : public ConversionRunTest,
+                                public ::testing::WithParamInterface<const char*> {};
+
+TEST_P(RunSecondVirtualDubTest, NoFolderOfItsOwnStopsBeforeAnythingIsWritten) {
   settings_.RadioGroup_Input_Format = 1;
   useVirtualDub();
   settings_.CheckBox_2VD = true;
-  settings_.Edit_VD2 = at("vd/VirtualDub.exe");  // the folder of the first one
+  settings_.Edit_VD2 = *GetParam() ? at(GetParam()) : "";
   select(touch({"v/c1.mp4", "v/c2.mp4"}));
 
   EXPECT_THROW(convert(), Error);
   EXPECT_TRUE(filesOnDisk().empty());
 }
+
+INSTANTIATE_TEST_SUITE_P(Programs, RunSecondVirtualDubTest,
+                         ::testing::Values("", "vd/VirtualDub.exe"));
 
 TEST_F(ConversionRunTest, BadOffsetInTheSecondClipKeepsTheFirstAndWritesNoRunFiles) {
   settings_.RadioGroup_Input_Format = 1;
