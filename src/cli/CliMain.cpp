@@ -8,6 +8,7 @@
 #include "engine/ConversionRun.h"
 #include "engine/ConversionSettings.h"
 #include "engine/Error.h"
+#include "engine/IntegerText.h"
 #include "engine/Paths.h"
 #include "engine/SettingsFields.h"
 #include "platform/ProgramLauncher.h"
@@ -95,10 +96,23 @@ void applySetting(ConversionSettings& settings, const std::string& assignment) {
   const std::string name = assignment.substr(0, equals);
   const SettingsField* field = findSettingsField(name);
   if (field == nullptr) throw UsageError{"unknown setting '" + name + "'"};
+  const std::string value = assignment.substr(equals + 1);
   try {
-    setSettingsField(settings, *field, assignment.substr(equals + 1));
+    setSettingsField(settings, *field, value);
   } catch (const Error& error) {
     throw UsageError{name + ": " + error.what()};
+  }
+  // A choice is one of its items or -1 for none; any other number would silently become another
+  // item, or none.
+  const bool choice =
+      field->kind == SettingsField::Kind::Radio || field->kind == SettingsField::Kind::DropDown;
+  if (choice) {
+    const int index = toInteger(value);
+    if (index < -1 || (field->count >= 0 && index >= field->count)) {
+      const std::string range =
+          field->count >= 0 ? "-1 to " + std::to_string(field->count - 1) : "-1 or more";
+      throw UsageError{name + ": '" + value + "' is not an item of the choice (" + range + ")"};
+    }
   }
 }
 
