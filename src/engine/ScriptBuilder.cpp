@@ -234,11 +234,7 @@ std::vector<ScriptFile> ScriptBuilder::build(const ClipNames& clip, TextFile& hi
         scripts.push_back({clip.rightOutputScript, std::move(right)});
       }
     } else {
-      // Reverse swaps the names of both pairs; only a mono output of a mono input keeps its
-      // one pair where it is. Were the first pair of a separate output left unswapped, the
-      // second would replace it and no pass script would take the right output script's names.
-      const bool swapFirst =
-          reverse && (separate || s.RadioGroup_Input_Format != choices::kInputMono);
+      const bool swapFirst = reverse && s.RadioGroup_Input_Format != choices::kInputMono;
       addPassScripts(scripts, c, View::Left,
                      swapFirst ? clip.rightOutputScript : clip.leftOutputScript);
       if (separate) {

@@ -381,14 +381,14 @@ INSTANTIATE_TEST_SUITE_P(
                      {"C:\\v\\Deshake_2_clip_R.avs", "left"},
                      {"C:\\v\\Deshake_1_clip_L.avs", "right"},
                      {"C:\\v\\Deshake_2_clip_L.avs", "right"}}},
-        // Mono input swaps both pairs too, so neither replaces the other.
+        // Mono input does not swap the first pair, so the second pair replaces it.
         WritingCase{"MonoInputSeparateDeshakeReverse",
                     3,
                     0,
                     true,
                     true,
-                    {{"C:\\v\\Deshake_1_clip_R.avs", "left"},
-                     {"C:\\v\\Deshake_2_clip_R.avs", "left"},
+                    {{"C:\\v\\Deshake_1_clip_L.avs", "left"},
+                     {"C:\\v\\Deshake_2_clip_L.avs", "left"},
                      {"C:\\v\\Deshake_1_clip_L.avs", "right"},
                      {"C:\\v\\Deshake_2_clip_L.avs", "right"}}},
         WritingCase{
