@@ -5,22 +5,23 @@
 #include <QFileInfo>
 #include <QStandardPaths>
 
-#include "engine/Paths.h"
 #include "platform/ProgramPath.h"
+#include "storage/ProgramFiles.h"
 #include "ui/QtText.h"
 
 namespace twinlens::ui {
 
 AppFiles AppFiles::forProgram(const QString& programPath, const QString& configFolder) {
   const QFileInfo program(programPath);
-  const QString base = fromCore(paths::noext(toCore(program.fileName())));
   QString folder = program.absolutePath();
   if (!QFileInfo(folder).isWritable()) {
     folder = configFolder;
     QDir().mkpath(folder);
   }
-  const QString stem = QDir::toNativeSeparators(QDir(folder).filePath(base));
-  return AppFiles{toCore(stem + QStringLiteral(".ini")), toCore(stem + QStringLiteral(".prs"))};
+  // Named after the program wherever they lie.
+  const std::string named =
+      toCore(QDir::toNativeSeparators(QDir(folder).filePath(program.fileName())));
+  return AppFiles{settingsPathFor(named), presetsPathFor(named)};
 }
 
 namespace {
