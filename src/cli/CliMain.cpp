@@ -1,7 +1,6 @@
 #include <CLI/CLI.hpp>
 #include <algorithm>
 #include <exception>
-#include <filesystem>
 #include <optional>
 
 #include "cli/CliApp.h"
@@ -11,6 +10,7 @@
 #include "engine/IntegerText.h"
 #include "engine/Paths.h"
 #include "engine/SettingsFields.h"
+#include "platform/FileSystem.h"
 #include "platform/ProgramLauncher.h"
 #include "platform/ProgramPath.h"
 #include "storage/PresetsFile.h"
@@ -67,8 +67,7 @@ std::vector<std::string> absolutePaths(const std::vector<std::string>& files, co
   std::vector<std::string> result;
   std::string folder;
   for (const std::string& file : files) {
-    // Also spells the separators the system's way.
-    std::string full = std::filesystem::absolute(file).lexically_normal().string();
+    std::string full = platform::absolutePath(file);
     std::string fileFolder = paths::dir(full);
     if (result.empty()) {
       folder = fileFolder;
@@ -86,6 +85,16 @@ std::string programFolder() {
   std::string folder = paths::dir(platform::programPath());
   if (folder.size() > 1 && paths::endsFolder(folder.back(), nativePathStyle())) folder.pop_back();
   return folder;
+}
+
+// The check of an input file. CLI11's own goes through wide-character paths on Windows, which
+// miss names in the 8-bit code page; this one asks the system the way the run will.
+CLI::Validator existingFile() {
+  return CLI::Validator(
+      [](std::string& file) {
+        return platform::fileExists(file) ? std::string() : "File does not exist: " + file;
+      },
+      "");
 }
 
 void applySetting(ConversionSettings& settings, const std::string& assignment) {
@@ -149,11 +158,11 @@ int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
   app.add_option("--left", leftFiles, "A file of the left (or only) selection, in order")
       ->type_name("FILE")
       ->allow_extra_args(false)
-      ->check(CLI::Validator(CLI::ExistingFile).description(""));
+      ->check(existingFile());
   app.add_option("--right", rightFiles, "A file of the right selection, in order")
       ->type_name("FILE")
       ->allow_extra_args(false)
-      ->check(CLI::Validator(CLI::ExistingFile).description(""));
+      ->check(existingFile());
   app.add_flag("--launch", startPrograms, "Start the batch file and VirtualDub as well");
   app.add_option("--save-settings", saveSettingsFile, "Save the settings after the run")
       ->type_name("FILE");

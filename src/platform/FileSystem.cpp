@@ -13,6 +13,7 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <filesystem>
 #endif
 
 namespace twinlens::platform {
@@ -89,6 +90,27 @@ std::string readFile(const std::string& path) {
   std::fclose(file);
   if (failed) throw Error::cannotOpen(path, systemErrorText(error != 0 ? error : EIO));
   return content;
+}
+
+std::string absolutePath(const std::string& path) {
+#ifdef _WIN32
+  // The A function works in the ANSI code page, as every other file call of the program does.
+  std::string full(MAX_PATH, '\0');
+  for (;;) {
+    const DWORD length =
+        GetFullPathNameA(path.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
+    if (length == 0) return path;
+    if (length < full.size()) {
+      full.resize(length);
+      return full;
+    }
+    full.resize(length);  // the size needed, with its terminating zero
+  }
+#else
+  std::error_code error;
+  const std::filesystem::path full = std::filesystem::absolute(path, error);
+  return error ? path : full.lexically_normal().string();
+#endif
 }
 
 void writeFileReplacing(const std::string& path, std::string_view bytes) {

@@ -18,6 +18,11 @@ std::string readFile(const std::string& path);
 // `Cannot create file "<path>". <reason>` and leaves any earlier file untouched.
 void writeFileReplacing(const std::string& path, std::string_view bytes);
 
+// The full path of a file named relative to the current folder, "." and ".." steps resolved and
+// the separators spelled the system's way. The bytes stay in the 8-bit code page: on Windows
+// the name never passes through a wide-character path.
+std::string absolutePath(const std::string& path);
+
 // The system's text for an error number of the C library.
 std::string systemErrorText(int errorNumber);
 

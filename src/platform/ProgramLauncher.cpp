@@ -24,6 +24,8 @@ namespace twinlens::platform {
 
 void launchProgram(const std::string& file, const std::string& parameters,
                    const std::string& workingFolder) {
+  // No file, nothing to start, as on the other systems.
+  if (file.empty()) return;
   // The shell reports failures through the result; a failed launch is not the user's concern.
   ShellExecuteA(nullptr, "open", file.c_str(), parameters.empty() ? nullptr : parameters.c_str(),
                 workingFolder.empty() ? nullptr : workingFolder.c_str(), SW_SHOWNORMAL);

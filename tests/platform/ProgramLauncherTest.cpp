@@ -174,3 +174,85 @@ TEST_F(LaunchTest, AMissingWorkingFolderRunsNothing) {
 }  // namespace twinlens::platform
 
 #endif
+
+#ifdef _WIN32
+
+#include <windows.h>
+
+#include <chrono>
+#include <thread>
+
+#include "support/DriveFolder.h"
+
+namespace twinlens::platform {
+namespace {
+
+using test::DriveFolder;
+using test::fileBytes;
+using test::putFile;
+
+// A batch file that records its working folder and its parameters in `record`, then marks the
+// record complete.
+std::string recorderBatch(const std::string& record) {
+  return "@echo off\r\ncd >\"" + record + "\"\r\necho %*>>\"" + record + "\"\r\necho done>\"" +
+         record + ".done\"\r\n";
+}
+
+// The record once it is complete; empty when it has not appeared in time. Starting a batch file
+// under Wine can take seconds.
+std::string awaitRecord(const std::string& record) {
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+  const std::string done = record + ".done";
+  while (std::chrono::steady_clock::now() < deadline) {
+    if (GetFileAttributesA(done.c_str()) != INVALID_FILE_ATTRIBUTES) return fileBytes(record);
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  return {};
+}
+
+std::string currentFolder() {
+  char buffer[MAX_PATH] = {};
+  const DWORD length = GetCurrentDirectoryA(MAX_PATH, buffer);
+  return std::string(buffer, length);
+}
+
+TEST(WindowsLaunch, ABatchFileRunsInTheWorkingFolderWithTheParameters) {
+  DriveFolder root('C');
+  ASSERT_TRUE(root.created());
+  ASSERT_TRUE(putFile(root.file("l\\clip_L.bat"), recorderBatch(root.file("record.txt"))));
+
+  launchProgram(root.file("l\\clip_L.bat"), "/r /x", root.file("l\\"));
+
+  EXPECT_EQ(awaitRecord(root.file("record.txt")), root.file("l") + "\r\n/r /x\r\n");
+}
+
+TEST(WindowsLaunch, AProgramBehindADoubledSeparatorStartsInOurFolder) {
+  DriveFolder root('C');
+  ASSERT_TRUE(root.created());
+  ASSERT_TRUE(putFile(root.file("vd\\VirtualDub.bat"), recorderBatch(root.file("record.txt"))));
+
+  launchProgram(root.file("vd\\\\VirtualDub.bat"), "/r /x", "");
+
+  const std::string ours = currentFolder();
+  EXPECT_EQ(awaitRecord(root.file("record.txt")),
+            (ours.ends_with("\\") ? ours.substr(0, ours.size() - 1) : ours) + "\r\n/r /x\r\n");
+}
+
+TEST(WindowsLaunch, AMissingProgramIsPassedOverQuietly) {
+  DriveFolder root('C');
+  ASSERT_TRUE(root.created());
+  ASSERT_TRUE(putFile(root.file("after.bat"), recorderBatch(root.file("record.txt"))));
+
+  launchProgram(root.file("vd\\\\VirtualDub.exe"), "/r /x", "");
+  launchProgram(root.file("gone.bat"), "/r /x", root.file(""));
+  launchProgram("", "/r /x", "");
+  launchProgram(root.file("after.bat"), "/r /x", root.file(""));
+
+  // The launches before it had their chance and did nothing that stopped this one.
+  EXPECT_EQ(awaitRecord(root.file("record.txt")), root.path() + "\r\n/r /x\r\n");
+}
+
+}  // namespace
+}  // namespace twinlens::platform
+
+#endif
