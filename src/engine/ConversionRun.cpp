@@ -118,6 +118,11 @@ void ConversionRun::M1Click() {
       firstVcf.empty() ? std::string() : firstVcfFolder + separator + "VirtualDub.exe";
   const std::string firstJobList = firstVcfFolder + separator + "VirtualDub.jobs";
   const std::string secondJobList = paths::dir(s.Edit_VD2, style_) + separator + "VirtualDub.jobs";
+  // Without a VCF field naming its folder there is no VirtualDub: its job list would land in the
+  // root folder, and nothing would be started.
+  if (jobs && n > 0 && firstVcf.empty()) {
+    throw Error::cannotCreate(firstJobList, "No VCF field names the folder of VirtualDub");
+  }
   // The even clips would go to a job list that no VirtualDub runs: without a second VirtualDub
   // it would lie in the root folder, and beside the first one it would replace the first list.
   if (jobs && s.CheckBox_2VD && n > 0) {

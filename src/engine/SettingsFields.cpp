@@ -105,7 +105,16 @@ void setSettingsField(ConversionSettings& settings, const SettingsField& field,
                       const std::string& value) {
   switch (field.kind) {
     case Kind::Text:
-      settings.*std::get<std::string S::*>(field.member) = value;
+      // A configuration file is shown in its field, as when the window's button chooses it.
+      if (field.name == "VcfDeint") {
+        settings.setVcfDeint(value);
+      } else if (field.name == "VcfSeparate") {
+        settings.setVcfSeparate(value);
+      } else if (field.name == "VcfLR") {
+        settings.setVcfLR(value);
+      } else {
+        settings.*std::get<std::string S::*>(field.member) = value;
+      }
       return;
     case Kind::Flag: {
       if (value != "0" && value != "1") throw Error("'" + value + "' is not a valid flag value");

@@ -30,8 +30,9 @@ std::span<const SettingsField> settingsFields();
 const SettingsField* findSettingsField(std::string_view name);
 
 // Sets a field from a text: choices and integers in decimal (a radio group clamps, a drop-down
-// outside its list selects nothing), flags as "0" or "1", texts verbatim. A malformed value
-// raises Error with "'<text>' is not a valid integer value" or, for a flag,
+// outside its list selects nothing), flags as "0" or "1", texts verbatim (a VirtualDub
+// configuration file also goes into the field that shows it, as its button does). A malformed
+// value raises Error with "'<text>' is not a valid integer value" or, for a flag,
 // "'<text>' is not a valid flag value".
 void setSettingsField(ConversionSettings& settings, const SettingsField& field,
                       const std::string& value);

@@ -450,6 +450,19 @@ TEST_F(ConversionRunTest, UnreadableConfigurationFileStopsBeforeAnythingIsWritte
   EXPECT_EQ(settings_.PathLeft, at("v/"));
 }
 
+TEST_F(ConversionRunTest, NoVirtualDubFolderStopsBeforeAnythingIsWritten) {
+  settings_.RadioGroup_Input_Format = 1;
+  useVirtualDub();
+  // The configuration files still open; only the fields that show them were cleared.
+  settings_.Edit_vcf_deint.clear();
+  settings_.Edit_vcf_separate.clear();
+  settings_.Edit_vcf_LR.clear();
+  select(touch({"v/c1.mp4"}));
+
+  EXPECT_THROW(convert(), Error);
+  EXPECT_TRUE(filesOnDisk().empty());
+}
+
 // The second VirtualDub missing, or in the folder of the first one.
 class RunSecondVirtualDubTest : public ConversionRunTest,
                                 public ::testing::WithParamInterface<const char*> {};

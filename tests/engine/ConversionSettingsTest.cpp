@@ -65,6 +65,8 @@ TEST(SettingsFields, SetByNameFollowsTheKindOfTheField) {
   EXPECT_EQ(s.Edit_Offset, "-3");
   setSettingsField(s, *findSettingsField("UserFrDen"), "1000");
   EXPECT_EQ(s.Edit_FR_Den, "1000");
+  setSettingsField(s, *findSettingsField("VcfLR"), "/vd/lr.vcf");
+  EXPECT_EQ(s.Edit_vcf_LR, "/vd/lr.vcf");
   EXPECT_THROW(setSettingsField(s, *findSettingsField("CheckBox_2VD"), "yes"), Error);
   EXPECT_THROW(setSettingsField(s, *findSettingsField("RadioGroup_Repeat"), "two"), Error);
   EXPECT_EQ(findSettingsField("NoSuchField"), nullptr);
