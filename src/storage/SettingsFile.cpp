@@ -117,7 +117,7 @@ std::string textOf(const ConversionSettings& settings, const SettingsKey& entry)
 }  // namespace
 
 void LoadSettings(ConversionSettings& settings, const std::string& path, const PresetsFile* presets,
-                  const std::string& programFolder) {
+                  const std::string& programFolder, const std::vector<std::string>* listedPresets) {
   const ConversionSettings defaults(programFolder);
   const IniFile ini(path);
   std::vector<std::string> presetNames;
@@ -153,7 +153,7 @@ void LoadSettings(ConversionSettings& settings, const std::string& path, const P
         } else if (entry.kind == Kind::DropDown) {
           settings.*member = ConversionSettings::dropDownIndex(index, entry.count);
         } else if (presets != nullptr) {
-          presetNames = presets->names();
+          presetNames = listedPresets != nullptr ? *listedPresets : presets->names();
           settings.*member =
               ConversionSettings::dropDownIndex(index, static_cast<int>(presetNames.size()));
         } else {

@@ -664,7 +664,6 @@ void TSDIAppForm::showSettings() {
                    fromCore(settings_.*std::get<std::string ConversionSettings::*>(field.member)));
     }
   }
-  setFieldText(editPrefix_, fromCore(settings_.Prefix));
   labelFfmpeg_->setText(fromCore(settings_.FfmpegLocation));
   labelPlugin_->setText(fromCore(settings_.DeshakerDir));
   updating_ = false;
@@ -807,13 +806,18 @@ void TSDIAppForm::closeEvent(QCloseEvent* event) {
 
 void TSDIAppForm::loadSettingsFrom(const std::string& path) {
   try {
-    LoadSettings(settings_, path, presets_.get(), programFolder_);
+    std::vector<std::string> listed;
+    for (int i = 0; i < presetBox_->count(); ++i) listed.push_back(toCore(presetBox_->itemText(i)));
+    LoadSettings(settings_, path, presets_.get(), programFolder_, &listed);
   } catch (const std::exception& error) {
     // What was read before the error stays applied, and the controls show it.
     showSettings();
     showError(error.what());
     return;
   }
+  // The prefix field shows the loaded prefix only once loading has read everything; otherwise it
+  // keeps its text, which the prefix follows again at the next key release.
+  setFieldText(editPrefix_, fromCore(settings_.Prefix));
   showSettings();
 }
 

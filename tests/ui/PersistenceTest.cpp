@@ -131,6 +131,26 @@ TEST_F(Persistence, ALoadErrorAtStartIsShownAndTheWindowOpensWithWhatWasRead) {
   EXPECT_EQ(control<RadioGroup>(QStringLiteral("RadioGroup_Input_Format"))->itemIndex(), 1);
 }
 
+TEST_F(Persistence, ALoadErrorLeavesTheFieldsShownAfterTheLastKeyAsTheyWere) {
+  writeBytes(files.settingsPath,
+             "[File]\r\nPrefix=new_\r\nVCF LR=/vd/lr.vcf\r\n[Final]\r\nUser FR Num=x\r\n");
+  activate();
+  EXPECT_EQ(prompter.errors, QStringList{"'x' is not a valid integer value."});
+  EXPECT_EQ(window->settings().Prefix, "new_");
+  EXPECT_EQ(text("Edit_Prefix"), "");
+  EXPECT_EQ(text("Edit_vcf_LR"), "");
+}
+
+TEST_F(Persistence, PrefixTextNotYetFollowedSurvivesChoosingAFile) {
+  activate();
+  // As Edit > Paste leaves it: no key released in the field.
+  control<QLineEdit>(QStringLiteral("Edit_Prefix"))->setText(QStringLiteral("pasted_"));
+  prompter.openAnswers = {QStringList{QStringLiteral("/vd/Deshaker.vdf")}};
+  control<QPushButton>(QStringLiteral("Button_VDub_Plugin"))->click();
+  EXPECT_EQ(window->settings().DeshakerDir, "/vd/Deshaker.vdf");
+  EXPECT_EQ(text("Edit_Prefix"), "pasted_");
+}
+
 TEST_F(Persistence, LayoutsAreSavedAndLoaded) {
   activate();
   choose(QStringLiteral("RadioGroup_Output_Format"), 2);
@@ -251,6 +271,23 @@ TEST_F(Presets, DeletingWithOkRemovesTheChosenPreset) {
   // The fields still show the deleted preset.
   EXPECT_EQ(text("Edit_coding_presets"), "-c:v utvideo");
   EXPECT_EQ(readBytes(files.presetsPath).find("utvideo="), std::string::npos);
+}
+
+TEST_F(Presets, LoadingALayoutSelectsByPositionInTheListShown) {
+  activate();
+  const std::string layout = folder.file("x.lay");
+  writeBytes(layout, "[Output]\r\nCodec=0\r\n");
+  // The file is reordered by hand; the list is not read again.
+  writeBytes(files.presetsPath,
+             "[Presets]\r\nx264=-c:v libx264 -crf 18\r\nutvideo=-c:v utvideo\r\n"
+             "[Extensions]\r\nutvideo=.avi\r\nx264=.mp4\r\n");
+  prompter.openAnswers = {QStringList{QString::fromStdString(layout)}};
+  control<QAction>(QStringLiteral("LoadLayout1"))->trigger();
+  EXPECT_EQ(entries(), (QStringList{"utvideo", "x264"}));
+  EXPECT_EQ(box()->currentText(), "utvideo");
+  EXPECT_EQ(text("Edit_preset_name"), "utvideo");
+  EXPECT_EQ(text("Edit_coding_presets"), "-c:v utvideo");
+  EXPECT_EQ(text("Edit_Video_Extension"), ".avi");
 }
 
 // ---- Deshaker ----
