@@ -412,6 +412,8 @@ QWidget* TSDIAppForm::buildFfmpegTab() {
   // Typed text stays text: it neither becomes an entry nor is completed from the list.
   presetBox_->setInsertPolicy(QComboBox::NoInsert);
   presetBox_->setCompleter(nullptr);
+  // Nor does finishing the edit select an entry whose name was typed: only choosing one does.
+  QObject::disconnect(presetBox_->lineEdit(), &QLineEdit::editingFinished, presetBox_, nullptr);
   presetBox_->setEditText(QStringLiteral("utvideo"));
   presetBox_->setMinimumWidth(220);
   setHint(presetBox_, QStringLiteral("Select encoder preset"));

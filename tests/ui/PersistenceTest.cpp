@@ -229,6 +229,17 @@ TEST_F(Presets, TypingIntoTheBoxSelectsNothingAndEmptiesTheFields) {
   EXPECT_EQ(text("Edit_preset_name"), "");
 }
 
+TEST_F(Presets, TypingAListedNameAndLeavingTheBoxSelectsNothing) {
+  activate();
+  box()->lineEdit()->selectAll();
+  QTest::keyClicks(box()->lineEdit(), QStringLiteral("x264"));
+  QTest::keyClick(box()->lineEdit(), Qt::Key_Return);
+  emit box()->lineEdit()->editingFinished();
+  EXPECT_EQ(box()->currentIndex(), -1);
+  EXPECT_EQ(window->settings().ComboBox_FF_codec, -1);
+  EXPECT_EQ(text("Edit_coding_presets"), "");
+}
+
 TEST_F(Presets, SavingAppendsANewNameAndLeavesNothingSelected) {
   activate();
   control<QLineEdit>(QStringLiteral("Edit_preset_name"))->setText(QStringLiteral("hevc"));
