@@ -575,6 +575,7 @@ void TSDIAppForm::buildMenus() {
   connect(qApp, &QApplication::focusChanged, this, &TSDIAppForm::updateEditActions);
   connect(QGuiApplication::clipboard(), &QClipboard::dataChanged, this,
           &TSDIAppForm::updateEditActions);
+  updateEditActions();  // no text field has the focus yet
 
   QMenu* help = named(bar->addMenu(QStringLiteral("&Help")), "Help1");
   help->menuAction()->setStatusTip(QStringLiteral("Help topics"));
@@ -584,7 +585,13 @@ void TSDIAppForm::buildMenus() {
   setHint(about, QStringLiteral("About|Displays program information, version number, and "
                                 "copyright"));
 
-  for (QMenu* menu : {file, editMenu_, help}) menu->setToolTipsVisible(true);
+  for (QMenu* menu : {file, editMenu_, help}) {
+    menu->setToolTipsVisible(true);
+    // While a menu is open the status bar shows the hints of the menu and its items; the mouse
+    // leaving the control under it as the menu opens must not wipe them.
+    connect(menu, &QMenu::aboutToShow, this, [this] { menuOpen_ = true; });
+    connect(menu, &QMenu::aboutToHide, this, [this] { menuOpen_ = false; });
+  }
 }
 
 // Every control named after a field writes its changes into the record at once; the rules follow.
@@ -1024,17 +1031,19 @@ bool TSDIAppForm::eventFilter(QObject* watched, QEvent* event) {
   }
   switch (type) {
     case QEvent::Enter:
-      statusBar()->showMessage(statusHint(widget));
+      if (!menuOpen_) statusBar()->showMessage(statusHint(widget));
       break;
     case QEvent::Leave:
       // Back over the enclosing control; a control entered next reports itself after this.
-      statusBar()->showMessage(statusHint(widget->parentWidget()));
+      if (!menuOpen_) statusBar()->showMessage(statusHint(widget->parentWidget()));
       break;
     case QEvent::StatusTip:
       // The hints of controls are shown above; menu items still report through the menu bar.
       if (!qobject_cast<QMenuBar*>(widget)) return true;
       break;
     case QEvent::KeyRelease: {
+      // A held key repeats its presses but is released once.
+      if (static_cast<QKeyEvent*>(event)->isAutoRepeat()) break;
       const int key = static_cast<QKeyEvent*>(event)->key();
       // The release of a key that closed a message box belongs to that box.
       if (keysPressedInMessageBox_.remove(key)) break;

@@ -125,6 +125,7 @@ class TSDIAppForm : public QMainWindow {
   bool activated_ = false;
   bool updating_ = false;      // controls are being set from the record
   bool showingError_ = false;  // keys pressed in a message box are not key releases of a field
+  bool menuOpen_ = false;      // a menu of the menu bar is open
   QSet<int> keysPressedInMessageBox_;
 
   TAboutBox* aboutBox_ = nullptr;

@@ -6,6 +6,7 @@
 #include <QRadioButton>
 #include <QStatusBar>
 #include <QStatusTipEvent>
+#include <QTest>
 
 #include "WindowFixture.h"
 #include "ui/RadioGroup.h"
@@ -179,6 +180,19 @@ TEST_F(StatusBar, ShowsMenuHints) {
             "Help topics");
   file->menuAction()->showStatusText(window->menuBar());
   EXPECT_EQ(message(), "File related commands");
+}
+
+TEST_F(StatusBar, KeepsTheMenusHintWhileTheMenuOpensUnderTheMouse) {
+  QMenuBar* bar = window->menuBar();
+  auto* file = control<QMenu>(QStringLiteral("File1"));
+  QTest::mouseMove(bar, bar->actionGeometry(file->menuAction()).center());
+  // The opening menu takes the mouse away from the menu bar.
+  bar->setActiveAction(file->menuAction());
+  ASSERT_TRUE(file->isVisible());
+  EXPECT_EQ(message(), "File related commands");
+  file->hide();
+  enter(control("CheckBox_Execute_ffmpeg"));
+  EXPECT_EQ(message(), "The ffmpeg bat file will be run after selection of input files");
 }
 
 }  // namespace

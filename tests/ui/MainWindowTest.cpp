@@ -5,6 +5,7 @@
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QGroupBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
@@ -227,6 +228,18 @@ TEST_F(MainWindow, PrefixIsTakenAtAKeyReleaseOnly) {
   EXPECT_EQ(window->settings().Prefix, "new_pasted_");
 }
 
+TEST_F(MainWindow, AHeldKeyIsTakenAtItsOneReleaseOnly) {
+  auto* field = control<QLineEdit>(QStringLiteral("Edit_Prefix"));
+  type(QStringLiteral("Edit_Prefix"), QStringLiteral("ab"));
+  QTest::keyPress(field, Qt::Key_C);
+  // A held key repeats: its repeated presses come with releases marked as repeats.
+  QKeyEvent repeat(QEvent::KeyRelease, Qt::Key_C, Qt::NoModifier, QStringLiteral("c"), true);
+  QCoreApplication::sendEvent(field, &repeat);
+  EXPECT_EQ(window->settings().Prefix, "ab");
+  QTest::keyRelease(field, Qt::Key_C);
+  EXPECT_EQ(window->settings().Prefix, "abc");
+}
+
 TEST_F(MainWindow, FrameRateTextThatIsNoIntegerIsReportedAndTheLastValueKept) {
   choose(QStringLiteral("RadioGroup_FrameRates"), choices::kUserDefinedFrameRate);
   erase(QStringLiteral("Edit_FR_Num"));
@@ -285,6 +298,12 @@ class EditMenu : public WindowFixture {
   }
   QLineEdit* field = nullptr;
 };
+
+TEST_F(MainWindow, EditCommandsAreUnavailableBeforeATextFieldHasTheFocus) {
+  for (const char* name : {"EditCut1", "EditCopy1", "EditPaste1"}) {
+    EXPECT_FALSE(control<QAction>(QString::fromLatin1(name))->isEnabled()) << name;
+  }
+}
 
 TEST_F(EditMenu, CutAndCopyNeedSelectedTextInTheFocusedField) {
   ASSERT_EQ(QApplication::focusWidget(), field);
