@@ -298,5 +298,26 @@ TEST(WindowsCli, RememberedFoldersStartBesideTheProgram) {
   EXPECT_EQ(crLfFault(fileBytes(saved)), "");
 }
 
+// The whole chain of a launch: the program starts the batch file through the shell in the batch
+// file's own folder, and the batch file runs its first command, here a recorder in ffmpeg's place.
+TEST(WindowsCli, LaunchStartsTheBatchFileInItsOwnFolder) {
+  DriveFolder root('C');
+  ASSERT_TRUE(root.created());
+  ASSERT_TRUE(putFile(root.file("l\\a_L.mp4"), ""));
+  ASSERT_TRUE(putFile(root.file("r\\a_R.mp4"), ""));
+  ASSERT_TRUE(putFile(root.file("ff\\ffmpeg.bat"), test::recorderBatch(root.file("record.txt"))));
+
+  const Outcome outcome =
+      runCli({"--left", root.file("l\\a_L.mp4"), "--right", root.file("r\\a_R.mp4"), "--set",
+              "CheckBox_ffmpeg_make=1", "--set", "CheckBox_Execute_ffmpeg=1", "--set",
+              "FfmpegLocation=" + root.file("ff\\ffmpeg.bat"), "--set",
+              "Edit_coding_presets=-c:v utvideo", "--set", "Edit_Video_Extension=.avi", "--launch"},
+             root.path());
+
+  ASSERT_EQ(outcome.status, 0u) << outcome.err;
+  EXPECT_EQ(test::awaitRecord(root.file("record.txt")),
+            root.file("l") + "\r\n-i \"a_L.avs\" -c:v utvideo \"a_L.avi\"\r\n");
+}
+
 }  // namespace
 }  // namespace twinlens

@@ -179,36 +179,15 @@ TEST_F(LaunchTest, AMissingWorkingFolderRunsNothing) {
 
 #include <windows.h>
 
-#include <chrono>
-#include <thread>
-
 #include "support/DriveFolder.h"
 
 namespace twinlens::platform {
 namespace {
 
+using test::awaitRecord;
 using test::DriveFolder;
-using test::fileBytes;
 using test::putFile;
-
-// A batch file that records its working folder and its parameters in `record`, then marks the
-// record complete.
-std::string recorderBatch(const std::string& record) {
-  return "@echo off\r\ncd >\"" + record + "\"\r\necho %*>>\"" + record + "\"\r\necho done>\"" +
-         record + ".done\"\r\n";
-}
-
-// The record once it is complete; empty when it has not appeared in time. Starting a batch file
-// under Wine can take seconds.
-std::string awaitRecord(const std::string& record) {
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-  const std::string done = record + ".done";
-  while (std::chrono::steady_clock::now() < deadline) {
-    if (GetFileAttributesA(done.c_str()) != INVALID_FILE_ATTRIBUTES) return fileBytes(record);
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
-  }
-  return {};
-}
+using test::recorderBatch;
 
 std::string currentFolder() {
   char buffer[MAX_PATH] = {};

@@ -3,8 +3,10 @@
 #include <windows.h>
 
 #include <atomic>
+#include <chrono>
 #include <cstdio>
 #include <filesystem>
+#include <thread>
 
 namespace twinlens::test {
 
@@ -78,6 +80,21 @@ std::string crLfFault(std::string_view bytes) {
     }
   }
   if (!bytes.empty() && bytes.back() != '\n') return "not CR LF: the last line has no line end";
+  return {};
+}
+
+std::string recorderBatch(const std::string& record) {
+  return "@echo off\r\ncd >\"" + record + "\"\r\necho %*>>\"" + record + "\"\r\necho done>\"" +
+         record + ".done\"\r\n";
+}
+
+std::string awaitRecord(const std::string& record) {
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+  const std::string done = record + ".done";
+  while (std::chrono::steady_clock::now() < deadline) {
+    if (GetFileAttributesA(done.c_str()) != INVALID_FILE_ATTRIBUTES) return fileBytes(record);
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
   return {};
 }
 

@@ -45,4 +45,12 @@ std::string fileBytes(const std::string& path);
 // the end); otherwise a description of the first fault, starting with "not CR LF".
 std::string crLfFault(std::string_view bytes);
 
+// A batch file that records its working folder and its parameters in `record`, then marks the
+// record complete.
+std::string recorderBatch(const std::string& record);
+
+// The record of a recorder batch file once it is complete; empty when it has not appeared in
+// time. Starting a batch file under Wine can take seconds.
+std::string awaitRecord(const std::string& record);
+
 }  // namespace twinlens::test
