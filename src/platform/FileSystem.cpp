@@ -114,6 +114,15 @@ std::string absolutePath(const std::string& path) {
 }
 
 void writeFileReplacing(const std::string& path, std::string_view bytes) {
+#ifndef _WIN32
+  // Renaming over a file needs only the folder's permission; a file the user made read-only must
+  // refuse the write all the same, and a writable one keeps its permissions.
+  struct stat existing {};
+  const bool exists = ::stat(path.c_str(), &existing) == 0;
+  if (exists && ::access(path.c_str(), W_OK) != 0) {
+    throw Error::cannotCreate(path, systemErrorText(errno));
+  }
+#endif
   const std::string temporary = temporaryNameBeside(path);
   errno = 0;
   if (const int error = writeNewFile(temporary, bytes); error != 0) {
@@ -126,6 +135,7 @@ void writeFileReplacing(const std::string& path, std::string_view bytes) {
     throw Error::cannotCreate(path, windowsErrorText(code));
   }
 #else
+  if (exists) ::chmod(temporary.c_str(), existing.st_mode & 07777);
   if (std::rename(temporary.c_str(), path.c_str()) != 0) {
     const int error = errno;
     std::remove(temporary.c_str());

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <filesystem>
 
 #include "engine/Error.h"
@@ -48,6 +49,29 @@ TEST(TextFile, ReplacesAnExistingFileWholeAndLeavesNoTemporaryFile) {
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()),
                           std::filesystem::directory_iterator()),
             1);
+}
+
+TEST(TextFile, ReplacingKeepsTheFilesPermissionsAndRefusesAReadOnlyFile) {
+  namespace fs = std::filesystem;
+  TempDir dir;
+  const auto path = dir.file("layout.lay");
+  TextFile{"old"}.save(path);
+#ifndef _WIN32  // Windows keeps only a read-only attribute
+  fs::permissions(path, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+#endif
+  TextFile{"new"}.save(path);
+#ifndef _WIN32
+  EXPECT_EQ(fs::status(path).permissions() & fs::perms::all,
+            fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+#endif
+
+  fs::permissions(path, fs::perms::owner_read);
+  if (std::FILE* probe = std::fopen(path.c_str(), "ab")) {
+    std::fclose(probe);
+    GTEST_SKIP() << "this user may write to read-only files";
+  }
+  EXPECT_THROW(TextFile{"lost"}.save(path), Error);
+  EXPECT_EQ(readBytes(path), "new\r\n");
 }
 
 TEST(TextFile, FailedCreateNamesThePathAndTheReason) {
