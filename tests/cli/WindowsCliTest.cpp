@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <memory>
 
 #include "engine/ConversionSettings.h"
 #include "storage/SettingsFile.h"
