@@ -195,7 +195,7 @@ TEST_P(WindowsCliRun, WritesTheFilesUnderTheirWindowsNames) {
       EXPECT_EQ(bytes, expected) << file.path;
     } else {
       for (const std::string& line : file.lines) {
-        EXPECT_NE(bytes.find("\r\n" + place(line) + "\r\n"), std::string::npos)
+        EXPECT_NE(("\r\n" + bytes).find("\r\n" + place(line) + "\r\n"), std::string::npos)
             << file.path << " lacks the line " << place(line) << "\n"
             << bytes;
       }
@@ -252,6 +252,7 @@ WindowsRunCase pairCase(const char* label, const std::string& left, const std::s
 INSTANTIATE_TEST_SUITE_P(
     Runs, WindowsCliRun,
     ::testing::Values(
+        pairCase("BothClipsInOneFolder", "@C@\\v\\", "@C@\\v\\", "", ""),
         pairCase("RightClipInASisterFolder", "@C@\\l\\", "@C@\\r\\", "..\\r\\", "..\\l\\"),
         pairCase("RightClipDeeperDown", "@C@\\l\\", "@C@\\l\\right eye\\", "right eye\\", "..\\"),
         pairCase("RightClipOnAnotherDrive", "@C@\\l\\", "@D@\\r\\", "@D@\\r\\", "@C@\\l\\"),
@@ -259,6 +260,27 @@ INSTANTIATE_TEST_SUITE_P(
                  "..\\L\\"),
         pairCase("NamesInTheAnsiCodePage", "@C@\\@A@\\", "@C@\\@A@ 2\\", "..\\@A@ 2\\",
                  "..\\@A@\\"),
+        // An MVC clip on D: found through its separated views.
+        WindowsRunCase{"MvcPartnersOnAnotherDrive",
+                       {{"@D@\\m\\00001.MTS", ""},
+                        {"@D@\\m\\00001-l.avi", ""},
+                        {"@D@\\m\\00001_r.avi", ""},
+                        {"@D@\\m\\00001_l.avi", ""}},
+                       {"--left", "@D@\\m\\00001.MTS", "--set", "CheckBox_MVC_Ref=1"},
+                       {"wrote\t@D@\\m\\00001_L.avs", "wrote\t@D@\\m\\00001_R.avs"},
+                       {{"@D@\\m\\00001_L.avs", {"AVISource(\"00001_l.avi\")"}},
+                        {"@D@\\m\\00001_R.avs", {"AVISource(\"00001_r.avi\")"}}}},
+        // A picture sequence: the pattern is a full Windows path.
+        WindowsRunCase{
+            "PicturesOnOneDrive",
+            {{"@C@\\p\\img0001.jpg", ""}, {"@C@\\p\\img0250.jpg", ""}},
+            {"--left", "@C@\\p\\img0001.jpg", "--left", "@C@\\p\\img0250.jpg", "--set",
+             "RadioGroup_Import_Options=2", "--set", "RadioGroup_Input_Format=3", "--set",
+             "RadioGroup_Output_Format=4", "--set", "Edit_import_picture_FR=25"},
+            {"wrote\t@C@\\p\\img0001.avs"},
+            {{"@C@\\p\\img0001.avs",
+              {"ImageSource(\"@C@\\p\\img%04d.jpg\", 1 , 250 , 25)"},
+              false}}},
         // Deinterlaced through VirtualDub, whose program and job list are named behind the
         // folder of its configuration files, separator and all.
         WindowsRunCase{
