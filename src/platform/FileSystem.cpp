@@ -122,6 +122,13 @@ void writeFileReplacing(const std::string& path, std::string_view bytes) {
   if (exists && ::access(path.c_str(), W_OK) != 0) {
     throw Error::cannotCreate(path, systemErrorText(errno));
   }
+#else
+  // The same for the read-only attribute, which a rename over the file does not always honour
+  // (Wine replaces such a file).
+  const DWORD attributes = GetFileAttributesA(path.c_str());
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0) {
+    throw Error::cannotCreate(path, windowsErrorText(ERROR_ACCESS_DENIED));
+  }
 #endif
   const std::string temporary = temporaryNameBeside(path);
   errno = 0;

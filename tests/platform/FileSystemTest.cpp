@@ -151,6 +151,20 @@ TEST(WindowsFiles, AbsolutePathSpellsTheSeparatorsTheWindowsWay) {
   EXPECT_EQ(absolutePath("D:\\m\\00001.MTS"), "D:\\m\\00001.MTS");
 }
 
+TEST(WindowsFiles, AReadOnlyFileIsNotReplaced) {
+  DriveFolder root('C');
+  ASSERT_TRUE(root.created());
+  const std::string path = root.file("locked.avs");
+  ASSERT_TRUE(putFile(path, "earlier\r\n"));
+  ASSERT_TRUE(SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_READONLY));
+
+  const std::string message = messageOf([&] { writeFileReplacing(path, "later\r\n"); });
+
+  SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+  EXPECT_TRUE(message.starts_with("Cannot create file \"" + path + "\". ")) << message;
+  EXPECT_EQ(fileBytes(path), "earlier\r\n");
+}
+
 // A folder where the file should go cannot be replaced; nothing is left behind either.
 TEST(WindowsFiles, ReplacingAFolderFailsWithTheSystemsReasonAndLeavesNoTemporaryFile) {
   DriveFolder root('C');
