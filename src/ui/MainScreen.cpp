@@ -178,7 +178,11 @@ TSDIAppForm::TSDIAppForm(UiPrompter& prompter, AppFiles files, const std::string
   resize(wanted);
 }
 
-TSDIAppForm::~TSDIAppForm() = default;
+TSDIAppForm::~TSDIAppForm() {
+  // The controls go away after this; focus and event reports about them must not reach here.
+  disconnect(qApp, nullptr, this, nullptr);
+  qApp->removeEventFilter(this);
+}
 
 QWidget* TSDIAppForm::buildInputTab() {
   auto* columns = new QHBoxLayout;
@@ -572,7 +576,14 @@ void TSDIAppForm::buildMenus() {
   pasteAction_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_V));
   setHint(pasteAction_, QStringLiteral("Paste|Inserts Clipboard contents"));
   connect(editMenu_, &QMenu::aboutToShow, this, &TSDIAppForm::updateEditActions);
-  connect(qApp, &QApplication::focusChanged, this, &TSDIAppForm::updateEditActions);
+  connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) {
+    // The menu bar holds the focus only while it is worked with the keyboard.
+    if (now != menuBar()) {
+      auto* field = qobject_cast<QLineEdit*>(now);
+      textFieldBeforeMenu_ = field && field->window() == this ? field : nullptr;
+    }
+    updateEditActions();
+  });
   connect(QGuiApplication::clipboard(), &QClipboard::dataChanged, this,
           &TSDIAppForm::updateEditActions);
   updateEditActions();  // no text field has the focus yet
@@ -995,7 +1006,11 @@ void TSDIAppForm::Edit_FR_DenKeyUp() {
 // ---- Edit menu ----
 
 QLineEdit* TSDIAppForm::focusedTextField() const {
-  auto* field = qobject_cast<QLineEdit*>(QApplication::focusWidget());
+  QWidget* focus = QApplication::focusWidget();
+  // A menu opened with its access key takes the focus to the menu bar for a while; the Edit
+  // commands still work on the field the user was in.
+  if (focus == menuBar()) return textFieldBeforeMenu_;
+  auto* field = qobject_cast<QLineEdit*>(focus);
   return field && field->window() == this ? field : nullptr;
 }
 
@@ -1040,6 +1055,14 @@ bool TSDIAppForm::eventFilter(QObject* watched, QEvent* event) {
     case QEvent::StatusTip:
       // The hints of controls are shown above; menu items still report through the menu bar.
       if (!qobject_cast<QMenuBar*>(widget)) return true;
+      break;
+    case QEvent::FocusOut:
+      // A field keeps its selection while the menu bar is worked with the keyboard, as it does
+      // under a menu opened with the mouse, so that Cut and Copy have something to work on.
+      if (qobject_cast<QLineEdit*>(widget) &&
+          static_cast<QFocusEvent*>(event)->reason() == Qt::MenuBarFocusReason) {
+        return true;
+      }
       break;
     case QEvent::KeyRelease: {
       // A held key repeats its presses but is released once.

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QMainWindow>
+#include <QPointer>
 #include <QSet>
 #include <memory>
 
@@ -140,6 +141,7 @@ class TSDIAppForm : public QMainWindow {
   QAction* cutAction_ = nullptr;
   QAction* copyAction_ = nullptr;
   QAction* pasteAction_ = nullptr;
+  QPointer<QLineEdit> textFieldBeforeMenu_;  // the focused field while the menu bar has the focus
 };
 
 }  // namespace twinlens::ui

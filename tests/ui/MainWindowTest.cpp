@@ -319,6 +319,19 @@ TEST_F(EditMenu, CutAndCopyNeedSelectedTextInTheFocusedField) {
   EXPECT_EQ(window->settings().Edit_Offset, "145");
 }
 
+TEST_F(EditMenu, WorksOnTheFieldWhenOpenedWithItsAccessKey) {
+  field->setSelection(1, 2);
+  // Alt+E takes the focus to the menu bar while the menu is open.
+  QTest::keyClick(field, Qt::Key_E, Qt::AltModifier);
+  QWidget* menu = QApplication::activePopupWidget();
+  ASSERT_EQ(menu, control<QMenu>(QStringLiteral("Edit1")));
+  EXPECT_TRUE(control<QAction>(QStringLiteral("EditCut1"))->isEnabled());
+  QTest::keyClick(menu, Qt::Key_T);
+  EXPECT_EQ(field->text(), QStringLiteral("145"));
+  EXPECT_EQ(QGuiApplication::clipboard()->text(), QStringLiteral("23"));
+  EXPECT_EQ(QApplication::focusWidget(), field);
+}
+
 TEST_F(EditMenu, PasteNeedsTextOnTheClipboardAndAFocusedField) {
   QGuiApplication::clipboard()->clear();
   EXPECT_FALSE(enabled("EditPaste1"));
