@@ -159,6 +159,7 @@ TSDIAppForm::TSDIAppForm(UiPrompter& prompter, AppFiles files, const std::string
   scroll->setWidget(content);
   scroll->setWidgetResizable(true);
   scroll->setFrameShape(QFrame::NoFrame);
+  scroll->setFocusPolicy(Qt::NoFocus);  // the window opens with the focus on its first control
   setCentralWidget(scroll);
   statusBar()->setObjectName(QStringLiteral("StatusBar"));
   buildMenus();

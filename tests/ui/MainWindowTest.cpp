@@ -34,6 +34,15 @@ TEST_F(MainWindow, HasItsCaptionAndSixTabsWithTheFirstOpen) {
   EXPECT_EQ(tabs->currentIndex(), 0);
 }
 
+TEST_F(MainWindow, OpensWithTheFocusOnItsFirstControl) {
+  QApplication::setActiveWindow(window.get());
+  ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+  QWidget* focus = QApplication::focusWidget();
+  ASSERT_NE(focus, nullptr);
+  EXPECT_TRUE(control(QStringLiteral("PageControl1"))->isAncestorOf(focus))
+      << focus->objectName().toStdString();
+}
+
 struct Caption {
   const char* control;
   const char* caption;
