@@ -577,7 +577,13 @@ void TSDIAppForm::buildMenus() {
   pasteAction_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_V));
   setHint(pasteAction_, QStringLiteral("Paste|Inserts Clipboard contents"));
   connect(editMenu_, &QMenu::aboutToShow, this, &TSDIAppForm::updateEditActions);
-  connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) {
+  connect(qApp, &QApplication::focusChanged, this, [this](QWidget* old, QWidget* now) {
+    if (old == menuBar() && textFieldBeforeMenu_ && now != textFieldBeforeMenu_) {
+      // The field was not told when the menu bar took its focus; it is told now that the focus
+      // goes elsewhere, so that it stops showing its cursor and selection.
+      QFocusEvent out(QEvent::FocusOut, now ? Qt::OtherFocusReason : Qt::ActiveWindowFocusReason);
+      QCoreApplication::sendEvent(textFieldBeforeMenu_, &out);
+    }
     // The menu bar holds the focus only while it is worked with the keyboard.
     if (now != menuBar()) {
       auto* field = qobject_cast<QLineEdit*>(now);

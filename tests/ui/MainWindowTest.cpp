@@ -8,6 +8,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
+#include <QMenuBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTabWidget>
@@ -339,6 +340,17 @@ TEST_F(EditMenu, WorksOnTheFieldWhenOpenedWithItsAccessKey) {
   EXPECT_EQ(field->text(), QStringLiteral("145"));
   EXPECT_EQ(QGuiApplication::clipboard()->text(), QStringLiteral("23"));
   EXPECT_EQ(QApplication::focusWidget(), field);
+}
+
+TEST_F(EditMenu, AFieldLeftThroughTheMenuBarLosesItsSelection) {
+  field->setSelection(1, 2);
+  QTest::keyClick(field, Qt::Key_Alt);
+  ASSERT_EQ(QApplication::focusWidget(), static_cast<QWidget*>(window->menuBar()));
+  EXPECT_TRUE(field->hasSelectedText());
+  auto* box = control<QCheckBox>(QStringLiteral("CheckBox_MVC_Ref"));
+  QTest::mouseClick(box, Qt::LeftButton);
+  ASSERT_EQ(QApplication::focusWidget(), static_cast<QWidget*>(box));
+  EXPECT_FALSE(field->hasSelectedText());
 }
 
 TEST_F(EditMenu, PasteNeedsTextOnTheClipboardAndAFocusedField) {
