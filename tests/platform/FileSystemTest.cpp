@@ -9,6 +9,7 @@
 
 #include "engine/Error.h"
 #include "engine/Paths.h"
+#include "support/ErrorMessage.h"
 #include "support/TempDir.h"
 
 #ifdef _WIN32
@@ -21,18 +22,10 @@ namespace twinlens::platform {
 namespace {
 
 namespace fs = std::filesystem;
+using test::messageOf;
 using test::readBytes;
 using test::TempDir;
 using test::writeBytes;
-
-std::string messageOf(const std::function<void()>& action) {
-  try {
-    action();
-  } catch (const Error& error) {
-    return error.what();
-  }
-  return "(no error)";
-}
 
 std::vector<std::string> namesIn(const fs::path& folder) {
   std::vector<std::string> names;

@@ -6,23 +6,16 @@
 #include <functional>
 
 #include "engine/Error.h"
+#include "support/ErrorMessage.h"
 #include "support/TempDir.h"
 
 namespace twinlens {
 namespace {
 
+using test::messageOf;
 using test::readBytes;
 using test::TempDir;
 using test::writeBytes;
-
-std::string messageOf(const std::function<void()>& action) {
-  try {
-    action();
-  } catch (const Error& error) {
-    return error.what();
-  }
-  return "(no error)";
-}
 
 TEST(IniFile, MissingFileGivesTheDefaults) {
   TempDir dir;

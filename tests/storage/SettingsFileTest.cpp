@@ -7,11 +7,13 @@
 #include "engine/Error.h"
 #include "engine/Paths.h"
 #include "storage/PresetsFile.h"
+#include "support/ErrorMessage.h"
 #include "support/TempDir.h"
 
 namespace twinlens {
 namespace {
 
+using test::messageOf;
 using test::readBytes;
 using test::TempDir;
 using test::writeBytes;
@@ -76,15 +78,6 @@ ConversionSettings changedSettings() {
   s.FfmpegLocation = "/tools/ffmpeg/ffmpeg.exe";
   s.FfmpegDialogFolder = paths::dir(s.FfmpegLocation);
   return s;
-}
-
-std::string messageOf(const std::function<void()>& action) {
-  try {
-    action();
-  } catch (const Error& error) {
-    return error.what();
-  }
-  return "(no error)";
 }
 
 TEST(SettingsFile, FirstStartWithoutAFileGivesEveryDefault) {
