@@ -22,6 +22,7 @@ struct Clip {
   std::int64_t offset;
   bool audioCut;
   bool deinterlace;
+  bool hasSound;  // a picture sequence has none
   std::string leftFolder;
   std::string rightFolder;
   std::string leftName;
@@ -73,8 +74,8 @@ void appendSourceAndShift(TextFile& out, const Clip& c, View v, const std::strin
 
 // Every line of a view before the rate tail, as a script in `home` holds it. A deinterlaced
 // view opens an intermediate that already has its fields, size and split done.
-void appendView(TextFile& out, const Clip& c, View v, const std::string& home,
-                bool leftViewBefore) {
+void appendView(TextFile& out, const Clip& c, View v, const std::string& home, bool leftViewBefore,
+                bool rightSoundBefore = false) {
   appendSourceAndShift(out, c, v, home);
   // Colour match "Left" changes the right view, "Right" the left one; the first histogram is
   // that of the view being changed.
@@ -86,15 +87,40 @@ void appendView(TextFile& out, const Clip& c, View v, const std::string& home,
     out.add("colourlike(\"" + (left ? leftHistogram : rightHistogram) + "\", \"" +
             (left ? rightHistogram : leftHistogram) + "\")");
   }
-  if (c.audioCut) scriptlines::audioCut(out, c.s.Edit_Audio_Frames_Cut);
+  // A picture sequence has no sound to cut.
+  if (c.audioCut && c.hasSound) scriptlines::audioCut(out, c.s.Edit_Audio_Frames_Cut);
   if (!c.deinterlace) scriptlines::fieldLines(out, c.s);
-  scriptlines::blendOrTimeLapse(out, v, c.s, leftViewBefore);
+  scriptlines::blendOrTimeLapse(out, v, c.s, leftViewBefore, rightSoundBefore, c.hasSound);
   if (!c.deinterlace) {
     scriptlines::sizeLines(out, c.s);
     scriptlines::splitLines(out, v, c.s);
   }
   scriptlines::mirrorLines(out, v, c.s);
   scriptlines::finalSize(out, c.s);
+}
+
+// "Use R audio" names the right view's sound, which the left view's lines never set. Where they
+// stand first or alone, the script opens the right clip for its sound first: the right view's
+// lines up to the one that sets "ar". Their clip variables are set again by the left view.
+bool leftViewNeedsRightSound(const Clip& c) {
+  return c.hasSound && c.s.CheckBox_Blend_RightSound && scriptlines::blendsOrLapses(c.s);
+}
+
+void appendRightSound(TextFile& out, const Clip& c, const std::string& home) {
+  TextFile right;
+  appendView(right, c, View::Right, home, false);
+  for (const std::string& line : right.lines()) {
+    out.add(line);
+    if (line.starts_with("ar=")) break;
+  }
+}
+
+// A script's lines of the left view, with the right clip's sound opened first where they need
+// it.
+void appendLeftView(TextFile& out, const Clip& c, const std::string& home) {
+  const bool rightSound = leftViewNeedsRightSound(c);
+  if (rightSound) appendRightSound(out, c, home);
+  appendView(out, c, View::Left, home, false, rightSound);
 }
 
 // The script VirtualDub deinterlaces a view from; it lies beside the view's own file.
@@ -117,7 +143,11 @@ void appendHistogram(TextFile& histogram, const Clip& c) {
 // One view alone, with its rate tail: the body of an output script or a Deshaker pass.
 TextFile singleView(const Clip& c, View v, const std::string& home) {
   TextFile out;
-  appendView(out, c, v, home, false);
+  if (v == View::Left) {
+    appendLeftView(out, c, home);
+  } else {
+    appendView(out, c, v, home, false);
+  }
   out.append(c.rateTail);
   return out;
 }
@@ -130,7 +160,7 @@ TextFile layoutScript(const Clip& c, const std::string& home) {
     out.add((stacked ? "a=" : "") +
             quoted("AVISource", intermediateReference(c, View::Left, home)));
   }
-  appendView(out, c, View::Left, home, false);
+  appendLeftView(out, c, home);
   out.add("a=last");
   if (c.deinterlace) {
     out.add((stacked ? "b=" : "") +
@@ -162,29 +192,60 @@ std::string passScriptPath(const std::string& outputScript, int pass, PathStyle 
          name(outputScript, style);
 }
 
-// The two Deshaker passes of one view, written beside `outputScript` under its name.
-void addPassScripts(std::vector<ScriptFile>& scripts, const Clip& c, View v,
-                    const std::string& outputScript) {
-  const std::string home = dir(outputScript, c.style);
-  TextFile body = singleView(c, v, home);
+// A Deshaker pass over a view's lines; the log lies beside the left output script for both views.
+TextFile passScript(const Clip& c, TextFile body, int pass) {
   const std::string log = dir(c.names.leftOutputScript, c.style) + "Deshaker.log";
-  const std::string colour = scriptlines::colourLine(c.s);
-  for (int pass = 1; pass <= 2; ++pass) {
-    // The second pass takes the body itself; only the first needs a copy.
-    TextFile script = pass == 1 ? TextFile(body) : std::move(body);
-    script.add("ConvertToRGB32");
-    script.add("LoadVirtualDubPlugin (\"" + c.s.DeshakerDir + "\", \"deshaker\", preroll=0)");
-    script.add("deshaker(" + (pass == 1 ? c.s.DeshakePart1a : c.s.DeshakePart1b) + log +
-               c.s.DeshakePart2 + ")");
-    addColourLine(script, colour);
-    scripts.push_back({passScriptPath(outputScript, pass, c.style), std::move(script)});
-  }
+  body.add("ConvertToRGB32");
+  body.add("LoadVirtualDubPlugin (\"" + c.s.DeshakerDir + "\", \"deshaker\", preroll=0)");
+  body.add("deshaker(" + (pass == 1 ? c.s.DeshakePart1a : c.s.DeshakePart1b) + log +
+           c.s.DeshakePart2 + ")");
+  addColourLine(body, scriptlines::colourLine(c.s));
+  return body;
 }
 
 }  // namespace
 
 ScriptBuilder::ScriptBuilder(const ConversionSettings& settings, PathStyle style)
     : settings_(settings), style_(style) {}
+
+std::vector<PlannedScript> ScriptBuilder::plan(const ClipNames& clip) const {
+  const ConversionSettings& s = settings_;
+  std::vector<PlannedScript> scripts;
+  if (s.CheckBox_Output_DI) {
+    scripts.push_back({clip.leftDeinterlaceScript, ScriptBody::LeftDeinterlace});
+    scripts.push_back({clip.rightDeinterlaceScript, ScriptBody::RightDeinterlace});
+  }
+  const int format = s.RadioGroup_Output_Format;
+  const bool reverse = s.CheckBox_Reverse_LR;
+  if (format == choices::kOutputSeparate || format == choices::kOutputMono) {
+    const bool separate = format == choices::kOutputSeparate;
+    if (!s.CheckBox_Deshake) {
+      scripts.push_back(
+          {clip.leftOutputScript, reverse ? ScriptBody::RightView : ScriptBody::LeftView});
+      if (separate) {
+        scripts.push_back(
+            {clip.rightOutputScript, reverse ? ScriptBody::LeftView : ScriptBody::RightView});
+      }
+    } else {
+      // Reverse swaps the views' names; a mono input has one view under both, so each pass pair
+      // keeps its own name and neither replaces the other.
+      const bool swap = reverse && s.RadioGroup_Input_Format != choices::kInputMono;
+      const std::string& leftName = swap ? clip.rightOutputScript : clip.leftOutputScript;
+      scripts.push_back({passScriptPath(leftName, 1, style_), ScriptBody::LeftPass1});
+      scripts.push_back({passScriptPath(leftName, 2, style_), ScriptBody::LeftPass2});
+      if (separate) {
+        const std::string& rightName = swap ? clip.leftOutputScript : clip.rightOutputScript;
+        scripts.push_back({passScriptPath(rightName, 1, style_), ScriptBody::RightPass1});
+        scripts.push_back({passScriptPath(rightName, 2, style_), ScriptBody::RightPass2});
+      }
+    }
+  } else if (format == choices::kOutputSideBySide) {
+    scripts.push_back({clip.sideBySideScript, ScriptBody::Layout});
+  } else if (format == choices::kOutputOverUnder || format == choices::kOutputInterlaced) {
+    scripts.push_back({clip.overUnderScript, ScriptBody::Layout});
+  }
+  return scripts;
+}
 
 std::vector<ScriptFile> ScriptBuilder::build(const ClipNames& clip, TextFile& histogram) const {
   const ConversionSettings& s = settings_;
@@ -199,6 +260,7 @@ std::vector<ScriptFile> ScriptBuilder::build(const ClipNames& clip, TextFile& hi
          offset,
          audioCut,
          s.CheckBox_Output_DI,
+         s.RadioGroup_Import_Options != choices::kImportPictures,
          dir(clip.leftFile, style_),
          dir(clip.rightFile, style_),
          name(clip.leftFile, style_),
@@ -211,45 +273,41 @@ std::vector<ScriptFile> ScriptBuilder::build(const ClipNames& clip, TextFile& hi
 
   appendHistogram(histogram, c);
 
-  std::vector<ScriptFile> scripts;
-  if (c.deinterlace) {
-    scripts.push_back({clip.leftDeinterlaceScript, deinterlaceScript(c, View::Left)});
-    scripts.push_back({clip.rightDeinterlaceScript, deinterlaceScript(c, View::Right)});
-  }
-
-  const int format = s.RadioGroup_Output_Format;
-  const bool reverse = s.CheckBox_Reverse_LR;
   const std::string colour = scriptlines::colourLine(s);
-  if (format == choices::kOutputSeparate || format == choices::kOutputMono) {
-    const bool separate = format == choices::kOutputSeparate;
-    if (!s.CheckBox_Deshake) {
-      const View first = reverse ? View::Right : View::Left;
-      TextFile left = singleView(c, first, dir(clip.leftOutputScript, style_));
-      addColourLine(left, colour);
-      scripts.push_back({clip.leftOutputScript, std::move(left)});
-      if (separate) {
-        const View second = reverse ? View::Left : View::Right;
-        TextFile right = singleView(c, second, dir(clip.rightOutputScript, style_));
-        addColourLine(right, colour);
-        scripts.push_back({clip.rightOutputScript, std::move(right)});
-      }
-    } else {
-      const bool swapFirst = reverse && s.RadioGroup_Input_Format != choices::kInputMono;
-      addPassScripts(scripts, c, View::Left,
-                     swapFirst ? clip.rightOutputScript : clip.leftOutputScript);
-      if (separate) {
-        addPassScripts(scripts, c, View::Right,
-                       reverse ? clip.leftOutputScript : clip.rightOutputScript);
-      }
+  // The passes of a view share the lines before Deshaker's own.
+  TextFile passBody;
+  std::vector<ScriptFile> scripts;
+  for (PlannedScript& planned : plan(clip)) {
+    const std::string home = dir(planned.path, style_);
+    TextFile lines;
+    switch (planned.body) {
+      case ScriptBody::LeftDeinterlace:
+      case ScriptBody::RightDeinterlace:
+        lines = deinterlaceScript(
+            c, planned.body == ScriptBody::LeftDeinterlace ? View::Left : View::Right);
+        break;
+      case ScriptBody::LeftView:
+      case ScriptBody::RightView:
+        lines =
+            singleView(c, planned.body == ScriptBody::LeftView ? View::Left : View::Right, home);
+        addColourLine(lines, colour);
+        break;
+      case ScriptBody::LeftPass1:
+      case ScriptBody::RightPass1:
+        passBody =
+            singleView(c, planned.body == ScriptBody::LeftPass1 ? View::Left : View::Right, home);
+        lines = passScript(c, passBody, 1);
+        break;
+      case ScriptBody::LeftPass2:
+      case ScriptBody::RightPass2:
+        lines = passScript(c, std::move(passBody), 2);
+        break;
+      case ScriptBody::Layout:
+        lines = layoutScript(c, home);
+        addColourLine(lines, colour);
+        break;
     }
-  } else if (format == choices::kOutputSideBySide) {
-    TextFile script = layoutScript(c, dir(clip.sideBySideScript, style_));
-    addColourLine(script, colour);
-    scripts.push_back({clip.sideBySideScript, std::move(script)});
-  } else if (format == choices::kOutputOverUnder || format == choices::kOutputInterlaced) {
-    TextFile script = layoutScript(c, dir(clip.overUnderScript, style_));
-    addColourLine(script, colour);
-    scripts.push_back({clip.overUnderScript, std::move(script)});
+    scripts.push_back({std::move(planned.path), std::move(lines)});
   }
   return scripts;
 }

@@ -17,6 +17,26 @@ struct ScriptFile {
   friend bool operator==(const ScriptFile&, const ScriptFile&) = default;
 };
 
+// What a script of a clip holds.
+enum class ScriptBody {
+  LeftDeinterlace,   // the steps before VirtualDub deinterlaces the left view
+  RightDeinterlace,  // the same for the right view
+  LeftView,          // the left view alone, as an output script
+  RightView,         // the right view alone
+  LeftPass1,         // Deshaker's passes over the left view
+  LeftPass2,
+  RightPass1,  // Deshaker's passes over the right view
+  RightPass2,
+  Layout,  // both views in the chosen layout
+};
+
+// One script of a clip, named but not yet composed.
+struct PlannedScript {
+  std::string path;
+  ScriptBody body;
+  friend bool operator==(const PlannedScript&, const PlannedScript&) = default;
+};
+
 // Composes the AviSynth scripts of one clip. Pure: settings and names in, line lists out; the
 // caller writes the files in the order given.
 class ScriptBuilder {
@@ -28,6 +48,10 @@ class ScriptBuilder {
   // script. A time shift or audio cut that is not an integer raises Error before anything is
   // appended to the histogram script.
   std::vector<ScriptFile> build(const ClipNames& clip, TextFile& histogram) const;
+
+  // The scripts build() writes for the clip, in the same order, without composing a line: what
+  // the run checks before it writes anything.
+  std::vector<PlannedScript> plan(const ClipNames& clip) const;
 
  private:
   const ConversionSettings& settings_;

@@ -56,15 +56,22 @@ std::string clipName(int level, int index) {
 
 // The sound the view's sound line names: the chosen one where the script has set it, else the
 // view's own.
-std::string soundSource(View view, const ConversionSettings& s, bool leftViewBefore) {
+// Which view's sound names are set before a view's sound line.
+struct SoundsSet {
+  bool left;
+  bool right;
+};
+
+std::string soundSource(View view, const ConversionSettings& s, SoundsSet set) {
   const std::string own = view == View::Left ? "al" : "ar";
   const std::string chosen = s.CheckBox_Blend_RightSound ? "ar" : "al";
-  const bool chosenIsSet = chosen == own || (chosen == "al" && leftViewBefore);
+  const bool chosenIsSet =
+      chosen == own || (chosen == "al" && set.left) || (chosen == "ar" && set.right);
   return chosenIsSet ? chosen : own;
 }
 
-void blendFrames(TextFile& out, View view, const ConversionSettings& s, int k,
-                 bool leftViewBefore) {
+void blendFrames(TextFile& out, View view, const ConversionSettings& s, int k, SoundsSet set,
+                 bool hasSound) {
   const int frames = 1 << (k + 1);
   for (int i = 1; i <= frames; ++i) {
     out.add(clipName(0, i) + "=Trim(last, " + std::to_string(i - 1) + ", 0)");
@@ -78,13 +85,14 @@ void blendFrames(TextFile& out, View view, const ConversionSettings& s, int k,
     }
   }
   out.add(s.CheckBox_180 ? clipName(k, 1) : overlay(clipName(k, 1), clipName(k, 2)));
-  out.add("AudioDub (last," + soundSource(view, s, leftViewBefore) + ")");
+  // AudioDub refuses a clip without sound.
+  if (hasSound) out.add("AudioDub (last," + soundSource(view, s, set) + ")");
 }
 
-void timeLapse(TextFile& out, View view, const ConversionSettings& s, int k, bool leftViewBefore) {
+void timeLapse(TextFile& out, View view, const ConversionSettings& s, int k, SoundsSet set) {
   // The left view sets the rate and length that the right view reads after it; a right view
   // standing alone sets its own.
-  const bool setsRateAndLength = view == View::Left || !leftViewBefore;
+  const bool setsRateAndLength = view == View::Left || !set.left;
   if (setsRateAndLength) out.add("fr = FrameRate()");
   const int halvings = s.CheckBox_180 ? k : k + 1;
   for (int i = 0; i < halvings; ++i) {
@@ -96,7 +104,7 @@ void timeLapse(TextFile& out, View view, const ConversionSettings& s, int k, boo
   if (setsRateAndLength) out.add("fn = FrameCount()");
   out.add("AssumeFPS(fr)");
   out.add(view == View::Left ? "al=last" : "ar=last");
-  out.add("AudioDubEx (last," + soundSource(view, s, leftViewBefore) + ")");
+  out.add("AudioDubEx (last," + soundSource(view, s, set) + ")");
   out.add("Trim(1, fn)");
 }
 
@@ -143,11 +151,19 @@ void fieldLines(TextFile& out, const ConversionSettings& s) {
   }
 }
 
-void blendOrTimeLapse(TextFile& out, View view, const ConversionSettings& s, bool leftViewBefore) {
+bool blendsOrLapses(const ConversionSettings& s) {
   const int k = s.ComboBox_Blend;
-  if (k < 0 || k >= static_cast<int>(choices::kBlend.size())) return;
-  if (s.RadioGroup_Blend_TL == kBlendFrames) blendFrames(out, view, s, k, leftViewBefore);
-  if (s.RadioGroup_Blend_TL == kTimeLapse) timeLapse(out, view, s, k, leftViewBefore);
+  return k >= 0 && k < static_cast<int>(choices::kBlend.size()) &&
+         (s.RadioGroup_Blend_TL == kBlendFrames || s.RadioGroup_Blend_TL == kTimeLapse);
+}
+
+void blendOrTimeLapse(TextFile& out, View view, const ConversionSettings& s, bool leftViewBefore,
+                      bool rightSoundBefore, bool hasSound) {
+  if (!blendsOrLapses(s)) return;
+  const int k = s.ComboBox_Blend;
+  const SoundsSet set{leftViewBefore, rightSoundBefore};
+  if (s.RadioGroup_Blend_TL == kBlendFrames) blendFrames(out, view, s, k, set, hasSound);
+  if (s.RadioGroup_Blend_TL == kTimeLapse) timeLapse(out, view, s, k, set);
 }
 
 void sizeLines(TextFile& out, const ConversionSettings& s) {

@@ -26,9 +26,14 @@ void fieldLines(TextFile& out, const ConversionSettings& settings);
 
 // Frame blending or time-lapse, whichever is chosen. `leftViewBefore` tells whether the lines of
 // the left view stand earlier in the same script, so that the names they set (al, fr, fn) can
-// be read; where they cannot, the view sets or uses its own instead.
+// be read; where they cannot, the view sets or uses its own instead. `rightSoundBefore` tells
+// the same of the right view's sound (ar). Without sound (a picture sequence) no sound is dubbed
+// in.
 void blendOrTimeLapse(TextFile& out, View view, const ConversionSettings& settings,
-                      bool leftViewBefore);
+                      bool leftViewBefore, bool rightSoundBefore = false, bool hasSound = true);
+
+// True when frame blending or time-lapse adds lines.
+bool blendsOrLapses(const ConversionSettings& settings);
 
 // Stretches or squeezes the whole input picture for half-width and half-height formats.
 void sizeLines(TextFile& out, const ConversionSettings& settings);

@@ -4,8 +4,10 @@
 //   scripts.txt  the Windows paths of the scripts in writing order;
 //   expected/    each script under its path with ":" dropped and "\" turned into "/", and
 //                histogram.avs, the clip's part of the run's histogram script.
+// Setting TWINLENS_UPDATE_GOLDEN=1 rewrites the expected files from the builder's output.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 
 #include "engine/ScriptBuilder.h"
@@ -88,6 +90,17 @@ TEST_P(GoldenScripts, MatchByteForByte) {
   std::vector<std::string> paths;
   for (const auto& script : scripts) paths.push_back(script.path);
   EXPECT_EQ(paths, TextFile::load((golden / "scripts.txt").string()).lines());
+
+  if (std::getenv("TWINLENS_UPDATE_GOLDEN") != nullptr) {
+    fs::remove_all(golden / "expected");
+    for (const auto& script : scripts) {
+      const fs::path file = golden / "expected" / mapped(script.path);
+      fs::create_directories(file.parent_path());
+      script.lines.save(file.string());
+    }
+    histogram.save((golden / "expected" / "histogram.avs").string());
+    GTEST_SKIP() << "golden files rewritten in " << golden;
+  }
 
   TempDir out;
   for (const auto& script : scripts) {

@@ -381,7 +381,8 @@ INSTANTIATE_TEST_SUITE_P(
                      {"C:\\v\\Deshake_2_clip_R.avs", "left"},
                      {"C:\\v\\Deshake_1_clip_L.avs", "right"},
                      {"C:\\v\\Deshake_2_clip_L.avs", "right"}}},
-        // Mono input does not swap the first pair, so the second pair replaces it.
+        // A mono input has one view under both names: Reverse swaps neither pair, so each keeps a
+        // name of its own and the batch file and job lists find both.
         WritingCase{"MonoInputSeparateDeshakeReverse",
                     3,
                     0,
@@ -389,8 +390,8 @@ INSTANTIATE_TEST_SUITE_P(
                     true,
                     {{"C:\\v\\Deshake_1_clip_L.avs", "left"},
                      {"C:\\v\\Deshake_2_clip_L.avs", "left"},
-                     {"C:\\v\\Deshake_1_clip_L.avs", "right"},
-                     {"C:\\v\\Deshake_2_clip_L.avs", "right"}}},
+                     {"C:\\v\\Deshake_1_clip_R.avs", "right"},
+                     {"C:\\v\\Deshake_2_clip_R.avs", "right"}}},
         WritingCase{
             "MonoDeshake",
             0,
@@ -619,6 +620,8 @@ INSTANTIATE_TEST_SUITE_P(
             "C:\\v\\clip_L.avs",
             {"AVISource(\"clip_R.avi\")", "fr = FrameRate()", kTl1, kTl2, kTl3, "fn = FrameCount()",
              "AssumeFPS(fr)", "ar=last", "AudioDubEx (last,ar)", "Trim(1, fn)"}},
+        // "Use R audio" where the left view stands alone or first: the right clip is opened for
+        // its sound before the left view's lines.
         VariableCase{
             "LeftScriptWithRightSound",
             0,
@@ -626,16 +629,28 @@ INSTANTIATE_TEST_SUITE_P(
             true,
             false,
             "C:\\v\\clip_L.avs",
-            {"AVISource(\"clip_L.avi\")", kBl1, kBl2, "al=c01", kBl3, "AudioDub (last,al)"}},
-        VariableCase{"LayoutWithRightSound",
-                     1,
-                     1,
+            {"AVISource(\"clip_R.avi\")", kBl1, kBl2, "ar=c01", "AVISource(\"clip_L.avi\")", kBl1,
+             kBl2, "al=c01", kBl3, "AudioDub (last,ar)"}},
+        VariableCase{"MonoTimeLapseWithRightSound",
+                     4,
+                     2,
                      true,
                      false,
-                     "C:\\v\\clip_LR.avs",
-                     {"AVISource(\"clip_L.avi\")", kBl1, kBl2, "al=c01", kBl3, "AudioDub (last,al)",
-                      "a=last", "AVISource(\"clip_R.avi\")", kBl1, kBl2, "ar=c01", kBl3,
-                      "AudioDub (last,ar)", "b=last", "StackHorizontal(a,b)"}},
+                     "C:\\v\\clip_L.avs",
+                     {"AVISource(\"clip_R.avi\")", "fr = FrameRate()", kTl1, kTl2, kTl3,
+                      "fn = FrameCount()", "AssumeFPS(fr)", "ar=last", "AVISource(\"clip_L.avi\")",
+                      "fr = FrameRate()", kTl1, kTl2, kTl3, "fn = FrameCount()", "AssumeFPS(fr)",
+                      "al=last", "AudioDubEx (last,ar)", "Trim(1, fn)"}},
+        VariableCase{
+            "LayoutWithRightSound",
+            1,
+            1,
+            true,
+            false,
+            "C:\\v\\clip_LR.avs",
+            {"AVISource(\"clip_R.avi\")", kBl1, kBl2, "ar=c01", "AVISource(\"clip_L.avi\")", kBl1,
+             kBl2, "al=c01", kBl3, "AudioDub (last,ar)", "a=last", "AVISource(\"clip_R.avi\")",
+             kBl1, kBl2, "ar=c01", kBl3, "AudioDub (last,ar)", "b=last", "StackHorizontal(a,b)"}},
         // Where the left view comes first, every name is set and the lines stay as they are.
         VariableCase{"LayoutTimeLapse",
                      2,
