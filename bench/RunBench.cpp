@@ -50,7 +50,9 @@ class BenchFrontEnd : public twinlens::RunFrontEnd {
   std::optional<std::vector<std::string>> openFiles(const OpenFilesRequest&) override {
     return dialogs_++ % 2 == 0 ? left_ : right_;
   }
-  void launch(const std::string&, const std::string&, const std::string&) override {}
+  std::string launch(const std::string&, const std::string&, const std::string&) override {
+    return {};
+  }
   void wrote(const std::string& path) override {
     ++files;
     bytes += static_cast<std::int64_t>(fs::file_size(path));

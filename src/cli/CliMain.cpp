@@ -46,10 +46,11 @@ class CommandLineFrontEnd : public RunFrontEnd {
     return files;
   }
 
-  void launch(const std::string& file, const std::string& parameters,
-              const std::string& workingFolder) override {
+  std::string launch(const std::string& file, const std::string& parameters,
+                     const std::string& workingFolder) override {
     out_ << "launch\t" << file << '\t' << parameters << '\t' << workingFolder << '\n';
-    if (startPrograms_) platform::launchProgram(file, parameters, workingFolder);
+    return startPrograms_ ? platform::launchProgram(file, parameters, workingFolder)
+                          : std::string();
   }
 
   void wrote(const std::string& path) override { out_ << "wrote\t" << path << '\n'; }

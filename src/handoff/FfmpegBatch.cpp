@@ -45,12 +45,34 @@ std::string FfmpegBatch::ffmpegProgram() const {
   return batchLiteral(location);
 }
 
-std::string FfmpegBatch::outputName(const std::string& scriptName) const {
-  // Picture formats get a numbered sequence; "%%" is one percent sign in a batch file.
+bool FfmpegBatch::picturesOut() const {
   const std::string extension = lowered(settings_.Edit_Video_Extension);
-  const bool pictures = extension == ".jpg" || extension == ".png" || extension == ".bmp";
-  return std::string(pictures ? "ImgSeq_%%07d_" : "") +
+  return extension == ".jpg" || extension == ".png" || extension == ".bmp";
+}
+
+std::string FfmpegBatch::encodedName(const std::string& scriptName) const {
+  // Picture formats get a numbered sequence.
+  return std::string(picturesOut() ? "ImgSeq_%07d_" : "") + paths::noext(scriptName, style_) +
+         settings_.Edit_Video_Extension;
+}
+
+std::string FfmpegBatch::outputName(const std::string& scriptName) const {
+  // "%%" is one percent sign in a batch file.
+  return std::string(picturesOut() ? "ImgSeq_%%07d_" : "") +
          batchLiteral(paths::noext(scriptName, style_)) + settings_.Edit_Video_Extension;
+}
+
+std::vector<FfmpegBatch::EncodedFile> FfmpegBatch::encodedFiles(
+    const std::string& primaryScript, const std::string& rightOutputScript,
+    const std::string& batchFolder) const {
+  // Every encoded file is named bare, so it lands in the folder the batch file runs in.
+  std::vector<EncodedFile> files{
+      {batchFolder + encodedName(paths::name(primaryScript, style_)), primaryScript}};
+  if (settings_.RadioGroup_Output_Format == choices::kOutputSeparate) {
+    files.push_back(
+        {batchFolder + encodedName(paths::name(rightOutputScript, style_)), rightOutputScript});
+  }
+  return files;
 }
 
 void FfmpegBatch::addScript(const std::string& script, const std::string& folderPrefix) {
@@ -79,6 +101,12 @@ void FfmpegBatch::addClip(const std::string& primaryScript, const std::string& r
 }
 
 TextFile FfmpegBatch::finish(const std::string& histogramScriptName) const {
+  TextFile batch = header(histogramScriptName);
+  batch.append(commands_);
+  return batch;
+}
+
+TextFile FfmpegBatch::header(const std::string& histogramScriptName) const {
   TextFile batch{"@echo off",
                  "REM Exact versions avisynth 2.5.8 and ffmpeg version 2.5.2 32-bit are required!"};
   if (settings_.RadioGroup_Colour_Match > 0) {
@@ -89,7 +117,6 @@ TextFile FfmpegBatch::finish(const std::string& histogramScriptName) const {
     batch.add("REM ");
     batch.add("REM Then create video files");
   }
-  batch.append(commands_);
   return batch;
 }
 

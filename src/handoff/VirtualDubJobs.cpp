@@ -147,6 +147,17 @@ void VirtualDubJobs::addClip(int index, const ClipJobScripts& scripts) {
   }
 }
 
+std::vector<VirtualDubJobs::SavedVideo> VirtualDubJobs::savedVideos(
+    const ClipJobScripts& scripts) const {
+  std::vector<SavedVideo> videos;
+  if (settings_.CheckBox_Output_DI_Phase) return videos;
+  const bool passes = deshakerPassesApply(settings_);
+  for (const FinalJob& job : finalJobs(scripts)) {
+    videos.push_back({aviBeside(job.script), passes ? passScript(job.script, 2) : job.script});
+  }
+  return videos;
+}
+
 std::string VirtualDubJobs::aviBeside(const std::string& script) const {
   return paths::noext(script, style_) + ".avi";
 }

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "engine/ConversionSettings.h"
@@ -38,6 +39,19 @@ class VirtualDubJobs {
 
   const TextFile& firstList() const { return first_; }
   const TextFile& secondList() const { return second_; }
+
+  // The lines of each list made since the last call, handed over so that a long run keeps none
+  // of them.
+  TextFile takeFirstList() { return std::exchange(first_, TextFile{}); }
+  TextFile takeSecondList() { return std::exchange(second_, TextFile{}); }
+
+  // A video a final-output job saves, and the script it opens.
+  struct SavedVideo {
+    std::string video;
+    std::string script;
+  };
+  // The videos the final-output jobs of one clip save (Deshaker's analysis passes save none).
+  std::vector<SavedVideo> savedVideos(const ClipJobScripts& scripts) const;
 
  private:
   // Job identifiers continue VirtualDub's own numbering; the first job gets the next value.

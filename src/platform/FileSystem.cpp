@@ -2,8 +2,10 @@
 
 #include <atomic>
 #include <cerrno>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <utility>
 
 #include "engine/Error.h"
 
@@ -113,28 +115,86 @@ std::string absolutePath(const std::string& path) {
 #endif
 }
 
-void writeFileReplacing(const std::string& path, std::string_view bytes) {
+namespace {
+
+// True when the file at `path` holds exactly `bytes`; a file that cannot be read is not equal.
+bool holdsExactly(const std::string& path, std::string_view bytes) {
+#ifdef _WIN32
+  WIN32_FILE_ATTRIBUTE_DATA info{};
+  if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &info) ||
+      (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+    return false;
+  }
+  const std::uint64_t size = (std::uint64_t{info.nFileSizeHigh} << 32) | info.nFileSizeLow;
+#else
+  struct stat info {};
+  if (::stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return false;
+  const auto size = static_cast<std::uint64_t>(info.st_size);
+#endif
+  // Most changed files change their length: those are told apart without reading them.
+  if (size != bytes.size()) return false;
+  std::FILE* file = std::fopen(path.c_str(), "rb");
+  if (file == nullptr) return false;
+  char buffer[1 << 16];
+  std::size_t compared = 0;
+  bool equal = true;
+  while (equal) {
+    const std::size_t got = std::fread(buffer, 1, sizeof buffer, file);
+    if (got == 0) break;
+    equal =
+        compared + got <= bytes.size() && std::memcmp(buffer, bytes.data() + compared, got) == 0;
+    compared += got;
+  }
+  equal = equal && std::ferror(file) == 0 && compared == bytes.size();
+  std::fclose(file);
+  return equal;
+}
+
+// True when two files hold the same bytes, compared a piece at a time so that a long file costs
+// no memory.
+bool sameFileContent(const std::string& a, const std::string& b) {
+  std::FILE* first = std::fopen(a.c_str(), "rb");
+  if (first == nullptr) return false;
+  std::FILE* second = std::fopen(b.c_str(), "rb");
+  if (second == nullptr) {
+    std::fclose(first);
+    return false;
+  }
+  static constexpr std::size_t kPiece = 1 << 16;
+  std::string one(kPiece, '\0');
+  std::string two(kPiece, '\0');
+  bool equal = true;
+  while (equal) {
+    const std::size_t got = std::fread(one.data(), 1, kPiece, first);
+    equal = std::fread(two.data(), 1, kPiece, second) == got &&
+            std::memcmp(one.data(), two.data(), got) == 0;
+    if (got < kPiece) break;
+  }
+  equal = equal && std::ferror(first) == 0 && std::ferror(second) == 0;
+  std::fclose(first);
+  std::fclose(second);
+  return equal;
+}
+
+// A file the user made read-only refuses the write, whatever a rename over it would do: renaming
+// needs only the folder's permission, and Wine replaces such a file on Windows.
+void refuseReadOnly(const std::string& path) {
 #ifndef _WIN32
-  // Renaming over a file needs only the folder's permission; a file the user made read-only must
-  // refuse the write all the same, and a writable one keeps its permissions.
   struct stat existing {};
-  const bool exists = ::stat(path.c_str(), &existing) == 0;
-  if (exists && ::access(path.c_str(), W_OK) != 0) {
+  if (::stat(path.c_str(), &existing) == 0 && ::access(path.c_str(), W_OK) != 0) {
     throw Error::cannotCreate(path, systemErrorText(errno));
   }
 #else
-  // The same for the read-only attribute, which a rename over the file does not always honour
-  // (Wine replaces such a file).
   const DWORD attributes = GetFileAttributesA(path.c_str());
   if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0) {
     throw Error::cannotCreate(path, windowsErrorText(ERROR_ACCESS_DENIED));
   }
 #endif
-  const std::string temporary = temporaryNameBeside(path);
-  errno = 0;
-  if (const int error = writeNewFile(temporary, bytes); error != 0) {
-    throw Error::cannotCreate(path, systemErrorText(error));
-  }
+}
+
+// Renames a complete temporary file over the target, which keeps its permissions; on failure the
+// temporary file is removed and the target stays as it was.
+void putInPlace(const std::string& temporary, const std::string& path) {
 #ifdef _WIN32
   if (!MoveFileExA(temporary.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING)) {
     const DWORD code = GetLastError();
@@ -142,13 +202,87 @@ void writeFileReplacing(const std::string& path, std::string_view bytes) {
     throw Error::cannotCreate(path, windowsErrorText(code));
   }
 #else
-  if (exists) ::chmod(temporary.c_str(), existing.st_mode & 07777);
+  struct stat existing {};
+  if (::stat(path.c_str(), &existing) == 0) ::chmod(temporary.c_str(), existing.st_mode & 07777);
   if (std::rename(temporary.c_str(), path.c_str()) != 0) {
     const int error = errno;
     std::remove(temporary.c_str());
     throw Error::cannotCreate(path, systemErrorText(error));
   }
 #endif
+}
+
+}  // namespace
+
+bool writeFileReplacing(const std::string& path, std::string_view bytes) {
+  // A re-run with the same settings costs reads, not rewrites.
+  if (holdsExactly(path, bytes)) return false;
+  refuseReadOnly(path);
+  const std::string temporary = temporaryNameBeside(path);
+  errno = 0;
+  if (const int error = writeNewFile(temporary, bytes); error != 0) {
+    throw Error::cannotCreate(path, systemErrorText(error));
+  }
+  putInPlace(temporary, path);
+  return true;
+}
+
+ReplacementFile::ReplacementFile(std::string path)
+    : path_(std::move(path)), temporary_(temporaryNameBeside(path_)) {
+  errno = 0;
+#ifdef _WIN32
+  std::FILE* file = std::fopen(temporary_.c_str(), "wb");
+#else
+  std::FILE* file = std::fopen(temporary_.c_str(), "wbx");  // never reuse a stranger's file
+#endif
+  if (file == nullptr) throw Error::cannotCreate(path_, systemErrorText(errno != 0 ? errno : EIO));
+  file_ = file;
+}
+
+ReplacementFile::~ReplacementFile() {
+  if (file_ != nullptr) {
+    std::fclose(static_cast<std::FILE*>(file_));
+    std::remove(temporary_.c_str());
+  }
+}
+
+void ReplacementFile::fail(int errorNumber) {
+  std::fclose(static_cast<std::FILE*>(file_));
+  file_ = nullptr;
+  std::remove(temporary_.c_str());
+  throw Error::cannotCreate(path_, systemErrorText(errorNumber != 0 ? errorNumber : EIO));
+}
+
+void ReplacementFile::write(std::string_view bytes) {
+  if (file_ == nullptr) throw Error::cannotCreate(path_, systemErrorText(EBADF));
+  errno = 0;
+  if (!bytes.empty() &&
+      std::fwrite(bytes.data(), 1, bytes.size(), static_cast<std::FILE*>(file_)) != bytes.size()) {
+    fail(errno);
+  }
+}
+
+bool ReplacementFile::commit() {
+  if (file_ == nullptr) throw Error::cannotCreate(path_, systemErrorText(EBADF));
+  errno = 0;
+  if (std::fclose(static_cast<std::FILE*>(file_)) != 0) {
+    file_ = nullptr;
+    std::remove(temporary_.c_str());
+    throw Error::cannotCreate(path_, systemErrorText(errno != 0 ? errno : EIO));
+  }
+  file_ = nullptr;
+  if (sameFileContent(temporary_, path_)) {
+    std::remove(temporary_.c_str());
+    return false;
+  }
+  try {
+    refuseReadOnly(path_);
+  } catch (const Error&) {
+    std::remove(temporary_.c_str());
+    throw;
+  }
+  putInPlace(temporary_, path_);
+  return true;
 }
 
 }  // namespace twinlens::platform

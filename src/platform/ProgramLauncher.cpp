@@ -13,6 +13,7 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <string_view>
 #include <vector>
@@ -22,13 +23,46 @@ namespace twinlens::platform {
 
 #ifdef _WIN32
 
-void launchProgram(const std::string& file, const std::string& parameters,
-                   const std::string& workingFolder) {
-  // No file, nothing to start, as on the other systems.
-  if (file.empty()) return;
-  // The shell reports failures through the result; a failed launch is not the user's concern.
-  ShellExecuteA(nullptr, "open", file.c_str(), parameters.empty() ? nullptr : parameters.c_str(),
-                workingFolder.empty() ? nullptr : workingFolder.c_str(), SW_SHOWNORMAL);
+namespace {
+
+std::string windowsErrorText(DWORD code) {
+  char buffer[512] = {};
+  const DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                                      nullptr, code, 0, buffer, sizeof buffer, nullptr);
+  std::string text(buffer, length);
+  // The system's messages end in a period and a line break; the caller adds its own ending.
+  while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == '.')) {
+    text.pop_back();
+  }
+  return text.empty() ? "Error " + std::to_string(code) : text;
+}
+
+}  // namespace
+
+std::string launchProgram(const std::string& file, const std::string& parameters,
+                          const std::string& workingFolder) {
+  if (file.empty()) return windowsErrorText(ERROR_FILE_NOT_FOUND);
+  // The shell reports a failure through a result of 32 or less, most of them system error codes.
+  const auto result = reinterpret_cast<INT_PTR>(ShellExecuteA(
+      nullptr, "open", file.c_str(), parameters.empty() ? nullptr : parameters.c_str(),
+      workingFolder.empty() ? nullptr : workingFolder.c_str(), SW_SHOWNORMAL));
+  if (result > 32) return {};
+  switch (result) {
+    case 0:
+    case SE_ERR_OOM:
+      return windowsErrorText(ERROR_NOT_ENOUGH_MEMORY);
+    case SE_ERR_ACCESSDENIED:
+      return windowsErrorText(ERROR_ACCESS_DENIED);
+    case SE_ERR_NOASSOC:
+    case SE_ERR_ASSOCINCOMPLETE:
+      return windowsErrorText(ERROR_NO_ASSOCIATION);
+    case SE_ERR_SHARE:
+      return windowsErrorText(ERROR_SHARING_VIOLATION);
+    case SE_ERR_DLLNOTFOUND:
+      return windowsErrorText(ERROR_DLL_NOT_FOUND);
+    default:
+      return windowsErrorText(static_cast<DWORD>(result));
+  }
 }
 
 #else
@@ -86,8 +120,10 @@ std::vector<std::string> splitAtBlanks(const std::string& text) {
 }
 
 // Runs the command in a grandchild of a new session, so it outlives us, has no terminal of ours
-// and leaves no zombie: the intermediate child ends at once and is reaped here.
-void startDetached(const std::vector<std::string>& command, const std::string& workingFolder) {
+// and leaves no zombie: the intermediate child ends at once and is reaped here. Returns 0 once
+// the program runs, or the error number that kept it from starting: the grandchild sends it
+// through a pipe that closes by itself when the program starts.
+int startDetached(const std::vector<std::string>& command, const std::string& workingFolder) {
   // Everything the child needs is prepared before the fork; after it only async-signal-safe
   // calls are made, since the window may run other threads.
   std::vector<char*> argv;
@@ -96,55 +132,89 @@ void startDetached(const std::vector<std::string>& command, const std::string& w
   argv.push_back(nullptr);
   const char* folder = workingFolder.empty() ? nullptr : workingFolder.c_str();
 
+  int report[2];
+  if (::pipe2(report, O_CLOEXEC) != 0) return errno;
   const pid_t child = ::fork();
-  if (child < 0) return;
+  if (child < 0) {
+    const int error = errno;
+    ::close(report[0]);
+    ::close(report[1]);
+    return error;
+  }
   if (child == 0) {
+    ::close(report[0]);
     ::setsid();
     const pid_t grandchild = ::fork();
+    if (grandchild < 0) {
+      const int error = errno;
+      (void)!::write(report[1], &error, sizeof error);
+      ::_exit(127);
+    }
     if (grandchild != 0) ::_exit(0);
+    const int sender = report[1];
+    auto fail = [sender]() {
+      const int error = errno;
+      (void)!::write(sender, &error, sizeof error);
+      ::_exit(127);
+    };
     // Like a program the shell opens in a window of its own, it shares no input or output with
     // us: otherwise its output would mix into ours, and whoever reads our output through a pipe
     // would wait until it ends.
     const int nowhere = ::open("/dev/null", O_RDWR);
-    if (nowhere < 0) ::_exit(127);
+    if (nowhere < 0) fail();
     for (int stream = 0; stream <= 2; ++stream) {
-      if (::dup2(nowhere, stream) < 0) ::_exit(127);
+      if (::dup2(nowhere, stream) < 0) fail();
     }
     if (nowhere > 2) ::close(nowhere);
-    if (folder != nullptr && ::chdir(folder) != 0) ::_exit(127);
+    if (folder != nullptr && ::chdir(folder) != 0) fail();
     ::execv(argv[0], argv.data());
-    ::_exit(127);
+    fail();
   }
+  ::close(report[1]);
   while (::waitpid(child, nullptr, 0) < 0 && errno == EINTR) {
   }
+  int error = 0;
+  ssize_t got = 0;
+  while ((got = ::read(report[0], &error, sizeof error)) < 0 && errno == EINTR) {
+  }
+  ::close(report[0]);
+  return got == static_cast<ssize_t>(sizeof error) ? error : 0;
 }
 
 }  // namespace
 
-void launchProgram(const std::string& file, const std::string& parameters,
-                   const std::string& workingFolder) {
-  if (file.empty()) return;
+std::string launchProgram(const std::string& file, const std::string& parameters,
+                          const std::string& workingFolder) {
+  if (file.empty()) return std::strerror(ENOENT);
   // The file is named from our own folder, before the launch changes into the working folder.
   std::error_code error;
   const std::string program = std::filesystem::absolute(file, error).string();
-  if (error) return;
+  if (error) return error.message();
+  // A missing file or folder is told as such, whatever would have run it.
+  struct stat info {};
+  if (::stat(program.c_str(), &info) != 0) return std::strerror(errno);
+  struct stat folderInfo {};
+  if (!workingFolder.empty() && ::stat(workingFolder.c_str(), &folderInfo) != 0) {
+    return std::strerror(errno);
+  }
 
   std::vector<std::string> command;
   if (endsWithIgnoringCase(program, ".exe") || endsWithIgnoringCase(program, ".bat")) {
     // Windows programs and batch files run through wine, when it is installed.
     const std::string wine = findOnPath("wine");
-    if (wine.empty()) return;
+    if (wine.empty()) return "Windows programs are started through Wine, which is not installed";
     command.push_back(wine);
     if (endsWithIgnoringCase(program, ".bat")) {
       command.push_back("cmd");
       command.push_back("/c");
     }
   } else if (!isExecutableFile(program)) {
-    return;
+    return std::strerror(S_ISREG(info.st_mode) ? EACCES : EISDIR);
   }
   command.push_back(program);
   for (std::string& word : splitAtBlanks(parameters)) command.push_back(std::move(word));
-  startDetached(command, workingFolder);
+  const int failure = startDetached(command, workingFolder);
+  return failure == 0 ? std::string() : std::strerror(failure);
 }
 
 #endif

@@ -15,9 +15,9 @@ std::optional<std::vector<std::string>> WindowRunFrontEnd::openFiles(
   return files;
 }
 
-void WindowRunFrontEnd::launch(const std::string& file, const std::string& parameters,
-                               const std::string& workingFolder) {
-  if (launcher_) launcher_(file, parameters, workingFolder);
+std::string WindowRunFrontEnd::launch(const std::string& file, const std::string& parameters,
+                                      const std::string& workingFolder) {
+  return launcher_ ? launcher_(file, parameters, workingFolder) : std::string();
 }
 
 }  // namespace twinlens::ui

@@ -7,9 +7,10 @@
 
 namespace twinlens::ui {
 
-// Starts a program as the shell does: file, parameters, working folder.
-using Launcher = std::function<void(const std::string& file, const std::string& parameters,
-                                    const std::string& workingFolder)>;
+// Starts a program as the shell does: file, parameters, working folder. Returns the system's
+// reason when it could not be started, else an empty text.
+using Launcher = std::function<std::string(const std::string& file, const std::string& parameters,
+                                           const std::string& workingFolder)>;
 
 // The window's side of a conversion run: its file dialogs and its launches.
 class WindowRunFrontEnd : public RunFrontEnd {
@@ -20,8 +21,8 @@ class WindowRunFrontEnd : public RunFrontEnd {
   void setLauncher(Launcher launcher) { launcher_ = std::move(launcher); }
 
   std::optional<std::vector<std::string>> openFiles(const OpenFilesRequest& request) override;
-  void launch(const std::string& file, const std::string& parameters,
-              const std::string& workingFolder) override;
+  std::string launch(const std::string& file, const std::string& parameters,
+                     const std::string& workingFolder) override;
   void wrote(const std::string&) override {}
 
  private:

@@ -146,7 +146,7 @@ INSTANTIATE_TEST_SUITE_P(
                   "--set",   "CheckBox_Execute_ffmpeg=1",
                   "--set",   "FfmpegLocation=C:\\ff\\ffmpeg.exe",
                   "--set",   "Edit_coding_presets=-c:v utvideo",
-                  "--set",   "Edit_Video_Extension=.avi",
+                  "--set",   "Edit_Video_Extension=.mkv",
                   "--set",   "CheckBox_2VD=1"},
                  virtualDubArgs())},
         // A picture sequence to one mono file, blended over four frames, at a new frame rate.

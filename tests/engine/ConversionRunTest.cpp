@@ -37,6 +37,7 @@ class ScriptedFrontEnd : public RunFrontEnd {
   std::vector<std::string> written;
   std::vector<Launch> launches;
   std::function<void(const std::string&)> afterWrite;
+  std::string launchFailure;  // what every launch answers
 
   std::optional<std::vector<std::string>> openFiles(const OpenFilesRequest& request) override {
     requests.push_back(request);
@@ -45,9 +46,10 @@ class ScriptedFrontEnd : public RunFrontEnd {
     answers.pop_front();
     return answer;
   }
-  void launch(const std::string& file, const std::string& parameters,
-              const std::string& workingFolder) override {
+  std::string launch(const std::string& file, const std::string& parameters,
+                     const std::string& workingFolder) override {
     launches.push_back({file, parameters, workingFolder});
+    return launchFailure;
   }
   void wrote(const std::string& path) override {
     written.push_back(path);
@@ -287,7 +289,11 @@ TEST_P(RunMvcTest, FindsThePartnersBesideTheOriginal) {
   for (const auto& name : GetParam().present) touch({"m/" + name});
   select(touch({"m/00001.MTS"}));
 
-  convert();
+  if (GetParam().leftPartner == nullptr) {
+    EXPECT_THROW(convert(), Error);
+  } else {
+    convert();
+  }
 
   ASSERT_EQ(frontEnd_.requests.size(), 1u);
   EXPECT_EQ(frontEnd_.requests[0].title, "Select original MVC video clip(s)");
@@ -310,7 +316,7 @@ INSTANTIATE_TEST_SUITE_P(
                       MvcCase{"LeftAloneIsNoPair", {"00001-l.avi"}, nullptr}),
     [](const auto& info) { return std::string(info.param.label); });
 
-TEST_F(ConversionRunTest, MissingMvcPartnerEndsTheRunQuietlyKeepingEarlierClips) {
+TEST_F(ConversionRunTest, MissingMvcPartnerEndsTheRunWithAMessageKeepingEarlierClips) {
   settings_.CheckBox_MVC_Ref = true;
   settings_.RadioGroup_Input_Format = 1;
   settings_.RadioGroup_Output_Format = 1;
@@ -322,7 +328,15 @@ TEST_F(ConversionRunTest, MissingMvcPartnerEndsTheRunQuietlyKeepingEarlierClips)
   touch({"m/a-l.avi", "m/a-r.avi"});
   select(touch({"m/a.MTS", "m/b.MTS"}));
 
-  EXPECT_NO_THROW(convert());
+  try {
+    convert();
+    FAIL() << "no error";
+  } catch (const Error& error) {
+    EXPECT_EQ(std::string(error.what()),
+              "The separated views of \"" + at("m/b.MTS") + "\" are missing: neither \"" +
+                  at("m/b-l.avi") + "\" and \"" + at("m/b-r.avi") + "\" nor \"" + at("m/b_l.avi") +
+                  "\" and \"" + at("m/b_r.avi") + "\" exist");
+  }
 
   EXPECT_EQ(frontEnd_.written, (std::vector<std::string>{at("m/a_LR.avs")}));
   EXPECT_EQ(filesOnDisk(), frontEnd_.written);
@@ -432,7 +446,7 @@ TEST_F(ConversionRunTest, OneClipStillWritesTheSecondListButStartsOneVirtualDub)
   EXPECT_EQ(frontEnd_.launches, (std::vector<Launch>{{at("vd//VirtualDub.exe"), "/r /x", ""}}));
 }
 
-TEST_F(ConversionRunTest, UnreadableConfigurationFileStopsBeforeAnythingIsWritten) {
+TEST_F(ConversionRunTest, UnreadableConfigurationFileStopsBeforeTheDialogsOpen) {
   settings_.RadioGroup_Input_Format = 1;
   settings_.CheckBox_ffmpeg_make = true;
   useVirtualDub();
@@ -447,7 +461,7 @@ TEST_F(ConversionRunTest, UnreadableConfigurationFileStopsBeforeAnythingIsWritte
               "Cannot open file \"" + at("vd/gone.vcf") + "\". No such file or directory");
   }
   EXPECT_TRUE(filesOnDisk().empty());
-  EXPECT_EQ(settings_.PathLeft, at("v/"));
+  EXPECT_TRUE(frontEnd_.requests.empty());
 }
 
 TEST_F(ConversionRunTest, NoVirtualDubFolderStopsBeforeAnythingIsWritten) {

@@ -344,6 +344,7 @@ TEST_F(Persistence, ConvertFilesWritesTheScriptsOfTheChosenClips) {
   window->setLauncher([&](const std::string& file, const std::string& parameters,
                           const std::string& folderOfLaunch) {
     launches.push_back(file + " " + parameters + " in " + folderOfLaunch);
+    return std::string();
   });
   const std::string clip = folder.file("clips/holiday.avi");
   writeBytes(clip, "");
@@ -368,13 +369,17 @@ TEST_F(Persistence, ConvertFilesShowsARunErrorAndKeepsTheWindowGoing) {
   activate();
   choose(QStringLiteral("RadioGroup_Input_Format"), 3);
   click(QStringLiteral("CheckBox_VD_MakeJobs"));
-  // Job lists need the VirtualDub configuration files; the chosen one is missing.
+  // Job lists need the three VirtualDub configuration files; one was never chosen. The message
+  // names its button, before any clip is asked for.
   prompter.openAnswers = {QStringList{QString::fromStdString(folder.file("none.vcf"))},
                           QStringList{QString::fromStdString(folder.file("clips/holiday.avi"))}};
   control<QPushButton>(QStringLiteral("Button2"))->click();
   control<QAction>(QStringLiteral("M1"))->trigger();
   ASSERT_EQ(prompter.errors.size(), 1);
-  EXPECT_TRUE(prompter.errors[0].startsWith(QStringLiteral("Cannot open file \"")));
+  EXPECT_EQ(prompter.errors[0],
+            QStringLiteral("No VirtualDub configuration file is chosen; choose one with \"VCF for "
+                           "deinterlacing\""));
+  EXPECT_EQ(prompter.dialogs.size(), 1u);  // the configuration file's, no clip's
   EXPECT_TRUE(window->isVisible());
 }
 

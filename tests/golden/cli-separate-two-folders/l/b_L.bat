@@ -4,7 +4,7 @@ REM First create histogram txt files
 "C:\ff\ffmpeg.exe" -i "Hist_b_L.avs" -f null /dev/null
 REM 
 REM Then create video files
-"C:\ff\ffmpeg.exe" -i "a_L.avs" -c:v utvideo "a_L.avi"
-"C:\ff\ffmpeg.exe" -i "../r/a_R.avs" -c:v utvideo "a_R.avi"
-"C:\ff\ffmpeg.exe" -i "b_L.avs" -c:v utvideo "b_L.avi"
-"C:\ff\ffmpeg.exe" -i "../r/b_R.avs" -c:v utvideo "b_R.avi"
+"C:\ff\ffmpeg.exe" -i "a_L.avs" -c:v utvideo "a_L.mkv"
+"C:\ff\ffmpeg.exe" -i "../r/a_R.avs" -c:v utvideo "a_R.mkv"
+"C:\ff\ffmpeg.exe" -i "b_L.avs" -c:v utvideo "b_L.mkv"
+"C:\ff\ffmpeg.exe" -i "../r/b_R.avs" -c:v utvideo "b_R.mkv"
