@@ -101,12 +101,15 @@ void ConversionRun::M1Click() {
   const bool separateInput = s.RadioGroup_Input_Format == choices::kInputSeparate;
   const bool pictures = s.RadioGroup_Import_Options == choices::kImportPictures;
 
+  report_.clear();
+  launchFailed_ = false;
   // A field the user must mend is told before any clip is picked.
   checkSettings();
 
   std::vector<std::string> left =
       filesOrEmpty(frontEnd_.openFiles({leftDialogTitle(s), s.PathLeft, /*multiple=*/true}));
   if (left.empty()) return;
+  report_.begin();
 
   std::vector<std::string> right;
   const bool rightDialogShown = separateInput && !s.CheckBox_MVC_Ref;
@@ -134,7 +137,10 @@ void ConversionRun::M1Click() {
     // an MVC clip's partners lie beside it), so it shares the left folder.
     settings_.PathRight = settings_.PathLeft;
   }
-  if (n == 0) return;
+  if (n == 0) {
+    report_.noClips();
+    return;
+  }
 
   // The job lists come first: they read the configuration files.
   std::unique_ptr<VirtualDubJobs> jobs;
@@ -144,10 +150,17 @@ void ConversionRun::M1Click() {
   std::unique_ptr<FfmpegBatch> batch;
   if (s.CheckBox_ffmpeg_make) batch = std::make_unique<FfmpegBatch>(s, style_);
 
-  const RunPlan plan(s, style_, std::move(left), std::move(right), n, m, batch.get(), jobs.get());
-  plan.checkClashes();
-  write(plan, batch.get(), jobs.get());
-  launch(plan);
+  try {
+    const RunPlan plan(s, style_, std::move(left), std::move(right), n, m, batch.get(), jobs.get());
+    plan.checkClashes();
+    write(plan, batch.get(), jobs.get());
+    launch(plan);
+  } catch (const Error&) {
+    // A program that did not start is told once every file is in place; anything else stops the
+    // run.
+    if (!launchFailed_) report_.stopped();
+    throw;
+  }
 }
 
 void ConversionRun::write(const RunPlan& plan, FfmpegBatch* batch, VirtualDubJobs* jobs) {
@@ -177,6 +190,7 @@ void ConversionRun::write(const RunPlan& plan, FfmpegBatch* batch, VirtualDubJob
     TextFile histogram;
     for (const ScriptFile& script : plan.builder().build(clip, histogram)) {
       script.lines.save(script.path);
+      report_.wroteScript();
       frontEnd_.wrote(script.path);
     }
     if (histogramWriter) histogramWriter->append(histogram);
@@ -195,20 +209,22 @@ void ConversionRun::write(const RunPlan& plan, FfmpegBatch* batch, VirtualDubJob
   }
   if (plan.missingPartner()) throw *plan.missingPartner();
 
-  auto commit = [&](std::optional<TextFileWriter>& writer) {
+  auto commit = [&](std::optional<TextFileWriter>& writer, auto reportWritten) {
     if (!writer) return;
     writer->commit();
+    reportWritten(writer->path());
     frontEnd_.wrote(writer->path());
   };
-  commit(batchWriter);
+  commit(batchWriter, [&](const std::string& path) { report_.wroteBatchFile(path); });
+  auto jobList = [&](const std::string& path) { report_.wroteJobList(path); };
   if (jobs != nullptr) {
     jobs->finish();
     firstJobs->append(jobs->takeFirstList());
     if (secondJobs) secondJobs->append(jobs->takeSecondList());
-    commit(firstJobs);
-    commit(secondJobs);
+    commit(firstJobs, jobList);
+    commit(secondJobs, jobList);
   }
-  commit(histogramWriter);
+  commit(histogramWriter, [&](const std::string&) { report_.wroteHistogramScript(); });
 }
 
 void ConversionRun::launch(const RunPlan& plan) {
@@ -217,6 +233,7 @@ void ConversionRun::launch(const RunPlan& plan) {
   std::string failures;
   auto start = [&](const std::string& file, const std::string& workingFolder) {
     const std::string reason = frontEnd_.launch(file, kLaunchParameters, workingFolder);
+    report_.started({file, workingFolder, reason});
     if (reason.empty()) return;
     if (!failures.empty()) failures += ".\n";
     failures += "Cannot start \"" + file + "\". " + reason;
@@ -232,7 +249,10 @@ void ConversionRun::launch(const RunPlan& plan) {
     start(paths::dir(firstVcf, style_) + separator + "VirtualDub.exe", {});
     if (s.CheckBox_2VD && plan.clipCount() > 1) start(s.Edit_VD2, {});
   }
-  if (!failures.empty()) throw Error(failures);
+  if (!failures.empty()) {
+    launchFailed_ = true;
+    throw Error(failures);
+  }
 }
 
 }  // namespace twinlens

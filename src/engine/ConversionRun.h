@@ -6,6 +6,7 @@
 
 #include "engine/ConversionSettings.h"
 #include "engine/Paths.h"
+#include "engine/RunReport.h"
 
 namespace twinlens {
 
@@ -56,6 +57,9 @@ class ConversionRun {
   // program session); empty before the first. A cancelled right dialog sets PathRight to it.
   const std::string& lastRightFolder() const { return lastRightFolder_; }
 
+  // What the last run did (empty when its left dialog was cancelled).
+  const RunReport& report() const { return report_; }
+
  private:
   // The settings that need no selection: the integer texts and the VirtualDub files.
   void checkSettings() const;
@@ -66,6 +70,8 @@ class ConversionRun {
   RunFrontEnd& frontEnd_;
   PathStyle style_;
   std::string lastRightFolder_;
+  RunReport report_;
+  bool launchFailed_ = false;
 };
 
 }  // namespace twinlens

@@ -226,8 +226,7 @@ void RunPlan::checkClashes() const {
     }
   };
 
-  const auto groups =
-      index.sharedFiles([&](std::uint32_t number) { return fileOf(number).path; });
+  const auto groups = index.sharedFiles([&](std::uint32_t number) { return fileOf(number).path; });
   for (const std::vector<std::uint32_t>& group : groups) {
     // The first two files of each use in the group; a file may be read twice.
     std::vector<std::uint32_t> read;
@@ -274,8 +273,9 @@ void RunPlan::checkClashes() const {
     }
     std::string both = owner(written[0]) + " and " + owner(written[1]);
     both[0] = 'T';  // both texts begin with "the"
-    throw Error::cannotCreate(path, both + " would both write it; set another file prefix or "
-                                           "rename one of the clips");
+    throw Error::cannotCreate(path, both +
+                                        " would both write it; set another file prefix or "
+                                        "rename one of the clips");
   }
 }
 

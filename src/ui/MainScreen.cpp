@@ -5,6 +5,7 @@
 #include <QClipboard>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QDesktopServices>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -18,6 +19,7 @@
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QTimer>
+#include <QUrl>
 #include <QVBoxLayout>
 
 #include "engine/Choices.h"
@@ -135,7 +137,9 @@ TSDIAppForm::TSDIAppForm(UiPrompter& prompter, AppFiles files, const std::string
       programFolder_(programFolder),
       settings_(programFolder),
       runFrontEnd_(prompter, &platform::launchProgram),
-      run_(settings_, runFrontEnd_) {
+      run_(settings_, runFrontEnd_),
+      folderOpener_(
+          [](const QString& folder) { QDesktopServices::openUrl(QUrl::fromLocalFile(folder)); }) {
   setObjectName(QStringLiteral("SDIAppForm"));
   setWindowTitle(QStringLiteral("Twinlens V1.00"));
 
@@ -547,6 +551,12 @@ void TSDIAppForm::buildMenus() {
   QAction* convert = file->addAction(QStringLiteral("Convert files"), this, &TSDIAppForm::M1Click);
   convert->setObjectName(QStringLiteral("M1"));
   convert->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
+  reportAction_ =
+      file->addAction(QStringLiteral("Last run report"), this, &TSDIAppForm::RunReport1Click);
+  reportAction_->setObjectName(QStringLiteral("RunReport1"));
+  setHint(reportAction_, QStringLiteral("Last run report|Shows every file the last conversion "
+                                        "wrote and every program it started"));
+  reportAction_->setEnabled(false);
   file->addAction(QStringLiteral("Load Layout"), this, &TSDIAppForm::LoadLayout1Click)
       ->setObjectName(QStringLiteral("LoadLayout1"));
   file->addAction(QStringLiteral("Save Layout"), this, &TSDIAppForm::SaveLayout1Click)
@@ -851,7 +861,19 @@ void TSDIAppForm::loadSettingsFrom(const std::string& path) {
 // ---- menu ----
 
 void TSDIAppForm::M1Click() {
+  runFrontEnd_.clearWritten();
   guarded([&] { run_.M1Click(); });
+  // Afterwards the status bar tells what the run did, until the mouse brings up a hint.
+  const RunReport& report = run_.report();
+  if (!report.ran()) return;
+  statusBar()->showMessage(fromCore(report.statusText()));
+  reportAction_->setEnabled(true);
+}
+
+void TSDIAppForm::RunReport1Click() {
+  auto* dialog = new RunReportDialog(runFrontEnd_.written(), run_.report(), folderOpener_, this);
+  dialog->setAttribute(Qt::WA_DeleteOnClose);
+  dialog->open();
 }
 
 void TSDIAppForm::LoadLayout1Click() {

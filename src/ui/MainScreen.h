@@ -8,6 +8,7 @@
 #include "engine/ConversionRun.h"
 #include "engine/ConversionSettings.h"
 #include "ui/AppFiles.h"
+#include "ui/RunReportDialog.h"
 #include "ui/UiPrompter.h"
 #include "ui/WindowRunFrontEnd.h"
 
@@ -43,6 +44,8 @@ class TSDIAppForm : public QMainWindow {
   TAboutBox* aboutBox() const { return aboutBox_; }
   // Replaces the shell launch of the conversion run (tests record the launches).
   void setLauncher(Launcher launcher) { runFrontEnd_.setLauncher(std::move(launcher)); }
+  // Replaces the file manager that the run report opens folders in.
+  void setFolderOpener(FolderOpener opener) { folderOpener_ = std::move(opener); }
 
   // Start-up and close.
   void FormActivate();  // first activation only: presets, preset list, settings file
@@ -50,6 +53,7 @@ class TSDIAppForm : public QMainWindow {
 
   // Menu commands.
   void M1Click();
+  void RunReport1Click();  // the last run's report
   void LoadLayout1Click();
   void SaveLayout1Click();
   void FileExit1Execute();
@@ -141,6 +145,8 @@ class TSDIAppForm : public QMainWindow {
   QAction* cutAction_ = nullptr;
   QAction* copyAction_ = nullptr;
   QAction* pasteAction_ = nullptr;
+  QAction* reportAction_ = nullptr;
+  FolderOpener folderOpener_;
   QPointer<QLineEdit> textFieldBeforeMenu_;  // the focused field while the menu bar has the focus
 };
 

@@ -23,11 +23,16 @@ class WindowRunFrontEnd : public RunFrontEnd {
   std::optional<std::vector<std::string>> openFiles(const OpenFilesRequest& request) override;
   std::string launch(const std::string& file, const std::string& parameters,
                      const std::string& workingFolder) override;
-  void wrote(const std::string&) override {}
+  void wrote(const std::string& path) override { written_.push_back(path); }
+
+  // The files the last run wrote, in order; the window clears them before each run.
+  const std::vector<std::string>& written() const { return written_; }
+  void clearWritten() { written_.clear(); }
 
  private:
   UiPrompter& prompter_;
   Launcher launcher_;
+  std::vector<std::string> written_;
 };
 
 }  // namespace twinlens::ui

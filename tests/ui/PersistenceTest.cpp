@@ -2,7 +2,9 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
+#include <QListWidget>
 #include <QPushButton>
+#include <QStatusBar>
 #include <QTest>
 
 #include "WindowFixture.h"
@@ -384,4 +386,54 @@ TEST_F(Persistence, ConvertFilesShowsARunErrorAndKeepsTheWindowGoing) {
 }
 
 }  // namespace
+TEST_F(Persistence, AfterARunTheStatusBarAndTheReportTellWhatItDid) {
+  activate();
+  choose(QStringLiteral("RadioGroup_Input_Format"), 1);
+  choose(QStringLiteral("RadioGroup_Output_Format"), 1);
+  click(QStringLiteral("CheckBox_ffmpeg_make"));
+  click(QStringLiteral("CheckBox_Execute_ffmpeg"));
+  window->setLauncher([](const std::string&, const std::string&, const std::string&) {
+    return std::string("No such program");
+  });
+  QStringList opened;
+  window->setFolderOpener([&](const QString& folderToOpen) { opened << folderToOpen; });
+  EXPECT_FALSE(control<QAction>(QStringLiteral("RunReport1"))->isEnabled());
+  const std::string clip = folder.file("clips/trip.avi");
+  writeBytes(clip, "");
+  prompter.openAnswers = {QStringList{QString::fromStdString(clip)}};
+  control<QAction>(QStringLiteral("M1"))->trigger();
+
+  const std::string batch = folder.file("clips/trip_LR.bat");
+  ASSERT_EQ(prompter.errors.size(), 1);
+  EXPECT_EQ(prompter.errors[0],
+            QString::fromStdString("Cannot start \"" + batch + "\". No such program."));
+  EXPECT_EQ(window->statusBar()->currentMessage(),
+            QString::fromStdString("Wrote 2 files; batch file: " + batch));
+
+  QAction* report = control<QAction>(QStringLiteral("RunReport1"));
+  ASSERT_TRUE(report->isEnabled());
+  report->trigger();
+  auto* dialog = control<RunReportDialog>(QStringLiteral("RunReport"));
+  ASSERT_NE(dialog, nullptr);
+  auto* list = dialog->findChild<QListWidget*>(QStringLiteral("RunReportList"));
+  ASSERT_NE(list, nullptr);
+  QStringList lines;
+  for (int i = 0; i < list->count(); ++i) lines << list->item(i)->text();
+  EXPECT_EQ(lines, (QStringList{
+                       QString::fromStdString("Wrote " + folder.file("clips/trip_LR.avs")),
+                       QString::fromStdString("Wrote " + batch),
+                       QString::fromStdString("Could not start " + batch + ": No such program")}));
+  list->setCurrentRow(1);
+  dialog->findChild<QPushButton*>(QStringLiteral("RunReportOpenFolder"))->click();
+  EXPECT_EQ(opened, QStringList{QString::fromStdString(folder.file("clips/"))});
+  dialog->close();
+
+  // A run whose right dialog is cancelled writes nothing, and says so.
+  choose(QStringLiteral("RadioGroup_Input_Format"), 0);
+  prompter.openAnswers = {QStringList{QString::fromStdString(clip)}};
+  control<QAction>(QStringLiteral("M1"))->trigger();
+  EXPECT_EQ(window->statusBar()->currentMessage(),
+            QStringLiteral("No file written: no right clips were chosen"));
+}
+
 }  // namespace twinlens::ui::test
