@@ -90,7 +90,8 @@ void BM_RunThousandClipsEveryOption(benchmark::State& state) {
   settings.ComboBox_Blend = 6;  // 128 frames
   settings.CheckBox_ffmpeg_make = true;
   settings.Edit_coding_presets = "-c:v utvideo";
-  settings.Edit_Video_Extension = ".avi";
+  // Not ".avi": VirtualDub's final-output jobs save those beside the scripts.
+  settings.Edit_Video_Extension = ".mkv";
   settings.CheckBox_VD_MakeJobs = true;
   settings.CheckBox_2VD = true;
   settings.setVcfDeint(vd + "deint.vcf");

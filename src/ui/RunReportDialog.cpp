@@ -47,7 +47,8 @@ RunReportDialog::RunReportDialog(const std::vector<std::string>& written, const 
   layout->addWidget(list_);
 
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
-  QPushButton* open = buttons->addButton(QStringLiteral("Open folder"), QDialogButtonBox::ActionRole);
+  QPushButton* open =
+      buttons->addButton(QStringLiteral("Open folder"), QDialogButtonBox::ActionRole);
   open->setObjectName(QStringLiteral("RunReportOpenFolder"));
   open->setEnabled(list_->count() > 0);
   connect(open, &QPushButton::clicked, this, &RunReportDialog::openFolder);

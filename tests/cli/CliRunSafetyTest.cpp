@@ -3,7 +3,9 @@
 // nothing, and a program that does not start is reported.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
+#include <map>
 #include <sstream>
 
 #include "cli/CliApp.h"
@@ -59,9 +61,11 @@ class CliRunSafetyTest : public ::testing::Test {
     writeBytes(at("vd/deint.vcf"), "VirtualDub.video.filters.Clear();\r\n");
     writeBytes(at("vd/separate.vcf"), "VirtualDub.video.SetCompression();\r\n");
     writeBytes(at("vd/lr.vcf"), "VirtualDub.video.SetDepth(24,24);\r\n");
-    return {"--set", "CheckBox_VD_MakeJobs=1", "--set", "VcfDeint=" + at("vd/deint.vcf"),
-            "--set", "Edit_vcf_deint=" + at("vd/deint.vcf"), "--set",
-            "VcfSeparate=" + at("vd/separate.vcf"), "--set", "VcfLR=" + at("vd/lr.vcf")};
+    return {"--set", "CheckBox_VD_MakeJobs=1",
+            "--set", "VcfDeint=" + at("vd/deint.vcf"),
+            "--set", "Edit_vcf_deint=" + at("vd/deint.vcf"),
+            "--set", "VcfSeparate=" + at("vd/separate.vcf"),
+            "--set", "VcfLR=" + at("vd/lr.vcf")};
   }
 
   TempDir dir_;
@@ -76,7 +80,7 @@ struct ClashCase {
   const char* label;
   std::vector<std::string> inputs;
   bool virtualDub;
-  std::vector<std::string> args;  // "@<relative>" is a path in the test's folder
+  std::vector<std::string> args;     // "@<relative>" is a path in the test's folder
   std::vector<std::string> message;  // its parts; "@<relative>" as in args
 };
 
@@ -91,7 +95,8 @@ TEST_P(CliClashTest, StopsBeforeAnythingIsWrittenAndNamesBothFiles) {
   const Outcome outcome = run(join(args, c.args));
 
   std::string message;
-  for (const std::string& part : c.message) message += part.starts_with("@") ? at(part.substr(1)) : part;
+  for (const std::string& part : c.message)
+    message += part.starts_with("@") ? at(part.substr(1)) : part;
   EXPECT_EQ(outcome.status, 1);
   EXPECT_EQ(outcome.err, message + "\n");
   EXPECT_EQ(outcome.out, "");
@@ -103,14 +108,14 @@ const std::vector<std::string> kPair = {"--left", "@v/clip_L.avi", "--right", "@
 INSTANTIATE_TEST_SUITE_P(
     Runs, CliClashTest,
     ::testing::Values(
-        ClashCase{"BatchEncodesOverTheLeftClip",
-                  {"v/clip_L.avi", "v/clip_R.avi"},
-                  false,
-                  join(kPair, {"--set", "CheckBox_ffmpeg_make=1", "--set",
-                               "Edit_Video_Extension=.avi"}),
-                  {"Cannot create file \"", "@v/clip_L.avi",
-                   "\". The encoded video would replace the input clip; set a file prefix or "
-                   "choose another video extension."}},
+        ClashCase{
+            "BatchEncodesOverTheLeftClip",
+            {"v/clip_L.avi", "v/clip_R.avi"},
+            false,
+            join(kPair, {"--set", "CheckBox_ffmpeg_make=1", "--set", "Edit_Video_Extension=.avi"}),
+            {"Cannot create file \"", "@v/clip_L.avi",
+             "\". The encoded video would replace the input clip; set a file prefix or "
+             "choose another video extension."}},
         ClashCase{"JobsSaveOverTheLeftClip",
                   {"v/clip_L.avi", "v/clip_R.avi"},
                   true,
@@ -121,8 +126,7 @@ INSTANTIATE_TEST_SUITE_P(
         ClashCase{"DeinterlacingSavesOverAnotherClip",
                   {"v/x.mp4", "v/DI_x.avi"},
                   false,
-                  {"--left", "@v/x.mp4", "--right", "@v/DI_x.avi", "--set",
-                   "CheckBox_Output_DI=1"},
+                  {"--left", "@v/x.mp4", "--right", "@v/DI_x.avi", "--set", "CheckBox_Output_DI=1"},
                   {"Cannot create file \"", "@v/DI_x.avi",
                    "\". The encoded video would replace the input clip; set a file prefix or "
                    "choose another video extension."}},
@@ -134,14 +138,14 @@ INSTANTIATE_TEST_SUITE_P(
                   {"Cannot create file \"", "@v/a_L.avi", "\". Both ffmpeg's encode of \"",
                    "@v/a_L.avs", "\" and VirtualDub's job for \"", "@v/a_L.avs",
                    "\" would write it; set a file prefix or choose another video extension."}},
-        ClashCase{"EncodedVideoReplacesAScript",
-                  {"v/a_L.mp4", "v/a_R.mp4"},
-                  false,
-                  {"--left", "@v/a_L.mp4", "--right", "@v/a_R.mp4", "--set",
-                   "CheckBox_ffmpeg_make=1", "--set", "Edit_Video_Extension=.avs"},
-                  {"Cannot create file \"", "@v/a_L.avs", "\". The encoded video of \"",
-                   "@v/a_L.avs",
-                   "\" would replace a file the run writes; choose another video extension."}},
+        ClashCase{
+            "EncodedVideoReplacesAScript",
+            {"v/a_L.mp4", "v/a_R.mp4"},
+            false,
+            {"--left", "@v/a_L.mp4", "--right", "@v/a_R.mp4", "--set", "CheckBox_ffmpeg_make=1",
+             "--set", "Edit_Video_Extension=.avs"},
+            {"Cannot create file \"", "@v/a_L.avs", "\". The encoded video of \"", "@v/a_L.avs",
+             "\" would replace a file the run writes; choose another video extension."}},
         ClashCase{"TwoClipsWithOneBaseName",
                   {"v/a_L.mp4", "v/a_L.mov", "v/a_R.mp4", "v/a_R.mov"},
                   false,
@@ -153,8 +157,8 @@ INSTANTIATE_TEST_SUITE_P(
         ClashCase{"PrefixMeetsTheDeinterlaceScript",
                   {"v/x_L.mp4", "v/x_R.mp4"},
                   false,
-                  {"--left", "@v/x_L.mp4", "--right", "@v/x_R.mp4", "--set",
-                   "CheckBox_Output_DI=1", "--set", "Prefix=DI_"},
+                  {"--left", "@v/x_L.mp4", "--right", "@v/x_R.mp4", "--set", "CheckBox_Output_DI=1",
+                   "--set", "Prefix=DI_"},
                   {"Cannot create file \"", "@v/DI_x_L.avs", "\". Two scripts of the clip \"",
                    "@v/x_L.mp4", "\" would get this name; set another file prefix."}},
         ClashCase{"HistogramScriptMeetsAClipScript",
@@ -194,20 +198,22 @@ TEST_F(CliRunSafetyTest, RunStoppedByARefusedFileKeepsEarlierScriptsAndLeavesNoT
   EXPECT_EQ(outcome.out, "wrote\t" + at("v/c1_LR.avs") + "\n");
   std::vector<std::string> files;
   for (const auto& [path, bytes] : tree()) files.push_back(path);
-  EXPECT_EQ(files, (std::vector<std::string>{"v/c1.mp4", "v/c1_LR.avs", "v/c2.mp4",
-                                             "vd/deint.vcf", "vd/lr.vcf", "vd/separate.vcf"}));
+  EXPECT_EQ(files, (std::vector<std::string>{"v/c1.mp4", "v/c1_LR.avs", "v/c2.mp4", "vd/deint.vcf",
+                                             "vd/lr.vcf", "vd/separate.vcf"}));
 }
 
 TEST_F(CliRunSafetyTest, UnchangedReRunKeepsEveryFileAndAChangedSettingRewritesIt) {
   touch({"v/a_L.mp4", "v/a_R.mp4"});
   const std::vector<std::string> args =
-      join(virtualDub(), {"--left", "@v/a_L.mp4", "--right", "@v/a_R.mp4", "--set",
-                          "CheckBox_ffmpeg_make=1", "--set", "Edit_Video_Extension=.mkv",
-                          "--set", "RadioGroup_Colour_Match=2"});
+      join(virtualDub(),
+           {"--left", "@v/a_L.mp4", "--right", "@v/a_R.mp4", "--set", "CheckBox_ffmpeg_make=1",
+            "--set", "Edit_Video_Extension=.mkv", "--set", "RadioGroup_Colour_Match=2"});
   ASSERT_EQ(run(args).status, 0);
   const std::vector<std::string> outputs = {"v/a_L.avs", "v/a_R.avs", "v/a_L.bat",
                                             "vd/VirtualDub.jobs", "v/Hist_a_L.avs"};
-  const auto past = fs::file_time_type::clock::now() - std::chrono::hours(24);
+  // Whole seconds, which every file system keeps exactly.
+  const auto past = std::chrono::floor<std::chrono::seconds>(fs::file_time_type::clock::now() -
+                                                             std::chrono::hours(24));
   for (const auto& file : outputs) fs::last_write_time(at(file), past);
 
   const Outcome again = run(args);
@@ -225,14 +231,13 @@ TEST_F(CliRunSafetyTest, UnchangedReRunKeepsEveryFileAndAChangedSettingRewritesI
 TEST_F(CliRunSafetyTest, ProgramThatDoesNotStartIsReportedOnceTheFilesAreWritten) {
   touch({"v/a.mp4"});
   // No VirtualDub.exe lies beside the configuration files.
-  const Outcome outcome =
-      run(join(virtualDub(), {"--left", "@v/a.mp4", "--set", "RadioGroup_Input_Format=3",
-                              "--set", "RadioGroup_Output_Format=4", "--set",
-                              "CheckBox_Execute_VD=1", "--launch"}));
+  const Outcome outcome = run(join(
+      virtualDub(), {"--left", "@v/a.mp4", "--set", "RadioGroup_Input_Format=3", "--set",
+                     "RadioGroup_Output_Format=4", "--set", "CheckBox_Execute_VD=1", "--launch"}));
 
   EXPECT_EQ(outcome.status, 1);
-  const std::string program = at("vd/") + std::string(1, fs::path::preferred_separator) +
-                              "VirtualDub.exe";
+  const std::string program =
+      at("vd/") + std::string(1, fs::path::preferred_separator) + "VirtualDub.exe";
   EXPECT_EQ(outcome.err.rfind("Cannot start \"" + program + "\". ", 0), 0u) << outcome.err;
   EXPECT_TRUE(fs::exists(at("v/a.avs")));
   EXPECT_TRUE(fs::exists(at("vd/VirtualDub.jobs")));

@@ -1,0 +1,199 @@
+// "Convert files" over 10,000 clips with every option on, on a RAM disk where there is one: wall
+// time of a first run and of a re-run over its own output, each beside copying the same tree with
+// `cp -r` (fresh) and `cp -r --remove-destination` (over it), and the peak memory of the run
+// against a 10-clip run. Each figure is the median of several rounds, all measured in this one
+// program so that they share the machine's state.
+
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "engine/ConversionRun.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using twinlens::ConversionRun;
+using twinlens::ConversionSettings;
+using twinlens::OpenFilesRequest;
+
+constexpr int kClips = 10000;
+constexpr int kSmallRun = 10;
+constexpr int kRounds = 5;
+
+fs::path scratchRoot() {
+  const fs::path shm = "/dev/shm";
+  return fs::is_directory(shm) ? shm : fs::temp_directory_path();
+}
+
+void writeFile(const fs::path& path, const std::string& text) {
+  fs::create_directories(path.parent_path());
+  std::ofstream(path, std::ios::binary) << text;
+}
+
+// Answers the dialogs with the prepared selections, handing them over as a dialog would.
+class BenchFrontEnd : public twinlens::RunFrontEnd {
+ public:
+  BenchFrontEnd(std::vector<std::string> left, std::vector<std::string> right)
+      : left_(std::move(left)), right_(std::move(right)) {}
+
+  std::optional<std::vector<std::string>> openFiles(const OpenFilesRequest&) override {
+    return std::move(dialogs_++ == 0 ? left_ : right_);
+  }
+  std::string launch(const std::string&, const std::string&, const std::string&) override {
+    return {};
+  }
+  void wrote(const std::string&) override { ++files; }
+
+  long files = 0;
+
+ private:
+  std::vector<std::string> left_;
+  std::vector<std::string> right_;
+  int dialogs_ = 0;
+};
+
+// The settings with every option on, the VirtualDub files under `tree`.
+ConversionSettings everyOption(const fs::path& tree) {
+  const std::string vd = (tree / "vd").string() + "/";
+  const std::string vd2 = (tree / "vd2").string() + "/";
+  writeFile(tree / "vd/deint.vcf", "VirtualDub.video.filters.Clear();\r\n");
+  writeFile(tree / "vd/separate.vcf", "VirtualDub.video.SetCompression(0x7367616d,0,10000,0);\r\n");
+  writeFile(tree / "vd/lr.vcf", "VirtualDub.video.SetDepth(24,24);\r\n");
+  fs::create_directories(tree / "vd2");
+
+  ConversionSettings settings((tree / "program").string());
+  settings.RadioGroup_Output_Format = 0;
+  settings.CheckBox_Output_DI = true;
+  settings.CheckBox_Deshake = true;
+  settings.DeshakerDir = vd + "Deshaker.vdf";
+  settings.RadioGroup_Colour_Match = 1;
+  settings.RadioGroup_Blend_TL = 1;
+  settings.ComboBox_Blend = 6;  // 128 frames
+  settings.CheckBox_Blend_RightSound = true;
+  settings.Edit_Offset = "3";
+  settings.Edit_Audio_Frames_Cut = "2";
+  settings.CheckBox_change_final_HV = true;
+  settings.RadioGroup_Repeat = 2;
+  settings.RadioGroup_FrameRates = 5;
+  settings.RadioGroup_Pitch = 1;
+  settings.ComboBox_Colour = 1;
+  settings.CheckBox_ffmpeg_make = true;
+  settings.Edit_coding_presets = "-c:v libx264 -crf 18";
+  settings.Edit_Video_Extension = ".mkv";
+  settings.CheckBox_VD_MakeJobs = true;
+  settings.CheckBox_2VD = true;
+  settings.setVcfDeint(vd + "deint.vcf");
+  settings.setVcfSeparate(vd + "separate.vcf");
+  settings.setVcfLR(vd + "lr.vcf");
+  settings.Edit_VD2 = vd2 + "VirtualDub.exe";
+  return settings;
+}
+
+// One run over `clips` pairs of empty input files in `tree`/clips (made when missing).
+long runOnce(const fs::path& tree, int clips) {
+  ConversionSettings settings = everyOption(tree);
+  std::vector<std::string> left;
+  std::vector<std::string> right;
+  for (int i = 0; i < clips; ++i) {
+    const std::string base = (tree / "clips" / ("clip" + std::to_string(i))).string();
+    left.push_back(base + "_L.mov");
+    right.push_back(base + "_R.mov");
+  }
+  if (!fs::exists(left.front())) {
+    for (const auto* selection : {&left, &right}) {
+      for (const auto& file : *selection) writeFile(file, "");
+    }
+  }
+  BenchFrontEnd frontEnd(std::move(left), std::move(right));
+  ConversionRun run(settings, frontEnd);
+  run.M1Click();
+  return frontEnd.files;
+}
+
+double seconds(const std::function<void()>& work) {
+  const auto start = std::chrono::steady_clock::now();
+  work();
+  return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+double median(std::vector<double> values) {
+  std::sort(values.begin(), values.end());
+  return values[values.size() / 2];
+}
+
+void shell(const std::string& command) {
+  if (std::system(command.c_str()) != 0) {
+    std::fprintf(stderr, "failed: %s\n", command.c_str());
+    std::exit(1);
+  }
+}
+
+// The peak resident memory, in KiB, of a fresh process that makes a run of `clips` clips.
+long peakMemoryKiB(const fs::path& tree, int clips) {
+  const pid_t child = ::fork();
+  if (child == 0) {
+    runOnce(tree, clips);
+    ::_exit(0);
+  }
+  int status = 0;
+  rusage usage{};
+  ::wait4(child, &status, 0, &usage);
+  return usage.ru_maxrss;
+}
+
+}  // namespace
+
+int main() {
+  const fs::path root = scratchRoot() / ("twinlens-scale-" + std::to_string(::getpid()));
+  const fs::path tree = root / "tree";
+  const fs::path copy = root / "copy";
+  std::printf("%d clips with every option on, in %s\n", kClips, root.c_str());
+
+  std::vector<double> first;
+  std::vector<double> again;
+  std::vector<double> copyFresh;
+  std::vector<double> copyOver;
+  long files = 0;
+  for (int round = 0; round < kRounds; ++round) {
+    fs::remove_all(root);
+    runOnce(tree, 1);  // the inputs and configuration files, made before the clock starts
+    for (const auto& entry : fs::directory_iterator(tree / "clips")) {
+      if (entry.path().extension() != ".mov") fs::remove(entry.path());
+    }
+    for (const char* list : {"vd/VirtualDub.jobs", "vd2/VirtualDub.jobs"}) fs::remove(tree / list);
+    first.push_back(seconds([&] { files = runOnce(tree, kClips); }));
+    again.push_back(seconds([&] { runOnce(tree, kClips); }));
+    const std::string from = "'" + tree.string() + "'";
+    const std::string to = "'" + copy.string() + "'";
+    copyFresh.push_back(seconds([&] { shell("cp -rT " + from + " " + to); }));
+    copyOver.push_back(seconds([&] { shell("cp -rT --remove-destination " + from + " " + to); }));
+  }
+  const double run = median(first);
+  const double rerun = median(again);
+  const double cp = median(copyFresh);
+  const double cpOver = median(copyOver);
+  std::printf("files written per run          %ld\n", files);
+  std::printf("first run                      %.3f s   (%.2fx cp -r %.3f s)\n", run, run / cp, cp);
+  std::printf("re-run over its own output     %.3f s   (%.2fx cp -r --remove-destination %.3f s)\n",
+              rerun, rerun / cpOver, cpOver);
+
+  fs::remove_all(root);
+  const long small = peakMemoryKiB(root / "small", kSmallRun);
+  const long large = peakMemoryKiB(root / "large", kClips);
+  std::printf("peak memory, %d clips          %ld KiB\n", kSmallRun, small);
+  std::printf("peak memory, %d clips       %ld KiB   (%.2fx)\n", kClips, large,
+              static_cast<double>(large) / static_cast<double>(small));
+  fs::remove_all(root);
+  return 0;
+}
