@@ -100,20 +100,27 @@ ConversionSettings everyOption(const fs::path& tree) {
   return settings;
 }
 
-// One run over `clips` pairs of empty input files in `tree`/clips (made when missing).
+// The left or right input file of clip i.
+std::string inputFile(const fs::path& tree, int i, const char* side) {
+  return (tree / "clips" / ("clip" + std::to_string(i) + side + ".mov")).string();
+}
+
+// The empty input files of `clips` pairs.
+void makeInputs(const fs::path& tree, int clips) {
+  for (int i = 0; i < clips; ++i) {
+    writeFile(inputFile(tree, i, "_L"), "");
+    writeFile(inputFile(tree, i, "_R"), "");
+  }
+}
+
+// One run over `clips` pairs of input files in `tree`/clips.
 long runOnce(const fs::path& tree, int clips) {
   ConversionSettings settings = everyOption(tree);
   std::vector<std::string> left;
   std::vector<std::string> right;
   for (int i = 0; i < clips; ++i) {
-    const std::string base = (tree / "clips" / ("clip" + std::to_string(i))).string();
-    left.push_back(base + "_L.mov");
-    right.push_back(base + "_R.mov");
-  }
-  if (!fs::exists(left.front())) {
-    for (const auto* selection : {&left, &right}) {
-      for (const auto& file : *selection) writeFile(file, "");
-    }
+    left.push_back(inputFile(tree, i, "_L"));
+    right.push_back(inputFile(tree, i, "_R"));
   }
   BenchFrontEnd frontEnd(std::move(left), std::move(right));
   ConversionRun run(settings, frontEnd);
@@ -139,12 +146,16 @@ void shell(const std::string& command) {
   }
 }
 
-// The peak resident memory, in KiB, of a fresh process that makes a run of `clips` clips.
+// The peak resident memory, in KiB, of a fresh process (this program started again) that makes a
+// run of `clips` clips. A forked copy would count the pages it shares with this one.
 long peakMemoryKiB(const fs::path& tree, int clips) {
   const pid_t child = ::fork();
+  makeInputs(tree, clips);
   if (child == 0) {
-    runOnce(tree, clips);
-    ::_exit(0);
+    const std::string count = std::to_string(clips);
+    ::execl("/proc/self/exe", "run_scale_bench", "--one-run", tree.c_str(), count.c_str(),
+            static_cast<char*>(nullptr));
+    ::_exit(127);
   }
   int status = 0;
   rusage usage{};
@@ -154,7 +165,11 @@ long peakMemoryKiB(const fs::path& tree, int clips) {
 
 }  // namespace
 
-int main() {
+int main(int argc, char** argv) {
+  if (argc == 4 && std::string(argv[1]) == "--one-run") {
+    runOnce(argv[2], std::atoi(argv[3]));
+    return 0;
+  }
   const fs::path root = scratchRoot() / ("twinlens-scale-" + std::to_string(::getpid()));
   const fs::path tree = root / "tree";
   const fs::path copy = root / "copy";
@@ -167,11 +182,7 @@ int main() {
   long files = 0;
   for (int round = 0; round < kRounds; ++round) {
     fs::remove_all(root);
-    runOnce(tree, 1);  // the inputs and configuration files, made before the clock starts
-    for (const auto& entry : fs::directory_iterator(tree / "clips")) {
-      if (entry.path().extension() != ".mov") fs::remove(entry.path());
-    }
-    for (const char* list : {"vd/VirtualDub.jobs", "vd2/VirtualDub.jobs"}) fs::remove(tree / list);
+    makeInputs(tree, kClips);  // before the clock starts
     first.push_back(seconds([&] { files = runOnce(tree, kClips); }));
     again.push_back(seconds([&] { runOnce(tree, kClips); }));
     const std::string from = "'" + tree.string() + "'";

@@ -23,6 +23,8 @@ class RunFileIndex {
   void add(std::string_view path, std::uint32_t number);
 
   std::size_t size() const { return entries_.size(); }
+  // Room for `count` names, so that a long run's index never holds a doubled copy of itself.
+  void reserve(std::size_t count) { entries_.reserve(count); }
 
   // Every group of numbers whose files are one file, the groups ordered by their smallest
   // number, each group in ascending order. `nameOf` spells the name of a number as it was added.

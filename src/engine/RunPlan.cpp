@@ -190,11 +190,15 @@ void RunPlan::checkClashes() const {
   RunFileIndex index(style_);
   auto add = [&](std::size_t clip) {
     const ClipFiles files = filesOf(clip);
+    std::size_t count = 0;
     for (std::uint32_t role = 0; role < kRoles; ++role) {
       if (!files[role].path.empty()) {
         index.add(files[role].path, static_cast<std::uint32_t>(clip * kRoles + role));
+        ++count;
       }
     }
+    // Every clip has about as many files as the first.
+    if (clip == 0) index.reserve(written_ * (count + 1) + kRoles);
   };
   for (std::size_t i = 0; i < written_; ++i) add(i);
   if (complete()) add(n_);  // the run's own files

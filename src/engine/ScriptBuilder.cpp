@@ -1,6 +1,8 @@
 #include "engine/ScriptBuilder.h"
 
+#include <array>
 #include <cstdint>
+#include <optional>
 
 #include "engine/Choices.h"
 #include "engine/IntegerText.h"
@@ -31,6 +33,7 @@ struct Clip {
   std::string rightHistogram;
   const PictureSequence& rightPictures;
   TextFile rateTail;
+  std::array<std::optional<TextFile>, 16>& blendLines;  // the builder's, made once per form
 
   const std::string& folder(View v) const { return v == View::Left ? leftFolder : rightFolder; }
 
@@ -90,7 +93,14 @@ void appendView(TextFile& out, const Clip& c, View v, const std::string& home, b
   // A picture sequence has no sound to cut.
   if (c.audioCut && c.hasSound) scriptlines::audioCut(out, c.s.Edit_Audio_Frames_Cut);
   if (!c.deinterlace) scriptlines::fieldLines(out, c.s);
-  scriptlines::blendOrTimeLapse(out, v, c.s, leftViewBefore, rightSoundBefore, c.hasSound);
+  const std::size_t form = (v == View::Right ? 1u : 0u) | (leftViewBefore ? 2u : 0u) |
+                           (rightSoundBefore ? 4u : 0u) | (c.hasSound ? 8u : 0u);
+  std::optional<TextFile>& blend = c.blendLines[form];
+  if (!blend) {
+    blend.emplace();
+    scriptlines::blendOrTimeLapse(*blend, v, c.s, leftViewBefore, rightSoundBefore, c.hasSound);
+  }
+  out.append(*blend);
   if (!c.deinterlace) {
     scriptlines::sizeLines(out, c.s);
     scriptlines::splitLines(out, v, c.s);
@@ -268,7 +278,8 @@ std::vector<ScriptFile> ScriptBuilder::build(const ClipNames& clip, TextFile& hi
          noext("Hist_" + name(clip.leftFile, style_), style_) + ".txt",
          noext("Hist_" + name(clip.rightFile, style_), style_) + ".txt",
          singleFileInput ? clip.leftPictures : clip.rightPictures,
-         {}};
+         {},
+         blendLines_};
   scriptlines::rateTail(c.rateTail, s);
 
   appendHistogram(histogram, c);

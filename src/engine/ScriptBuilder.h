@@ -1,5 +1,7 @@
 #pragma once
 
+#include <array>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -56,6 +58,9 @@ class ScriptBuilder {
  private:
   const ConversionSettings& settings_;
   PathStyle style_;
+  // The blending and time-lapse lines are the same for every clip of a run: each of their forms
+  // is made once, when first needed (the settings do not change while a run builds its clips).
+  mutable std::array<std::optional<TextFile>, 16> blendLines_;
 };
 
 }  // namespace twinlens

@@ -5,7 +5,17 @@
 namespace twinlens {
 
 void TextFile::append(const TextFile& other) {
-  lines_.insert(lines_.end(), other.lines_.begin(), other.lines_.end());
+  const std::size_t offset = text_.size();
+  text_.append(other.text_);
+  ends_.reserve(ends_.size() + other.ends_.size());
+  for (const std::size_t end : other.ends_) ends_.push_back(offset + end);
+}
+
+std::vector<std::string> TextFile::lines() const {
+  std::vector<std::string> result;
+  result.reserve(size());
+  for (std::size_t i = 0; i < size(); ++i) result.emplace_back((*this)[i]);
+  return result;
 }
 
 std::string TextFile::joinLines(const std::vector<std::string>& lines) {
@@ -18,7 +28,7 @@ std::string TextFile::joinLines(const std::vector<std::string>& lines) {
 }
 
 void TextFile::save(const std::string& path) const {
-  platform::writeFileReplacing(path, text());
+  platform::writeFileReplacing(path, text_);
 }
 
 TextFile TextFile::fromText(std::string_view text) {
@@ -27,14 +37,14 @@ TextFile TextFile::fromText(std::string_view text) {
   std::size_t i = 0;
   while (i < text.size()) {
     if (text[i] == '\r' || text[i] == '\n') {
-      file.add(std::string(text.substr(start, i - start)));
+      file.add(text.substr(start, i - start));
       i += (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ? 2 : 1;
       start = i;
     } else {
       ++i;
     }
   }
-  if (start < text.size()) file.add(std::string(text.substr(start)));
+  if (start < text.size()) file.add(text.substr(start));
   return file;
 }
 

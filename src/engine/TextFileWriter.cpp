@@ -8,7 +8,7 @@ void TextFileWriter::add(std::string_view line) {
 }
 
 void TextFileWriter::append(const TextFile& lines) {
-  for (const std::string& line : lines.lines()) add(line);
+  file_.write(lines.text());
 }
 
 }  // namespace twinlens

@@ -50,17 +50,62 @@ std::string temporaryNameBeside(const std::string& path) {
 int writeNewFile(const std::string& path, std::string_view bytes) {
 #ifdef _WIN32
   std::FILE* file = std::fopen(path.c_str(), "wb");
-#else
-  std::FILE* file = std::fopen(path.c_str(), "wbx");  // never reuse a stranger's file
-#endif
   if (file == nullptr) return errno != 0 ? errno : EIO;
   int error = 0;
   if (!bytes.empty() && std::fwrite(bytes.data(), 1, bytes.size(), file) != bytes.size()) {
     error = errno != 0 ? errno : EIO;
   }
   if (std::fclose(file) != 0 && error == 0) error = errno != 0 ? errno : EIO;
+#else
+  // Straight to the system, in as few calls as the bytes allow; never reuse a stranger's file.
+  const int file = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+  if (file < 0) return errno;
+  int error = 0;
+  for (std::size_t done = 0; done < bytes.size();) {
+    const ssize_t wrote = ::write(file, bytes.data() + done, bytes.size() - done);
+    if (wrote < 0 && errno == EINTR) continue;
+    if (wrote <= 0) {
+      error = wrote < 0 ? errno : EIO;
+      break;
+    }
+    done += static_cast<std::size_t>(wrote);
+  }
+  if (::close(file) != 0 && error == 0) error = errno;
+#endif
   if (error != 0) std::remove(path.c_str());
   return error;
+}
+
+// What is at a path before it is written: one look, reused by every check of the write.
+struct Existing {
+  bool exists = false;
+  bool regular = false;
+  std::uint64_t size = 0;
+#ifdef _WIN32
+  DWORD attributes = 0;
+#else
+  mode_t mode = 0;
+#endif
+};
+
+Existing existingAt(const std::string& path) {
+  Existing existing;
+#ifdef _WIN32
+  WIN32_FILE_ATTRIBUTE_DATA info{};
+  if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &info)) return existing;
+  existing.exists = true;
+  existing.attributes = info.dwFileAttributes;
+  existing.regular = (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+  existing.size = (std::uint64_t{info.nFileSizeHigh} << 32) | info.nFileSizeLow;
+#else
+  struct stat info {};
+  if (::stat(path.c_str(), &info) != 0) return existing;
+  existing.exists = true;
+  existing.regular = S_ISREG(info.st_mode);
+  existing.size = static_cast<std::uint64_t>(info.st_size);
+  existing.mode = info.st_mode;
+#endif
+  return existing;
 }
 
 }  // namespace
@@ -118,21 +163,9 @@ std::string absolutePath(const std::string& path) {
 namespace {
 
 // True when the file at `path` holds exactly `bytes`; a file that cannot be read is not equal.
-bool holdsExactly(const std::string& path, std::string_view bytes) {
-#ifdef _WIN32
-  WIN32_FILE_ATTRIBUTE_DATA info{};
-  if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &info) ||
-      (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
-    return false;
-  }
-  const std::uint64_t size = (std::uint64_t{info.nFileSizeHigh} << 32) | info.nFileSizeLow;
-#else
-  struct stat info {};
-  if (::stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return false;
-  const auto size = static_cast<std::uint64_t>(info.st_size);
-#endif
+bool holdsExactly(const std::string& path, const Existing& existing, std::string_view bytes) {
   // Most changed files change their length: those are told apart without reading them.
-  if (size != bytes.size()) return false;
+  if (!existing.regular || existing.size != bytes.size()) return false;
   std::FILE* file = std::fopen(path.c_str(), "rb");
   if (file == nullptr) return false;
   char buffer[1 << 16];
@@ -178,15 +211,12 @@ bool sameFileContent(const std::string& a, const std::string& b) {
 
 // A file the user made read-only refuses the write, whatever a rename over it would do: renaming
 // needs only the folder's permission, and Wine replaces such a file on Windows.
-void refuseReadOnly(const std::string& path) {
+void refuseReadOnly(const std::string& path, const Existing& existing) {
+  if (!existing.exists) return;
 #ifndef _WIN32
-  struct stat existing {};
-  if (::stat(path.c_str(), &existing) == 0 && ::access(path.c_str(), W_OK) != 0) {
-    throw Error::cannotCreate(path, systemErrorText(errno));
-  }
+  if (::access(path.c_str(), W_OK) != 0) throw Error::cannotCreate(path, systemErrorText(errno));
 #else
-  const DWORD attributes = GetFileAttributesA(path.c_str());
-  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0) {
+  if ((existing.attributes & FILE_ATTRIBUTE_READONLY) != 0) {
     throw Error::cannotCreate(path, windowsErrorText(ERROR_ACCESS_DENIED));
   }
 #endif
@@ -194,7 +224,8 @@ void refuseReadOnly(const std::string& path) {
 
 // Renames a complete temporary file over the target, which keeps its permissions; on failure the
 // temporary file is removed and the target stays as it was.
-void putInPlace(const std::string& temporary, const std::string& path) {
+void putInPlace(const std::string& temporary, const std::string& path,
+                [[maybe_unused]] const Existing& existing) {
 #ifdef _WIN32
   if (!MoveFileExA(temporary.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING)) {
     const DWORD code = GetLastError();
@@ -202,8 +233,7 @@ void putInPlace(const std::string& temporary, const std::string& path) {
     throw Error::cannotCreate(path, windowsErrorText(code));
   }
 #else
-  struct stat existing {};
-  if (::stat(path.c_str(), &existing) == 0) ::chmod(temporary.c_str(), existing.st_mode & 07777);
+  if (existing.exists) ::chmod(temporary.c_str(), existing.mode & 07777);
   if (std::rename(temporary.c_str(), path.c_str()) != 0) {
     const int error = errno;
     std::remove(temporary.c_str());
@@ -215,15 +245,26 @@ void putInPlace(const std::string& temporary, const std::string& path) {
 }  // namespace
 
 bool writeFileReplacing(const std::string& path, std::string_view bytes) {
+  const Existing existing = existingAt(path);
   // A re-run with the same settings costs reads, not rewrites.
-  if (holdsExactly(path, bytes)) return false;
-  refuseReadOnly(path);
+  if (holdsExactly(path, existing, bytes)) return false;
+#ifndef _WIN32
+  // A new file replaces nothing: it is created exclusively and written in place, and removed
+  // again when the write fails. Only a file that appeared meanwhile takes the way below.
+  if (!existing.exists) {
+    const int error = writeNewFile(path, bytes);
+    if (error == 0) return true;
+    if (error != EEXIST) throw Error::cannotCreate(path, systemErrorText(error));
+    return writeFileReplacing(path, bytes);
+  }
+#endif
+  refuseReadOnly(path, existing);
   const std::string temporary = temporaryNameBeside(path);
   errno = 0;
   if (const int error = writeNewFile(temporary, bytes); error != 0) {
     throw Error::cannotCreate(path, systemErrorText(error));
   }
-  putInPlace(temporary, path);
+  putInPlace(temporary, path, existing);
   return true;
 }
 
@@ -275,13 +316,14 @@ bool ReplacementFile::commit() {
     std::remove(temporary_.c_str());
     return false;
   }
+  const Existing existing = existingAt(path_);
   try {
-    refuseReadOnly(path_);
+    refuseReadOnly(path_, existing);
   } catch (const Error&) {
     std::remove(temporary_.c_str());
     throw;
   }
-  putInPlace(temporary_, path_);
+  putInPlace(temporary_, path_, existing);
   return true;
 }
 

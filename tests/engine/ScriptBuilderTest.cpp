@@ -175,7 +175,7 @@ TEST_P(SourceLines, OpenEachViewFromTheScriptsFolder) {
   TextFile histogram;
   const auto scripts = ScriptBuilder(s, W).build(names, histogram);
   Lines firstLines;
-  for (const auto& script : scripts) firstLines.push_back(script.lines[0]);
+  for (const auto& script : scripts) firstLines.emplace_back(script.lines[0]);
   if (c.output == 1) {
     // The layout: the left view's first line, then the right view's after "a=last".
     const auto& lines = scripts.back().lines.lines();
@@ -229,7 +229,8 @@ TEST(ScriptBuilder, SingleFileInputRepeatsTheLeftPictures) {
   const auto scripts = ScriptBuilder(s, W).build(names, histogram);
   const std::string line = "ImageSource(\"C:\\p\\img%04d.jpg\", 1 , 250 , 25)";
   ASSERT_EQ(scripts.size(), 1u);
-  EXPECT_EQ(std::count(scripts[0].lines.lines().begin(), scripts[0].lines.lines().end(), line), 2);
+  const Lines first = scripts[0].lines.lines();
+  EXPECT_EQ(std::count(first.begin(), first.end(), line), 2);
   EXPECT_EQ(histogram[2], line);
 }
 
