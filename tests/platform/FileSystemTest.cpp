@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <filesystem>
 #include <functional>
 #include <vector>
@@ -51,6 +52,72 @@ TEST(WriteFileReplacing, AMissingFolderIsReportedWithThePath) {
   EXPECT_TRUE(message.starts_with("Cannot create file \"" + path + "\". ")) << message;
   EXPECT_GT(message.size(), ("Cannot create file \"" + path + "\". ").size()) << message;
   EXPECT_EQ(namesIn(dir.path()), std::vector<std::string>{});
+}
+
+// A file written in pieces: what is on disk after it is dropped, committed over the same bytes,
+// or committed over other bytes.
+struct PiecewiseCase {
+  const char* label;
+  const char* before;  // nullptr: no file there
+  bool commit;
+  bool replaced;      // what commit() answers
+  const char* after;  // nullptr: no file there
+};
+
+class ReplacementFileTest : public ::testing::TestWithParam<PiecewiseCase> {};
+
+TEST_P(ReplacementFileTest, PutsTheFileInPlaceOnlyWhenCompleteAndChanged) {
+  const PiecewiseCase& c = GetParam();
+  TempDir dir;
+  const std::string path = dir.file("VirtualDub.jobs");
+  // Whole seconds, which every file system keeps exactly.
+  const auto past = std::chrono::floor<std::chrono::seconds>(fs::file_time_type::clock::now() -
+                                                             std::chrono::hours(24));
+  if (c.before != nullptr) {
+    writeBytes(path, c.before);
+    fs::last_write_time(path, past);
+  }
+  {
+    ReplacementFile file(path);
+    file.write("// $job 1\r\n");
+    file.write("// $done\r\n");
+    if (c.commit) {
+      EXPECT_EQ(file.commit(), c.replaced);
+    }
+  }
+  EXPECT_EQ(namesIn(dir.path()), c.after == nullptr ? std::vector<std::string>{}
+                                                    : std::vector<std::string>{"VirtualDub.jobs"});
+  if (c.after != nullptr) {
+    EXPECT_EQ(readBytes(path), c.after);
+  }
+  if (c.before != nullptr && c.after != nullptr && !c.replaced) {
+    EXPECT_EQ(fs::last_write_time(path), past);  // untouched
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, ReplacementFileTest,
+    ::testing::Values(PiecewiseCase{"DroppedLeavesNothing", nullptr, false, false, nullptr},
+                      PiecewiseCase{"DroppedKeepsTheEarlierFile", "old\r\n", false, false,
+                                    "old\r\n"},
+                      PiecewiseCase{"New", nullptr, true, true, "// $job 1\r\n// $done\r\n"},
+                      PiecewiseCase{"SameBytesLeftUntouched", "// $job 1\r\n// $done\r\n", true,
+                                    false, "// $job 1\r\n// $done\r\n"},
+                      PiecewiseCase{"SameLengthOtherBytes", "// $job 2\r\n// $done\r\n", true, true,
+                                    "// $job 1\r\n// $done\r\n"}),
+    [](const auto& info) { return std::string(info.param.label); });
+
+TEST(WriteFileReplacing, LeavesAFileWithTheSameBytesUntouched) {
+  TempDir dir;
+  const std::string path = dir.file("a.avs");
+  EXPECT_TRUE(writeFileReplacing(path, "AVISource(\"a.avi\")\r\n"));
+  const auto past = std::chrono::floor<std::chrono::seconds>(fs::file_time_type::clock::now() -
+                                                             std::chrono::hours(24));
+  fs::last_write_time(path, past);
+  EXPECT_FALSE(writeFileReplacing(path, "AVISource(\"a.avi\")\r\n"));
+  EXPECT_EQ(fs::last_write_time(path), past);
+  EXPECT_TRUE(writeFileReplacing(path, "AVISource(\"b.avi\")\r\n"));
+  EXPECT_EQ(readBytes(path), "AVISource(\"b.avi\")\r\n");
 }
 
 TEST(ReadFile, AMissingFileIsReportedWithThePath) {
