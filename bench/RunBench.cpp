@@ -4,9 +4,9 @@
 #include <benchmark/benchmark.h>
 
 #include <filesystem>
-#include <fstream>
 #include <random>
 
+#include "EveryOption.h"
 #include "engine/ConversionRun.h"
 
 namespace {
@@ -67,37 +67,10 @@ class BenchFrontEnd : public twinlens::RunFrontEnd {
   int dialogs_ = 0;
 };
 
-void writeFile(const std::string& path, const std::string& text) {
-  std::ofstream(path, std::ios::binary) << text;
-}
-
 void BM_RunThousandClipsEveryOption(benchmark::State& state) {
   ScratchFolder scratch;
   const std::string clips = scratch.folder("clips");
-  const std::string vd = scratch.folder("vd");
-  const std::string vd2 = scratch.folder("vd2");
-  writeFile(vd + "deint.vcf", "VirtualDub.video.filters.Clear();\r\n");
-  writeFile(vd + "separate.vcf", "VirtualDub.video.SetCompression(0x7367616d,0,10000,0);\r\n");
-  writeFile(vd + "lr.vcf", "VirtualDub.video.SetDepth(24,24);\r\n");
-
-  ConversionSettings settings(scratch.folder("program"));
-  settings.RadioGroup_Output_Format = 0;
-  settings.CheckBox_Output_DI = true;
-  settings.CheckBox_Deshake = true;
-  settings.DeshakerDir = vd + "Deshaker.vdf";
-  settings.RadioGroup_Colour_Match = 1;
-  settings.RadioGroup_Blend_TL = 1;
-  settings.ComboBox_Blend = 6;  // 128 frames
-  settings.CheckBox_ffmpeg_make = true;
-  settings.Edit_coding_presets = "-c:v utvideo";
-  // Not ".avi": VirtualDub's final-output jobs save those beside the scripts.
-  settings.Edit_Video_Extension = ".mkv";
-  settings.CheckBox_VD_MakeJobs = true;
-  settings.CheckBox_2VD = true;
-  settings.setVcfDeint(vd + "deint.vcf");
-  settings.setVcfSeparate(vd + "separate.vcf");
-  settings.setVcfLR(vd + "lr.vcf");
-  settings.Edit_VD2 = vd2 + "VirtualDub.exe";
+  ConversionSettings settings = twinlens::bench::everyOption(scratch.folder("run"));
 
   std::vector<std::string> left;
   std::vector<std::string> right;

@@ -18,6 +18,7 @@
 #include <string>
 #include <vector>
 
+#include "EveryOption.h"
 #include "engine/ConversionRun.h"
 
 namespace {
@@ -63,43 +64,6 @@ class BenchFrontEnd : public twinlens::RunFrontEnd {
   int dialogs_ = 0;
 };
 
-// The settings with every option on, the VirtualDub files under `tree`.
-ConversionSettings everyOption(const fs::path& tree) {
-  const std::string vd = (tree / "vd").string() + "/";
-  const std::string vd2 = (tree / "vd2").string() + "/";
-  writeFile(tree / "vd/deint.vcf", "VirtualDub.video.filters.Clear();\r\n");
-  writeFile(tree / "vd/separate.vcf", "VirtualDub.video.SetCompression(0x7367616d,0,10000,0);\r\n");
-  writeFile(tree / "vd/lr.vcf", "VirtualDub.video.SetDepth(24,24);\r\n");
-  fs::create_directories(tree / "vd2");
-
-  ConversionSettings settings((tree / "program").string());
-  settings.RadioGroup_Output_Format = 0;
-  settings.CheckBox_Output_DI = true;
-  settings.CheckBox_Deshake = true;
-  settings.DeshakerDir = vd + "Deshaker.vdf";
-  settings.RadioGroup_Colour_Match = 1;
-  settings.RadioGroup_Blend_TL = 1;
-  settings.ComboBox_Blend = 6;  // 128 frames
-  settings.CheckBox_Blend_RightSound = true;
-  settings.Edit_Offset = "3";
-  settings.Edit_Audio_Frames_Cut = "2";
-  settings.CheckBox_change_final_HV = true;
-  settings.RadioGroup_Repeat = 2;
-  settings.RadioGroup_FrameRates = 5;
-  settings.RadioGroup_Pitch = 1;
-  settings.ComboBox_Colour = 1;
-  settings.CheckBox_ffmpeg_make = true;
-  settings.Edit_coding_presets = "-c:v libx264 -crf 18";
-  settings.Edit_Video_Extension = ".mkv";
-  settings.CheckBox_VD_MakeJobs = true;
-  settings.CheckBox_2VD = true;
-  settings.setVcfDeint(vd + "deint.vcf");
-  settings.setVcfSeparate(vd + "separate.vcf");
-  settings.setVcfLR(vd + "lr.vcf");
-  settings.Edit_VD2 = vd2 + "VirtualDub.exe";
-  return settings;
-}
-
 // The left or right input file of clip i.
 std::string inputFile(const fs::path& tree, int i, const char* side) {
   return (tree / "clips" / ("clip" + std::to_string(i) + side + ".mov")).string();
@@ -115,7 +79,7 @@ void makeInputs(const fs::path& tree, int clips) {
 
 // One run over `clips` pairs of input files in `tree`/clips.
 long runOnce(const fs::path& tree, int clips) {
-  ConversionSettings settings = everyOption(tree);
+  ConversionSettings settings = twinlens::bench::everyOption(tree);
   std::vector<std::string> left;
   std::vector<std::string> right;
   for (int i = 0; i < clips; ++i) {
