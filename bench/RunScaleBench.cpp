@@ -77,15 +77,22 @@ void makeInputs(const fs::path& tree, int clips) {
   }
 }
 
-// One run over `clips` pairs of input files in `tree`/clips.
-long runOnce(const fs::path& tree, int clips) {
-  ConversionSettings settings = twinlens::bench::everyOption(tree);
+// The files the dialogs answer with.
+std::pair<std::vector<std::string>, std::vector<std::string>> selection(const fs::path& tree,
+                                                                        int clips) {
   std::vector<std::string> left;
   std::vector<std::string> right;
   for (int i = 0; i < clips; ++i) {
     left.push_back(inputFile(tree, i, "_L"));
     right.push_back(inputFile(tree, i, "_R"));
   }
+  return {std::move(left), std::move(right)};
+}
+
+// One run over `clips` pairs of input files in `tree`/clips.
+long runOnce(const fs::path& tree, int clips) {
+  ConversionSettings settings = twinlens::bench::everyOption(tree);
+  auto [left, right] = selection(tree, clips);
   BenchFrontEnd frontEnd(std::move(left), std::move(right));
   ConversionRun run(settings, frontEnd);
   run.M1Click();
@@ -111,13 +118,14 @@ void shell(const std::string& command) {
 }
 
 // The peak resident memory, in KiB, of a fresh process (this program started again) that makes a
-// run of `clips` clips. A forked copy would count the pages it shares with this one.
-long peakMemoryKiB(const fs::path& tree, int clips) {
-  const pid_t child = ::fork();
+// run of `clips` clips, or with `mode` "--selection" only the dialogs' answer for them. A forked
+// copy would count the pages it shares with this one.
+long peakMemoryKiB(const fs::path& tree, int clips, const char* mode = "--one-run") {
   makeInputs(tree, clips);
+  const pid_t child = ::fork();
   if (child == 0) {
     const std::string count = std::to_string(clips);
-    ::execl("/proc/self/exe", "run_scale_bench", "--one-run", tree.c_str(), count.c_str(),
+    ::execl("/proc/self/exe", "run_scale_bench", mode, tree.c_str(), count.c_str(),
             static_cast<char*>(nullptr));
     ::_exit(127);
   }
@@ -133,6 +141,10 @@ int main(int argc, char** argv) {
   if (argc == 4 && std::string(argv[1]) == "--one-run") {
     runOnce(argv[2], std::atoi(argv[3]));
     return 0;
+  }
+  if (argc == 4 && std::string(argv[1]) == "--selection") {
+    const auto files = selection(argv[2], std::atoi(argv[3]));
+    return files.first.empty() ? 1 : 0;
   }
   const fs::path root = scratchRoot() / ("twinlens-scale-" + std::to_string(::getpid()));
   const fs::path tree = root / "tree";
@@ -164,11 +176,28 @@ int main(int argc, char** argv) {
               rerun, rerun / cpOver, cpOver);
 
   fs::remove_all(root);
-  const long small = peakMemoryKiB(root / "small", kSmallRun);
-  const long large = peakMemoryKiB(root / "large", kClips);
+  std::vector<double> smallRuns;
+  std::vector<double> largeRuns;
+  std::vector<double> smallSelections;
+  std::vector<double> largeSelections;
+  for (int round = 0; round < kRounds; ++round) {
+    smallRuns.push_back(static_cast<double>(peakMemoryKiB(root / "small", kSmallRun)));
+    largeRuns.push_back(static_cast<double>(peakMemoryKiB(root / "large", kClips)));
+    smallSelections.push_back(
+        static_cast<double>(peakMemoryKiB(root / "small", kSmallRun, "--selection")));
+    largeSelections.push_back(
+        static_cast<double>(peakMemoryKiB(root / "large", kClips, "--selection")));
+  }
+  const auto small = static_cast<long>(median(smallRuns));
+  const auto large = static_cast<long>(median(largeRuns));
+  // What the dialogs' answer alone takes: the run holds it, whatever it does with it.
+  const auto selectionGrowth = static_cast<long>(median(largeSelections) - median(smallSelections));
   std::printf("peak memory, %d clips          %ld KiB\n", kSmallRun, small);
   std::printf("peak memory, %d clips       %ld KiB   (%.2fx)\n", kClips, large,
               static_cast<double>(large) / static_cast<double>(small));
+  std::printf("  of which the %d selected paths %ld KiB; without them %.2fx\n", 2 * kClips,
+              selectionGrowth,
+              static_cast<double>(large - selectionGrowth) / static_cast<double>(small));
   fs::remove_all(root);
   return 0;
 }
