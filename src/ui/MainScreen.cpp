@@ -34,6 +34,7 @@
 #include "ui/ABOUT.h"
 #include "ui/QtText.h"
 #include "ui/RadioGroup.h"
+#include "window/ControlRules.h"
 
 namespace twinlens::ui {
 
@@ -743,41 +744,44 @@ void TSDIAppForm::presetTextEdited() {
 }
 
 void TSDIAppForm::applyRules() {
-  CheckBox_change_final_HVClick();
-  CheckBox_ffmpeg_makeClick();
-  CheckBox_VD_MakeJobsClick();
-  RadioGroup_FrameRatesClick();
-  RadioGroup_Import_OptionsClick();
+  for (const window::ControlRule& rule : window::controlRules()) applyRule(rule);
+}
+
+void TSDIAppForm::applyRule(const window::ControlRule& rule) {
+  const bool on = rule.on(settings_);
+  for (const std::string_view target : rule.targets) {
+    auto* widget = findChild<QWidget*>(
+        QString::fromLatin1(target.data(), static_cast<qsizetype>(target.size())));
+    if (rule.effect == window::ControlRule::Effect::Show) {
+      widget->setVisible(on);
+    } else {
+      widget->setEnabled(on);
+    }
+  }
+}
+
+void TSDIAppForm::applyRule(std::string_view handler) {
+  applyRule(*window::findControlRule(handler));
 }
 
 void TSDIAppForm::CheckBox_change_final_HVClick() {
-  for (const char* name : {"Edit_final_H", "Edit_final_V", "Edit_Blur"}) {
-    findChild<QWidget*>(QString::fromLatin1(name))->setEnabled(settings_.CheckBox_change_final_HV);
-  }
+  applyRule("CheckBox_change_final_HVClick");
 }
 
 void TSDIAppForm::CheckBox_ffmpeg_makeClick() {
-  findChild<QWidget*>(QStringLiteral("CheckBox_Execute_ffmpeg"))
-      ->setEnabled(settings_.CheckBox_ffmpeg_make);
+  applyRule("CheckBox_ffmpeg_makeClick");
 }
 
 void TSDIAppForm::CheckBox_VD_MakeJobsClick() {
-  for (const char* name : {"CheckBox_Execute_VD", "CheckBox_2VD"}) {
-    findChild<QWidget*>(QString::fromLatin1(name))->setEnabled(settings_.CheckBox_VD_MakeJobs);
-  }
+  applyRule("CheckBox_VD_MakeJobsClick");
 }
 
 void TSDIAppForm::RadioGroup_FrameRatesClick() {
-  const bool user = settings_.RadioGroup_FrameRates == choices::kUserDefinedFrameRate;
-  editFrNum_->setEnabled(user);
-  editFrDen_->setEnabled(user);
+  applyRule("RadioGroup_FrameRatesClick");
 }
 
 void TSDIAppForm::RadioGroup_Import_OptionsClick() {
-  const bool pictures = settings_.RadioGroup_Import_Options == choices::kImportPictures;
-  for (const char* name : {"Label_picture_FR", "Edit_import_picture_FR"}) {
-    findChild<QWidget*>(QString::fromLatin1(name))->setVisible(pictures);
-  }
+  applyRule("RadioGroup_Import_OptionsClick");
 }
 
 template <typename Action>

@@ -4,6 +4,7 @@
 #include <QPointer>
 #include <QSet>
 #include <memory>
+#include <string_view>
 
 #include "engine/ConversionRun.h"
 #include "engine/ConversionSettings.h"
@@ -21,6 +22,10 @@ class QTabWidget;
 
 namespace twinlens {
 class PresetsFile;
+}
+
+namespace twinlens::window {
+struct ControlRule;
 }
 
 namespace twinlens::ui {
@@ -105,6 +110,8 @@ class TSDIAppForm : public QMainWindow {
   void showSettings();
   void showPresetFields();
   void applyRules();
+  void applyRule(const window::ControlRule& rule);
+  void applyRule(std::string_view handler);
   void loadSettingsFrom(const std::string& path);
   void fillPresetList();
   void selectPreset(int index);
