@@ -35,6 +35,7 @@
 #include "ui/QtText.h"
 #include "ui/RadioGroup.h"
 #include "window/ControlRules.h"
+#include "window/ControlTable.h"
 
 namespace twinlens::ui {
 
@@ -42,12 +43,20 @@ namespace {
 
 constexpr auto kLayoutFilter = "Layout files (*.lay)|*.lay|All files (*.*)|*.*";
 
-template <std::size_t N>
-QStringList captions(const std::array<std::string_view, N>& items) {
+QString qt(std::string_view text) {
+  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+// The window model's description of a control; every control built here has one.
+const window::Control& spec(const char* name) {
+  const window::Control* control = window::findControl(name);
+  if (control == nullptr) qFatal("no control %s in the window model", name);
+  return *control;
+}
+
+QStringList captions(std::span<const std::string_view> items) {
   QStringList list;
-  for (std::string_view item : items) {
-    list.append(QString::fromUtf8(item.data(), static_cast<qsizetype>(item.size())));
-  }
+  for (std::string_view item : items) list.append(qt(item));
   return list;
 }
 
@@ -57,16 +66,13 @@ W* named(W* widget, const char* name) {
   return widget;
 }
 
-enum class HintPlace { TooltipAndStatusBar, StatusBarOnly };
-
-// A hint "first|second" shows its first part as the tooltip and its second in the status bar.
-void setHint(QWidget* widget, const QString& hint,
-             HintPlace place = HintPlace::TooltipAndStatusBar) {
-  const qsizetype bar = hint.indexOf(u'|');
-  const QString tip = bar < 0 ? hint : hint.left(bar);
-  const QString status = bar < 0 ? hint : hint.mid(bar + 1);
-  if (place == HintPlace::TooltipAndStatusBar) widget->setToolTip(tip);
-  widget->setStatusTip(status);
+// The hint of a control: its tooltip part (unless it shows in the status bar only) and its
+// status-bar part.
+void setHint(QWidget* widget, const window::Control& control) {
+  if (!control.hint.empty()) {
+    widget->setToolTip(qt(window::tooltipOf(control)));
+    widget->setStatusTip(qt(window::statusHintOf(control)));
+  }
 }
 
 void setHint(QAction* action, const QString& hint) {
@@ -75,37 +81,48 @@ void setHint(QAction* action, const QString& hint) {
   action->setStatusTip(bar < 0 ? hint : hint.mid(bar + 1));
 }
 
-QCheckBox* checkBox(const char* name, const QString& caption, const QString& hint,
-                    HintPlace place = HintPlace::TooltipAndStatusBar) {
-  auto* box = named(new QCheckBox(caption), name);
-  setHint(box, hint, place);
-  return box;
+// Each control as the window model describes it: name, caption, items, initial value and hint.
+template <typename W>
+W* described(W* widget, const char* name) {
+  setHint(named(widget, name), spec(name));
+  return widget;
 }
 
-QLineEdit* textField(const char* name, const QString& initial, int width = 0) {
-  auto* field = named(new QLineEdit(initial), name);
-  if (width > 0) field->setFixedWidth(width);
+QCheckBox* checkBox(const char* name) {
+  return described(new QCheckBox(qt(spec(name).caption)), name);
+}
+
+QLineEdit* textField(const char* name) {
+  const window::Control& control = spec(name);
+  auto* field = described(new QLineEdit(qt(control.initial)), name);
+  if (control.width > 0) field->setFixedWidth(control.width);
   return field;
 }
 
-QLabel* label(const QString& caption, QWidget* buddy = nullptr) {
-  auto* text = new QLabel(caption);
+QLabel* label(const char* name, QWidget* buddy = nullptr) {
+  auto* text = described(new QLabel(qt(spec(name).caption)), name);
   if (buddy) text->setBuddy(buddy);
   return text;
 }
 
-QPushButton* button(const char* name, const QString& caption, const QString& hint) {
-  auto* push = named(new QPushButton(caption), name);
-  setHint(push, hint);
-  return push;
+QPushButton* button(const char* name) {
+  return described(new QPushButton(qt(spec(name).caption)), name);
 }
 
-RadioGroup* radioGroup(const char* name, const QString& title, const QStringList& options,
-                       int columns, const QString& hint) {
-  auto* group = named(new RadioGroup(title, options, columns), name);
-  group->setItemIndex(0);
-  setHint(group, hint);
+RadioGroup* radioGroup(const char* name) {
+  const window::Control& control = spec(name);
+  auto* group = described(
+      new RadioGroup(qt(control.caption), captions(control.options), control.columns), name);
+  group->setItemIndex(qt(control.initial).toInt());
   return group;
+}
+
+QComboBox* dropDown(const char* name) {
+  const window::Control& control = spec(name);
+  auto* box = described(new QComboBox, name);
+  box->addItems(captions(control.options));
+  box->setCurrentIndex(qt(control.initial).toInt());
+  return box;
 }
 
 QHBoxLayout* row(std::initializer_list<QWidget*> widgets, bool stretch = true) {
@@ -115,8 +132,8 @@ QHBoxLayout* row(std::initializer_list<QWidget*> widgets, bool stretch = true) {
   return line;
 }
 
-QGroupBox* group(const char* name, const QString& title) {
-  return named(new QGroupBox(title), name);
+QGroupBox* group(const char* name) {
+  return named(new QGroupBox(qt(spec(name).caption)), name);
 }
 
 // A tab page whose content sits at the top.
@@ -145,12 +162,10 @@ TSDIAppForm::TSDIAppForm(UiPrompter& prompter, AppFiles files, const std::string
   setWindowTitle(QStringLiteral("Twinlens V1.00"));
 
   tabs_ = named(new QTabWidget, "PageControl1");
-  tabs_->addTab(buildInputTab(), QStringLiteral("Input settings"));
-  tabs_->addTab(buildOutputTab(), QStringLiteral("Output settings"));
-  tabs_->addTab(buildFrameRatesTab(), QStringLiteral("Frame rates"));
-  tabs_->addTab(buildAdvancedTab(), QStringLiteral("Advanced"));
-  tabs_->addTab(buildFfmpegTab(), QStringLiteral("FFmpeg"));
-  tabs_->addTab(buildVirtualDubTab(), QStringLiteral("VirtualDub"));
+  for (QWidget* tab : {buildInputTab(), buildOutputTab(), buildFrameRatesTab(), buildAdvancedTab(),
+                       buildFfmpegTab(), buildVirtualDubTab()}) {
+    tabs_->addTab(tab, qt(spec(tab->objectName().toLatin1().constData()).caption));
+  }
   tabs_->setCurrentIndex(0);
   tabs_->setUsesScrollButtons(false);  // every tab title stays in view
 
@@ -196,56 +211,27 @@ QWidget* TSDIAppForm::buildInputTab() {
   auto* right = new QVBoxLayout;
   columns->addLayout(column);
   columns->addLayout(right);
-  column->addWidget(radioGroup("RadioGroup_Input_Format", QStringLiteral("Input Format"),
-                               captions(choices::kInputFormat), 1,
-                               QStringLiteral("Choose input 3D format")));
-  column->addWidget(checkBox(
-      "CheckBox_MVC_Ref", QStringLiteral("Separate files MVC reference"),
-      QStringLiteral(
-          "You can choose left and right input files by choosing original mp4 (mvc) files "
-          "instead of separate left and right files to make faster selection. The programme will "
-          "automatically search for _l, -l, _left, ... files if they exist. Note that separate "
-          "files should EXIST before importing such files. Separated files should be in the same "
-          "directory as original mvc files.")));
-  column->addWidget(radioGroup(
-      "RadioGroup_Import_Options", QStringLiteral("Import options"),
-      captions(choices::kImportOptions), 1,
-      QStringLiteral("AviSynth option when importing original input files. For most AVI files, "
-                     "use AVISource. If it does not work, try DirectShowSource.")));
-  auto* pictureFr = textField("Edit_import_picture_FR", QStringLiteral("25"), 80);
-  setHint(pictureFr, QStringLiteral("Frame-rate of imported pictures"));
-  column->addLayout(
-      row({named(label(QStringLiteral("Import Picture FR"), pictureFr), "Label_picture_FR"),
-           pictureFr}));
+  column->addWidget(radioGroup("RadioGroup_Input_Format"));
+  column->addWidget(checkBox("CheckBox_MVC_Ref"));
+  column->addWidget(radioGroup("RadioGroup_Import_Options"));
+  auto* pictureFr = textField("Edit_import_picture_FR");
+  column->addLayout(row({label("Label_picture_FR", pictureFr), pictureFr}));
 
-  auto* aspect = group("GroupBox_Aspect_ratio", QStringLiteral("Aspect ratio"));
+  auto* aspect = group("GroupBox_Aspect_ratio");
   auto* aspectLayout = new QVBoxLayout(aspect);
-  aspectLayout->addWidget(
-      checkBox("CheckBox_Input_HW", QStringLiteral("Half width"),
-               QStringLiteral("Denoting that input files are squeezed horizontally.")));
-  aspectLayout->addWidget(
-      checkBox("CheckBox_Input_HH", QStringLiteral("Half height"),
-               QStringLiteral("Denoting that input files are squeezed vertically.")));
-  aspectLayout->addWidget(checkBox(
-      "CheckBox_Input_SF", QStringLiteral("Separate fields"),
-      QStringLiteral("Letting know that input video has separate fields (usually for interlaced "
-                     "video separated into fields). The video should be squeezed vertically.  ")));
+  for (const char* name : {"CheckBox_Input_HW", "CheckBox_Input_HH", "CheckBox_Input_SF"}) {
+    aspectLayout->addWidget(checkBox(name));
+  }
   right->addWidget(aspect);
 
-  auto* shift = group("GroupBox_Time_shift", QStringLiteral("Stereoscopic time-shift"));
-  auto* offset = textField("Edit_Offset", QStringLiteral("0"), 80);
-  setHint(offset, QStringLiteral("Positive number means that right clip should be advanced by "
-                                 "denoted number of frames"));
+  auto* shift = group("GroupBox_Time_shift");
+  auto* offset = textField("Edit_Offset");
   auto* shiftLayout = new QVBoxLayout(shift);
-  shiftLayout->addLayout(row({label(QStringLiteral("Offset frames"), offset), offset}));
+  shiftLayout->addLayout(row({label("Label_Offset", offset), offset}));
   right->addWidget(shift);
 
-  auto* audioCut = textField("Edit_Audio_Frames_Cut", QStringLiteral("0"), 80);
-  auto* audioLabel =
-      named(label(QStringLiteral("Audio frames cut:"), audioCut), "Label_Audio_Frames_Cut");
-  setHint(audioLabel, QStringLiteral("Number of audio frames cut at the end of video. Useful when "
-                                     "importing from DebugMode frame server."));
-  right->addLayout(row({audioLabel, audioCut}));
+  auto* audioCut = textField("Edit_Audio_Frames_Cut");
+  right->addLayout(row({label("Label_Audio_Frames_Cut", audioCut), audioCut}));
   column->addStretch(1);
   right->addStretch(1);
   return page("TabSheet_Input", columns);
@@ -258,76 +244,41 @@ QWidget* TSDIAppForm::buildOutputTab() {
   columns->addLayout(left);
   columns->addLayout(right);
 
-  left->addWidget(radioGroup("RadioGroup_Output_Format", QStringLiteral("Output Format"),
-                             captions(choices::kOutputFormat), 1,
-                             QStringLiteral("Choose output format (separate files, L-R or O-U).")));
+  left->addWidget(radioGroup("RadioGroup_Output_Format"));
 
-  auto* finalSize = group("GroupBox_Final_size", QStringLiteral("Final L, R size"));
+  auto* finalSize = group("GroupBox_Final_size");
   auto* sizeLayout = new QVBoxLayout(finalSize);
-  sizeLayout->addWidget(checkBox("CheckBox_change_final_HV", QStringLiteral("Change final size"),
-                                 QStringLiteral("To modify the final size of Avisynth clips")));
-  const QString sizeHint = QStringLiteral(
-      "Final size per left or right picture. E.g. LR will have double horizontal size");
-  auto* finalH = textField("Edit_final_H", QStringLiteral("1920"), 70);
-  auto* finalV = textField("Edit_final_V", QStringLiteral("1080"), 70);
-  setHint(finalH, sizeHint, HintPlace::StatusBarOnly);
-  setHint(finalV, sizeHint, HintPlace::StatusBarOnly);
-  sizeLayout->addLayout(row(
-      {label(QStringLiteral("H"), finalH), finalH, label(QStringLiteral("V"), finalV), finalV}));
-  auto* blur = textField("Edit_Blur", QStringLiteral("0"), 70);
-  setHint(
-      blur,
-      QStringLiteral("Amount of blur, use it when downsizing the video. Try with value around 1."),
-      HintPlace::StatusBarOnly);
-  sizeLayout->addLayout(row({label(QStringLiteral("Blur "), blur), blur}));
+  sizeLayout->addWidget(checkBox("CheckBox_change_final_HV"));
+  auto* finalH = textField("Edit_final_H");
+  auto* finalV = textField("Edit_final_V");
+  sizeLayout->addLayout(
+      row({label("Label_final_H", finalH), finalH, label("Label_final_V", finalV), finalV}));
+  auto* blur = textField("Edit_Blur");
+  sizeLayout->addLayout(row({label("Label_Blur", blur), blur}));
   left->addWidget(finalSize);
 
-  editPrefix_ = textField("Edit_Prefix", QString(), 160);
-  setHint(editPrefix_,
-          QStringLiteral("Prefix for output filename(s). Note that intermediate deinterlaced "
-                         "separate files will have fixed DI_ prefix and not File prefix."));
-  left->addLayout(row({label(QStringLiteral("File prefix:"), editPrefix_), editPrefix_}));
+  editPrefix_ = textField("Edit_Prefix");
+  left->addLayout(row({label("Label_Prefix", editPrefix_), editPrefix_}));
 
-  auto* aspect = group("GroupBox_Output_aspect_ratio", QStringLiteral("Output aspect ratio"));
+  auto* aspect = group("GroupBox_Output_aspect_ratio");
   auto* aspectLayout = new QVBoxLayout(aspect);
-  aspectLayout->addWidget(
-      checkBox("CheckBox_Output_HW", QStringLiteral("Half width"),
-               QStringLiteral("Output format will have squeezed width by half")));
-  aspectLayout->addWidget(
-      checkBox("CheckBox_Output_HH", QStringLiteral("Half height"),
-               QStringLiteral("Output format will have squeezed height by half")));
-  aspectLayout->addWidget(
-      checkBox("CheckBox_Output_SF", QStringLiteral("Separate fields"),
-               QStringLiteral("Separate video fields. E.g. from interlaced frames we get separate "
-                              "fields with squeezed height and with 2-times higher frame-rate.")));
+  for (const char* name : {"CheckBox_Output_HW", "CheckBox_Output_HH", "CheckBox_Output_SF"}) {
+    aspectLayout->addWidget(checkBox(name));
+  }
   right->addWidget(aspect);
 
-  auto* mirroring = group("GroupBox_Mirroring", QStringLiteral("Mirroring"));
+  auto* mirroring = group("GroupBox_Mirroring");
   auto* mirrorLayout = new QGridLayout(mirroring);
-  mirrorLayout->addWidget(checkBox("CheckBox_HML", QStringLiteral("H Mirror L"),
-                                   QStringLiteral("Horizontal mirror or left picture")),
-                          0, 0);
-  mirrorLayout->addWidget(checkBox("CheckBox_VML", QStringLiteral("V Mirror L"),
-                                   QStringLiteral("Vertical mirror of the left picture")),
-                          0, 1);
-  mirrorLayout->addWidget(checkBox("CheckBox_HMR", QStringLiteral("H Mirror R"),
-                                   QStringLiteral("Horizontal mirror or right picture")),
-                          1, 0);
-  mirrorLayout->addWidget(checkBox("CheckBox_VMR", QStringLiteral("V Mirror R"),
-                                   QStringLiteral("Vertical mirror of the right picture")),
-                          1, 1);
+  mirrorLayout->addWidget(checkBox("CheckBox_HML"), 0, 0);
+  mirrorLayout->addWidget(checkBox("CheckBox_VML"), 0, 1);
+  mirrorLayout->addWidget(checkBox("CheckBox_HMR"), 1, 0);
+  mirrorLayout->addWidget(checkBox("CheckBox_VMR"), 1, 1);
   right->addWidget(mirroring);
 
-  right->addWidget(
-      checkBox("CheckBox_Reverse_LR", QStringLiteral("Reverse L-R"),
-               QStringLiteral("Reverse left and right view in the output files. If mono output is "
-                              "chosen, then right view will be exported.")));
+  right->addWidget(checkBox("CheckBox_Reverse_LR"));
 
-  auto* colour = named(new QComboBox, "ComboBox_Colour");
-  colour->addItems(captions(choices::kColour));
-  colour->setCurrentIndex(0);
-  setHint(colour, QStringLiteral("Force output colour space (YV12=4:2:0, YUY2=4:2:2, RGB=4:4:4)"));
-  right->addLayout(row({label(QStringLiteral("Colo(u)r space"), colour), colour}));
+  auto* colour = dropDown("ComboBox_Colour");
+  right->addLayout(row({label("Label_Colour", colour), colour}));
   left->addStretch(1);
   right->addStretch(1);
   return page("TabSheet_Output", columns);
@@ -335,69 +286,39 @@ QWidget* TSDIAppForm::buildOutputTab() {
 
 QWidget* TSDIAppForm::buildFrameRatesTab() {
   auto* column = new QVBoxLayout;
-  column->addWidget(radioGroup(
-      "RadioGroup_Repeat", QStringLiteral("Repeat or skip frames"), captions(choices::kRepeat), 3,
-      QStringLiteral("Use if you want to repeat frames or skip frames (i.e. for 60p to 24p "
-                     "conversion, use 1/2.5 frames option)")));
-  column->addWidget(radioGroup("RadioGroup_FrameRates", QStringLiteral("Output frame rates"),
-                               captions(choices::kFrameRates), 2,
-                               QStringLiteral("Define output frame rate. It won't repeat or skip "
-                                              "frames by default. Sound pitch might change.")));
-  editFrNum_ = textField("Edit_FR_Num", QString(), 90);
-  setHint(editFrNum_, QStringLiteral("Numerator of the user-defined frame-rate. Usually "
-                                     "1000-times higher than desired."));
-  editFrDen_ = textField("Edit_FR_Den", QString(), 90);
-  setHint(editFrDen_, QStringLiteral("Denominator of the user-defined output frame-rate. For NTSC "
-                                     "frame-rates, choose 1001, otherwise 1000."));
-  column->addLayout(row({label(QStringLiteral("User frame rate Numer:"), editFrNum_), editFrNum_,
-                         label(QStringLiteral("Denom:"), editFrDen_), editFrDen_}));
-  column->addWidget(radioGroup(
-      "RadioGroup_Pitch", QStringLiteral("Frame rate sound options"), captions(choices::kPitch), 2,
-      QStringLiteral("What happes with sound when changing frame rates or repeat/skip frames. "
-                     "Default is \"change pitch\". If selecting \"do nothing\", sound and video "
-                     "might not be synchronised (of the same length).")));
+  column->addWidget(radioGroup("RadioGroup_Repeat"));
+  column->addWidget(radioGroup("RadioGroup_FrameRates"));
+  editFrNum_ = textField("Edit_FR_Num");
+  editFrDen_ = textField("Edit_FR_Den");
+  column->addLayout(row({label("Label_FR_Num", editFrNum_), editFrNum_,
+                         label("Label_FR_Den", editFrDen_), editFrDen_}));
+  column->addWidget(radioGroup("RadioGroup_Pitch"));
   return page("TabSheet_Frame_rates", column);
 }
 
 QWidget* TSDIAppForm::buildAdvancedTab() {
   auto* column = new QVBoxLayout;
-  auto* blending = group("GroupBox_Blending", QStringLiteral("Blending frames"));
+  auto* blending = group("GroupBox_Blending");
   auto* blendLayout = new QVBoxLayout(blending);
-  blendLayout->addWidget(radioGroup(
-      "RadioGroup_Blend_TL", QStringLiteral("Blend frames or make time-lapse"),
-      captions(choices::kBlendTimeLapse), 1,
-      QStringLiteral("Blending several frames to get temporal blur or to increase video speed")));
-  auto* blend = named(new QComboBox, "ComboBox_Blend");
-  blend->addItems(captions(choices::kBlend));
-  blend->setCurrentIndex(0);
-  setHint(blend, QStringLiteral("How many frames to blend or increase speed"));
-  blendLayout->addLayout(row({label(QStringLiteral("Blended frames:"), blend), blend}));
-  blendLayout->addWidget(
-      checkBox("CheckBox_180", QStringLiteral("180o Shutter"),
-               QStringLiteral("The resultant video will have 180 degrees shutter angle")));
-  blendLayout->addWidget(checkBox("CheckBox_Blend_RightSound", QStringLiteral("Use R audio"),
-                                  QStringLiteral("Use right audio instead of left")));
+  blendLayout->addWidget(radioGroup("RadioGroup_Blend_TL"));
+  auto* blend = dropDown("ComboBox_Blend");
+  blendLayout->addLayout(row({label("Label_Blend", blend), blend}));
+  blendLayout->addWidget(checkBox("CheckBox_180"));
+  blendLayout->addWidget(checkBox("CheckBox_Blend_RightSound"));
   column->addWidget(blending);
 
-  column->addWidget(radioGroup(
-      "RadioGroup_Colour_Match", QStringLiteral("Colo(u)r match reference"),
-      captions(choices::kColourMatch), 1, QStringLiteral("Match colours of left and right clip")));
+  column->addWidget(radioGroup("RadioGroup_Colour_Match"));
 
-  auto* deshaker = group("GroupBox_Deshaker", QStringLiteral("Deshaker"));
+  auto* deshaker = group("GroupBox_Deshaker");
   auto* deshakerLayout = new QVBoxLayout(deshaker);
-  deshakerLayout->addWidget(
-      checkBox("CheckBox_Deshake", QStringLiteral("Deshaker"),
-               QStringLiteral("The video will be deshaked by 2-stage procedure")));
-  auto* plugin =
-      button("Button_VDub_Plugin", QStringLiteral("Deshaker vdf plugin"),
-             QStringLiteral("Select the Deshaker *.vdf file in VirtualDub Plugins directory"));
+  deshakerLayout->addWidget(checkBox("CheckBox_Deshake"));
+  auto* plugin = button("Button_VDub_Plugin");
   connect(plugin, &QPushButton::clicked, this, &TSDIAppForm::Button_VDub_PluginClick);
-  labelPlugin_ = named(new QLabel, "Label_VDub_Plugin");
+  labelPlugin_ = label("Label_VDub_Plugin");
   labelPlugin_->setTextFormat(Qt::PlainText);
   labelPlugin_->setTextInteractionFlags(Qt::TextSelectableByMouse);
   deshakerLayout->addLayout(row({plugin, labelPlugin_}));
-  auto* vcf = button("Button_Deshaker_Settings", QStringLiteral("Deshaker vcf settings"),
-                     QStringLiteral("Load VirtualDub vcf file containing deshaker settings"));
+  auto* vcf = button("Button_Deshaker_Settings");
   connect(vcf, &QPushButton::clicked, this, &TSDIAppForm::Button_Deshaker_SettingsClick);
   deshakerLayout->addLayout(row({vcf}));
   column->addWidget(deshaker);
@@ -405,52 +326,45 @@ QWidget* TSDIAppForm::buildAdvancedTab() {
 }
 
 QWidget* TSDIAppForm::buildFfmpegTab() {
-  auto* encoding = group("GroupBox_FFMpeg_Encoding", QStringLiteral("FFMpeg Encoding"));
+  auto* encoding = group("GroupBox_FFMpeg_Encoding");
   auto* grid = new QGridLayout(encoding);
 
-  auto* select = button("Button5", QStringLiteral("Select ffmpeg.exe"),
-                        QStringLiteral("Select the location of the ffmpeg.exe file"));
+  auto* select = button("Button5");
   connect(select, &QPushButton::clicked, this, &TSDIAppForm::Button5Click);
-  labelFfmpeg_ = named(new QLabel, "Label_ffmpeg");
+  labelFfmpeg_ = label("Label_ffmpeg");
   labelFfmpeg_->setTextFormat(Qt::PlainText);
   labelFfmpeg_->setTextInteractionFlags(Qt::TextSelectableByMouse);
   grid->addWidget(select, 0, 0);
   grid->addWidget(labelFfmpeg_, 0, 1, 1, 2);
 
-  presetBox_ = named(new QComboBox, "ComboBox_FF_codec");
+  const window::Control& presetSpec = spec("ComboBox_FF_codec");
+  presetBox_ = described(new QComboBox, "ComboBox_FF_codec");
   presetBox_->setEditable(true);
   // Typed text stays text: it neither becomes an entry nor is completed from the list.
   presetBox_->setInsertPolicy(QComboBox::NoInsert);
   presetBox_->setCompleter(nullptr);
   // Nor does finishing the edit select an entry whose name was typed: only choosing one does.
   QObject::disconnect(presetBox_->lineEdit(), &QLineEdit::editingFinished, presetBox_, nullptr);
-  presetBox_->setEditText(QStringLiteral("utvideo"));
-  presetBox_->setMinimumWidth(220);
-  setHint(presetBox_, QStringLiteral("Select encoder preset"));
-  auto* remove = button("Button_Delete_Preset", QStringLiteral("Delete preset"),
-                        QStringLiteral("Delete the chosen preset above"));
+  presetBox_->setEditText(qt(presetSpec.initial));
+  presetBox_->setMinimumWidth(presetSpec.width);
+  auto* remove = button("Button_Delete_Preset");
   connect(remove, &QPushButton::clicked, this, &TSDIAppForm::Button_Delete_PresetClick);
-  grid->addWidget(label(QStringLiteral("Preset"), presetBox_), 1, 0);
+  grid->addWidget(label("Label_Preset", presetBox_), 1, 0);
   grid->addWidget(presetBox_, 1, 1);
   grid->addWidget(remove, 1, 2);
 
-  auto* parameters = textField("Edit_coding_presets", QString());
-  setHint(parameters, QStringLiteral("Parameters of the chosen preset"));
-  grid->addWidget(label(QStringLiteral("Parameters"), parameters), 2, 0, 1, 3);
+  auto* parameters = textField("Edit_coding_presets");
+  grid->addWidget(label("Label_Parameters", parameters), 2, 0, 1, 3);
   grid->addWidget(parameters, 3, 0, 1, 3);
 
-  auto* name = textField("Edit_preset_name", QString());
-  setHint(name, QStringLiteral("The new preset name. Don't forget to click button \"Save new "
-                               "preset\" for saving"));
-  grid->addWidget(label(QStringLiteral("New preset name"), name), 4, 0);
+  auto* name = textField("Edit_preset_name");
+  grid->addWidget(label("Label_preset_name", name), 4, 0);
   grid->addWidget(name, 4, 1);
 
-  auto* extension = textField("Edit_Video_Extension", QString());
-  setHint(extension, QStringLiteral("The resultant video extension for the chosen preset"));
-  auto* save = button("Button_new_preset", QStringLiteral("Save New Preset"),
-                      QStringLiteral("Save the Preset with shown parameters, name and extension"));
+  auto* extension = textField("Edit_Video_Extension");
+  auto* save = button("Button_new_preset");
   connect(save, &QPushButton::clicked, this, &TSDIAppForm::Button_new_presetClick);
-  grid->addWidget(label(QStringLiteral("Video extension"), extension), 5, 0);
+  grid->addWidget(label("Label_Video_Extension", extension), 5, 0);
   grid->addWidget(extension, 5, 1);
   grid->addWidget(save, 5, 2);
   grid->setColumnStretch(1, 1);
@@ -461,56 +375,29 @@ QWidget* TSDIAppForm::buildFfmpegTab() {
 }
 
 QWidget* TSDIAppForm::buildVirtualDubTab() {
-  auto* files = group("GroupBox_VirtualDub", QStringLiteral("VirtualDub files and settings"));
+  auto* files = group("GroupBox_VirtualDub");
   auto* grid = new QGridLayout(files);
   struct Row {
     const char* button;
-    const char* caption;
     const char* field;
-    const char* hint;
     void (TSDIAppForm::*click)();
   };
   const Row rows[] = {
-      {"Button1", "VCF for deinterlacing", "Edit_vcf_deint",
-       "Choose VCF VirtulaDub file used for deinterlacing video clips (including encoder "
-       "selection).",
-       &TSDIAppForm::Button1Click},
-      {"Button2", "VCF for separate output", "Edit_vcf_separate",
-       "Choose VirtualDub VCF file used when exporting separate files.",
-       &TSDIAppForm::Button2Click},
-      {"Button3", "VCF for LR or OU output", "Edit_vcf_LR",
-       "Choose VirtualDub VCF file used when exporting side-by-side and over-under files.",
-       &TSDIAppForm::Button3Click},
-      {"Button4", "VirtualDub #2", "Edit_VD2",
-       "Select VirtulaDub.exe file in another (not original) directory. Use it if wanting to "
-       "increase encodeing process, especially during deinterlacing when using MSU deinterlacer. "
-       "Don't forget to choose \"Use 2 VirtualDubs\" option below.",
-       &TSDIAppForm::Button4Click},
+      {"Button1", "Edit_vcf_deint", &TSDIAppForm::Button1Click},
+      {"Button2", "Edit_vcf_separate", &TSDIAppForm::Button2Click},
+      {"Button3", "Edit_vcf_LR", &TSDIAppForm::Button3Click},
+      {"Button4", "Edit_VD2", &TSDIAppForm::Button4Click},
   };
   int line = 0;
   for (const Row& r : rows) {
-    const QString hint = QString::fromLatin1(r.hint);
-    auto* push = button(r.button, QString::fromLatin1(r.caption), hint);
+    auto* push = button(r.button);
     connect(push, &QPushButton::clicked, this, r.click);
-    auto* field = textField(r.field, QString());
-    setHint(field, hint);
     grid->addWidget(push, line, 0);
-    grid->addWidget(field, line, 1);
+    grid->addWidget(textField(r.field), line, 1);
     ++line;
   }
-  grid->addWidget(
-      checkBox("CheckBox_Output_DI", QStringLiteral("Deinterlace"),
-               QStringLiteral("Deinterlace the footage. Don't forget to choose VirtulaDub VCF file "
-                              "for deinterlacing above. If output format = \"separate files\" and  "
-                              "there is no repeat/skipped frames or change of output frame-rates, "
-                              "only intermediate deinterlaced files will be created with avs "
-                              "files.")),
-      line++, 0, 1, 2);
-  grid->addWidget(checkBox("CheckBox_Output_DI_Phase", QStringLiteral("Do only deinterlace phase"),
-                           QStringLiteral("If checked, deinterlace will be executed, but the final "
-                                          "file will be only in Avisynth form (*.avs)"),
-                           HintPlace::StatusBarOnly),
-                  line++, 0, 1, 2);
+  grid->addWidget(checkBox("CheckBox_Output_DI"), line++, 0, 1, 2);
+  grid->addWidget(checkBox("CheckBox_Output_DI_Phase"), line++, 0, 1, 2);
   grid->setColumnStretch(1, 1);
 
   auto* column = new QVBoxLayout;
@@ -522,24 +409,9 @@ QWidget* TSDIAppForm::buildHandOffBoxes() {
   auto* boxes = named(new QWidget, "Panel_HandOff");
   auto* layout = new QVBoxLayout(boxes);
   layout->setContentsMargins(0, 0, 0, 0);
-  layout->addLayout(row(
-      {checkBox("CheckBox_ffmpeg_make", QStringLiteral("Make ffmpeg *.bat file"),
-                QStringLiteral("Make ffmpeg encoding file in the form of *.bat file with the same "
-                               "name as created Avisynth file")),
-       checkBox("CheckBox_Execute_ffmpeg", QStringLiteral("Execute ffmpeg"),
-                QStringLiteral("The ffmpeg bat file will be run after selection of input files"),
-                HintPlace::StatusBarOnly)}));
-  layout->addLayout(row(
-      {checkBox("CheckBox_VD_MakeJobs", QStringLiteral("Make VirtualDub Job file(s)"),
-                QStringLiteral("Make VirtualDub job file and run VirtualDub(s) if desired")),
-       checkBox("CheckBox_Execute_VD", QStringLiteral("Execute VirtualDub"),
-                QStringLiteral("After selection of files, VirtualDub will be started")),
-       checkBox("CheckBox_2VD", QStringLiteral("Use 2 VirtualDubs (faster)"),
-                QStringLiteral("Use two VirtualDubs working in parallel to increase "
-                               "deinterlacing/coding speed. Don't forget to select VirtualDub #2 "
-                               "exe file location above (you can copy entire original VirtualDub "
-                               "directory with sub-directories to some other location, "
-                               "first!)."))}));
+  layout->addLayout(row({checkBox("CheckBox_ffmpeg_make"), checkBox("CheckBox_Execute_ffmpeg")}));
+  layout->addLayout(row({checkBox("CheckBox_VD_MakeJobs"), checkBox("CheckBox_Execute_VD"),
+                         checkBox("CheckBox_2VD")}));
   return boxes;
 }
 

@@ -23,16 +23,14 @@ constexpr std::array<std::string_view, 2> kPictureRate = {"Label_picture_FR",
 const std::array kRules = {
     ControlRule{"CheckBox_change_final_HVClick", "CheckBox_change_final_HV", Effect::Enable,
                 kFinalSize, [](const S& s) { return s.CheckBox_change_final_HV; }},
-    ControlRule{"CheckBox_ffmpeg_makeClick", "CheckBox_ffmpeg_make", Effect::Enable,
-                kExecuteFfmpeg, [](const S& s) { return s.CheckBox_ffmpeg_make; }},
+    ControlRule{"CheckBox_ffmpeg_makeClick", "CheckBox_ffmpeg_make", Effect::Enable, kExecuteFfmpeg,
+                [](const S& s) { return s.CheckBox_ffmpeg_make; }},
     ControlRule{"CheckBox_VD_MakeJobsClick", "CheckBox_VD_MakeJobs", Effect::Enable, kVirtualDub,
                 [](const S& s) { return s.CheckBox_VD_MakeJobs; }},
     // Only a rate of the user's own needs its numerator and denominator.
-    ControlRule{"RadioGroup_FrameRatesClick", "RadioGroup_FrameRates", Effect::Enable,
-                kUserFrameRate,
-                [](const S& s) {
-                  return s.RadioGroup_FrameRates == choices::kUserDefinedFrameRate;
-                }},
+    ControlRule{
+        "RadioGroup_FrameRatesClick", "RadioGroup_FrameRates", Effect::Enable, kUserFrameRate,
+        [](const S& s) { return s.RadioGroup_FrameRates == choices::kUserDefinedFrameRate; }},
     // Only pictures have a rate of their own to give.
     ControlRule{"RadioGroup_Import_OptionsClick", "RadioGroup_Import_Options", Effect::Show,
                 kPictureRate,
@@ -46,8 +44,9 @@ std::span<const ControlRule> controlRules() {
 }
 
 const ControlRule* findControlRule(std::string_view handler) {
-  const auto it = std::find_if(kRules.begin(), kRules.end(),
-                               [handler](const ControlRule& rule) { return rule.handler == handler; });
+  const auto it = std::find_if(kRules.begin(), kRules.end(), [handler](const ControlRule& rule) {
+    return rule.handler == handler;
+  });
   return it == kRules.end() ? nullptr : &*it;
 }
 
