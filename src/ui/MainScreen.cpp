@@ -23,14 +23,9 @@
 #include <QVBoxLayout>
 
 #include "engine/Choices.h"
-#include "engine/ConversionRun.h"
-#include "engine/Error.h"
 #include "engine/Paths.h"
 #include "engine/SettingsFields.h"
-#include "handoff/DeshakerImport.h"
 #include "platform/ProgramLauncher.h"
-#include "storage/PresetsFile.h"
-#include "storage/SettingsFile.h"
 #include "ui/ABOUT.h"
 #include "ui/QtText.h"
 #include "ui/RadioGroup.h"
@@ -40,8 +35,6 @@
 namespace twinlens::ui {
 
 namespace {
-
-constexpr auto kLayoutFilter = "Layout files (*.lay)|*.lay|All files (*.*)|*.*";
 
 QString qt(std::string_view text) {
   return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
@@ -153,9 +146,9 @@ TSDIAppForm::TSDIAppForm(UiPrompter& prompter, AppFiles files, const std::string
       prompter_(prompter),
       files_(std::move(files)),
       programFolder_(programFolder),
-      settings_(programFolder),
-      runFrontEnd_(prompter, &platform::launchProgram),
-      run_(settings_, runFrontEnd_),
+      model_(*this, *this, files_.settingsPath, files_.presetsPath, programFolder,
+             &platform::launchProgram),
+      settings_(model_.settings()),
       folderOpener_(
           [](const QString& folder) { QDesktopServices::openUrl(QUrl::fromLocalFile(folder)); }) {
   setObjectName(QStringLiteral("SDIAppForm"));
@@ -545,7 +538,7 @@ void TSDIAppForm::bindFields() {
 
 namespace {
 
-void setFieldText(QLineEdit* field, const QString& text) {
+void showText(QLineEdit* field, const QString& text) {
   // Setting the same text again would move the cursor of a field being edited.
   if (field->text() != text) field->setText(text);
 }
@@ -570,14 +563,14 @@ void TSDIAppForm::showSettings() {
       index = ConversionSettings::dropDownIndex(index, list->count());
       list->setCurrentIndex(index);
     } else if (auto* edit = qobject_cast<QLineEdit*>(widget)) {
-      setFieldText(edit,
-                   fromCore(settings_.*std::get<std::string ConversionSettings::*>(field.member)));
+      showText(edit,
+               fromCore(settings_.*std::get<std::string ConversionSettings::*>(field.member)));
     }
   }
   labelFfmpeg_->setText(fromCore(settings_.FfmpegLocation));
   labelPlugin_->setText(fromCore(settings_.DeshakerDir));
   updating_ = false;
-  if (presets_) selectPreset(settings_.ComboBox_FF_codec);
+  if (model_.hasPresets()) selectPreset(settings_.ComboBox_FF_codec);
   applyRules();
 }
 
@@ -585,8 +578,8 @@ void TSDIAppForm::showPresetFields() {
   updating_ = true;
   for (const char* name : {"Edit_coding_presets", "Edit_Video_Extension", "Edit_preset_name"}) {
     const SettingsField* field = findSettingsField(name);
-    setFieldText(findChild<QLineEdit*>(QString::fromLatin1(name)),
-                 fromCore(settings_.*std::get<std::string ConversionSettings::*>(field->member)));
+    showText(findChild<QLineEdit*>(QString::fromLatin1(name)),
+             fromCore(settings_.*std::get<std::string ConversionSettings::*>(field->member)));
   }
   updating_ = false;
 }
@@ -656,54 +649,84 @@ void TSDIAppForm::RadioGroup_Import_OptionsClick() {
   applyRule("RadioGroup_Import_OptionsClick");
 }
 
-template <typename Action>
-void TSDIAppForm::guarded(Action&& action) {
-  try {
-    action();
-  } catch (const std::exception& error) {
-    showError(error.what());
-  }
+// ---- what the behaviour asks of the window ----
+
+void TSDIAppForm::showPresetList(const std::vector<std::string>& names) {
+  updating_ = true;
+  const QString text = presetBox_->currentText();
+  presetBox_->clear();
+  for (const std::string& name : names) presetBox_->addItem(fromCore(name));
+  updating_ = false;
+  presetBox_->setEditText(text);
+  selectPreset(-1);
 }
 
-void TSDIAppForm::showError(const std::string& message) {
+int TSDIAppForm::selectedPreset() const {
+  return presetBox_->currentIndex();
+}
+
+std::string TSDIAppForm::fieldText(std::string_view field) const {
+  const auto* edit = findChild<QLineEdit*>(
+      QString::fromLatin1(field.data(), static_cast<qsizetype>(field.size())));
+  return edit ? toCore(edit->text()) : std::string();
+}
+
+void TSDIAppForm::setFieldText(std::string_view field, const std::string& text) {
+  auto* edit = findChild<QLineEdit*>(
+      QString::fromLatin1(field.data(), static_cast<qsizetype>(field.size())));
+  if (edit) showText(edit, fromCore(text));
+}
+
+void TSDIAppForm::showStatus(const std::string& text) {
+  statusBar()->showMessage(fromCore(text));
+}
+
+std::optional<std::vector<std::string>> TSDIAppForm::openFiles(const std::string& title,
+                                                               const std::string& filter,
+                                                               const std::string& folder,
+                                                               bool multiple) {
+  const auto chosen =
+      prompter_.openFiles(fromCore(title), fromCore(filter), fromCore(folder), multiple);
+  if (!chosen) return std::nullopt;
+  std::vector<std::string> files;
+  for (const QString& path : *chosen) files.push_back(toCore(path));
+  return files;
+}
+
+std::optional<std::string> TSDIAppForm::saveFile(const std::string& title,
+                                                 const std::string& filter,
+                                                 const std::string& folder,
+                                                 const std::string& defaultExtension) {
+  const auto chosen = prompter_.saveFile(fromCore(title), fromCore(filter), fromCore(folder),
+                                         fromCore(defaultExtension));
+  if (!chosen) return std::nullopt;
+  return toCore(*chosen);
+}
+
+void TSDIAppForm::showError(const std::string& text) {
+  // Keys pressed in the message box are not key releases of a field.
   showingError_ = true;
-  prompter_.showError(fromCore(Error::displayText(message)));
+  prompter_.showError(fromCore(text));
   showingError_ = false;
 }
 
-std::optional<QString> TSDIAppForm::chooseFile(const QString& title, const QString& filter,
-                                               const std::string& pathForFolder, bool multiple) {
-  const auto chosen =
-      prompter_.openFiles(title, filter, fromCore(paths::dir(pathForFolder)), multiple);
-  if (!chosen || chosen->isEmpty()) return std::nullopt;
-  return chosen->first();
+bool TSDIAppForm::askOkCancel(const std::string& title, const std::string& text) {
+  return prompter_.askOkCancel(fromCore(title), fromCore(text));
 }
 
 // ---- start-up and close ----
 
 void TSDIAppForm::FormActivate() {
-  if (activated_) return;
-  activated_ = true;
-  presets_ = std::make_unique<PresetsFile>(files_.presetsPath);
-  fillPresetList();
-  loadSettingsFrom(files_.settingsPath);
+  model_.FormActivate();
 }
 
 bool TSDIAppForm::FormClose() {
-  // A window closed before its settings were read would overwrite them with the defaults.
-  if (!activated_) return true;
-  try {
-    SaveSettings(settings_, files_.settingsPath);
-    return true;
-  } catch (const std::exception& error) {
-    showError(error.what());
-    return false;
-  }
+  return model_.FormClose();
 }
 
 void TSDIAppForm::changeEvent(QEvent* event) {
   QMainWindow::changeEvent(event);
-  if (event->type() == QEvent::ActivationChange && isActiveWindow() && !activated_) {
+  if (event->type() == QEvent::ActivationChange && isActiveWindow() && !model_.activated()) {
     // Read the files once the activation is over, so that an error box does not open inside it.
     QTimer::singleShot(0, this, &TSDIAppForm::FormActivate);
   }
@@ -717,52 +740,26 @@ void TSDIAppForm::closeEvent(QCloseEvent* event) {
   }
 }
 
-void TSDIAppForm::loadSettingsFrom(const std::string& path) {
-  try {
-    std::vector<std::string> listed;
-    for (int i = 0; i < presetBox_->count(); ++i) listed.push_back(toCore(presetBox_->itemText(i)));
-    LoadSettings(settings_, path, presets_.get(), programFolder_, &listed);
-  } catch (const std::exception& error) {
-    // What was read before the error stays applied, and the controls show it.
-    showSettings();
-    showError(error.what());
-    return;
-  }
-  // The prefix field shows the loaded prefix only once loading has read everything; otherwise it
-  // keeps its text, which the prefix follows again at the next key release.
-  setFieldText(editPrefix_, fromCore(settings_.Prefix));
-  showSettings();
-}
-
 // ---- menu ----
 
 void TSDIAppForm::M1Click() {
-  runFrontEnd_.clearWritten();
-  guarded([&] { run_.M1Click(); });
-  // Afterwards the status bar tells what the run did, until the mouse brings up a hint.
-  const RunReport& report = run_.report();
-  if (!report.ran()) return;
-  statusBar()->showMessage(fromCore(report.statusText()));
-  reportAction_->setEnabled(true);
+  model_.M1Click();
+  if (model_.runReport().ran()) reportAction_->setEnabled(true);
 }
 
 void TSDIAppForm::RunReport1Click() {
-  auto* dialog = new RunReportDialog(runFrontEnd_.written(), run_.report(), folderOpener_, this);
+  auto* dialog =
+      new RunReportDialog(model_.writtenFiles(), model_.runReport(), folderOpener_, this);
   dialog->setAttribute(Qt::WA_DeleteOnClose);
   dialog->open();
 }
 
 void TSDIAppForm::LoadLayout1Click() {
-  const auto chosen = chooseFile(QStringLiteral("Select the layout file"),
-                                 QString::fromLatin1(kLayoutFilter), std::string(), false);
-  if (chosen) loadSettingsFrom(toCore(*chosen));
+  model_.LoadLayout1Click();
 }
 
 void TSDIAppForm::SaveLayout1Click() {
-  const auto chosen =
-      prompter_.saveFile(QStringLiteral("Select filename for saving the current layout"),
-                         QString::fromLatin1(kLayoutFilter), QString(), QStringLiteral("lay"));
-  if (chosen) guarded([&] { SaveSettings(settings_, toCore(*chosen)); });
+  model_.SaveLayout1Click();
 }
 
 void TSDIAppForm::FileExit1Execute() {
@@ -776,136 +773,59 @@ void TSDIAppForm::HelpAbout1Execute() {
 // ---- file-selection buttons ----
 
 void TSDIAppForm::Button1Click() {
-  const auto chosen =
-      chooseFile(QStringLiteral("Select VirtualDub vcf file for deinterlacing video"),
-                 QStringLiteral("All Files (*.*)|*.*"), settings_.VcfDeint, false);
-  if (!chosen) return;
-  settings_.setVcfDeint(toCore(*chosen));
-  showSettings();
+  model_.Button1Click();
 }
 
 void TSDIAppForm::Button2Click() {
-  const auto chosen = chooseFile(
-      QStringLiteral("Select VirtualDub vcf file for output files without deinterlacing"),
-      QString(), settings_.VcfSeparate, true);
-  if (!chosen) return;
-  settings_.setVcfSeparate(toCore(*chosen));
-  showSettings();
+  model_.Button2Click();
 }
 
 void TSDIAppForm::Button3Click() {
-  const auto chosen =
-      chooseFile(QStringLiteral("Select VirtualDub vcf file for output files after deinterlacing"),
-                 QString(), settings_.VcfLR, true);
-  if (!chosen) return;
-  settings_.setVcfLR(toCore(*chosen));
-  showSettings();
+  model_.Button3Click();
 }
 
 void TSDIAppForm::Button4Click() {
-  const auto chosen = chooseFile(QStringLiteral("Select the second VirtualDub.exe"),
-                                 QStringLiteral("Exe Files (*.exe)|*.exe|All files (*.*)|*.*"),
-                                 settings_.Edit_VD2, false);
-  if (!chosen) return;
-  settings_.Edit_VD2 = toCore(*chosen);
-  showSettings();
+  model_.Button4Click();
 }
 
 void TSDIAppForm::Button5Click() {
-  const auto chosen = prompter_.openFiles(
-      QStringLiteral("Select ffmpeg.exe file which will be used for encoding the video files"),
-      QStringLiteral("Exe files (*.exe)|*.exe"), fromCore(settings_.FfmpegDialogFolder), false);
-  if (!chosen || chosen->isEmpty()) return;
-  settings_.FfmpegLocation = toCore(chosen->first());
-  showSettings();
+  model_.Button5Click();
 }
 
 void TSDIAppForm::Button_VDub_PluginClick() {
-  const auto chosen = prompter_.openFiles(
-      QStringLiteral("Select VirtualDub Deshaker plugin (in VirtualDub\\Plugins directory)"),
-      QString(), QString(), false);
-  if (!chosen || chosen->isEmpty()) return;
-  settings_.DeshakerDir = toCore(chosen->first());
-  showSettings();
+  model_.Button_VDub_PluginClick();
 }
 
 void TSDIAppForm::Button_Deshaker_SettingsClick() {
-  const auto chosen = prompter_.openFiles(QStringLiteral("Select Deshaker VirtualDub vcf file"),
-                                          QString(), QString(), false);
-  if (!chosen || chosen->isEmpty()) return;
-  guarded([&] { importDeshakerSettings(settings_, toCore(chosen->first())); });
+  model_.Button_Deshaker_SettingsClick();
 }
 
 // ---- presets ----
 
-void TSDIAppForm::fillPresetList() {
-  if (!presets_) return;
-  std::vector<std::string> names;
-  try {
-    names = presets_->names();
-  } catch (const std::exception& error) {
-    showError(error.what());
-  }
-  updating_ = true;
-  const QString text = presetBox_->currentText();
-  presetBox_->clear();
-  for (const std::string& name : names) presetBox_->addItem(fromCore(name));
-  updating_ = false;
-  presetBox_->setEditText(text);
-  selectPreset(-1);
-}
-
 void TSDIAppForm::ComboBox_FF_codecChange() {
-  if (!presets_) return;
-  const int index = presetBox_->currentIndex();
-  const std::string name = index >= 0 ? toCore(presetBox_->itemText(index)) : std::string();
-  guarded([&] { presets_->showPreset(settings_, name); });
-  showPresetFields();
+  model_.ComboBox_FF_codecChange();
 }
 
 void TSDIAppForm::Button_new_presetClick() {
-  if (!presets_) return;
-  try {
-    presets_->save(settings_.Edit_preset_name, settings_.Edit_coding_presets,
-                   settings_.Edit_Video_Extension);
-  } catch (const std::exception& error) {
-    showError(error.what());
-    return;
-  }
-  fillPresetList();
+  model_.Button_new_presetClick();
 }
 
 void TSDIAppForm::Button_Delete_PresetClick() {
-  if (!presets_) return;
-  if (!prompter_.askOkCancel(QStringLiteral("Error"),
-                             QStringLiteral("Do you really want to delete the chosen preset?"))) {
-    return;
-  }
-  const int index = presetBox_->currentIndex();
-  const std::string name = index >= 0 ? toCore(presetBox_->itemText(index)) : std::string();
-  try {
-    presets_->remove(name);
-  } catch (const std::exception& error) {
-    showError(error.what());
-    return;
-  }
-  // The first entry's name stays in the box; the preset fields keep the deleted preset.
-  if (presetBox_->count() > 0) selectPreset(0);
-  fillPresetList();
+  model_.Button_Delete_PresetClick();
 }
 
 // ---- key releases ----
 
 void TSDIAppForm::Edit_PrefixKeyUp() {
-  settings_.setPrefix(toCore(editPrefix_->text()));
+  model_.Edit_PrefixKeyUp();
 }
 
 void TSDIAppForm::Edit_User_FRKeyUp() {
-  guarded([&] { settings_.setUserFrNumText(toCore(editFrNum_->text())); });
+  model_.Edit_User_FRKeyUp();
 }
 
 void TSDIAppForm::Edit_FR_DenKeyUp() {
-  guarded([&] { settings_.setUserFrDenText(toCore(editFrDen_->text())); });
+  model_.Edit_FR_DenKeyUp();
 }
 
 // ---- Edit menu ----

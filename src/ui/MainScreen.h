@@ -6,12 +6,13 @@
 #include <memory>
 #include <string_view>
 
-#include "engine/ConversionRun.h"
 #include "engine/ConversionSettings.h"
 #include "ui/AppFiles.h"
 #include "ui/RunReportDialog.h"
 #include "ui/UiPrompter.h"
-#include "ui/WindowRunFrontEnd.h"
+#include "window/MainScreenModel.h"
+#include "window/Prompter.h"
+#include "window/ScreenView.h"
 
 class QAction;
 class QComboBox;
@@ -19,10 +20,6 @@ class QLabel;
 class QLineEdit;
 class QMenu;
 class QTabWidget;
-
-namespace twinlens {
-class PresetsFile;
-}
 
 namespace twinlens::window {
 struct ControlRule;
@@ -35,7 +32,7 @@ class TAboutBox;
 // The main window: six tabs of settings, the hand-off check boxes below them, the menu and the
 // status bar. It shows and edits one ConversionSettings; every control carries the name of its
 // field as its objectName, and every change a control makes goes into the record at once.
-class TSDIAppForm : public QMainWindow {
+class TSDIAppForm : public QMainWindow, private window::ScreenView, private window::Prompter {
   Q_OBJECT
 
  public:
@@ -48,7 +45,7 @@ class TSDIAppForm : public QMainWindow {
   const AppFiles& files() const { return files_; }
   TAboutBox* aboutBox() const { return aboutBox_; }
   // Replaces the shell launch of the conversion run (tests record the launches).
-  void setLauncher(Launcher launcher) { runFrontEnd_.setLauncher(std::move(launcher)); }
+  void setLauncher(window::Launcher launcher) { model_.setLauncher(std::move(launcher)); }
   // Replaces the file manager that the run report opens folders in.
   void setFolderOpener(FolderOpener opener) { folderOpener_ = std::move(opener); }
 
@@ -96,6 +93,23 @@ class TSDIAppForm : public QMainWindow {
   void closeEvent(QCloseEvent* event) override;
 
  private:
+  // What the window's behaviour asks of this window.
+  void showPresetList(const std::vector<std::string>& names) override;
+  int selectedPreset() const override;
+  std::string fieldText(std::string_view field) const override;
+  void setFieldText(std::string_view field, const std::string& text) override;
+  void showStatus(const std::string& text) override;
+  // The dialogs and message boxes, through the window's prompter.
+  std::optional<std::vector<std::string>> openFiles(const std::string& title,
+                                                    const std::string& filter,
+                                                    const std::string& folder,
+                                                    bool multiple) override;
+  std::optional<std::string> saveFile(const std::string& title, const std::string& filter,
+                                      const std::string& folder,
+                                      const std::string& defaultExtension) override;
+  void showError(const std::string& text) override;
+  bool askOkCancel(const std::string& title, const std::string& text) override;
+
   QWidget* buildInputTab();
   QWidget* buildOutputTab();
   QWidget* buildFrameRatesTab();
@@ -107,34 +121,23 @@ class TSDIAppForm : public QMainWindow {
   void bindFields();
 
   // Shows every value of the record in its control and applies the rules.
-  void showSettings();
-  void showPresetFields();
+  void showSettings() override;
+  void showPresetFields() override;
   void applyRules();
   void applyRule(const window::ControlRule& rule);
   void applyRule(std::string_view handler);
-  void loadSettingsFrom(const std::string& path);
-  void fillPresetList();
-  void selectPreset(int index);
+  void selectPreset(int index) override;
   void presetTextEdited();
   void updateEditActions();
   QLineEdit* focusedTextField() const;
   QString statusHint(const QWidget* widget) const;
-  // Runs a user action; an error ends it and is shown in the program's message box.
-  template <typename Action>
-  void guarded(Action&& action);
-  void showError(const std::string& message);
-  std::optional<QString> chooseFile(const QString& title, const QString& filter,
-                                    const std::string& pathForFolder, bool multiple);
 
   UiPrompter& prompter_;
   AppFiles files_;
   std::string programFolder_;  // where the remembered folders default to
-  ConversionSettings settings_;
-  std::unique_ptr<PresetsFile> presets_;
-  WindowRunFrontEnd runFrontEnd_;
-  // One run object for the session: it remembers the last right folder between runs.
-  ConversionRun run_;
-  bool activated_ = false;
+  // The window's behaviour and its settings record, which this window shows.
+  window::MainScreenModel model_;
+  ConversionSettings& settings_;
   bool updating_ = false;      // controls are being set from the record
   bool showingError_ = false;  // keys pressed in a message box are not key releases of a field
   bool menuOpen_ = false;      // a menu of the menu bar is open

@@ -30,7 +30,7 @@ struct Control {
   std::string_view parent;   // the tab, group or panel it sits in; "" for tabs and the panel
   std::string_view caption;  // caption, title or label text
   std::span<const std::string_view> options = {};  // a choice group's or drop-down's items
-  int columns = 1;                                  // a choice group's columns
+  int columns = 1;                                 // a choice group's columns
   std::string_view initial = {};  // the text a field starts with, or a choice's item index
   std::string_view hint = {};
   HintPlace place = HintPlace::TooltipAndStatusBar;

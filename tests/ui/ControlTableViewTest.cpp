@@ -1,11 +1,11 @@
 // The Qt window shows every control of the window model: under its parent, with its caption,
 // items, initial value and hint.
 #include <QAbstractButton>
-#include <QRadioButton>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QRadioButton>
 #include <QTabWidget>
 
 #include "WindowFixture.h"

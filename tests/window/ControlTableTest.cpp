@@ -36,8 +36,8 @@ constexpr auto kFinalSize =
 INSTANTIATE_TEST_SUITE_P(
     Window, ControlTableShows,
     ::testing::Values(
-        Shown{"RadioGroup_Input_Format", "TabSheet_Input", "Input Format",
-              "Choose input 3D format", "Choose input 3D format"},
+        Shown{"RadioGroup_Input_Format", "TabSheet_Input", "Input Format", "Choose input 3D format",
+              "Choose input 3D format"},
         Shown{"Label_Audio_Frames_Cut", "TabSheet_Input", "Audio frames cut:",
               "Number of audio frames cut at the end of video. Useful when importing from "
               "DebugMode frame server.",
@@ -79,9 +79,8 @@ TEST(ControlTable, SixTabsAndEveryControlInsideAParentNamedBeforeIt) {
       EXPECT_NE(findControl(control.labelFor), nullptr) << control.name;
     }
   }
-  EXPECT_EQ(tabs, (std::vector<std::string_view>{"Input settings", "Output settings",
-                                                 "Frame rates", "Advanced", "FFmpeg",
-                                                 "VirtualDub"}));
+  EXPECT_EQ(tabs, (std::vector<std::string_view>{"Input settings", "Output settings", "Frame rates",
+                                                 "Advanced", "FFmpeg", "VirtualDub"}));
 }
 
 // A control that shows a setting is named after its field and is of the field's kind, and starts

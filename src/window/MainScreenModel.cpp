@@ -1,0 +1,225 @@
+#include "window/MainScreenModel.h"
+
+#include "engine/Error.h"
+#include "engine/Paths.h"
+#include "handoff/DeshakerImport.h"
+#include "storage/PresetsFile.h"
+#include "storage/SettingsFile.h"
+
+namespace twinlens::window {
+
+namespace {
+
+constexpr const char* kLayoutFilter = "Layout files (*.lay)|*.lay|All files (*.*)|*.*";
+
+}  // namespace
+
+MainScreenModel::MainScreenModel(Prompter& prompter, ScreenView& view, std::string settingsPath,
+                                 std::string presetsPath, const std::string& programFolder,
+                                 Launcher launcher)
+    : prompter_(prompter),
+      view_(view),
+      settingsPath_(std::move(settingsPath)),
+      presetsPath_(std::move(presetsPath)),
+      programFolder_(programFolder),
+      settings_(programFolder),
+      runFrontEnd_(prompter, std::move(launcher)),
+      run_(settings_, runFrontEnd_) {}
+
+MainScreenModel::~MainScreenModel() = default;
+
+void MainScreenModel::showError(const std::string& message) {
+  prompter_.showError(Error::displayText(message));
+}
+
+std::optional<std::string> MainScreenModel::chooseFile(const std::string& title,
+                                                       const std::string& filter,
+                                                       const std::string& pathForFolder,
+                                                       bool multiple) {
+  const auto chosen = prompter_.openFiles(title, filter, paths::dir(pathForFolder), multiple);
+  if (!chosen || chosen->empty()) return std::nullopt;
+  return chosen->front();
+}
+
+// ---- start-up and close ----
+
+void MainScreenModel::FormActivate() {
+  if (activated_) return;
+  activated_ = true;
+  presets_ = std::make_unique<PresetsFile>(presetsPath_);
+  fillPresetList();
+  loadSettingsFrom(settingsPath_);
+}
+
+bool MainScreenModel::FormClose() {
+  // A window closed before its settings were read would overwrite them with the defaults.
+  if (!activated_) return true;
+  try {
+    SaveSettings(settings_, settingsPath_);
+    return true;
+  } catch (const std::exception& error) {
+    showError(error.what());
+    return false;
+  }
+}
+
+void MainScreenModel::loadSettingsFrom(const std::string& path) {
+  try {
+    LoadSettings(settings_, path, presets_.get(), programFolder_, &presetNames_);
+  } catch (const std::exception& error) {
+    // What was read before the error stays applied, and the controls show it.
+    view_.showSettings();
+    showError(error.what());
+    return;
+  }
+  // The prefix field shows the loaded prefix only once loading has read everything; otherwise it
+  // keeps its text, which the prefix follows again at the next key release.
+  view_.setFieldText("Edit_Prefix", settings_.Prefix);
+  view_.showSettings();
+}
+
+// ---- menu ----
+
+void MainScreenModel::M1Click() {
+  runFrontEnd_.clearWritten();
+  guarded([&] { run_.M1Click(); });
+  // Afterwards the status bar tells what the run did, until the mouse brings up a hint.
+  if (run_.report().ran()) view_.showStatus(run_.report().statusText());
+}
+
+void MainScreenModel::LoadLayout1Click() {
+  const auto chosen = chooseFile("Select the layout file", kLayoutFilter, std::string(), false);
+  if (chosen) loadSettingsFrom(*chosen);
+}
+
+void MainScreenModel::SaveLayout1Click() {
+  const auto chosen = prompter_.saveFile("Select filename for saving the current layout",
+                                         kLayoutFilter, std::string(), "lay");
+  if (chosen) guarded([&] { SaveSettings(settings_, *chosen); });
+}
+
+// ---- file-selection buttons ----
+
+void MainScreenModel::Button1Click() {
+  const auto chosen = chooseFile("Select VirtualDub vcf file for deinterlacing video",
+                                 "All Files (*.*)|*.*", settings_.VcfDeint, false);
+  if (!chosen) return;
+  settings_.setVcfDeint(*chosen);
+  view_.showSettings();
+}
+
+void MainScreenModel::Button2Click() {
+  const auto chosen =
+      chooseFile("Select VirtualDub vcf file for output files without deinterlacing", {},
+                 settings_.VcfSeparate, true);
+  if (!chosen) return;
+  settings_.setVcfSeparate(*chosen);
+  view_.showSettings();
+}
+
+void MainScreenModel::Button3Click() {
+  const auto chosen = chooseFile("Select VirtualDub vcf file for output files after deinterlacing",
+                                 {}, settings_.VcfLR, true);
+  if (!chosen) return;
+  settings_.setVcfLR(*chosen);
+  view_.showSettings();
+}
+
+void MainScreenModel::Button4Click() {
+  const auto chosen = chooseFile("Select the second VirtualDub.exe",
+                                 "Exe Files (*.exe)|*.exe|All files (*.*)|*.*", settings_.Edit_VD2,
+                                 false);
+  if (!chosen) return;
+  settings_.Edit_VD2 = *chosen;
+  view_.showSettings();
+}
+
+void MainScreenModel::Button5Click() {
+  const auto chosen =
+      prompter_.openFiles("Select ffmpeg.exe file which will be used for encoding the video files",
+                          "Exe files (*.exe)|*.exe", settings_.FfmpegDialogFolder, false);
+  if (!chosen || chosen->empty()) return;
+  settings_.FfmpegLocation = chosen->front();
+  view_.showSettings();
+}
+
+void MainScreenModel::Button_VDub_PluginClick() {
+  const auto chosen = prompter_.openFiles(
+      "Select VirtualDub Deshaker plugin (in VirtualDub\\Plugins directory)", {}, {}, false);
+  if (!chosen || chosen->empty()) return;
+  settings_.DeshakerDir = chosen->front();
+  view_.showSettings();
+}
+
+void MainScreenModel::Button_Deshaker_SettingsClick() {
+  const auto chosen = prompter_.openFiles("Select Deshaker VirtualDub vcf file", {}, {}, false);
+  if (!chosen || chosen->empty()) return;
+  guarded([&] { importDeshakerSettings(settings_, chosen->front()); });
+}
+
+// ---- presets ----
+
+void MainScreenModel::fillPresetList() {
+  if (!presets_) return;
+  presetNames_.clear();
+  try {
+    presetNames_ = presets_->names();
+  } catch (const std::exception& error) {
+    showError(error.what());
+  }
+  view_.showPresetList(presetNames_);
+}
+
+std::string MainScreenModel::selectedPresetName() const {
+  const int index = view_.selectedPreset();
+  const bool listed = index >= 0 && static_cast<std::size_t>(index) < presetNames_.size();
+  return listed ? presetNames_[static_cast<std::size_t>(index)] : std::string();
+}
+
+void MainScreenModel::ComboBox_FF_codecChange() {
+  if (!presets_) return;
+  guarded([&] { presets_->showPreset(settings_, selectedPresetName()); });
+  view_.showPresetFields();
+}
+
+void MainScreenModel::Button_new_presetClick() {
+  if (!presets_) return;
+  try {
+    presets_->save(settings_.Edit_preset_name, settings_.Edit_coding_presets,
+                   settings_.Edit_Video_Extension);
+  } catch (const std::exception& error) {
+    showError(error.what());
+    return;
+  }
+  fillPresetList();
+}
+
+void MainScreenModel::Button_Delete_PresetClick() {
+  if (!presets_) return;
+  if (!prompter_.askOkCancel("Error", "Do you really want to delete the chosen preset?")) return;
+  try {
+    presets_->remove(selectedPresetName());
+  } catch (const std::exception& error) {
+    showError(error.what());
+    return;
+  }
+  // The first entry's name stays in the box; the preset fields keep the deleted preset.
+  if (!presetNames_.empty()) view_.selectPreset(0);
+  fillPresetList();
+}
+
+// ---- key releases ----
+
+void MainScreenModel::Edit_PrefixKeyUp() {
+  settings_.setPrefix(view_.fieldText("Edit_Prefix"));
+}
+
+void MainScreenModel::Edit_User_FRKeyUp() {
+  guarded([&] { settings_.setUserFrNumText(view_.fieldText("Edit_FR_Num")); });
+}
+
+void MainScreenModel::Edit_FR_DenKeyUp() {
+  guarded([&] { settings_.setUserFrDenText(view_.fieldText("Edit_FR_Den")); });
+}
+
+}  // namespace twinlens::window

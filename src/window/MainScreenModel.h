@@ -1,0 +1,104 @@
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "engine/ConversionRun.h"
+#include "engine/ConversionSettings.h"
+#include "window/Prompter.h"
+#include "window/ScreenView.h"
+#include "window/WindowRunFrontEnd.h"
+
+namespace twinlens {
+class PresetsFile;
+}
+
+namespace twinlens::window {
+
+// The main window's behaviour, the same in every window that shows it: start-up and close, the
+// menu commands, the file-selection buttons, the presets and the fields taken at a key release.
+// It owns the settings record; the window shows it (ScreenView) and asks through the Prompter.
+// The handlers keep the names of the window's events.
+class MainScreenModel {
+ public:
+  // `settingsPath` and `presetsPath` are the program's settings and presets files;
+  // `programFolder` (without a trailing separator) is where the input dialogs first open.
+  MainScreenModel(Prompter& prompter, ScreenView& view, std::string settingsPath,
+                  std::string presetsPath, const std::string& programFolder, Launcher launcher);
+  ~MainScreenModel();
+  MainScreenModel(const MainScreenModel&) = delete;
+  MainScreenModel& operator=(const MainScreenModel&) = delete;
+
+  ConversionSettings& settings() { return settings_; }
+  const ConversionSettings& settings() const { return settings_; }
+  void setLauncher(Launcher launcher) { runFrontEnd_.setLauncher(std::move(launcher)); }
+
+  // Start-up and close.
+  void FormActivate();  // first activation only: presets, preset list, settings file
+  bool FormClose();     // saves the settings file; false keeps the window open
+  bool activated() const { return activated_; }
+
+  // Menu commands.
+  void M1Click();
+  void LoadLayout1Click();
+  void SaveLayout1Click();
+
+  // File-selection buttons.
+  void Button1Click();
+  void Button2Click();
+  void Button3Click();
+  void Button4Click();
+  void Button5Click();
+  void Button_VDub_PluginClick();
+  void Button_Deshaker_SettingsClick();
+
+  // Presets.
+  bool hasPresets() const { return presets_ != nullptr; }
+  const std::vector<std::string>& presetNames() const { return presetNames_; }
+  void ComboBox_FF_codecChange();
+  void Button_new_presetClick();
+  void Button_Delete_PresetClick();
+
+  // Key releases in the fields whose values are taken over only then.
+  void Edit_PrefixKeyUp();
+  void Edit_User_FRKeyUp();
+  void Edit_FR_DenKeyUp();
+
+  // The last run: what it wrote, what it started.
+  const RunReport& runReport() const { return run_.report(); }
+  const std::vector<std::string>& writtenFiles() const { return runFrontEnd_.written(); }
+
+  // Runs a user action; an error ends it and is shown in the program's message box.
+  template <typename Action>
+  void guarded(Action&& action) {
+    try {
+      action();
+    } catch (const std::exception& error) {
+      showError(error.what());
+    }
+  }
+  void showError(const std::string& message);
+
+ private:
+  void loadSettingsFrom(const std::string& path);
+  void fillPresetList();
+  std::optional<std::string> chooseFile(const std::string& title, const std::string& filter,
+                                        const std::string& pathForFolder, bool multiple);
+  std::string selectedPresetName() const;
+
+  Prompter& prompter_;
+  ScreenView& view_;
+  std::string settingsPath_;
+  std::string presetsPath_;
+  std::string programFolder_;
+  ConversionSettings settings_;
+  std::unique_ptr<PresetsFile> presets_;
+  std::vector<std::string> presetNames_;
+  WindowRunFrontEnd runFrontEnd_;
+  // One run object for the session: it remembers the last right folder between runs.
+  ConversionRun run_;
+  bool activated_ = false;
+};
+
+}  // namespace twinlens::window

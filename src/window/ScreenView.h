@@ -1,0 +1,31 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace twinlens::window {
+
+// What the main window's behaviour asks of the window that shows it.
+class ScreenView {
+ public:
+  virtual ~ScreenView() = default;
+
+  // Every control shows the settings record, and the rules are applied.
+  virtual void showSettings() = 0;
+  // The fields of the chosen preset (parameters, extension, name) show the record.
+  virtual void showPresetFields() = 0;
+  // The preset box lists these names; its text stays and no entry is selected.
+  virtual void showPresetList(const std::vector<std::string>& names) = 0;
+  // Selects an entry of the preset box, or none (-1), which keeps the box's text.
+  virtual void selectPreset(int index) = 0;
+  // The entry of the preset box that is selected, -1 for none.
+  virtual int selectedPreset() const = 0;
+  // The text a field shows now (the fields whose text is taken at a key release).
+  virtual std::string fieldText(std::string_view field) const = 0;
+  virtual void setFieldText(std::string_view field, const std::string& text) = 0;
+  // A line for the status bar, shown until the mouse brings up a hint.
+  virtual void showStatus(const std::string& text) = 0;
+};
+
+}  // namespace twinlens::window

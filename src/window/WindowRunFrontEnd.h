@@ -1,0 +1,46 @@
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "engine/ConversionRun.h"
+#include "window/Prompter.h"
+
+namespace twinlens::window {
+
+// Starts a program as the shell does: file, parameters, working folder. Returns the system's
+// reason when it could not be started, else an empty text.
+using Launcher = std::function<std::string(
+    const std::string& file, const std::string& parameters, const std::string& workingFolder)>;
+
+// A window's side of a conversion run: its file dialogs, its launches, and the list of files the
+// run wrote, for the run's report.
+class WindowRunFrontEnd : public RunFrontEnd {
+ public:
+  WindowRunFrontEnd(Prompter& prompter, Launcher launcher)
+      : prompter_(prompter), launcher_(std::move(launcher)) {}
+
+  void setLauncher(Launcher launcher) { launcher_ = std::move(launcher); }
+
+  std::optional<std::vector<std::string>> openFiles(const OpenFilesRequest& request) override {
+    // The input dialogs show every file.
+    return prompter_.openFiles(request.title, {}, request.initialFolder, request.multiple);
+  }
+  std::string launch(const std::string& file, const std::string& parameters,
+                     const std::string& workingFolder) override {
+    return launcher_ ? launcher_(file, parameters, workingFolder) : std::string();
+  }
+  void wrote(const std::string& path) override { written_.push_back(path); }
+
+  // The files the last run wrote, in order; cleared before each run.
+  const std::vector<std::string>& written() const { return written_; }
+  void clearWritten() { written_.clear(); }
+
+ private:
+  Prompter& prompter_;
+  Launcher launcher_;
+  std::vector<std::string> written_;
+};
+
+}  // namespace twinlens::window
