@@ -126,9 +126,9 @@ void MainScreenModel::Button3Click() {
 }
 
 void MainScreenModel::Button4Click() {
-  const auto chosen = chooseFile("Select the second VirtualDub.exe",
-                                 "Exe Files (*.exe)|*.exe|All files (*.*)|*.*", settings_.Edit_VD2,
-                                 false);
+  const auto chosen =
+      chooseFile("Select the second VirtualDub.exe", "Exe Files (*.exe)|*.exe|All files (*.*)|*.*",
+                 settings_.Edit_VD2, false);
   if (!chosen) return;
   settings_.Edit_VD2 = *chosen;
   view_.showSettings();

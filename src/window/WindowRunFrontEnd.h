@@ -11,8 +11,8 @@ namespace twinlens::window {
 
 // Starts a program as the shell does: file, parameters, working folder. Returns the system's
 // reason when it could not be started, else an empty text.
-using Launcher = std::function<std::string(
-    const std::string& file, const std::string& parameters, const std::string& workingFolder)>;
+using Launcher = std::function<std::string(const std::string& file, const std::string& parameters,
+                                           const std::string& workingFolder)>;
 
 // A window's side of a conversion run: its file dialogs, its launches, and the list of files the
 // run wrote, for the run's report.

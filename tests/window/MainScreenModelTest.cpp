@@ -1,0 +1,179 @@
+// The main window's behaviour without a window: a scripted prompter answers the dialogs and a
+// recording view stands for the controls. These run wherever the core runs (also under Wine).
+#include "window/MainScreenModel.h"
+
+#include <gtest/gtest.h>
+
+#include <deque>
+#include <filesystem>
+#include <map>
+
+#include "support/TempDir.h"
+
+namespace twinlens::window {
+namespace {
+
+namespace fs = std::filesystem;
+using test::readBytes;
+using test::TempDir;
+using test::writeBytes;
+
+class ScriptedPrompter : public Prompter {
+ public:
+  std::deque<std::optional<std::vector<std::string>>> openAnswers;
+  std::deque<std::optional<std::string>> saveAnswers;
+  std::deque<bool> okAnswers;
+  std::vector<std::string> titles;  // of every dialog and question, in order
+  std::vector<std::string> errors;
+
+  std::optional<std::vector<std::string>> openFiles(const std::string& title, const std::string&,
+                                                    const std::string&, bool) override {
+    titles.push_back(title);
+    return next(openAnswers);
+  }
+  std::optional<std::string> saveFile(const std::string& title, const std::string&,
+                                      const std::string&, const std::string&) override {
+    titles.push_back(title);
+    return next(saveAnswers);
+  }
+  void showError(const std::string& text) override { errors.push_back(text); }
+  bool askOkCancel(const std::string& title, const std::string&) override {
+    titles.push_back(title);
+    return !okAnswers.empty() && next(okAnswers);
+  }
+
+ private:
+  template <typename T>
+  static T next(std::deque<T>& answers) {
+    if (answers.empty()) return T{};
+    T answer = answers.front();
+    answers.pop_front();
+    return answer;
+  }
+};
+
+// Stands for the controls: the preset box, the fields read at a key release, the status bar.
+class RecordingView : public ScreenView {
+ public:
+  std::vector<std::string> presetList;
+  int selected = -1;
+  std::map<std::string, std::string, std::less<>> fields;
+  std::string status;
+  int settingsShown = 0;
+
+  void showSettings() override { ++settingsShown; }
+  void showPresetFields() override {}
+  void showPresetList(const std::vector<std::string>& names) override {
+    presetList = names;
+    selected = -1;
+  }
+  void selectPreset(int index) override { selected = index; }
+  int selectedPreset() const override { return selected; }
+  std::string fieldText(std::string_view field) const override {
+    const auto it = fields.find(field);
+    return it == fields.end() ? std::string() : it->second;
+  }
+  void setFieldText(std::string_view field, const std::string& text) override {
+    fields[std::string(field)] = text;
+  }
+  void showStatus(const std::string& text) override { status = text; }
+};
+
+class MainScreenModelTest : public ::testing::Test {
+ protected:
+  std::string at(const std::string& relative) const {
+    return (dir_.path() / fs::path(relative).make_preferred()).string();
+  }
+
+  TempDir dir_;
+  ScriptedPrompter prompter_;
+  RecordingView view_;
+  MainScreenModel model_{prompter_, view_, at("twinlens.ini"), at("twinlens.prs"),
+                         dir_.path().string(), {}};
+};
+
+TEST_F(MainScreenModelTest, FirstStartWritesTheSettingsOnCloseAndAFailedSaveKeepsTheWindowOpen) {
+  EXPECT_TRUE(model_.FormClose());  // never activated: the file is left alone
+  EXPECT_FALSE(fs::exists(at("twinlens.ini")));
+
+  model_.FormActivate();
+  model_.settings().Edit_Offset = "4";
+  ASSERT_TRUE(model_.FormClose());
+  EXPECT_NE(readBytes(at("twinlens.ini")).find("[File]"), std::string::npos);
+
+  // A folder where the settings file goes refuses the save.
+  fs::remove(at("twinlens.ini"));
+  fs::create_directories(at("twinlens.ini"));
+  EXPECT_FALSE(model_.FormClose());
+  EXPECT_EQ(prompter_.errors,
+            std::vector<std::string>{"Unable to write to " + at("twinlens.ini") + "."});
+}
+
+TEST_F(MainScreenModelTest, PresetsAreSavedListedAndDeletedAfterTheQuestion) {
+  model_.FormActivate();
+  model_.settings().Edit_preset_name = "x264";
+  model_.settings().Edit_coding_presets = "-c:v libx264";
+  model_.settings().Edit_Video_Extension = ".mp4";
+  model_.Button_new_presetClick();
+  EXPECT_EQ(view_.presetList, std::vector<std::string>{"x264"});
+
+  view_.selectPreset(0);
+  model_.settings().Edit_coding_presets.clear();
+  model_.ComboBox_FF_codecChange();
+  EXPECT_EQ(model_.settings().Edit_coding_presets, "-c:v libx264");
+
+  prompter_.okAnswers = {false};
+  model_.Button_Delete_PresetClick();
+  EXPECT_EQ(view_.presetList, std::vector<std::string>{"x264"});
+  prompter_.okAnswers = {true};
+  model_.Button_Delete_PresetClick();
+  EXPECT_TRUE(view_.presetList.empty());
+  EXPECT_EQ(prompter_.titles, (std::vector<std::string>{"Error", "Error"}));
+  EXPECT_TRUE(prompter_.errors.empty());
+}
+
+TEST_F(MainScreenModelTest, KeyReleasesTakeTheFieldsAndReportAnIntegerError) {
+  model_.FormActivate();
+  view_.fields["Edit_Prefix"] = "3d_";
+  model_.Edit_PrefixKeyUp();
+  EXPECT_EQ(model_.settings().Prefix, "3d_");
+
+  view_.fields["Edit_FR_Num"] = "24000";
+  model_.Edit_User_FRKeyUp();
+  view_.fields["Edit_FR_Num"] = "fast";
+  model_.Edit_User_FRKeyUp();
+  EXPECT_EQ(prompter_.errors, std::vector<std::string>{"'fast' is not a valid integer value."});
+  EXPECT_EQ(model_.settings().UserFrNum, 24000);
+}
+
+TEST_F(MainScreenModelTest, ConvertFilesWritesTheScriptsAndSaysSo) {
+  model_.FormActivate();
+  model_.settings().RadioGroup_Input_Format = 1;
+  model_.settings().RadioGroup_Output_Format = 1;
+  writeBytes(at("clips/trip.avi"), "");
+  prompter_.openAnswers = {std::vector<std::string>{at("clips/trip.avi")}};
+
+  model_.M1Click();
+
+  EXPECT_TRUE(prompter_.errors.empty());
+  EXPECT_EQ(prompter_.titles, std::vector<std::string>{"Select stereo video clip(s)/pictures"});
+  EXPECT_EQ(model_.writtenFiles(), std::vector<std::string>{at("clips/trip_LR.avs")});
+  EXPECT_NE(readBytes(at("clips/trip_LR.avs")).find("trip.avi"), std::string::npos);
+  EXPECT_EQ(view_.status, "Wrote 1 file");
+}
+
+TEST_F(MainScreenModelTest, ALayoutLoadErrorShowsWhatWasReadAndTheMessage) {
+  model_.FormActivate();
+  writeBytes(at("broken.lay"), "[Frames]\r\nProgressive Frame Rates=9\r\n[Final]\r\nUser FR Num=x\r\n");
+  prompter_.openAnswers = {std::vector<std::string>{at("broken.lay")}};
+  const int shownBefore = view_.settingsShown;
+
+  model_.LoadLayout1Click();
+
+  EXPECT_EQ(prompter_.errors, std::vector<std::string>{"'x' is not a valid integer value."});
+  EXPECT_EQ(model_.settings().RadioGroup_FrameRates, 9);
+  EXPECT_GT(view_.settingsShown, shownBefore);
+}
+
+}  // namespace
+}  // namespace twinlens::window
