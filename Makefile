@@ -33,13 +33,15 @@ install: build
 test: build
 	ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
 
-# The core, twinlens-cli and their tests built for Windows with mingw-w64 and run under Wine.
+# The core, twinlens-cli, the Win32 window and their tests built for Windows with mingw-w64 and
+# run under Wine, on a virtual display for the window.
 test-windows:
 	@scripts/install-deps scripts/deps-windows
 	cmake -S . -B $(BUILD)-windows -G $(GENERATOR) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
 	  -DCMAKE_BUILD_TYPE=Release -DTWINLENS_BUILD_GUI=OFF $(CMAKE_FLAGS)
 	cmake --build $(BUILD)-windows -j $(JOBS)
-	TWINLENS_WINEPREFIX=$(CURDIR)/$(BUILD)-windows/wineprefix ctest --test-dir $(BUILD)-windows --output-on-failure
+	TWINLENS_WINEPREFIX=$(CURDIR)/$(BUILD)-windows/wineprefix xvfb-run -a -s "-screen 0 1280x1024x24" \
+	  ctest --test-dir $(BUILD)-windows --output-on-failure
 
 bench: deps
 	cmake -S . -B $(BUILD)-bench -G $(GENERATOR) -DCMAKE_BUILD_TYPE=Release -DTWINLENS_BUILD_BENCH=ON \

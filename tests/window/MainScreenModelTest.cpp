@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <map>
 
+#include "support/ScriptedPrompter.h"
 #include "support/TempDir.h"
 
 namespace twinlens::window {
@@ -15,42 +16,9 @@ namespace {
 
 namespace fs = std::filesystem;
 using test::readBytes;
+using test::ScriptedPrompter;
 using test::TempDir;
 using test::writeBytes;
-
-class ScriptedPrompter : public Prompter {
- public:
-  std::deque<std::optional<std::vector<std::string>>> openAnswers;
-  std::deque<std::optional<std::string>> saveAnswers;
-  std::deque<bool> okAnswers;
-  std::vector<std::string> titles;  // of every dialog and question, in order
-  std::vector<std::string> errors;
-
-  std::optional<std::vector<std::string>> openFiles(const std::string& title, const std::string&,
-                                                    const std::string&, bool) override {
-    titles.push_back(title);
-    return next(openAnswers);
-  }
-  std::optional<std::string> saveFile(const std::string& title, const std::string&,
-                                      const std::string&, const std::string&) override {
-    titles.push_back(title);
-    return next(saveAnswers);
-  }
-  void showError(const std::string& text) override { errors.push_back(text); }
-  bool askOkCancel(const std::string& title, const std::string&) override {
-    titles.push_back(title);
-    return !okAnswers.empty() && next(okAnswers);
-  }
-
- private:
-  template <typename T>
-  static T next(std::deque<T>& answers) {
-    if (answers.empty()) return T{};
-    T answer = answers.front();
-    answers.pop_front();
-    return answer;
-  }
-};
 
 // Stands for the controls: the preset box, the fields read at a key release, the status bar.
 class RecordingView : public ScreenView {
@@ -88,8 +56,8 @@ class MainScreenModelTest : public ::testing::Test {
   TempDir dir_;
   ScriptedPrompter prompter_;
   RecordingView view_;
-  MainScreenModel model_{prompter_, view_, at("twinlens.ini"), at("twinlens.prs"),
-                         dir_.path().string(), {}};
+  MainScreenModel model_{
+      prompter_, view_, at("twinlens.ini"), at("twinlens.prs"), dir_.path().string(), {}};
 };
 
 TEST_F(MainScreenModelTest, FirstStartWritesTheSettingsOnCloseAndAFailedSaveKeepsTheWindowOpen) {
@@ -164,7 +132,8 @@ TEST_F(MainScreenModelTest, ConvertFilesWritesTheScriptsAndSaysSo) {
 
 TEST_F(MainScreenModelTest, ALayoutLoadErrorShowsWhatWasReadAndTheMessage) {
   model_.FormActivate();
-  writeBytes(at("broken.lay"), "[Frames]\r\nProgressive Frame Rates=9\r\n[Final]\r\nUser FR Num=x\r\n");
+  writeBytes(at("broken.lay"),
+             "[Frames]\r\nProgressive Frame Rates=9\r\n[Final]\r\nUser FR Num=x\r\n");
   prompter_.openAnswers = {std::vector<std::string>{at("broken.lay")}};
   const int shownBefore = view_.settingsShown;
 

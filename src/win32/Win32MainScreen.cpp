@@ -1,0 +1,793 @@
+#include "win32/Win32MainScreen.h"
+
+#include <commctrl.h>
+
+#include <algorithm>
+#include <variant>
+
+#include "engine/ConversionSettings.h"
+#include "engine/SettingsFields.h"
+#include "window/ControlRules.h"
+
+namespace twinlens::win32 {
+
+namespace {
+
+using window::Control;
+using window::ControlKind;
+
+constexpr const char* kWindowClass = "TwinlensMainScreen";
+constexpr const char* kPageClass = "TwinlensPage";
+constexpr UINT kActivate = WM_APP + 1;  // the first activation, once it is over
+constexpr int kFirstControlId = 1000;
+constexpr int kFirstOptionId = 20000;
+constexpr int kOptionsPerGroup = 32;
+
+// Sizes at 96 dots per inch.
+constexpr int kMargin = 8;
+constexpr int kGap = 6;
+constexpr int kFieldHeight = 23;
+constexpr int kBoxHeight = 20;
+constexpr int kGroupTop = 20;
+constexpr int kGroupSide = 10;
+
+struct MenuHint {
+  int command;
+  const char* hint;
+};
+
+// The status-bar part of the menu items' hints.
+constexpr MenuHint kMenuHints[] = {
+    {Win32MainScreen::kRunReport,
+     "Shows every file the last conversion wrote and every program it started"},
+    {Win32MainScreen::kExit, "Exit application"},
+    {Win32MainScreen::kCut, "Cuts the selection and puts it on the Clipboard"},
+    {Win32MainScreen::kCopy, "Copies the selection and puts it on the Clipboard"},
+    {Win32MainScreen::kPaste, "Inserts Clipboard contents"},
+    {Win32MainScreen::kAbout, "Displays program information, version number, and copyright"},
+};
+
+void registerClasses(HINSTANCE instance, WNDPROC windowProc, WNDPROC pageProc) {
+  WNDCLASSEXA main{};
+  main.cbSize = sizeof main;
+  main.lpfnWndProc = windowProc;
+  main.hInstance = instance;
+  main.hCursor = LoadCursor(nullptr, IDC_ARROW);
+  main.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+  main.lpszClassName = kWindowClass;
+  main.hIcon = LoadIcon(instance, MAKEINTRESOURCE(1));
+  RegisterClassExA(&main);  // a second registration fails harmlessly
+  WNDCLASSEXA page = main;
+  page.lpfnWndProc = pageProc;
+  page.lpszClassName = kPageClass;
+  page.hIcon = nullptr;
+  RegisterClassExA(&page);
+}
+
+int settingsIndex(int index, int count) {
+  return std::clamp(index, -1, count - 1);
+}
+
+}  // namespace
+
+Win32MainScreen::Win32MainScreen(HINSTANCE instance, window::Prompter& prompter,
+                                 std::string settingsPath, std::string presetsPath,
+                                 const std::string& programFolder, window::Launcher launcher)
+    : instance_(instance),
+      model_(prompter, *this, std::move(settingsPath), std::move(presetsPath), programFolder,
+             std::move(launcher)) {
+  INITCOMMONCONTROLSEX common{sizeof(INITCOMMONCONTROLSEX), ICC_TAB_CLASSES | ICC_BAR_CLASSES |
+                                                                 ICC_STANDARD_CLASSES};
+  InitCommonControlsEx(&common);
+  registerClasses(instance_, &Win32MainScreen::windowProc, &Win32MainScreen::pageProc);
+
+  NONCLIENTMETRICSA metrics{};
+  metrics.cbSize = sizeof metrics;
+  SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0);
+  font_ = CreateFontIndirectA(&metrics.lfMessageFont);
+
+  window_ = CreateWindowExA(0, kWindowClass, "Twinlens V1.00", WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
+                            CW_USEDEFAULT, 800, 600, nullptr, nullptr, instance_, this);
+  buildMenu();
+  buildControls();
+  showSettings();
+}
+
+Win32MainScreen::~Win32MainScreen() {
+  if (window_ != nullptr) {
+    SetWindowLongPtrA(window_, GWLP_USERDATA, 0);
+    DestroyWindow(window_);
+  }
+  if (accelerators_ != nullptr) DestroyAcceleratorTable(accelerators_);
+  if (font_ != nullptr) DeleteObject(font_);
+}
+
+// ---- building ----
+
+void Win32MainScreen::buildMenu() {
+  HMENU bar = CreateMenu();
+  HMENU file = CreatePopupMenu();
+  AppendMenuA(file, MF_STRING, kConvert, "Convert files\tCtrl+S");
+  AppendMenuA(file, MF_STRING | MF_GRAYED, kRunReport, "Last run report");
+  AppendMenuA(file, MF_STRING, kLoadLayout, "Load Layout");
+  AppendMenuA(file, MF_STRING, kSaveLayout, "Save Layout");
+  AppendMenuA(file, MF_SEPARATOR, 0, nullptr);
+  AppendMenuA(file, MF_STRING, kExit, "E&xit");
+  AppendMenuA(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(file), "&File");
+  HMENU edit = CreatePopupMenu();
+  AppendMenuA(edit, MF_STRING, kCut, "Cu&t\tCtrl+X");
+  AppendMenuA(edit, MF_STRING, kCopy, "&Copy\tCtrl+C");
+  AppendMenuA(edit, MF_STRING, kPaste, "&Paste\tCtrl+V");
+  AppendMenuA(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(edit), "&Edit");
+  HMENU help = CreatePopupMenu();
+  AppendMenuA(help, MF_STRING, kAbout, "&About...");
+  AppendMenuA(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(help), "&Help");
+  SetMenu(window_, bar);
+
+  ACCEL keys[] = {{FVIRTKEY | FCONTROL, 'S', kConvert},
+                  {FVIRTKEY | FCONTROL, 'X', kCut},
+                  {FVIRTKEY | FCONTROL, 'C', kCopy},
+                  {FVIRTKEY | FCONTROL, 'V', kPaste}};
+  accelerators_ = CreateAcceleratorTableA(keys, static_cast<int>(std::size(keys)));
+}
+
+SIZE Win32MainScreen::textSize(std::string_view text) const {
+  SIZE size{0, 0};
+  HDC dc = GetDC(window_);
+  HGDIOBJ old = SelectObject(dc, font_);
+  GetTextExtentPoint32A(dc, text.data(), static_cast<int>(text.size()), &size);
+  SelectObject(dc, old);
+  ReleaseDC(window_, dc);
+  return size;
+}
+
+HWND Win32MainScreen::create(const Control& spec, HWND page, const char* className, DWORD style,
+                             int x, int y, int width, int height) {
+  const auto id = static_cast<int>(kFirstControlId + placed_.size());
+  const std::string caption(spec.caption);
+  HWND handle = CreateWindowExA(
+      spec.kind == ControlKind::Edit ? WS_EX_CLIENTEDGE : 0, className, caption.c_str(),
+      WS_CHILD | WS_VISIBLE | style, x, y, width, height, page,
+      reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance_, nullptr);
+  SendMessageA(handle, WM_SETFONT, reinterpret_cast<WPARAM>(font_), TRUE);
+  byName_.emplace(std::string(spec.name), placed_.size());
+  placed_.push_back({&spec, handle, {}});
+  const std::string_view tip = window::tooltipOf(spec);
+  if (!tip.empty()) {
+    // The tooltip keeps a pointer to its text: the control table's text lives for good, but it is
+    // not ended by a zero byte where a "|" splits it, so that text gets a copy of its own.
+    static std::vector<std::string> texts;
+    texts.emplace_back(tip);
+    TTTOOLINFOA tool{};
+    tool.cbSize = sizeof tool;
+    tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    tool.hwnd = window_;
+    tool.uId = reinterpret_cast<UINT_PTR>(handle);
+    tool.lpszText = texts.back().data();
+    SendMessageA(tooltips_, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
+  }
+  return handle;
+}
+
+SIZE Win32MainScreen::layOut(std::string_view parent, HWND page, int x, int y) {
+  std::vector<const Control*> children;
+  for (const Control& control : window::controls()) {
+    if (control.parent == parent) children.push_back(&control);
+  }
+  int width = 0;
+  int top = y;
+  for (std::size_t i = 0; i < children.size(); ++i) {
+    const Control& c = *children[i];
+    int rowHeight = kFieldHeight;
+    int right = x;
+    switch (c.kind) {
+      case ControlKind::Group: {
+        const SIZE inner = layOut(c.name, page, x + kGroupSide, y + kGroupTop);
+        const int groupWidth = std::max<int>(inner.cx, textSize(c.caption).cx + 16) + 2 * kGroupSide;
+        rowHeight = inner.cy + kGroupTop + kGap;
+        HWND group = create(c, page, "BUTTON", BS_GROUPBOX, x, y, groupWidth, rowHeight);
+        // The frame lies beneath what it holds.
+        SetWindowPos(group, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+        right = x + groupWidth;
+        break;
+      }
+      case ControlKind::ChoiceGroup: {
+        const int count = static_cast<int>(c.options.size());
+        const int columns = std::max(1, c.columns);
+        const int perColumn = (count + columns - 1) / columns;
+        int columnWidth = 0;
+        for (const std::string_view option : c.options) {
+          columnWidth = std::max<int>(columnWidth, textSize(option).cx + 28);
+        }
+        const int groupWidth =
+            std::max<int>(columns * columnWidth, textSize(c.caption).cx + 16) + 2 * kGroupSide;
+        rowHeight = perColumn * kBoxHeight + kGroupTop + kGap;
+        HWND group = create(c, page, "BUTTON", BS_GROUPBOX, x, y, groupWidth, rowHeight);
+        Placed& placed = placed_.back();
+        for (int option = 0; option < count; ++option) {
+          const std::string caption(c.options[static_cast<std::size_t>(option)]);
+          const int id = kFirstOptionId + static_cast<int>(placed_.size() - 1) * kOptionsPerGroup +
+                         option;
+          HWND radio = CreateWindowExA(
+              0, "BUTTON", caption.c_str(),
+              WS_CHILD | WS_VISIBLE | BS_AUTORADIOBUTTON | (option == 0 ? WS_GROUP | WS_TABSTOP : 0),
+              x + kGroupSide + (option / perColumn) * columnWidth,
+              y + kGroupTop - 2 + (option % perColumn) * kBoxHeight, columnWidth - 4, kBoxHeight,
+              page, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance_, nullptr);
+          SendMessageA(radio, WM_SETFONT, reinterpret_cast<WPARAM>(font_), TRUE);
+          placed.options.push_back(radio);
+        }
+        SetWindowPos(group, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+        right = x + groupWidth;
+        break;
+      }
+      case ControlKind::CheckBox: {
+        const int boxWidth = textSize(c.caption).cx + 28;
+        create(c, page, "BUTTON", BS_AUTOCHECKBOX | WS_TABSTOP | WS_GROUP, x, y, boxWidth,
+               kBoxHeight);
+        rowHeight = kBoxHeight;
+        right = x + boxWidth;
+        // The hand-off boxes stand side by side, the ffmpeg ones on the first row.
+        while (parent == "Panel_HandOff" && i + 1 < children.size() &&
+               children[i + 1]->kind == ControlKind::CheckBox &&
+               children[i]->name != "CheckBox_Execute_ffmpeg") {
+          const Control& next = *children[++i];
+          const int nextWidth = textSize(next.caption).cx + 28;
+          create(next, page, "BUTTON", BS_AUTOCHECKBOX | WS_TABSTOP | WS_GROUP, right + kGap, y,
+                 nextWidth, kBoxHeight);
+          right += kGap + nextWidth;
+        }
+        break;
+      }
+      default: {
+        // A row: a caption and the control it names, and a button or text that goes with them.
+        auto place = [&](const Control& item) {
+          switch (item.kind) {
+            case ControlKind::Label: {
+              const bool caption = !item.labelFor.empty();
+              const int labelWidth = caption ? textSize(item.caption).cx + 4 : 360;
+              create(item, page, "STATIC", caption ? SS_LEFT : SS_LEFT | SS_NOPREFIX, right,
+                     y + 4, labelWidth, 16);
+              right += labelWidth + kGap;
+              break;
+            }
+            case ControlKind::Edit: {
+              const int fieldWidth = item.width > 0 ? item.width : 360;
+              create(item, page, "EDIT", ES_AUTOHSCROLL | WS_TABSTOP | WS_GROUP, right, y,
+                     fieldWidth, kFieldHeight);
+              right += fieldWidth + kGap;
+              break;
+            }
+            case ControlKind::DropDown:
+            case ControlKind::EditableDropDown: {
+              int listWidth = std::max(item.width, 120);
+              for (const std::string_view option : item.options) {
+                listWidth = std::max<int>(listWidth, textSize(option).cx + 40);
+              }
+              HWND box = create(item, page, "COMBOBOX",
+                                (item.kind == ControlKind::DropDown ? CBS_DROPDOWNLIST
+                                                                    : CBS_DROPDOWN | CBS_AUTOHSCROLL) |
+                                    WS_VSCROLL | WS_TABSTOP | WS_GROUP,
+                                right, y, listWidth, 200);
+              for (const std::string_view option : item.options) {
+                const std::string text(option);
+                SendMessageA(box, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
+              }
+              right += listWidth + kGap;
+              break;
+            }
+            case ControlKind::Button: {
+              const int buttonWidth = textSize(item.caption).cx + 24;
+              create(item, page, "BUTTON", BS_PUSHBUTTON | WS_TABSTOP | WS_GROUP, right, y,
+                     buttonWidth, kFieldHeight);
+              right += buttonWidth + kGap;
+              break;
+            }
+            default:
+              break;
+          }
+        };
+        place(c);
+        // What follows a caption or a button on its row: the named control, then a button or a
+        // chosen file's text.
+        while (i + 1 < children.size()) {
+          const Control& next = *children[i + 1];
+          const bool named = c.kind == ControlKind::Label && next.name == c.labelFor;
+          const bool follows =
+              (next.kind == ControlKind::Button || (next.kind == ControlKind::Label &&
+                                                    next.labelFor.empty())) &&
+              (c.kind != ControlKind::Button || next.kind != ControlKind::Button);
+          const bool fileField = c.kind == ControlKind::Button && next.kind == ControlKind::Edit;
+          if (!named && !follows && !fileField) break;
+          place(next);
+          ++i;
+          if (named) continue;
+          break;
+        }
+        right -= kGap;
+        break;
+      }
+    }
+    width = std::max(width, right - x);
+    y += rowHeight + kGap;
+  }
+  return {width, std::max(0, y - top - kGap)};
+}
+
+void Win32MainScreen::buildControls() {
+  tooltips_ = CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP,
+                              CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, window_,
+                              nullptr, instance_, nullptr);
+  SendMessageA(tooltips_, TTM_SETMAXTIPWIDTH, 0, 420);
+
+  tabs_ = CreateWindowExA(0, WC_TABCONTROLA, "", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_TABSTOP,
+                          kMargin, kMargin, 100, 100, window_, nullptr, instance_, nullptr);
+  SendMessageA(tabs_, WM_SETFONT, reinterpret_cast<WPARAM>(font_), TRUE);
+  SetWindowTextA(tabs_, "PageControl1");
+
+  // Each tab's page holds its controls; the largest page sizes them all.
+  SIZE largest{0, 0};
+  for (const Control& control : window::controls()) {
+    if (control.kind != ControlKind::Tab) continue;
+    const std::string caption(control.caption);
+    TCITEMA item{};
+    item.mask = TCIF_TEXT;
+    item.pszText = const_cast<char*>(caption.c_str());
+    SendMessageA(tabs_, TCM_INSERTITEMA, pages_.size(), reinterpret_cast<LPARAM>(&item));
+    HWND page = CreateWindowExA(WS_EX_CONTROLPARENT, kPageClass, "", WS_CHILD, 0, 0, 10, 10,
+                                window_, nullptr, instance_, this);
+    byName_.emplace(std::string(control.name), placed_.size());
+    placed_.push_back({&control, page, {}});
+    const SIZE size = layOut(control.name, page, kMargin, kMargin);
+    largest.cx = std::max(largest.cx, size.cx + 2 * kMargin);
+    largest.cy = std::max(largest.cy, size.cy + 2 * kMargin);
+    pages_.push_back(page);
+  }
+  RECT area{0, 0, largest.cx, largest.cy};
+  SendMessageA(tabs_, TCM_ADJUSTRECT, TRUE, reinterpret_cast<LPARAM>(&area));
+  const int tabsWidth = area.right - area.left;
+  const int tabsHeight = area.bottom - area.top;
+  MoveWindow(tabs_, kMargin, kMargin, tabsWidth, tabsHeight, FALSE);
+  RECT display{0, 0, tabsWidth, tabsHeight};
+  SendMessageA(tabs_, TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&display));
+  for (HWND page : pages_) {
+    MoveWindow(page, kMargin + display.left, kMargin + display.top, display.right - display.left,
+               display.bottom - display.top, FALSE);
+  }
+
+  // The hand-off boxes below the tabs.
+  const Control& panelSpec = *window::findControl("Panel_HandOff");
+  panel_ = CreateWindowExA(WS_EX_CONTROLPARENT, kPageClass, "", WS_CHILD | WS_VISIBLE, kMargin,
+                           kMargin + tabsHeight + kGap, tabsWidth, 10, window_, nullptr, instance_,
+                           this);
+  byName_.emplace(std::string(panelSpec.name), placed_.size());
+  placed_.push_back({&panelSpec, panel_, {}});
+  const SIZE panelSize = layOut("Panel_HandOff", panel_, 0, 0);
+  MoveWindow(panel_, kMargin, kMargin + tabsHeight + kGap, tabsWidth, panelSize.cy, FALSE);
+
+  status_ = CreateWindowExA(0, STATUSCLASSNAMEA, "", WS_CHILD | WS_VISIBLE | SBARS_SIZEGRIP, 0, 0,
+                            0, 0, window_, nullptr, instance_, nullptr);
+  SendMessageA(status_, WM_SETFONT, reinterpret_cast<WPARAM>(font_), TRUE);
+  RECT statusRect{};
+  GetWindowRect(status_, &statusRect);
+
+  RECT frame{0, 0, tabsWidth + 2 * kMargin,
+             kMargin + tabsHeight + kGap + panelSize.cy + kMargin +
+                 (statusRect.bottom - statusRect.top)};
+  AdjustWindowRectEx(&frame, WS_OVERLAPPEDWINDOW, TRUE, 0);
+  SetWindowPos(window_, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
+               SWP_NOMOVE | SWP_NOZORDER);
+
+  // The fields whose values are taken over at a key release.
+  for (const char* name : {"Edit_Prefix", "Edit_FR_Num", "Edit_FR_Den"}) {
+    SetWindowSubclass(control(name), &Win32MainScreen::keyUpProc, 1,
+                      reinterpret_cast<DWORD_PTR>(this));
+  }
+  showPage(0);
+}
+
+// ---- finding ----
+
+HWND Win32MainScreen::control(std::string_view name) const {
+  const auto it = byName_.find(name);
+  return it == byName_.end() ? nullptr : placed_[it->second].handle;
+}
+
+HWND Win32MainScreen::option(std::string_view name, int index) const {
+  const auto it = byName_.find(name);
+  if (it == byName_.end()) return nullptr;
+  const auto& options = placed_[it->second].options;
+  return index >= 0 && static_cast<std::size_t>(index) < options.size()
+             ? options[static_cast<std::size_t>(index)]
+             : nullptr;
+}
+
+std::string Win32MainScreen::text(HWND control) const {
+  std::string value(static_cast<std::size_t>(GetWindowTextLengthA(control)) + 1, '\0');
+  value.resize(static_cast<std::size_t>(GetWindowTextA(control, value.data(),
+                                                       static_cast<int>(value.size()))));
+  return value;
+}
+
+void Win32MainScreen::setText(HWND control, const std::string& value) {
+  // Setting the same text again would move the caret of a field being edited.
+  if (text(control) != value) SetWindowTextA(control, value.c_str());
+}
+
+std::string Win32MainScreen::statusText() const {
+  char buffer[1024] = {};
+  SendMessageA(status_, SB_GETTEXTA, 0, reinterpret_cast<LPARAM>(buffer));
+  return buffer;
+}
+
+void Win32MainScreen::hover(HWND under) {
+  for (HWND widget = under; widget != nullptr && widget != window_; widget = GetParent(widget)) {
+    for (const Placed& placed : placed_) {
+      const bool isOption = std::find(placed.options.begin(), placed.options.end(), widget) !=
+                            placed.options.end();
+      if (placed.handle == widget || isOption) {
+        showStatus(std::string(window::statusHintOf(*placed.spec)));
+        return;
+      }
+    }
+  }
+  showStatus({});
+}
+
+void Win32MainScreen::showPage(int index) {
+  SendMessageA(tabs_, TCM_SETCURSEL, static_cast<WPARAM>(index), 0);
+  for (std::size_t i = 0; i < pages_.size(); ++i) {
+    ShowWindow(pages_[i], static_cast<int>(i) == index ? SW_SHOW : SW_HIDE);
+  }
+}
+
+// ---- what the behaviour asks of the window ----
+
+void Win32MainScreen::showSettings() {
+  ConversionSettings& settings = model_.settings();
+  updating_ = true;
+  for (const SettingsField& field : settingsFields()) {
+    const auto it = byName_.find(field.name);
+    if (it == byName_.end() || field.name == "ComboBox_FF_codec") continue;
+    const Placed& placed = placed_[it->second];
+    switch (placed.spec->kind) {
+      case ControlKind::CheckBox:
+        SendMessageA(placed.handle, BM_SETCHECK,
+                     settings.*std::get<bool ConversionSettings::*>(field.member) ? BST_CHECKED
+                                                                                   : BST_UNCHECKED,
+                     0);
+        break;
+      case ControlKind::ChoiceGroup: {
+        // A choice outside its list is shown as the control takes it, and the record follows.
+        int& index = settings.*std::get<int ConversionSettings::*>(field.member);
+        index = settingsIndex(index, static_cast<int>(placed.options.size()));
+        for (std::size_t i = 0; i < placed.options.size(); ++i) {
+          SendMessageA(placed.options[i], BM_SETCHECK,
+                       static_cast<int>(i) == index ? BST_CHECKED : BST_UNCHECKED, 0);
+        }
+        break;
+      }
+      case ControlKind::DropDown: {
+        int& index = settings.*std::get<int ConversionSettings::*>(field.member);
+        index = ConversionSettings::dropDownIndex(index, static_cast<int>(placed.spec->options.size()));
+        SendMessageA(placed.handle, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+        break;
+      }
+      case ControlKind::Edit:
+        setText(placed.handle, settings.*std::get<std::string ConversionSettings::*>(field.member));
+        break;
+      default:
+        break;
+    }
+  }
+  setText(control("Label_ffmpeg"), settings.FfmpegLocation);
+  setText(control("Label_VDub_Plugin"), settings.DeshakerDir);
+  updating_ = false;
+  if (model_.hasPresets()) selectPreset(settings.ComboBox_FF_codec);
+  applyRules();
+}
+
+void Win32MainScreen::showPresetFields() {
+  updating_ = true;
+  const ConversionSettings& settings = model_.settings();
+  setText(control("Edit_coding_presets"), settings.Edit_coding_presets);
+  setText(control("Edit_Video_Extension"), settings.Edit_Video_Extension);
+  setText(control("Edit_preset_name"), settings.Edit_preset_name);
+  updating_ = false;
+}
+
+void Win32MainScreen::showPresetList(const std::vector<std::string>& names) {
+  HWND box = control("ComboBox_FF_codec");
+  updating_ = true;
+  const std::string typed = text(box);
+  SendMessageA(box, CB_RESETCONTENT, 0, 0);
+  for (const std::string& name : names) {
+    SendMessageA(box, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name.c_str()));
+  }
+  SetWindowTextA(box, typed.c_str());
+  updating_ = false;
+  selectPreset(-1);
+}
+
+void Win32MainScreen::selectPreset(int index) {
+  HWND box = control("ComboBox_FF_codec");
+  updating_ = true;
+  index = ConversionSettings::dropDownIndex(
+      index, static_cast<int>(SendMessageA(box, CB_GETCOUNT, 0, 0)));
+  if (index >= 0) {
+    SendMessageA(box, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+  } else {
+    // Selecting no entry keeps the box's text.
+    const std::string typed = text(box);
+    SendMessageA(box, CB_SETCURSEL, static_cast<WPARAM>(-1), 0);
+    SetWindowTextA(box, typed.c_str());
+  }
+  model_.settings().ComboBox_FF_codec = index;
+  updating_ = false;
+}
+
+int Win32MainScreen::selectedPreset() const {
+  return static_cast<int>(SendMessageA(control("ComboBox_FF_codec"), CB_GETCURSEL, 0, 0));
+}
+
+std::string Win32MainScreen::fieldText(std::string_view field) const {
+  HWND edit = control(field);
+  return edit != nullptr ? text(edit) : std::string();
+}
+
+void Win32MainScreen::setFieldText(std::string_view field, const std::string& value) {
+  if (HWND edit = control(field)) setText(edit, value);
+}
+
+void Win32MainScreen::showStatus(const std::string& value) {
+  SendMessageA(status_, SB_SETTEXTA, 0, reinterpret_cast<LPARAM>(value.c_str()));
+}
+
+void Win32MainScreen::applyRules() {
+  for (const window::ControlRule& rule : window::controlRules()) {
+    const bool on = rule.on(model_.settings());
+    for (const std::string_view target : rule.targets) {
+      HWND widget = control(target);
+      if (rule.effect == window::ControlRule::Effect::Show) {
+        ShowWindow(widget, on ? SW_SHOW : SW_HIDE);
+      } else {
+        EnableWindow(widget, on);
+      }
+    }
+  }
+}
+
+// ---- messages ----
+
+void Win32MainScreen::command(int id, int code, HWND from) {
+  window::MainScreenModel& m = model_;
+  switch (id) {
+    case kConvert:
+      m.M1Click();
+      if (m.runReport().ran()) EnableMenuItem(GetMenu(window_), kRunReport, MF_ENABLED);
+      return;
+    case kRunReport: {
+      std::string report = m.runReport().statusText();
+      for (const std::string& file : m.writtenFiles()) report += "\nWrote " + file;
+      for (const RunReport::Program& program : m.runReport().programs()) {
+        report += program.failure.empty()
+                      ? "\nStarted " + program.file
+                      : "\nCould not start " + program.file + ": " + program.failure;
+      }
+      MessageBoxA(window_, report.c_str(), "Last run report", MB_OK | MB_ICONINFORMATION);
+      return;
+    }
+    case kLoadLayout:
+      m.LoadLayout1Click();
+      return;
+    case kSaveLayout:
+      m.SaveLayout1Click();
+      return;
+    case kExit:
+      SendMessageA(window_, WM_CLOSE, 0, 0);
+      return;
+    case kCut:
+    case kCopy:
+    case kPaste: {
+      HWND focus = GetFocus();
+      char className[16] = {};
+      GetClassNameA(focus, className, sizeof className);
+      if (lstrcmpiA(className, "Edit") == 0) {
+        SendMessageA(focus, id == kCut ? WM_CUT : id == kCopy ? WM_COPY : WM_PASTE, 0, 0);
+      }
+      return;
+    }
+    case kAbout:
+      MessageBoxA(window_,
+                  "Twinlens\nVersion 1.00\nCopyright (C) 2026 the Twinlens developers\n\n"
+                  "Stereoscopic converter for conversion between different stereoscopic formats "
+                  "and codecs. It exports avs files, but can automatically batch encode in "
+                  "conjunction with FFmpeg or VirtualDub. Use it on your own risk.",
+                  "About", MB_OK | MB_ICONINFORMATION);
+      return;
+    default:
+      break;
+  }
+  if (updating_) return;
+  ConversionSettings& settings = m.settings();
+
+  if (id >= kFirstOptionId) {
+    const auto group = static_cast<std::size_t>((id - kFirstOptionId) / kOptionsPerGroup);
+    const int index = (id - kFirstOptionId) % kOptionsPerGroup;
+    if (code != BN_CLICKED || group >= placed_.size()) return;
+    if (const SettingsField* field = findSettingsField(placed_[group].spec->name)) {
+      settings.*std::get<int ConversionSettings::*>(field->member) = index;
+      applyRules();
+    }
+    return;
+  }
+  const auto index = static_cast<std::size_t>(id - kFirstControlId);
+  if (id < kFirstControlId || index >= placed_.size() || placed_[index].handle != from) return;
+  const Control& spec = *placed_[index].spec;
+  const SettingsField* field = findSettingsField(spec.name);
+  switch (spec.kind) {
+    case ControlKind::CheckBox:
+      if (code == BN_CLICKED && field != nullptr) {
+        settings.*std::get<bool ConversionSettings::*>(field->member) =
+            SendMessageA(from, BM_GETCHECK, 0, 0) == BST_CHECKED;
+        applyRules();
+      }
+      break;
+    case ControlKind::Edit:
+      if (code == EN_CHANGE && field != nullptr) {
+        settings.*std::get<std::string ConversionSettings::*>(field->member) = text(from);
+      }
+      break;
+    case ControlKind::DropDown:
+      if (code == CBN_SELCHANGE && field != nullptr) {
+        settings.*std::get<int ConversionSettings::*>(field->member) =
+            static_cast<int>(SendMessageA(from, CB_GETCURSEL, 0, 0));
+      }
+      break;
+    case ControlKind::EditableDropDown:
+      if (code == CBN_SELCHANGE) {
+        settings.ComboBox_FF_codec = static_cast<int>(SendMessageA(from, CB_GETCURSEL, 0, 0));
+        m.ComboBox_FF_codecChange();
+      } else if (code == CBN_EDITCHANGE) {
+        // Typing leaves no entry selected.
+        selectPreset(-1);
+        m.ComboBox_FF_codecChange();
+      }
+      break;
+    case ControlKind::Button:
+      if (code != BN_CLICKED) break;
+      if (spec.name == "Button1") m.Button1Click();
+      if (spec.name == "Button2") m.Button2Click();
+      if (spec.name == "Button3") m.Button3Click();
+      if (spec.name == "Button4") m.Button4Click();
+      if (spec.name == "Button5") m.Button5Click();
+      if (spec.name == "Button_VDub_Plugin") m.Button_VDub_PluginClick();
+      if (spec.name == "Button_Deshaker_Settings") m.Button_Deshaker_SettingsClick();
+      if (spec.name == "Button_new_preset") m.Button_new_presetClick();
+      if (spec.name == "Button_Delete_Preset") m.Button_Delete_PresetClick();
+      break;
+    default:
+      break;
+  }
+}
+
+LRESULT CALLBACK Win32MainScreen::windowProc(HWND window, UINT message, WPARAM wParam,
+                                             LPARAM lParam) {
+  if (message == WM_NCCREATE) {
+    const auto* create = reinterpret_cast<const CREATESTRUCTA*>(lParam);
+    auto* self = static_cast<Win32MainScreen*>(create->lpCreateParams);
+    self->window_ = window;
+    SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+  }
+  auto* self = reinterpret_cast<Win32MainScreen*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+  if (self == nullptr) return DefWindowProcA(window, message, wParam, lParam);
+  return self->handle(message, wParam, lParam);
+}
+
+LRESULT CALLBACK Win32MainScreen::pageProc(HWND page, UINT message, WPARAM wParam,
+                                           LPARAM lParam) {
+  if (message == WM_NCCREATE) {
+    const auto* create = reinterpret_cast<const CREATESTRUCTA*>(lParam);
+    SetWindowLongPtrA(page, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+  }
+  auto* self = reinterpret_cast<Win32MainScreen*>(GetWindowLongPtrA(page, GWLP_USERDATA));
+  if (self != nullptr) {
+    switch (message) {
+      case WM_COMMAND:
+        self->command(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam));
+        return 0;
+      case WM_SETCURSOR:
+        // The mouse over a control: its hint goes to the status bar.
+        self->hover(reinterpret_cast<HWND>(wParam));
+        break;
+      case WM_CTLCOLORSTATIC:
+      case WM_CTLCOLORBTN:
+        return SendMessageA(self->window_, message, wParam, lParam);
+      default:
+        break;
+    }
+  }
+  return DefWindowProcA(page, message, wParam, lParam);
+}
+
+LRESULT CALLBACK Win32MainScreen::keyUpProc(HWND edit, UINT message, WPARAM wParam, LPARAM lParam,
+                                            UINT_PTR, DWORD_PTR selfPointer) {
+  const LRESULT result = DefSubclassProc(edit, message, wParam, lParam);
+  if (message == WM_KEYUP) {
+    auto* self = reinterpret_cast<Win32MainScreen*>(selfPointer);
+    if (edit == self->control("Edit_Prefix")) self->model_.Edit_PrefixKeyUp();
+    if (edit == self->control("Edit_FR_Num")) self->model_.Edit_User_FRKeyUp();
+    if (edit == self->control("Edit_FR_Den")) self->model_.Edit_FR_DenKeyUp();
+  }
+  return result;
+}
+
+LRESULT Win32MainScreen::handle(UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_COMMAND:
+      command(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam));
+      return 0;
+    case WM_NOTIFY: {
+      const auto* notice = reinterpret_cast<const NMHDR*>(lParam);
+      if (notice->hwndFrom == tabs_ && notice->code == TCN_SELCHANGE) {
+        showPage(static_cast<int>(SendMessageA(tabs_, TCM_GETCURSEL, 0, 0)));
+      }
+      return 0;
+    }
+    case WM_MENUSELECT: {
+      const int item = LOWORD(wParam);
+      std::string hint;
+      for (const MenuHint& entry : kMenuHints) {
+        if (entry.command == item) hint = entry.hint;
+      }
+      showStatus(hint);
+      return 0;
+    }
+    case WM_INITMENUPOPUP: {
+      // Cut and Copy need selected text in the focused field, Paste text on the clipboard.
+      HWND focus = GetFocus();
+      char className[16] = {};
+      GetClassNameA(focus, className, sizeof className);
+      const bool field = lstrcmpiA(className, "Edit") == 0;
+      DWORD start = 0;
+      DWORD end = 0;
+      if (field) {
+        SendMessageA(focus, EM_GETSEL, reinterpret_cast<WPARAM>(&start),
+                     reinterpret_cast<LPARAM>(&end));
+      }
+      HMENU menu = reinterpret_cast<HMENU>(wParam);
+      const UINT selection = field && end > start ? MF_ENABLED : MF_GRAYED;
+      EnableMenuItem(menu, kCut, selection);
+      EnableMenuItem(menu, kCopy, selection);
+      EnableMenuItem(menu, kPaste,
+                     field && IsClipboardFormatAvailable(CF_TEXT) ? MF_ENABLED : MF_GRAYED);
+      return 0;
+    }
+    case WM_ACTIVATE:
+      if (LOWORD(wParam) != WA_INACTIVE && !activated_) {
+        activated_ = true;
+        // The files are read once the activation is over, so that an error box does not open
+        // inside it.
+        PostMessageA(window_, kActivate, 0, 0);
+      }
+      break;
+    case kActivate:
+      model_.FormActivate();
+      return 0;
+    case WM_SIZE:
+      SendMessageA(status_, WM_SIZE, 0, 0);
+      return 0;
+    case WM_CLOSE:
+      if (model_.FormClose()) DestroyWindow(window_);
+      return 0;
+    case WM_DESTROY:
+      window_ = nullptr;
+      PostQuitMessage(0);
+      return 0;
+    default:
+      break;
+  }
+  return DefWindowProcA(window_, message, wParam, lParam);
+}
+
+}  // namespace twinlens::win32

@@ -1,0 +1,105 @@
+#pragma once
+
+#include <windows.h>
+
+#include <map>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "window/ControlTable.h"
+#include "window/MainScreenModel.h"
+#include "window/ScreenView.h"
+
+namespace twinlens::win32 {
+
+// The main window with the platform's own controls: a view of the window model, every control
+// made from the control table and found by its name.
+class Win32MainScreen : private window::ScreenView {
+ public:
+  // Menu commands, by their menu item.
+  enum Command : int {
+    kConvert = 100,  // M1
+    kRunReport,      // RunReport1
+    kLoadLayout,     // LoadLayout1
+    kSaveLayout,     // SaveLayout1
+    kExit,           // FileExit1
+    kCut,            // EditCut1
+    kCopy,           // EditCopy1
+    kPaste,          // EditPaste1
+    kAbout,          // HelpAbout1
+  };
+
+  Win32MainScreen(HINSTANCE instance, window::Prompter& prompter, std::string settingsPath,
+                  std::string presetsPath, const std::string& programFolder,
+                  window::Launcher launcher);
+  ~Win32MainScreen() override;
+  Win32MainScreen(const Win32MainScreen&) = delete;
+  Win32MainScreen& operator=(const Win32MainScreen&) = delete;
+
+  HWND handle() const { return window_; }
+  HACCEL accelerators() const { return accelerators_; }
+  window::MainScreenModel& model() { return model_; }
+
+  // The control of that name (a choice group's frame), or nullptr.
+  HWND control(std::string_view name) const;
+  // The option of a choice group.
+  HWND option(std::string_view name, int index) const;
+  // The text of the status bar.
+  std::string statusText() const;
+  // Shows the hint of a control in the status bar, as the mouse over it does.
+  void hover(HWND control);
+
+ private:
+  struct Placed {
+    const window::Control* spec;
+    HWND handle;
+    std::vector<HWND> options;  // a choice group's radio buttons
+  };
+
+  static LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  static LRESULT CALLBACK pageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam);
+  static LRESULT CALLBACK keyUpProc(HWND edit, UINT message, WPARAM wParam, LPARAM lParam,
+                                    UINT_PTR id, DWORD_PTR self);
+  LRESULT handle(UINT message, WPARAM wParam, LPARAM lParam);
+
+  void buildMenu();
+  void buildControls();
+  // Places the controls of `parent` from (x, y) down; returns the size they take.
+  SIZE layOut(std::string_view parent, HWND page, int x, int y);
+  HWND create(const window::Control& spec, HWND page, const char* className, DWORD style, int x,
+              int y, int width, int height);
+  SIZE textSize(std::string_view text) const;
+  void command(int id, int code, HWND from);
+  void showPage(int index);
+  void applyRules();
+  std::string text(HWND control) const;
+  void setText(HWND control, const std::string& text);
+
+  // ScreenView.
+  void showSettings() override;
+  void showPresetFields() override;
+  void showPresetList(const std::vector<std::string>& names) override;
+  void selectPreset(int index) override;
+  int selectedPreset() const override;
+  std::string fieldText(std::string_view field) const override;
+  void setFieldText(std::string_view field, const std::string& text) override;
+  void showStatus(const std::string& text) override;
+
+  HINSTANCE instance_;
+  window::MainScreenModel model_;
+  HWND window_ = nullptr;
+  HWND tabs_ = nullptr;
+  HWND status_ = nullptr;
+  HWND tooltips_ = nullptr;
+  HFONT font_ = nullptr;
+  HACCEL accelerators_ = nullptr;
+  std::vector<HWND> pages_;
+  HWND panel_ = nullptr;
+  std::vector<Placed> placed_;
+  std::map<std::string, std::size_t, std::less<>> byName_;
+  bool updating_ = false;
+  bool activated_ = false;
+};
+
+}  // namespace twinlens::win32

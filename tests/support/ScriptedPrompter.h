@@ -1,0 +1,48 @@
+#pragma once
+
+#include <deque>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "window/Prompter.h"
+
+namespace twinlens::test {
+
+// Answers the window's dialogs from scripts (a missing answer is a cancel) and records what it
+// was asked and which errors it showed.
+class ScriptedPrompter : public window::Prompter {
+ public:
+  std::deque<std::optional<std::vector<std::string>>> openAnswers;
+  std::deque<std::optional<std::string>> saveAnswers;
+  std::deque<bool> okAnswers;
+  std::vector<std::string> titles;  // of every dialog and question, in order
+  std::vector<std::string> errors;
+
+  std::optional<std::vector<std::string>> openFiles(const std::string& title, const std::string&,
+                                                    const std::string&, bool) override {
+    titles.push_back(title);
+    return next(openAnswers);
+  }
+  std::optional<std::string> saveFile(const std::string& title, const std::string&,
+                                      const std::string&, const std::string&) override {
+    titles.push_back(title);
+    return next(saveAnswers);
+  }
+  void showError(const std::string& text) override { errors.push_back(text); }
+  bool askOkCancel(const std::string& title, const std::string&) override {
+    titles.push_back(title);
+    return !okAnswers.empty() && next(okAnswers);
+  }
+
+ private:
+  template <typename T>
+  static T next(std::deque<T>& answers) {
+    if (answers.empty()) return T{};
+    T answer = answers.front();
+    answers.pop_front();
+    return answer;
+  }
+};
+
+}  // namespace twinlens::test

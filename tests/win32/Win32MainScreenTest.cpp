@@ -1,0 +1,200 @@
+// The Win32 window in the test process under Wine: controls found by name, driven with the
+// messages a user's actions send, and read back.
+#include "win32/Win32MainScreen.h"
+
+#include <gtest/gtest.h>
+
+#include <commctrl.h>
+
+#include <filesystem>
+
+#include "engine/ConversionSettings.h"
+#include "support/ScriptedPrompter.h"
+#include "support/TempDir.h"
+#include "window/ControlTable.h"
+
+namespace twinlens::win32 {
+namespace {
+
+namespace fs = std::filesystem;
+using test::readBytes;
+using test::ScriptedPrompter;
+using test::TempDir;
+using test::writeBytes;
+
+class Win32MainScreenTest : public ::testing::Test {
+ protected:
+  std::string at(const std::string& relative) const {
+    return (dir_.path() / fs::path(relative).make_preferred()).string();
+  }
+
+  HWND control(const char* name) const {
+    HWND handle = screen_.control(name);
+    EXPECT_NE(handle, nullptr) << name;
+    return handle;
+  }
+
+  std::string text(HWND handle) const {
+    char buffer[2048] = {};
+    GetWindowTextA(handle, buffer, sizeof buffer);
+    return buffer;
+  }
+
+  // A click as the button reports it to its window; a check box or an option changes first.
+  void click(HWND button) {
+    const auto style = GetWindowLongPtrA(button, GWL_STYLE) & BS_TYPEMASK;
+    if (style == BS_AUTOCHECKBOX) {
+      const bool checked = SendMessageA(button, BM_GETCHECK, 0, 0) == BST_CHECKED;
+      SendMessageA(button, BM_SETCHECK, checked ? BST_UNCHECKED : BST_CHECKED, 0);
+    } else if (style == BS_AUTORADIOBUTTON) {
+      for (HWND sibling = GetWindow(button, GW_HWNDFIRST); sibling != nullptr;
+           sibling = GetWindow(sibling, GW_HWNDNEXT)) {
+        // The options of one group share the control's id range; unchecking the others is the
+        // button's own work under a real click.
+        if ((GetWindowLongPtrA(sibling, GWL_STYLE) & BS_TYPEMASK) == BS_AUTORADIOBUTTON &&
+            GetDlgCtrlID(sibling) / 32 == GetDlgCtrlID(button) / 32) {
+          SendMessageA(sibling, BM_SETCHECK, BST_UNCHECKED, 0);
+        }
+      }
+      SendMessageA(button, BM_SETCHECK, BST_CHECKED, 0);
+    }
+    SendMessageA(GetParent(button), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(button), BN_CLICKED),
+                 reinterpret_cast<LPARAM>(button));
+  }
+
+  // Text typed into a field, every key released in it.
+  void type(const char* field, const std::string& value) {
+    HWND edit = control(field);
+    SetWindowTextA(edit, value.c_str());
+    SendMessageA(edit, WM_KEYUP, 'A', 0);
+  }
+
+  void menu(int command) { SendMessageA(screen_.handle(), WM_COMMAND, command, 0); }
+
+  bool enabled(const char* name) const { return IsWindowEnabled(screen_.control(name)) != 0; }
+  bool shown(const char* name) const {
+    return (GetWindowLongPtrA(screen_.control(name), GWL_STYLE) & WS_VISIBLE) != 0;
+  }
+
+  TempDir dir_;
+  ScriptedPrompter prompter_;
+  Win32MainScreen screen_{GetModuleHandleA(nullptr), prompter_, at("twinlens.ini"),
+                          at("twinlens.prs"), dir_.path().string(), {}};
+};
+
+TEST_F(Win32MainScreenTest, ShowsEveryControlOfTheModelWithItsCaptionAndItems) {
+  ASSERT_NE(screen_.handle(), nullptr);
+  for (const window::Control& spec : window::controls()) {
+    SCOPED_TRACE(std::string(spec.name));
+    HWND handle = screen_.control(spec.name);
+    ASSERT_NE(handle, nullptr);
+    const bool captioned = spec.kind != window::ControlKind::Tab &&
+                           spec.kind != window::ControlKind::Panel &&
+                           spec.kind != window::ControlKind::Edit &&
+                           spec.kind != window::ControlKind::DropDown &&
+                           spec.kind != window::ControlKind::EditableDropDown;
+    if (captioned && !spec.caption.empty()) {
+      EXPECT_EQ(text(handle), spec.caption);
+    }
+    for (std::size_t i = 0; i < spec.options.size(); ++i) {
+      if (spec.kind == window::ControlKind::ChoiceGroup) {
+        EXPECT_EQ(text(screen_.option(spec.name, static_cast<int>(i))), spec.options[i]);
+      }
+    }
+    if (spec.kind == window::ControlKind::Edit) {
+      EXPECT_EQ(text(handle), spec.initial);
+    }
+  }
+  EXPECT_EQ(text(screen_.handle()), "Twinlens V1.00");
+}
+
+TEST_F(Win32MainScreenTest, RulesFollowTheUserAndLoading) {
+  screen_.model().FormActivate();
+  EXPECT_FALSE(enabled("Edit_final_H"));
+  click(control("CheckBox_change_final_HV"));
+  EXPECT_TRUE(screen_.model().settings().CheckBox_change_final_HV);
+  EXPECT_TRUE(enabled("Edit_final_H") && enabled("Edit_Blur"));
+
+  EXPECT_FALSE(shown("Edit_import_picture_FR"));
+  click(screen_.option("RadioGroup_Import_Options", 2));
+  EXPECT_EQ(screen_.model().settings().RadioGroup_Import_Options, 2);
+  EXPECT_TRUE(shown("Edit_import_picture_FR") && shown("Label_picture_FR"));
+
+  click(control("CheckBox_ffmpeg_make"));
+  EXPECT_TRUE(enabled("CheckBox_Execute_ffmpeg"));
+
+  writeBytes(at("rate.lay"), "[Frames]\r\nProgressive Frame Rates=9\r\n");
+  prompter_.openAnswers = {std::vector<std::string>{at("rate.lay")}};
+  EXPECT_FALSE(enabled("Edit_FR_Num"));
+  menu(Win32MainScreen::kLoadLayout);
+  EXPECT_TRUE(enabled("Edit_FR_Num") && enabled("Edit_FR_Den"));
+  EXPECT_EQ(SendMessageA(screen_.option("RadioGroup_FrameRates", 9), BM_GETCHECK, 0, 0),
+            BST_CHECKED);
+  EXPECT_TRUE(prompter_.errors.empty());
+}
+
+TEST_F(Win32MainScreenTest, KeyReleasesTakeTheFieldsAndReportAnIntegerError) {
+  screen_.model().FormActivate();
+  type("Edit_Prefix", "3d_");
+  EXPECT_EQ(screen_.model().settings().Prefix, "3d_");
+  type("Edit_FR_Num", "fast");
+  EXPECT_EQ(prompter_.errors, std::vector<std::string>{"'fast' is not a valid integer value."});
+  EXPECT_EQ(screen_.model().settings().UserFrNum, 30000);
+}
+
+TEST_F(Win32MainScreenTest, HintsGoToTheStatusBarAndTooltips) {
+  const window::Control& size = *window::findControl("Edit_final_H");
+  screen_.hover(control("Edit_final_H"));
+  EXPECT_EQ(screen_.statusText(), window::statusHintOf(size));
+  screen_.hover(screen_.option("RadioGroup_Input_Format", 1));
+  EXPECT_EQ(screen_.statusText(), "Choose input 3D format");
+  SendMessageA(screen_.handle(), WM_MENUSELECT, MAKEWPARAM(Win32MainScreen::kExit, MF_STRING), 0);
+  EXPECT_EQ(screen_.statusText(), "Exit application");
+}
+
+TEST_F(Win32MainScreenTest, FirstStartWritesTheSettingsOnCloseAndAFailedSaveKeepsItOpen) {
+  screen_.model().FormActivate();
+  fs::create_directories(at("twinlens.ini"));  // a folder where the file goes refuses the save
+  SendMessageA(screen_.handle(), WM_CLOSE, 0, 0);
+  EXPECT_TRUE(IsWindow(screen_.handle()));
+  ASSERT_EQ(prompter_.errors.size(), 1u);
+  EXPECT_EQ(prompter_.errors[0], "Unable to write to " + at("twinlens.ini") + ".");
+
+  fs::remove(at("twinlens.ini"));
+  SendMessageA(screen_.handle(), WM_CLOSE, 0, 0);
+  EXPECT_NE(readBytes(at("twinlens.ini")).find("[Output]"), std::string::npos);
+}
+
+TEST_F(Win32MainScreenTest, PresetsAreSavedListedAndDeleted) {
+  screen_.model().FormActivate();
+  SetWindowTextA(control("Edit_preset_name"), "x265 MKV");
+  SetWindowTextA(control("Edit_coding_presets"), "-c:v libx265");
+  SetWindowTextA(control("Edit_Video_Extension"), ".mkv");
+  click(control("Button_new_preset"));
+  HWND box = control("ComboBox_FF_codec");
+  ASSERT_EQ(SendMessageA(box, CB_GETCOUNT, 0, 0), 1);
+  char name[64] = {};
+  SendMessageA(box, CB_GETLBTEXT, 0, reinterpret_cast<LPARAM>(name));
+  EXPECT_STREQ(name, "x265 MKV");
+
+  SendMessageA(box, CB_SETCURSEL, 0, 0);
+  prompter_.okAnswers = {true};
+  click(control("Button_Delete_Preset"));
+  EXPECT_EQ(SendMessageA(box, CB_GETCOUNT, 0, 0), 0);
+  EXPECT_EQ(prompter_.titles, std::vector<std::string>{"Error"});
+}
+
+TEST_F(Win32MainScreenTest, ConvertFilesWritesTheScriptsAndSaysSo) {
+  screen_.model().FormActivate();
+  click(screen_.option("RadioGroup_Input_Format", 1));
+  click(screen_.option("RadioGroup_Output_Format", 1));
+  writeBytes(at("clips/trip.avi"), "");
+  prompter_.openAnswers = {std::vector<std::string>{at("clips/trip.avi")}};
+  menu(Win32MainScreen::kConvert);
+  EXPECT_TRUE(prompter_.errors.empty());
+  EXPECT_TRUE(fs::exists(at("clips/trip_LR.avs")));
+  EXPECT_EQ(screen_.statusText(), "Wrote 1 file");
+}
+
+}  // namespace
+}  // namespace twinlens::win32
