@@ -64,6 +64,21 @@ void registerClasses(HINSTANCE instance, WNDPROC windowProc, WNDPROC pageProc) {
   RegisterClassExA(&page);
 }
 
+// The window's dots per inch, where the system tells them per window (Windows 10 and Wine), else
+// the screen's.
+UINT dpiOf(HWND window) {
+  using GetDpiForWindowFunction = UINT(WINAPI*)(HWND);
+  static const auto getDpiForWindow = reinterpret_cast<GetDpiForWindowFunction>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("user32.dll"), "GetDpiForWindow")));
+  if (getDpiForWindow != nullptr) {
+    if (const UINT dpi = getDpiForWindow(window)) return dpi;
+  }
+  HDC screen = GetDC(nullptr);
+  const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+  ReleaseDC(nullptr, screen);
+  return dpi > 0 ? static_cast<UINT>(dpi) : 96;
+}
+
 int settingsIndex(int index, int count) {
   return std::clamp(index, -1, count - 1);
 }
@@ -76,18 +91,14 @@ Win32MainScreen::Win32MainScreen(HINSTANCE instance, window::Prompter& prompter,
     : instance_(instance),
       model_(prompter, *this, std::move(settingsPath), std::move(presetsPath), programFolder,
              std::move(launcher)) {
-  INITCOMMONCONTROLSEX common{sizeof(INITCOMMONCONTROLSEX), ICC_TAB_CLASSES | ICC_BAR_CLASSES |
-                                                                 ICC_STANDARD_CLASSES};
+  INITCOMMONCONTROLSEX common{sizeof(INITCOMMONCONTROLSEX),
+                              ICC_TAB_CLASSES | ICC_BAR_CLASSES | ICC_STANDARD_CLASSES};
   InitCommonControlsEx(&common);
   registerClasses(instance_, &Win32MainScreen::windowProc, &Win32MainScreen::pageProc);
 
-  NONCLIENTMETRICSA metrics{};
-  metrics.cbSize = sizeof metrics;
-  SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0);
-  font_ = CreateFontIndirectA(&metrics.lfMessageFont);
-
   window_ = CreateWindowExA(0, kWindowClass, "Twinlens V1.00", WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
                             CW_USEDEFAULT, 800, 600, nullptr, nullptr, instance_, this);
+  useDpi(dpiOf(window_));
   buildMenu();
   buildControls();
   showSettings();
@@ -103,6 +114,35 @@ Win32MainScreen::~Win32MainScreen() {
 }
 
 // ---- building ----
+
+void Win32MainScreen::useDpi(UINT dpi) {
+  dpi_ = dpi;
+  // The message font is given at the screen's dots per inch; the window's may differ.
+  NONCLIENTMETRICSA metrics{};
+  metrics.cbSize = sizeof metrics;
+  SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0);
+  HDC screen = GetDC(nullptr);
+  const int screenDpi = GetDeviceCaps(screen, LOGPIXELSY);
+  ReleaseDC(nullptr, screen);
+  metrics.lfMessageFont.lfHeight =
+      MulDiv(metrics.lfMessageFont.lfHeight, static_cast<int>(dpi), screenDpi > 0 ? screenDpi : 96);
+  if (font_ != nullptr) DeleteObject(font_);
+  font_ = CreateFontIndirectA(&metrics.lfMessageFont);
+}
+
+void Win32MainScreen::rebuild(UINT dpi) {
+  const int page = static_cast<int>(SendMessageA(tabs_, TCM_GETCURSEL, 0, 0));
+  for (HWND child : pages_) DestroyWindow(child);
+  for (HWND child : {panel_, tabs_, status_, tooltips_}) DestroyWindow(child);
+  pages_.clear();
+  placed_.clear();
+  byName_.clear();
+  useDpi(dpi);
+  buildControls();
+  showSettings();
+  if (model_.hasPresets()) showPresetList(model_.presetNames());
+  showPage(page);
+}
 
 void Win32MainScreen::buildMenu() {
   HMENU bar = CreateMenu();
@@ -145,10 +185,10 @@ HWND Win32MainScreen::create(const Control& spec, HWND page, const char* classNa
                              int x, int y, int width, int height) {
   const auto id = static_cast<int>(kFirstControlId + placed_.size());
   const std::string caption(spec.caption);
-  HWND handle = CreateWindowExA(
-      spec.kind == ControlKind::Edit ? WS_EX_CLIENTEDGE : 0, className, caption.c_str(),
-      WS_CHILD | WS_VISIBLE | style, x, y, width, height, page,
-      reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance_, nullptr);
+  HWND handle =
+      CreateWindowExA(spec.kind == ControlKind::Edit ? WS_EX_CLIENTEDGE : 0, className,
+                      caption.c_str(), WS_CHILD | WS_VISIBLE | style, x, y, width, height, page,
+                      reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance_, nullptr);
   SendMessageA(handle, WM_SETFONT, reinterpret_cast<WPARAM>(font_), TRUE);
   byName_.emplace(std::string(spec.name), placed_.size());
   placed_.push_back({&spec, handle, {}});
@@ -178,13 +218,14 @@ SIZE Win32MainScreen::layOut(std::string_view parent, HWND page, int x, int y) {
   int top = y;
   for (std::size_t i = 0; i < children.size(); ++i) {
     const Control& c = *children[i];
-    int rowHeight = kFieldHeight;
+    int rowHeight = scale(kFieldHeight);
     int right = x;
     switch (c.kind) {
       case ControlKind::Group: {
-        const SIZE inner = layOut(c.name, page, x + kGroupSide, y + kGroupTop);
-        const int groupWidth = std::max<int>(inner.cx, textSize(c.caption).cx + 16) + 2 * kGroupSide;
-        rowHeight = inner.cy + kGroupTop + kGap;
+        const SIZE inner = layOut(c.name, page, x + scale(kGroupSide), y + scale(kGroupTop));
+        const int groupWidth =
+            std::max<int>(inner.cx, textSize(c.caption).cx + scale(16)) + 2 * scale(kGroupSide);
+        rowHeight = inner.cy + scale(kGroupTop) + scale(kGap);
         HWND group = create(c, page, "BUTTON", BS_GROUPBOX, x, y, groupWidth, rowHeight);
         // The frame lies beneath what it holds.
         SetWindowPos(group, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
@@ -197,23 +238,26 @@ SIZE Win32MainScreen::layOut(std::string_view parent, HWND page, int x, int y) {
         const int perColumn = (count + columns - 1) / columns;
         int columnWidth = 0;
         for (const std::string_view option : c.options) {
-          columnWidth = std::max<int>(columnWidth, textSize(option).cx + 28);
+          columnWidth = std::max<int>(columnWidth, textSize(option).cx + scale(28));
         }
         const int groupWidth =
-            std::max<int>(columns * columnWidth, textSize(c.caption).cx + 16) + 2 * kGroupSide;
-        rowHeight = perColumn * kBoxHeight + kGroupTop + kGap;
+            std::max<int>(columns * columnWidth, textSize(c.caption).cx + scale(16)) +
+            2 * scale(kGroupSide);
+        rowHeight = perColumn * scale(kBoxHeight) + scale(kGroupTop) + scale(kGap);
         HWND group = create(c, page, "BUTTON", BS_GROUPBOX, x, y, groupWidth, rowHeight);
         Placed& placed = placed_.back();
         for (int option = 0; option < count; ++option) {
           const std::string caption(c.options[static_cast<std::size_t>(option)]);
-          const int id = kFirstOptionId + static_cast<int>(placed_.size() - 1) * kOptionsPerGroup +
-                         option;
+          const int id =
+              kFirstOptionId + static_cast<int>(placed_.size() - 1) * kOptionsPerGroup + option;
           HWND radio = CreateWindowExA(
               0, "BUTTON", caption.c_str(),
-              WS_CHILD | WS_VISIBLE | BS_AUTORADIOBUTTON | (option == 0 ? WS_GROUP | WS_TABSTOP : 0),
-              x + kGroupSide + (option / perColumn) * columnWidth,
-              y + kGroupTop - 2 + (option % perColumn) * kBoxHeight, columnWidth - 4, kBoxHeight,
-              page, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance_, nullptr);
+              WS_CHILD | WS_VISIBLE | BS_AUTORADIOBUTTON |
+                  (option == 0 ? WS_GROUP | WS_TABSTOP : 0),
+              x + scale(kGroupSide) + (option / perColumn) * columnWidth,
+              y + scale(kGroupTop) - scale(2) + (option % perColumn) * scale(kBoxHeight),
+              columnWidth - scale(4), scale(kBoxHeight), page,
+              reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance_, nullptr);
           SendMessageA(radio, WM_SETFONT, reinterpret_cast<WPARAM>(font_), TRUE);
           placed.options.push_back(radio);
         }
@@ -222,20 +266,20 @@ SIZE Win32MainScreen::layOut(std::string_view parent, HWND page, int x, int y) {
         break;
       }
       case ControlKind::CheckBox: {
-        const int boxWidth = textSize(c.caption).cx + 28;
+        const int boxWidth = textSize(c.caption).cx + scale(28);
         create(c, page, "BUTTON", BS_AUTOCHECKBOX | WS_TABSTOP | WS_GROUP, x, y, boxWidth,
-               kBoxHeight);
-        rowHeight = kBoxHeight;
+               scale(kBoxHeight));
+        rowHeight = scale(kBoxHeight);
         right = x + boxWidth;
         // The hand-off boxes stand side by side, the ffmpeg ones on the first row.
         while (parent == "Panel_HandOff" && i + 1 < children.size() &&
                children[i + 1]->kind == ControlKind::CheckBox &&
                children[i]->name != "CheckBox_Execute_ffmpeg") {
           const Control& next = *children[++i];
-          const int nextWidth = textSize(next.caption).cx + 28;
-          create(next, page, "BUTTON", BS_AUTOCHECKBOX | WS_TABSTOP | WS_GROUP, right + kGap, y,
-                 nextWidth, kBoxHeight);
-          right += kGap + nextWidth;
+          const int nextWidth = textSize(next.caption).cx + scale(28);
+          create(next, page, "BUTTON", BS_AUTOCHECKBOX | WS_TABSTOP | WS_GROUP, right + scale(kGap),
+                 y, nextWidth, scale(kBoxHeight));
+          right += scale(kGap) + nextWidth;
         }
         break;
       }
@@ -245,42 +289,43 @@ SIZE Win32MainScreen::layOut(std::string_view parent, HWND page, int x, int y) {
           switch (item.kind) {
             case ControlKind::Label: {
               const bool caption = !item.labelFor.empty();
-              const int labelWidth = caption ? textSize(item.caption).cx + 4 : 360;
+              const int labelWidth = caption ? textSize(item.caption).cx + scale(4) : scale(360);
               create(item, page, "STATIC", caption ? SS_LEFT : SS_LEFT | SS_NOPREFIX, right,
-                     y + 4, labelWidth, 16);
-              right += labelWidth + kGap;
+                     y + scale(4), labelWidth, scale(16));
+              right += labelWidth + scale(kGap);
               break;
             }
             case ControlKind::Edit: {
-              const int fieldWidth = item.width > 0 ? item.width : 360;
+              const int fieldWidth = scale(item.width > 0 ? item.width : 360);
               create(item, page, "EDIT", ES_AUTOHSCROLL | WS_TABSTOP | WS_GROUP, right, y,
-                     fieldWidth, kFieldHeight);
-              right += fieldWidth + kGap;
+                     fieldWidth, scale(kFieldHeight));
+              right += fieldWidth + scale(kGap);
               break;
             }
             case ControlKind::DropDown:
             case ControlKind::EditableDropDown: {
-              int listWidth = std::max(item.width, 120);
+              int listWidth = scale(std::max(item.width, 120));
               for (const std::string_view option : item.options) {
-                listWidth = std::max<int>(listWidth, textSize(option).cx + 40);
+                listWidth = std::max<int>(listWidth, textSize(option).cx + scale(40));
               }
-              HWND box = create(item, page, "COMBOBOX",
-                                (item.kind == ControlKind::DropDown ? CBS_DROPDOWNLIST
-                                                                    : CBS_DROPDOWN | CBS_AUTOHSCROLL) |
-                                    WS_VSCROLL | WS_TABSTOP | WS_GROUP,
-                                right, y, listWidth, 200);
+              HWND box =
+                  create(item, page, "COMBOBOX",
+                         (item.kind == ControlKind::DropDown ? CBS_DROPDOWNLIST
+                                                             : CBS_DROPDOWN | CBS_AUTOHSCROLL) |
+                             WS_VSCROLL | WS_TABSTOP | WS_GROUP,
+                         right, y, listWidth, scale(200));
               for (const std::string_view option : item.options) {
                 const std::string text(option);
                 SendMessageA(box, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
               }
-              right += listWidth + kGap;
+              right += listWidth + scale(kGap);
               break;
             }
             case ControlKind::Button: {
-              const int buttonWidth = textSize(item.caption).cx + 24;
+              const int buttonWidth = textSize(item.caption).cx + scale(24);
               create(item, page, "BUTTON", BS_PUSHBUTTON | WS_TABSTOP | WS_GROUP, right, y,
-                     buttonWidth, kFieldHeight);
-              right += buttonWidth + kGap;
+                     buttonWidth, scale(kFieldHeight));
+              right += buttonWidth + scale(kGap);
               break;
             }
             default:
@@ -293,10 +338,9 @@ SIZE Win32MainScreen::layOut(std::string_view parent, HWND page, int x, int y) {
         while (i + 1 < children.size()) {
           const Control& next = *children[i + 1];
           const bool named = c.kind == ControlKind::Label && next.name == c.labelFor;
-          const bool follows =
-              (next.kind == ControlKind::Button || (next.kind == ControlKind::Label &&
-                                                    next.labelFor.empty())) &&
-              (c.kind != ControlKind::Button || next.kind != ControlKind::Button);
+          const bool follows = (next.kind == ControlKind::Button ||
+                                (next.kind == ControlKind::Label && next.labelFor.empty())) &&
+                               (c.kind != ControlKind::Button || next.kind != ControlKind::Button);
           const bool fileField = c.kind == ControlKind::Button && next.kind == ControlKind::Edit;
           if (!named && !follows && !fileField) break;
           place(next);
@@ -304,14 +348,14 @@ SIZE Win32MainScreen::layOut(std::string_view parent, HWND page, int x, int y) {
           if (named) continue;
           break;
         }
-        right -= kGap;
+        right -= scale(kGap);
         break;
       }
     }
     width = std::max(width, right - x);
-    y += rowHeight + kGap;
+    y += rowHeight + scale(kGap);
   }
-  return {width, std::max(0, y - top - kGap)};
+  return {width, std::max(0, y - top - scale(kGap))};
 }
 
 void Win32MainScreen::buildControls() {
@@ -320,8 +364,9 @@ void Win32MainScreen::buildControls() {
                               nullptr, instance_, nullptr);
   SendMessageA(tooltips_, TTM_SETMAXTIPWIDTH, 0, 420);
 
-  tabs_ = CreateWindowExA(0, WC_TABCONTROLA, "", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_TABSTOP,
-                          kMargin, kMargin, 100, 100, window_, nullptr, instance_, nullptr);
+  tabs_ = CreateWindowExA(0, WC_TABCONTROLA, "",
+                          WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_TABSTOP, scale(kMargin),
+                          scale(kMargin), 100, 100, window_, nullptr, instance_, nullptr);
   SendMessageA(tabs_, WM_SETFONT, reinterpret_cast<WPARAM>(font_), TRUE);
   SetWindowTextA(tabs_, "PageControl1");
 
@@ -338,32 +383,33 @@ void Win32MainScreen::buildControls() {
                                 window_, nullptr, instance_, this);
     byName_.emplace(std::string(control.name), placed_.size());
     placed_.push_back({&control, page, {}});
-    const SIZE size = layOut(control.name, page, kMargin, kMargin);
-    largest.cx = std::max(largest.cx, size.cx + 2 * kMargin);
-    largest.cy = std::max(largest.cy, size.cy + 2 * kMargin);
+    const SIZE size = layOut(control.name, page, scale(kMargin), scale(kMargin));
+    largest.cx = std::max(largest.cx, size.cx + 2 * scale(kMargin));
+    largest.cy = std::max(largest.cy, size.cy + 2 * scale(kMargin));
     pages_.push_back(page);
   }
   RECT area{0, 0, largest.cx, largest.cy};
   SendMessageA(tabs_, TCM_ADJUSTRECT, TRUE, reinterpret_cast<LPARAM>(&area));
   const int tabsWidth = area.right - area.left;
   const int tabsHeight = area.bottom - area.top;
-  MoveWindow(tabs_, kMargin, kMargin, tabsWidth, tabsHeight, FALSE);
+  MoveWindow(tabs_, scale(kMargin), scale(kMargin), tabsWidth, tabsHeight, FALSE);
   RECT display{0, 0, tabsWidth, tabsHeight};
   SendMessageA(tabs_, TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&display));
   for (HWND page : pages_) {
-    MoveWindow(page, kMargin + display.left, kMargin + display.top, display.right - display.left,
-               display.bottom - display.top, FALSE);
+    MoveWindow(page, scale(kMargin) + display.left, scale(kMargin) + display.top,
+               display.right - display.left, display.bottom - display.top, FALSE);
   }
 
   // The hand-off boxes below the tabs.
   const Control& panelSpec = *window::findControl("Panel_HandOff");
-  panel_ = CreateWindowExA(WS_EX_CONTROLPARENT, kPageClass, "", WS_CHILD | WS_VISIBLE, kMargin,
-                           kMargin + tabsHeight + kGap, tabsWidth, 10, window_, nullptr, instance_,
-                           this);
+  panel_ = CreateWindowExA(WS_EX_CONTROLPARENT, kPageClass, "", WS_CHILD | WS_VISIBLE,
+                           scale(kMargin), scale(kMargin) + tabsHeight + scale(kGap), tabsWidth, 10,
+                           window_, nullptr, instance_, this);
   byName_.emplace(std::string(panelSpec.name), placed_.size());
   placed_.push_back({&panelSpec, panel_, {}});
   const SIZE panelSize = layOut("Panel_HandOff", panel_, 0, 0);
-  MoveWindow(panel_, kMargin, kMargin + tabsHeight + kGap, tabsWidth, panelSize.cy, FALSE);
+  MoveWindow(panel_, scale(kMargin), scale(kMargin) + tabsHeight + scale(kGap), tabsWidth,
+             panelSize.cy, FALSE);
 
   status_ = CreateWindowExA(0, STATUSCLASSNAMEA, "", WS_CHILD | WS_VISIBLE | SBARS_SIZEGRIP, 0, 0,
                             0, 0, window_, nullptr, instance_, nullptr);
@@ -371,8 +417,8 @@ void Win32MainScreen::buildControls() {
   RECT statusRect{};
   GetWindowRect(status_, &statusRect);
 
-  RECT frame{0, 0, tabsWidth + 2 * kMargin,
-             kMargin + tabsHeight + kGap + panelSize.cy + kMargin +
+  RECT frame{0, 0, tabsWidth + 2 * scale(kMargin),
+             scale(kMargin) + tabsHeight + scale(kGap) + panelSize.cy + scale(kMargin) +
                  (statusRect.bottom - statusRect.top)};
   AdjustWindowRectEx(&frame, WS_OVERLAPPEDWINDOW, TRUE, 0);
   SetWindowPos(window_, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
@@ -404,8 +450,8 @@ HWND Win32MainScreen::option(std::string_view name, int index) const {
 
 std::string Win32MainScreen::text(HWND control) const {
   std::string value(static_cast<std::size_t>(GetWindowTextLengthA(control)) + 1, '\0');
-  value.resize(static_cast<std::size_t>(GetWindowTextA(control, value.data(),
-                                                       static_cast<int>(value.size()))));
+  value.resize(static_cast<std::size_t>(
+      GetWindowTextA(control, value.data(), static_cast<int>(value.size()))));
   return value;
 }
 
@@ -423,8 +469,8 @@ std::string Win32MainScreen::statusText() const {
 void Win32MainScreen::hover(HWND under) {
   for (HWND widget = under; widget != nullptr && widget != window_; widget = GetParent(widget)) {
     for (const Placed& placed : placed_) {
-      const bool isOption = std::find(placed.options.begin(), placed.options.end(), widget) !=
-                            placed.options.end();
+      const bool isOption =
+          std::find(placed.options.begin(), placed.options.end(), widget) != placed.options.end();
       if (placed.handle == widget || isOption) {
         showStatus(std::string(window::statusHintOf(*placed.spec)));
         return;
@@ -454,7 +500,7 @@ void Win32MainScreen::showSettings() {
       case ControlKind::CheckBox:
         SendMessageA(placed.handle, BM_SETCHECK,
                      settings.*std::get<bool ConversionSettings::*>(field.member) ? BST_CHECKED
-                                                                                   : BST_UNCHECKED,
+                                                                                  : BST_UNCHECKED,
                      0);
         break;
       case ControlKind::ChoiceGroup: {
@@ -469,7 +515,8 @@ void Win32MainScreen::showSettings() {
       }
       case ControlKind::DropDown: {
         int& index = settings.*std::get<int ConversionSettings::*>(field.member);
-        index = ConversionSettings::dropDownIndex(index, static_cast<int>(placed.spec->options.size()));
+        index =
+            ConversionSettings::dropDownIndex(index, static_cast<int>(placed.spec->options.size()));
         SendMessageA(placed.handle, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
         break;
       }
@@ -512,8 +559,8 @@ void Win32MainScreen::showPresetList(const std::vector<std::string>& names) {
 void Win32MainScreen::selectPreset(int index) {
   HWND box = control("ComboBox_FF_codec");
   updating_ = true;
-  index = ConversionSettings::dropDownIndex(
-      index, static_cast<int>(SendMessageA(box, CB_GETCOUNT, 0, 0)));
+  index = ConversionSettings::dropDownIndex(index,
+                                            static_cast<int>(SendMessageA(box, CB_GETCOUNT, 0, 0)));
   if (index >= 0) {
     SendMessageA(box, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
   } else {
@@ -684,8 +731,7 @@ LRESULT CALLBACK Win32MainScreen::windowProc(HWND window, UINT message, WPARAM w
   return self->handle(message, wParam, lParam);
 }
 
-LRESULT CALLBACK Win32MainScreen::pageProc(HWND page, UINT message, WPARAM wParam,
-                                           LPARAM lParam) {
+LRESULT CALLBACK Win32MainScreen::pageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_NCCREATE) {
     const auto* create = reinterpret_cast<const CREATESTRUCTA*>(lParam);
     SetWindowLongPtrA(page, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
@@ -777,6 +823,15 @@ LRESULT Win32MainScreen::handle(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_SIZE:
       SendMessageA(status_, WM_SIZE, 0, 0);
       return 0;
+    case WM_DPICHANGED: {
+      // Moved to a screen of other dots per inch: the controls are made again at them, and the
+      // window takes the place the system suggests.
+      const auto* suggested = reinterpret_cast<const RECT*>(lParam);
+      rebuild(HIWORD(wParam));
+      SetWindowPos(window_, nullptr, suggested->left, suggested->top, 0, 0,
+                   SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+      return 0;
+    }
     case WM_CLOSE:
       if (model_.FormClose()) DestroyWindow(window_);
       return 0;

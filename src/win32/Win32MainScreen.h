@@ -65,6 +65,10 @@ class Win32MainScreen : private window::ScreenView {
 
   void buildMenu();
   void buildControls();
+  // The window's dots per inch, its font at them, and the controls made again at new ones.
+  void useDpi(UINT dpi);
+  void rebuild(UINT dpi);
+  int scale(int pixels) const { return MulDiv(pixels, static_cast<int>(dpi_), 96); }
   // Places the controls of `parent` from (x, y) down; returns the size they take.
   SIZE layOut(std::string_view parent, HWND page, int x, int y);
   HWND create(const window::Control& spec, HWND page, const char* className, DWORD style, int x,
@@ -93,6 +97,7 @@ class Win32MainScreen : private window::ScreenView {
   HWND status_ = nullptr;
   HWND tooltips_ = nullptr;
   HFONT font_ = nullptr;
+  UINT dpi_ = 96;
   HACCEL accelerators_ = nullptr;
   std::vector<HWND> pages_;
   HWND panel_ = nullptr;

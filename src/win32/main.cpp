@@ -1,5 +1,5 @@
-#include <windows.h>
 #include <shlobj.h>
+#include <windows.h>
 
 #include <string>
 
@@ -33,12 +33,10 @@ std::string filesFolder(const std::string& programFolder) {
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
-  SetProcessDPIAware();
   const std::string program = twinlens::platform::programPath();
   std::string programFolder = twinlens::paths::dir(program);
   if (programFolder.size() > 1 && programFolder.back() == '\\') programFolder.pop_back();
-  const std::string base =
-      twinlens::paths::noext(twinlens::paths::name(program));
+  const std::string base = twinlens::paths::noext(twinlens::paths::name(program));
   const std::string folder = filesFolder(programFolder);
 
   twinlens::win32::Win32Prompter prompter;

@@ -78,8 +78,9 @@ class Win32MainScreenTest : public ::testing::Test {
 
   TempDir dir_;
   ScriptedPrompter prompter_;
-  Win32MainScreen screen_{GetModuleHandleA(nullptr), prompter_, at("twinlens.ini"),
-                          at("twinlens.prs"), dir_.path().string(), {}};
+  Win32MainScreen screen_{GetModuleHandleA(nullptr), prompter_,
+                          at("twinlens.ini"),        at("twinlens.prs"),
+                          dir_.path().string(),      {}};
 };
 
 TEST_F(Win32MainScreenTest, ShowsEveryControlOfTheModelWithItsCaptionAndItems) {
@@ -88,11 +89,10 @@ TEST_F(Win32MainScreenTest, ShowsEveryControlOfTheModelWithItsCaptionAndItems) {
     SCOPED_TRACE(std::string(spec.name));
     HWND handle = screen_.control(spec.name);
     ASSERT_NE(handle, nullptr);
-    const bool captioned = spec.kind != window::ControlKind::Tab &&
-                           spec.kind != window::ControlKind::Panel &&
-                           spec.kind != window::ControlKind::Edit &&
-                           spec.kind != window::ControlKind::DropDown &&
-                           spec.kind != window::ControlKind::EditableDropDown;
+    const bool captioned =
+        spec.kind != window::ControlKind::Tab && spec.kind != window::ControlKind::Panel &&
+        spec.kind != window::ControlKind::Edit && spec.kind != window::ControlKind::DropDown &&
+        spec.kind != window::ControlKind::EditableDropDown;
     if (captioned && !spec.caption.empty()) {
       EXPECT_EQ(text(handle), spec.caption);
     }
