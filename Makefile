@@ -4,7 +4,7 @@ GENERATOR ?= Ninja
 CMAKE_FLAGS ?=
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps configure build run screenshots install test test-windows bench fuzz clean format
+.PHONY: all deps configure build run screenshots screenshots-windows install test test-windows bench fuzz clean format
 
 all: build
 
@@ -42,6 +42,20 @@ test-windows:
 	cmake --build $(BUILD)-windows -j $(JOBS)
 	TWINLENS_WINEPREFIX=$(CURDIR)/$(BUILD)-windows/wineprefix xvfb-run -a -s "-screen 0 1280x1024x24" \
 	  ctest --test-dir $(BUILD)-windows --output-on-failure
+
+# Renders the Win32 window on each tab and the About box under Wine on a virtual display, to
+# $(BUILD)-windows/screenshots/ as PNG files.
+screenshots-windows:
+	@scripts/install-deps scripts/deps-windows
+	@scripts/install-deps scripts/deps-screenshots-windows
+	cmake -S . -B $(BUILD)-windows -G $(GENERATOR) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
+	  -DCMAKE_BUILD_TYPE=Release -DTWINLENS_BUILD_GUI=OFF $(CMAKE_FLAGS)
+	cmake --build $(BUILD)-windows -j $(JOBS) --target twinlens-screenshots
+	mkdir -p $(BUILD)-windows/screenshots
+	cd $(BUILD)-windows/screenshots && TWINLENS_WINEPREFIX=$(CURDIR)/$(BUILD)-windows/wineprefix \
+	  xvfb-run -a -s "-screen 0 1280x1024x24" $(CURDIR)/scripts/wine-run ../src/win32/twinlens-screenshots.exe
+	cd $(BUILD)-windows/screenshots && for f in *.bmp; do convert "$$f" "$${f%.bmp}.png" && rm "$$f"; done
+	@ls $(BUILD)-windows/screenshots
 
 bench: deps
 	cmake -S . -B $(BUILD)-bench -G $(GENERATOR) -DCMAKE_BUILD_TYPE=Release -DTWINLENS_BUILD_BENCH=ON \

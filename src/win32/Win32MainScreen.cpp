@@ -7,6 +7,7 @@
 
 #include "engine/ConversionSettings.h"
 #include "engine/SettingsFields.h"
+#include "win32/Win32AboutBox.h"
 #include "window/ControlRules.h"
 
 namespace twinlens::win32 {
@@ -77,6 +78,20 @@ UINT dpiOf(HWND window) {
   const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
   ReleaseDC(nullptr, screen);
   return dpi > 0 ? static_cast<UINT>(dpi) : 96;
+}
+
+// Whether `next` stands on the row that `first` began, after `last`: the control a caption names,
+// the field or text beside a file button, the button that acts on a captioned field, and a second
+// short captioned field.
+bool joinsRow(const Control& first, const Control& last, const Control& next, int pairs) {
+  const bool captionless = next.kind == ControlKind::Label && next.labelFor.empty();
+  const bool field = last.kind == ControlKind::Edit || last.kind == ControlKind::DropDown ||
+                     last.kind == ControlKind::EditableDropDown;
+  if (last.kind == ControlKind::Label && !last.labelFor.empty()) return next.name == last.labelFor;
+  if (last.kind == ControlKind::Button) return next.kind == ControlKind::Edit || captionless;
+  if (field && first.kind == ControlKind::Label && next.kind == ControlKind::Button) return true;
+  const bool shortField = last.kind == ControlKind::Edit && last.width > 0 && last.width <= 100;
+  return shortField && next.kind == ControlKind::Label && !next.labelFor.empty() && pairs < 2;
 }
 
 int settingsIndex(int index, int count) {
@@ -214,6 +229,21 @@ SIZE Win32MainScreen::layOut(std::string_view parent, HWND page, int x, int y) {
   for (const Control& control : window::controls()) {
     if (control.parent == parent) children.push_back(&control);
   }
+  // The captions that begin rows line up their fields, and so do the file buttons.
+  int labelColumn = 0;
+  int buttonColumn = 0;
+  for (std::size_t i = 0; i < children.size(); ++i) {
+    const Control& c = *children[i];
+    const bool afterShortField = i > 0 && children[i - 1]->kind == ControlKind::Edit &&
+                                 children[i - 1]->width > 0 && children[i - 1]->width <= 100;
+    if (c.kind == ControlKind::Label && !c.labelFor.empty() && !afterShortField) {
+      labelColumn = std::max<int>(labelColumn, textSize(c.caption).cx + scale(4));
+    }
+    if (c.kind == ControlKind::Button && i + 1 < children.size() &&
+        children[i + 1]->kind == ControlKind::Edit) {
+      buttonColumn = std::max<int>(buttonColumn, textSize(c.caption).cx + scale(24));
+    }
+  }
   int width = 0;
   int top = y;
   for (std::size_t i = 0; i < children.size(); ++i) {
@@ -285,11 +315,12 @@ SIZE Win32MainScreen::layOut(std::string_view parent, HWND page, int x, int y) {
       }
       default: {
         // A row: a caption and the control it names, and a button or text that goes with them.
-        auto place = [&](const Control& item) {
+        auto place = [&](const Control& item, bool first) {
           switch (item.kind) {
             case ControlKind::Label: {
               const bool caption = !item.labelFor.empty();
-              const int labelWidth = caption ? textSize(item.caption).cx + scale(4) : scale(360);
+              int labelWidth = caption ? textSize(item.caption).cx + scale(4) : scale(360);
+              if (caption && first) labelWidth = std::max(labelWidth, labelColumn);
               create(item, page, "STATIC", caption ? SS_LEFT : SS_LEFT | SS_NOPREFIX, right,
                      y + scale(4), labelWidth, scale(16));
               right += labelWidth + scale(kGap);
@@ -322,7 +353,8 @@ SIZE Win32MainScreen::layOut(std::string_view parent, HWND page, int x, int y) {
               break;
             }
             case ControlKind::Button: {
-              const int buttonWidth = textSize(item.caption).cx + scale(24);
+              int buttonWidth = textSize(item.caption).cx + scale(24);
+              if (first) buttonWidth = std::max(buttonWidth, buttonColumn);
               create(item, page, "BUTTON", BS_PUSHBUTTON | WS_TABSTOP | WS_GROUP, right, y,
                      buttonWidth, scale(kFieldHeight));
               right += buttonWidth + scale(kGap);
@@ -332,21 +364,14 @@ SIZE Win32MainScreen::layOut(std::string_view parent, HWND page, int x, int y) {
               break;
           }
         };
-        place(c);
-        // What follows a caption or a button on its row: the named control, then a button or a
-        // chosen file's text.
-        while (i + 1 < children.size()) {
+        place(c, true);
+        int pairs = c.kind == ControlKind::Label ? 1 : 0;
+        for (const Control* last = &c; i + 1 < children.size(); ++i) {
           const Control& next = *children[i + 1];
-          const bool named = c.kind == ControlKind::Label && next.name == c.labelFor;
-          const bool follows = (next.kind == ControlKind::Button ||
-                                (next.kind == ControlKind::Label && next.labelFor.empty())) &&
-                               (c.kind != ControlKind::Button || next.kind != ControlKind::Button);
-          const bool fileField = c.kind == ControlKind::Button && next.kind == ControlKind::Edit;
-          if (!named && !follows && !fileField) break;
-          place(next);
-          ++i;
-          if (named) continue;
-          break;
+          if (!joinsRow(c, *last, next, pairs)) break;
+          if (next.kind == ControlKind::Label && !next.labelFor.empty()) ++pairs;
+          place(next, false);
+          last = &next;
         }
         right -= scale(kGap);
         break;
@@ -645,12 +670,7 @@ void Win32MainScreen::command(int id, int code, HWND from) {
       return;
     }
     case kAbout:
-      MessageBoxA(window_,
-                  "Twinlens\nVersion 1.00\nCopyright (C) 2026 the Twinlens developers\n\n"
-                  "Stereoscopic converter for conversion between different stereoscopic formats "
-                  "and codecs. It exports avs files, but can automatically batch encode in "
-                  "conjunction with FFmpeg or VirtualDub. Use it on your own risk.",
-                  "About", MB_OK | MB_ICONINFORMATION);
+      Win32AboutBox::showModal(instance_, window_, font_, static_cast<int>(dpi_));
       return;
     default:
       break;

@@ -49,6 +49,10 @@ class Win32MainScreen : private window::ScreenView {
   std::string statusText() const;
   // Shows the hint of a control in the status bar, as the mouse over it does.
   void hover(HWND control);
+  // Brings the tab of that index to the front, as a click on it does.
+  void showPage(int index);
+  HFONT font() const { return font_; }
+  int dpi() const { return static_cast<int>(dpi_); }
 
  private:
   struct Placed {
@@ -75,7 +79,6 @@ class Win32MainScreen : private window::ScreenView {
               int y, int width, int height);
   SIZE textSize(std::string_view text) const;
   void command(int id, int code, HWND from);
-  void showPage(int index);
   void applyRules();
   std::string text(HWND control) const;
   void setText(HWND control, const std::string& text);

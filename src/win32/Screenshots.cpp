@@ -1,0 +1,100 @@
+// Renders the Win32 window on each of its tabs, and the About box, to BMP files in the current
+// folder (`make screenshots-windows` turns them into PNG files), for review.
+#include <windows.h>
+
+#include <cstdio>
+#include <string>
+
+#include "win32/Win32AboutBox.h"
+#include "win32/Win32MainScreen.h"
+#include "win32/Win32Prompter.h"
+#include "window/ControlTable.h"
+
+namespace {
+
+// Lets the window draw what it was told to.
+void settle() {
+  const DWORD until = GetTickCount() + 400;
+  MSG message;
+  while (GetTickCount() < until) {
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+      TranslateMessage(&message);
+      DispatchMessageA(&message);
+    }
+    Sleep(20);
+  }
+}
+
+// The window as it stands on the screen, as a 24-bit BMP file.
+bool capture(HWND window, const std::string& file) {
+  RECT frame{};
+  GetWindowRect(window, &frame);
+  const int width = frame.right - frame.left;
+  const int height = frame.bottom - frame.top;
+  HDC screen = GetDC(nullptr);
+  HDC memory = CreateCompatibleDC(screen);
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof info.bmiHeader;
+  info.bmiHeader.biWidth = width;
+  info.bmiHeader.biHeight = height;  // bottom-up, as BMP files keep it
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 24;
+  info.bmiHeader.biCompression = BI_RGB;
+  void* bits = nullptr;
+  HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  HGDIOBJ old = SelectObject(memory, bitmap);
+  BitBlt(memory, 0, 0, width, height, screen, frame.left, frame.top, SRCCOPY);
+  SelectObject(memory, old);
+
+  const DWORD rowBytes = ((static_cast<DWORD>(width) * 3 + 3) / 4) * 4;
+  const DWORD imageBytes = rowBytes * static_cast<DWORD>(height);
+  BITMAPFILEHEADER header{};
+  header.bfType = 0x4D42;  // "BM"
+  header.bfOffBits = sizeof header + sizeof info.bmiHeader;
+  header.bfSize = header.bfOffBits + imageBytes;
+  bool written = false;
+  if (std::FILE* out = std::fopen(file.c_str(), "wb")) {
+    written = std::fwrite(&header, sizeof header, 1, out) == 1 &&
+              std::fwrite(&info.bmiHeader, sizeof info.bmiHeader, 1, out) == 1 &&
+              std::fwrite(bits, 1, imageBytes, out) == imageBytes;
+    written = std::fclose(out) == 0 && written;
+  }
+  DeleteObject(bitmap);
+  DeleteDC(memory);
+  ReleaseDC(nullptr, screen);
+  return written;
+}
+
+}  // namespace
+
+int main() {
+  HINSTANCE instance = GetModuleHandleA(nullptr);
+  char folder[MAX_PATH] = {};
+  GetCurrentDirectoryA(MAX_PATH, folder);
+  twinlens::win32::Win32Prompter prompter;
+  // The settings of a first start; nothing of the user's is read or written.
+  twinlens::win32::Win32MainScreen screen(instance, prompter, std::string(folder) + "\\none.ini",
+                                          std::string(folder) + "\\none.prs", folder, {});
+  prompter.setOwner(screen.handle());
+  SetWindowPos(screen.handle(), HWND_TOP, 0, 0, 0, 0, SWP_NOSIZE);
+  ShowWindow(screen.handle(), SW_SHOWNORMAL);
+  int failures = 0;
+  int tab = 0;
+  for (const auto& control : twinlens::window::controls()) {
+    if (control.kind != twinlens::window::ControlKind::Tab) continue;
+    screen.showPage(tab);
+    settle();
+    const std::string file = "win32-tab" + std::to_string(tab + 1) + "-" +
+                             std::string(control.name) + ".bmp";
+    if (!capture(screen.handle(), file)) ++failures;
+    std::printf("%s\n", file.c_str());
+    ++tab;
+  }
+  HWND about =
+      twinlens::win32::Win32AboutBox::create(instance, screen.handle(), screen.font(), screen.dpi());
+  settle();
+  if (!capture(about, "win32-about.bmp")) ++failures;
+  std::printf("win32-about.bmp\n");
+  DestroyWindow(about);
+  return failures == 0 ? 0 : 1;
+}
