@@ -4,7 +4,7 @@ GENERATOR ?= Ninja
 CMAKE_FLAGS ?=
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps configure build run screenshots screenshots-windows install test test-windows bench fuzz clean format
+.PHONY: all deps configure build run screenshots screenshots-windows install test test-windows windows-package bench fuzz clean format
 
 all: build
 
@@ -42,6 +42,15 @@ test-windows:
 	cmake --build $(BUILD)-windows -j $(JOBS)
 	TWINLENS_WINEPREFIX=$(CURDIR)/$(BUILD)-windows/wineprefix xvfb-run -a -s "-screen 0 1280x1024x24" \
 	  ctest --test-dir $(BUILD)-windows --output-on-failure
+
+# twinlens-<version>-windows-x64.zip in $(BUILD)-windows: the window, the command line, the default
+# presets and a README.
+windows-package:
+	@scripts/install-deps scripts/deps-windows
+	cmake -S . -B $(BUILD)-windows -G $(GENERATOR) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
+	  -DCMAKE_BUILD_TYPE=Release -DTWINLENS_BUILD_GUI=OFF $(CMAKE_FLAGS)
+	cmake --build $(BUILD)-windows -j $(JOBS) --target windows-package
+	@ls $(BUILD)-windows/twinlens-*-windows-x64.zip
 
 # Renders the Win32 window on each tab and the About box under Wine on a virtual display, to
 # $(BUILD)-windows/screenshots/ as PNG files.

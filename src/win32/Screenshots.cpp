@@ -84,14 +84,14 @@ int main() {
     if (control.kind != twinlens::window::ControlKind::Tab) continue;
     screen.showPage(tab);
     settle();
-    const std::string file = "win32-tab" + std::to_string(tab + 1) + "-" +
-                             std::string(control.name) + ".bmp";
+    const std::string file =
+        "win32-tab" + std::to_string(tab + 1) + "-" + std::string(control.name) + ".bmp";
     if (!capture(screen.handle(), file)) ++failures;
     std::printf("%s\n", file.c_str());
     ++tab;
   }
-  HWND about =
-      twinlens::win32::Win32AboutBox::create(instance, screen.handle(), screen.font(), screen.dpi());
+  HWND about = twinlens::win32::Win32AboutBox::create(instance, screen.handle(), screen.font(),
+                                                      screen.dpi());
   settle();
   if (!capture(about, "win32-about.bmp")) ++failures;
   std::printf("win32-about.bmp\n");

@@ -61,12 +61,11 @@ HWND Win32AboutBox::create(HINSTANCE instance, HWND owner, HFONT font, int dpi) 
   // Centred on the screen, as a dialog opens.
   const int frameWidth = frame.right - frame.left;
   const int frameHeight = frame.bottom - frame.top;
-  HWND box = CreateWindowExA(
-      WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT, kAboutClass, "About",
-      WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_VISIBLE,
-      (GetSystemMetrics(SM_CXSCREEN) - frameWidth) / 2,
-      (GetSystemMetrics(SM_CYSCREEN) - frameHeight) / 2, frameWidth, frameHeight, owner, nullptr,
-      instance, nullptr);
+  HWND box = CreateWindowExA(WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT, kAboutClass, "About",
+                             WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_VISIBLE,
+                             (GetSystemMetrics(SM_CXSCREEN) - frameWidth) / 2,
+                             (GetSystemMetrics(SM_CYSCREEN) - frameHeight) / 2, frameWidth,
+                             frameHeight, owner, nullptr, instance, nullptr);
 
   LOGFONTA bold{};
   GetObjectA(font, sizeof bold, &bold);
@@ -75,17 +74,18 @@ HWND Win32AboutBox::create(HINSTANCE instance, HWND owner, HFONT font, int dpi) 
   HFONT big = CreateFontIndirectA(&bold);
   int top = px(12);
   for (const Line& line : kLines) {
-    HWND text = CreateWindowExA(0, "STATIC", line.text, WS_CHILD | WS_VISIBLE | SS_LEFT, px(12),
-                                top, width - px(24), px(line.height), box, nullptr, instance,
-                                nullptr);
+    HWND text =
+        CreateWindowExA(0, "STATIC", line.text, WS_CHILD | WS_VISIBLE | SS_LEFT, px(12), top,
+                        width - px(24), px(line.height), box, nullptr, instance, nullptr);
     SetWindowTextA(text, line.text);
     SendMessageA(text, WM_SETFONT,
                  reinterpret_cast<WPARAM>(line.name == kLines[0].name ? big : font), TRUE);
     top += px(line.height) + px(4);
   }
-  HWND ok = CreateWindowExA(0, "BUTTON", "OK", WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON,
-                            (width - px(80)) / 2, buttonTop, px(80), px(23), box,
-                            reinterpret_cast<HMENU>(static_cast<INT_PTR>(kOk)), instance, nullptr);
+  HWND ok =
+      CreateWindowExA(0, "BUTTON", "OK", WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON,
+                      (width - px(80)) / 2, buttonTop, px(80), px(23), box,
+                      reinterpret_cast<HMENU>(static_cast<INT_PTR>(kOk)), instance, nullptr);
   SendMessageA(ok, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
   SetFocus(ok);
   return box;
