@@ -6,6 +6,7 @@
 #include "engine/Paths.h"
 #include "platform/ProgramLauncher.h"
 #include "platform/ProgramPath.h"
+#include "storage/ProgramFiles.h"
 #include "win32/Win32MainScreen.h"
 #include "win32/Win32Prompter.h"
 
@@ -39,9 +40,14 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
   const std::string base = twinlens::paths::noext(twinlens::paths::name(program));
   const std::string folder = filesFolder(programFolder);
 
+  // A first start whose files lie in the application-data folder gets the presets that came with
+  // the program.
+  const std::string presets = folder + "\\" + base + ".prs";
+  twinlens::provideDefaultPresets(presets, twinlens::defaultPresetsPathFor(program));
+
   twinlens::win32::Win32Prompter prompter;
   twinlens::win32::Win32MainScreen screen(instance, prompter, folder + "\\" + base + ".ini",
-                                          folder + "\\" + base + ".prs", programFolder,
+                                          presets, programFolder,
                                           &twinlens::platform::launchProgram);
   prompter.setOwner(screen.handle());
   ShowWindow(screen.handle(), show);

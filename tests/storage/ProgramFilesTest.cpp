@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "support/TempDir.h"
+
 namespace twinlens {
 namespace {
 
@@ -43,6 +45,45 @@ INSTANTIATE_TEST_SUITE_P(
                       NamedAfterCase{"Unknown", PathStyle::Windows, "", "", ""},
                       NamedAfterCase{"FolderOnly", PathStyle::Windows, "C:\\Twinlens\\", "", ""}),
     [](const auto& info) { return std::string(info.param.label); });
+
+struct DefaultPresetsCase {
+  const char* label;
+  PathStyle style;
+  const char* program;
+  const char* defaults;
+};
+
+class DefaultPresets : public ::testing::TestWithParam<DefaultPresetsCase> {};
+
+TEST_P(DefaultPresets, LieWhereTheProgramWasInstalled) {
+  EXPECT_EQ(defaultPresetsPathFor(GetParam().program, GetParam().style), GetParam().defaults);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Programs, DefaultPresets,
+    ::testing::Values(DefaultPresetsCase{"Installed", PathStyle::Posix, "/usr/local/bin/twinlens",
+                                         "/usr/local/bin/../share/twinlens/twinlens.prs"},
+                      DefaultPresetsCase{"Package", PathStyle::Windows,
+                                         "C:\\Tools\\Twinlens\\twinlens.exe",
+                                         "C:\\Tools\\Twinlens\\twinlens.prs"},
+                      DefaultPresetsCase{"Unknown", PathStyle::Posix, "", ""}),
+    [](const auto& info) { return std::string(info.param.label); });
+
+TEST(DefaultPresets, AFirstStartGetsThemAndALaterOneKeepsItsOwn) {
+  test::TempDir dir;
+  const std::string defaults = dir.file("twinlens.prs");
+  const std::string presets = dir.file("user.prs");
+  provideDefaultPresets(presets, defaults);  // nothing installed: nothing to copy
+  EXPECT_EQ(test::readBytes(presets), "");
+
+  test::writeBytes(defaults, "[Presets]\r\nx264 MP4=-c:v libx264\r\n");
+  provideDefaultPresets(presets, defaults);
+  EXPECT_EQ(test::readBytes(presets), "[Presets]\r\nx264 MP4=-c:v libx264\r\n");
+
+  test::writeBytes(presets, "[Presets]\r\nmine=-c:v ffv1\r\n");
+  provideDefaultPresets(presets, defaults);
+  EXPECT_EQ(test::readBytes(presets), "[Presets]\r\nmine=-c:v ffv1\r\n");
+}
 
 }  // namespace
 }  // namespace twinlens
