@@ -1,6 +1,7 @@
 #include "win32/Win32MainScreen.h"
 
 #include <commctrl.h>
+#include <shellapi.h>
 
 #include <algorithm>
 #include <variant>
@@ -8,6 +9,7 @@
 #include "engine/ConversionSettings.h"
 #include "engine/SettingsFields.h"
 #include "win32/Win32AboutBox.h"
+#include "win32/Win32RunReport.h"
 #include "window/ControlRules.h"
 
 namespace twinlens::win32 {
@@ -105,7 +107,10 @@ Win32MainScreen::Win32MainScreen(HINSTANCE instance, window::Prompter& prompter,
                                  const std::string& programFolder, window::Launcher launcher)
     : instance_(instance),
       model_(prompter, *this, std::move(settingsPath), std::move(presetsPath), programFolder,
-             std::move(launcher)) {
+             std::move(launcher)),
+      folderOpener_([](const std::string& folder) {
+        ShellExecuteA(nullptr, "open", folder.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+      }) {
   INITCOMMONCONTROLSEX common{sizeof(INITCOMMONCONTROLSEX),
                               ICC_TAB_CLASSES | ICC_BAR_CLASSES | ICC_STANDARD_CLASSES};
   InitCommonControlsEx(&common);
@@ -148,7 +153,7 @@ void Win32MainScreen::useDpi(UINT dpi) {
 void Win32MainScreen::rebuild(UINT dpi) {
   const int page = static_cast<int>(SendMessageA(tabs_, TCM_GETCURSEL, 0, 0));
   for (HWND child : pages_) DestroyWindow(child);
-  for (HWND child : {panel_, tabs_, status_, tooltips_}) DestroyWindow(child);
+  for (HWND child : {panel_, tabs_, content_, status_, tooltips_}) DestroyWindow(child);
   pages_.clear();
   placed_.clear();
   byName_.clear();
@@ -389,9 +394,12 @@ void Win32MainScreen::buildControls() {
                               nullptr, instance_, nullptr);
   SendMessageA(tooltips_, TTM_SETMAXTIPWIDTH, 0, 420);
 
+  // Everything but the status bar lies on one surface, which scrolls when the window is smaller.
+  content_ = CreateWindowExA(WS_EX_CONTROLPARENT, kPageClass, "", WS_CHILD | WS_VISIBLE, 0, 0, 10,
+                             10, window_, nullptr, instance_, this);
   tabs_ = CreateWindowExA(0, WC_TABCONTROLA, "",
                           WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_TABSTOP, scale(kMargin),
-                          scale(kMargin), 100, 100, window_, nullptr, instance_, nullptr);
+                          scale(kMargin), 100, 100, content_, nullptr, instance_, nullptr);
   SendMessageA(tabs_, WM_SETFONT, reinterpret_cast<WPARAM>(font_), TRUE);
   SetWindowTextA(tabs_, "PageControl1");
 
@@ -405,7 +413,7 @@ void Win32MainScreen::buildControls() {
     item.pszText = const_cast<char*>(caption.c_str());
     SendMessageA(tabs_, TCM_INSERTITEMA, pages_.size(), reinterpret_cast<LPARAM>(&item));
     HWND page = CreateWindowExA(WS_EX_CONTROLPARENT, kPageClass, "", WS_CHILD, 0, 0, 10, 10,
-                                window_, nullptr, instance_, this);
+                                content_, nullptr, instance_, this);
     byName_.emplace(std::string(control.name), placed_.size());
     placed_.push_back({&control, page, {}});
     const SIZE size = layOut(control.name, page, scale(kMargin), scale(kMargin));
@@ -429,7 +437,7 @@ void Win32MainScreen::buildControls() {
   const Control& panelSpec = *window::findControl("Panel_HandOff");
   panel_ = CreateWindowExA(WS_EX_CONTROLPARENT, kPageClass, "", WS_CHILD | WS_VISIBLE,
                            scale(kMargin), scale(kMargin) + tabsHeight + scale(kGap), tabsWidth, 10,
-                           window_, nullptr, instance_, this);
+                           content_, nullptr, instance_, this);
   byName_.emplace(std::string(panelSpec.name), placed_.size());
   placed_.push_back({&panelSpec, panel_, {}});
   const SIZE panelSize = layOut("Panel_HandOff", panel_, 0, 0);
@@ -442,9 +450,11 @@ void Win32MainScreen::buildControls() {
   RECT statusRect{};
   GetWindowRect(status_, &statusRect);
 
-  RECT frame{0, 0, tabsWidth + 2 * scale(kMargin),
-             scale(kMargin) + tabsHeight + scale(kGap) + panelSize.cy + scale(kMargin) +
-                 (statusRect.bottom - statusRect.top)};
+  content_size_ = {tabsWidth + 2 * scale(kMargin),
+                   scale(kMargin) + tabsHeight + scale(kGap) + panelSize.cy + scale(kMargin)};
+  MoveWindow(content_, 0, 0, content_size_.cx, content_size_.cy, FALSE);
+  // The window opens as large as its content; made smaller, it scrolls.
+  RECT frame{0, 0, content_size_.cx, content_size_.cy + (statusRect.bottom - statusRect.top)};
   AdjustWindowRectEx(&frame, WS_OVERLAPPEDWINDOW, TRUE, 0);
   SetWindowPos(window_, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
                SWP_NOMOVE | SWP_NOZORDER);
@@ -455,6 +465,78 @@ void Win32MainScreen::buildControls() {
                       reinterpret_cast<DWORD_PTR>(this));
   }
   showPage(0);
+}
+
+// ---- scrolling ----
+
+void Win32MainScreen::updateScrolling() {
+  if (content_ == nullptr || status_ == nullptr) return;
+  RECT client{};
+  GetClientRect(window_, &client);
+  RECT statusRect{};
+  GetWindowRect(status_, &statusRect);
+  const int visible[2] = {client.right, client.bottom - (statusRect.bottom - statusRect.top)};
+  const int whole[2] = {content_size_.cx, content_size_.cy};
+  for (int bar : {SB_HORZ, SB_VERT}) {
+    SCROLLINFO info{};
+    info.cbSize = sizeof info;
+    info.fMask = SIF_RANGE | SIF_PAGE;
+    info.nMin = 0;
+    info.nMax = whole[bar] - 1;
+    info.nPage = static_cast<UINT>(std::max(0, visible[bar]));
+    SetScrollInfo(window_, bar, &info, TRUE);
+  }
+  placeContent();
+}
+
+void Win32MainScreen::scroll(int bar, int request) {
+  SCROLLINFO info{};
+  info.cbSize = sizeof info;
+  info.fMask = SIF_ALL;
+  GetScrollInfo(window_, bar, &info);
+  const int line = scale(kFieldHeight);
+  int position = info.nPos;
+  switch (request) {
+    case SB_LINEUP:
+      position -= line;
+      break;
+    case SB_LINEDOWN:
+      position += line;
+      break;
+    case SB_PAGEUP:
+      position -= static_cast<int>(info.nPage);
+      break;
+    case SB_PAGEDOWN:
+      position += static_cast<int>(info.nPage);
+      break;
+    case SB_THUMBTRACK:
+    case SB_THUMBPOSITION:
+      position = info.nTrackPos;
+      break;
+    case SB_TOP:
+      position = info.nMin;
+      break;
+    case SB_BOTTOM:
+      position = info.nMax;
+      break;
+    default:
+      return;
+  }
+  info.fMask = SIF_POS;
+  info.nPos = position;
+  SetScrollInfo(window_, bar, &info, TRUE);
+  placeContent();
+}
+
+void Win32MainScreen::placeContent() {
+  // The scroll bars clamp their positions; the content follows them.
+  const int x = GetScrollPos(window_, SB_HORZ);
+  const int y = GetScrollPos(window_, SB_VERT);
+  SetWindowPos(content_, nullptr, -x, -y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+POINT Win32MainScreen::scrollPosition() const {
+  return {GetScrollPos(window_, SB_HORZ), GetScrollPos(window_, SB_VERT)};
 }
 
 // ---- finding ----
@@ -638,17 +720,10 @@ void Win32MainScreen::command(int id, int code, HWND from) {
       m.M1Click();
       if (m.runReport().ran()) EnableMenuItem(GetMenu(window_), kRunReport, MF_ENABLED);
       return;
-    case kRunReport: {
-      std::string report = m.runReport().statusText();
-      for (const std::string& file : m.writtenFiles()) report += "\nWrote " + file;
-      for (const RunReport::Program& program : m.runReport().programs()) {
-        report += program.failure.empty()
-                      ? "\nStarted " + program.file
-                      : "\nCould not start " + program.file + ": " + program.failure;
-      }
-      MessageBoxA(window_, report.c_str(), "Last run report", MB_OK | MB_ICONINFORMATION);
+    case kRunReport:
+      Win32RunReport::show(instance_, window_, font_, static_cast<int>(dpi_), m.writtenFiles(),
+                           m.runReport(), folderOpener_);
       return;
-    }
     case kLoadLayout:
       m.LoadLayout1Click();
       return;
@@ -762,6 +837,8 @@ LRESULT CALLBACK Win32MainScreen::pageProc(HWND page, UINT message, WPARAM wPara
       case WM_COMMAND:
         self->command(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam));
         return 0;
+      case WM_NOTIFY:
+        return self->handle(message, wParam, lParam);
       case WM_SETCURSOR:
         // The mouse over a control: its hint goes to the status bar.
         self->hover(reinterpret_cast<HWND>(wParam));
@@ -842,6 +919,11 @@ LRESULT Win32MainScreen::handle(UINT message, WPARAM wParam, LPARAM lParam) {
       return 0;
     case WM_SIZE:
       SendMessageA(status_, WM_SIZE, 0, 0);
+      updateScrolling();
+      return 0;
+    case WM_VSCROLL:
+    case WM_HSCROLL:
+      scroll(message == WM_VSCROLL ? SB_VERT : SB_HORZ, LOWORD(wParam));
       return 0;
     case WM_DPICHANGED: {
       // Moved to a screen of other dots per inch: the controls are made again at them, and the

@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "win32/Win32RunReport.h"
 #include "window/ControlTable.h"
 #include "window/MainScreenModel.h"
 #include "window/ScreenView.h"
@@ -38,6 +39,8 @@ class Win32MainScreen : private window::ScreenView {
   Win32MainScreen& operator=(const Win32MainScreen&) = delete;
 
   HWND handle() const { return window_; }
+  // Replaces the file manager that the run report opens folders in (tests record them).
+  void setFolderOpener(FolderOpener opener) { folderOpener_ = std::move(opener); }
   HACCEL accelerators() const { return accelerators_; }
   window::MainScreenModel& model() { return model_; }
 
@@ -52,6 +55,8 @@ class Win32MainScreen : private window::ScreenView {
   // Brings the tab of that index to the front, as a click on it does.
   void showPage(int index);
   HFONT font() const { return font_; }
+  // How far the content is scrolled; (0, 0) while the window shows all of it.
+  POINT scrollPosition() const;
   int dpi() const { return static_cast<int>(dpi_); }
 
  private:
@@ -79,6 +84,10 @@ class Win32MainScreen : private window::ScreenView {
               int y, int width, int height);
   SIZE textSize(std::string_view text) const;
   void command(int id, int code, HWND from);
+  // The scroll bars follow the window's size, and the content their positions.
+  void updateScrolling();
+  void scroll(int bar, int request);
+  void placeContent();
   void applyRules();
   std::string text(HWND control) const;
   void setText(HWND control, const std::string& text);
@@ -95,7 +104,10 @@ class Win32MainScreen : private window::ScreenView {
 
   HINSTANCE instance_;
   window::MainScreenModel model_;
+  FolderOpener folderOpener_;
   HWND window_ = nullptr;
+  HWND content_ = nullptr;  // the surface that holds the tabs and the hand-off boxes
+  SIZE content_size_{0, 0};
   HWND tabs_ = nullptr;
   HWND status_ = nullptr;
   HWND tooltips_ = nullptr;

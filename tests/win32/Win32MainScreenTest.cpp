@@ -122,6 +122,10 @@ TEST_F(Win32MainScreenTest, RulesFollowTheUserAndLoading) {
 
   click(control("CheckBox_ffmpeg_make"));
   EXPECT_TRUE(enabled("CheckBox_Execute_ffmpeg"));
+  click(control("CheckBox_VD_MakeJobs"));
+  EXPECT_TRUE(enabled("CheckBox_Execute_VD") && enabled("CheckBox_2VD"));
+  click(control("CheckBox_VD_MakeJobs"));
+  EXPECT_FALSE(enabled("CheckBox_Execute_VD") || enabled("CheckBox_2VD"));
 
   writeBytes(at("rate.lay"), "[Frames]\r\nProgressive Frame Rates=9\r\n");
   prompter_.openAnswers = {std::vector<std::string>{at("rate.lay")}};
@@ -194,6 +198,68 @@ TEST_F(Win32MainScreenTest, ConvertFilesWritesTheScriptsAndSaysSo) {
   EXPECT_TRUE(prompter_.errors.empty());
   EXPECT_TRUE(fs::exists(at("clips/trip_LR.avs")));
   EXPECT_EQ(screen_.statusText(), "Wrote 1 file");
+
+  // The File menu's report lists the file and opens its folder.
+  std::vector<std::string> opened;
+  screen_.setFolderOpener([&](const std::string& folder) { opened.push_back(folder); });
+  EXPECT_EQ(GetMenuState(GetMenu(screen_.handle()), Win32MainScreen::kRunReport, MF_BYCOMMAND) &
+                MF_GRAYED,
+            0u);
+  menu(Win32MainScreen::kRunReport);
+  HWND report = FindWindowA("TwinlensRunReport", "Last run report");
+  ASSERT_NE(report, nullptr);
+  HWND list = GetDlgItem(report, 10);
+  ASSERT_EQ(SendMessageA(list, LB_GETCOUNT, 0, 0), 1);
+  char line[512] = {};
+  SendMessageA(list, LB_GETTEXT, 0, reinterpret_cast<LPARAM>(line));
+  EXPECT_EQ(std::string(line), "Wrote " + at("clips/trip_LR.avs"));
+  SendMessageA(report, WM_COMMAND, 11, 0);
+  EXPECT_EQ(opened, std::vector<std::string>{at("clips/")});
+  SendMessageA(report, WM_CLOSE, 0, 0);
+  EXPECT_FALSE(IsWindow(report));
+}
+
+TEST_F(Win32MainScreenTest, ScrollsWhenMadeSmallerThanItsContent) {
+  ShowWindow(screen_.handle(), SW_SHOWNORMAL);
+  SendMessageA(screen_.handle(), WM_VSCROLL, SB_PAGEDOWN, 0);
+  EXPECT_EQ(screen_.scrollPosition().y, 0);  // all of it shows: nothing to scroll
+
+  SetWindowPos(screen_.handle(), nullptr, 0, 0, 320, 240, SWP_NOMOVE | SWP_NOZORDER);
+  SendMessageA(screen_.handle(), WM_VSCROLL, SB_PAGEDOWN, 0);
+  SendMessageA(screen_.handle(), WM_HSCROLL, SB_LINEDOWN, 0);
+  EXPECT_GT(screen_.scrollPosition().y, 0);
+  EXPECT_GT(screen_.scrollPosition().x, 0);
+  RECT tabs{};
+  GetWindowRect(control("RadioGroup_Input_Format"), &tabs);
+  POINT corner{tabs.left, tabs.top};
+  ScreenToClient(screen_.handle(), &corner);
+  EXPECT_LT(corner.y, 0);  // scrolled up out of sight
+
+  SendMessageA(screen_.handle(), WM_VSCROLL, SB_TOP, 0);
+  EXPECT_EQ(screen_.scrollPosition().y, 0);
+}
+
+TEST_F(Win32MainScreenTest, EditCommandsNeedSelectedTextInTheFocusedField) {
+  ShowWindow(screen_.handle(), SW_SHOWNORMAL);
+  SetForegroundWindow(screen_.handle());
+  HWND prefix = control("Edit_Prefix");
+  SetWindowTextA(prefix, "3d_");
+  SetFocus(prefix);
+  HMENU edit = GetSubMenu(GetMenu(screen_.handle()), 1);
+  auto available = [&](int command) {
+    SendMessageA(screen_.handle(), WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(edit), 1);
+    return (GetMenuState(edit, static_cast<UINT>(command), MF_BYCOMMAND) & MF_GRAYED) == 0;
+  };
+  SendMessageA(prefix, EM_SETSEL, 0, 0);
+  EXPECT_FALSE(available(Win32MainScreen::kCopy));
+  SendMessageA(prefix, EM_SETSEL, 0, -1);
+  EXPECT_TRUE(available(Win32MainScreen::kCut));
+  EXPECT_TRUE(available(Win32MainScreen::kCopy));
+  SendMessageA(screen_.handle(), WM_COMMAND, Win32MainScreen::kCut, 0);
+  EXPECT_EQ(text(prefix), "");
+  EXPECT_TRUE(available(Win32MainScreen::kPaste));
+  SendMessageA(screen_.handle(), WM_COMMAND, Win32MainScreen::kPaste, 0);
+  EXPECT_EQ(text(prefix), "3d_");
 }
 
 }  // namespace
