@@ -855,12 +855,19 @@ LRESULT CALLBACK Win32MainScreen::pageProc(HWND page, UINT message, WPARAM wPara
 
 LRESULT CALLBACK Win32MainScreen::keyUpProc(HWND edit, UINT message, WPARAM wParam, LPARAM lParam,
                                             UINT_PTR, DWORD_PTR selfPointer) {
+  auto* self = reinterpret_cast<Win32MainScreen*>(selfPointer);
   const LRESULT result = DefSubclassProc(edit, message, wParam, lParam);
-  if (message == WM_KEYUP) {
-    auto* self = reinterpret_cast<Win32MainScreen*>(selfPointer);
+  if (message == WM_KEYDOWN) self->keysDown_.insert({edit, wParam});
+  // Only a key pressed in the field counts at its release: the key that closed a message box
+  // was pressed there, and a held key repeats its presses but is released once.
+  if (message == WM_KEYUP && self->keysDown_.erase({edit, wParam}) > 0) {
     if (edit == self->control("Edit_Prefix")) self->model_.Edit_PrefixKeyUp();
     if (edit == self->control("Edit_FR_Num")) self->model_.Edit_User_FRKeyUp();
     if (edit == self->control("Edit_FR_Den")) self->model_.Edit_FR_DenKeyUp();
+  }
+  if (message == WM_KILLFOCUS) {
+    // Keys still down when the field loses the focus are released elsewhere.
+    std::erase_if(self->keysDown_, [edit](const auto& key) { return key.first == edit; });
   }
   return result;
 }

@@ -3,8 +3,10 @@
 #include <windows.h>
 
 #include <map>
+#include <set>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "win32/Win32RunReport.h"
@@ -118,6 +120,7 @@ class Win32MainScreen : private window::ScreenView {
   HWND panel_ = nullptr;
   std::vector<Placed> placed_;
   std::map<std::string, std::size_t, std::less<>> byName_;
+  std::set<std::pair<HWND, WPARAM>> keysDown_;  // pressed in a field taken at a key release
   bool updating_ = false;
   bool activated_ = false;
 };

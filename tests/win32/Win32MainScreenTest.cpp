@@ -62,10 +62,11 @@ class Win32MainScreenTest : public ::testing::Test {
                  reinterpret_cast<LPARAM>(button));
   }
 
-  // Text typed into a field, every key released in it.
+  // Text typed into a field, its last key pressed and released in it.
   void type(const char* field, const std::string& value) {
     HWND edit = control(field);
     SetWindowTextA(edit, value.c_str());
+    SendMessageA(edit, WM_KEYDOWN, 'A', 0);
     SendMessageA(edit, WM_KEYUP, 'A', 0);
   }
 
@@ -144,6 +145,9 @@ TEST_F(Win32MainScreenTest, KeyReleasesTakeTheFieldsAndReportAnIntegerError) {
   type("Edit_FR_Num", "fast");
   EXPECT_EQ(prompter_.errors, std::vector<std::string>{"'fast' is not a valid integer value."});
   EXPECT_EQ(screen_.model().settings().UserFrNum, 30000);
+  // The Return that closed the message box is released in the field again: no second error.
+  SendMessageA(control("Edit_FR_Num"), WM_KEYUP, VK_RETURN, 0);
+  EXPECT_EQ(prompter_.errors.size(), 1u);
 }
 
 TEST_F(Win32MainScreenTest, HintsGoToTheStatusBarAndTooltips) {
