@@ -21,6 +21,8 @@
 #include <QTimer>
 #include <QUrl>
 #include <QVBoxLayout>
+#include <functional>
+#include <map>
 
 #include "engine/Choices.h"
 #include "engine/Paths.h"
@@ -31,6 +33,7 @@
 #include "ui/RadioGroup.h"
 #include "window/ControlRules.h"
 #include "window/ControlTable.h"
+#include "window/MenuTable.h"
 
 namespace twinlens::ui {
 
@@ -412,46 +415,53 @@ void TSDIAppForm::buildMenus() {
   QMenuBar* bar = menuBar();
   bar->setObjectName(QStringLiteral("MainMenu1"));
 
-  QMenu* file = named(bar->addMenu(QStringLiteral("&File")), "File1");
-  file->menuAction()->setStatusTip(QStringLiteral("File related commands"));
-  QAction* convert = file->addAction(QStringLiteral("Convert files"), this, &TSDIAppForm::M1Click);
-  convert->setObjectName(QStringLiteral("M1"));
-  convert->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
-  reportAction_ =
-      file->addAction(QStringLiteral("Last run report"), this, &TSDIAppForm::RunReport1Click);
-  reportAction_->setObjectName(QStringLiteral("RunReport1"));
-  setHint(reportAction_, QStringLiteral("Last run report|Shows every file the last conversion "
-                                        "wrote and every program it started"));
+  std::map<std::string_view, QMenu*> menus;
+  for (const window::Menu& menu : window::menus()) {
+    QMenu* added = bar->addMenu(qt(menu.caption));
+    added->setObjectName(qt(menu.name));
+    added->menuAction()->setStatusTip(qt(menu.hint));
+    menus[menu.name] = added;
+  }
+  const std::map<std::string_view, std::function<void()>> commands = {
+      {"M1", [this] { M1Click(); }},
+      {"RunReport1", [this] { RunReport1Click(); }},
+      {"LoadLayout1", [this] { LoadLayout1Click(); }},
+      {"SaveLayout1", [this] { SaveLayout1Click(); }},
+      {"FileExit1", [this] { FileExit1Execute(); }},
+      {"EditCut1",
+       [this] {
+         if (QLineEdit* field = focusedTextField()) field->cut();
+       }},
+      {"EditCopy1",
+       [this] {
+         if (QLineEdit* field = focusedTextField()) field->copy();
+       }},
+      {"EditPaste1",
+       [this] {
+         if (QLineEdit* field = focusedTextField()) field->paste();
+       }},
+      {"HelpAbout1", [this] { HelpAbout1Execute(); }},
+  };
+  std::map<std::string_view, QAction*> actions;
+  for (const window::MenuItem& item : window::menuItems()) {
+    QMenu* menu = menus.at(item.menu);
+    if (item.name.empty()) {
+      menu->addSeparator();
+      continue;
+    }
+    QAction* action = menu->addAction(qt(item.caption), this, commands.at(item.name));
+    action->setObjectName(qt(item.name));
+    if (!item.shortcut.empty()) action->setShortcut(QKeySequence(qt(item.shortcut)));
+    if (!item.hint.empty()) setHint(action, qt(item.hint));
+    actions[item.name] = action;
+  }
+  reportAction_ = actions.at("RunReport1");
   reportAction_->setEnabled(false);
-  file->addAction(QStringLiteral("Load Layout"), this, &TSDIAppForm::LoadLayout1Click)
-      ->setObjectName(QStringLiteral("LoadLayout1"));
-  file->addAction(QStringLiteral("Save Layout"), this, &TSDIAppForm::SaveLayout1Click)
-      ->setObjectName(QStringLiteral("SaveLayout1"));
-  file->addSeparator();
-  QAction* exit = file->addAction(QStringLiteral("E&xit"), this, &TSDIAppForm::FileExit1Execute);
-  exit->setObjectName(QStringLiteral("FileExit1"));
-  setHint(exit, QStringLiteral("Exit|Exit application"));
+  editMenu_ = menus.at("Edit1");
+  cutAction_ = actions.at("EditCut1");
+  copyAction_ = actions.at("EditCopy1");
+  pasteAction_ = actions.at("EditPaste1");
 
-  editMenu_ = named(bar->addMenu(QStringLiteral("&Edit")), "Edit1");
-  editMenu_->menuAction()->setStatusTip(QStringLiteral("Edit commands"));
-  cutAction_ = editMenu_->addAction(QStringLiteral("Cu&t"), this, [this] {
-    if (QLineEdit* field = focusedTextField()) field->cut();
-  });
-  cutAction_->setObjectName(QStringLiteral("EditCut1"));
-  cutAction_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_X));
-  setHint(cutAction_, QStringLiteral("Cut|Cuts the selection and puts it on the Clipboard"));
-  copyAction_ = editMenu_->addAction(QStringLiteral("&Copy"), this, [this] {
-    if (QLineEdit* field = focusedTextField()) field->copy();
-  });
-  copyAction_->setObjectName(QStringLiteral("EditCopy1"));
-  copyAction_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_C));
-  setHint(copyAction_, QStringLiteral("Copy|Copies the selection and puts it on the Clipboard"));
-  pasteAction_ = editMenu_->addAction(QStringLiteral("&Paste"), this, [this] {
-    if (QLineEdit* field = focusedTextField()) field->paste();
-  });
-  pasteAction_->setObjectName(QStringLiteral("EditPaste1"));
-  pasteAction_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_V));
-  setHint(pasteAction_, QStringLiteral("Paste|Inserts Clipboard contents"));
   connect(editMenu_, &QMenu::aboutToShow, this, &TSDIAppForm::updateEditActions);
   connect(qApp, &QApplication::focusChanged, this, [this](QWidget* old, QWidget* now) {
     if (old == menuBar() && textFieldBeforeMenu_ && now != textFieldBeforeMenu_) {
@@ -471,15 +481,7 @@ void TSDIAppForm::buildMenus() {
           &TSDIAppForm::updateEditActions);
   updateEditActions();  // no text field has the focus yet
 
-  QMenu* help = named(bar->addMenu(QStringLiteral("&Help")), "Help1");
-  help->menuAction()->setStatusTip(QStringLiteral("Help topics"));
-  QAction* about =
-      help->addAction(QStringLiteral("&About..."), this, &TSDIAppForm::HelpAbout1Execute);
-  about->setObjectName(QStringLiteral("HelpAbout1"));
-  setHint(about, QStringLiteral("About|Displays program information, version number, and "
-                                "copyright"));
-
-  for (QMenu* menu : {file, editMenu_, help}) {
+  for (const auto& [name, menu] : menus) {
     menu->setToolTipsVisible(true);
     // While a menu is open the status bar shows the hints of the menu and its items; the mouse
     // leaving the control under it as the menu opens must not wipe them.

@@ -11,6 +11,7 @@
 #include "win32/Win32AboutBox.h"
 #include "win32/Win32RunReport.h"
 #include "window/ControlRules.h"
+#include "window/MenuTable.h"
 
 namespace twinlens::win32 {
 
@@ -34,21 +35,36 @@ constexpr int kBoxHeight = 20;
 constexpr int kGroupTop = 20;
 constexpr int kGroupSide = 10;
 
-struct MenuHint {
+// The menu commands of the window model's items.
+struct MenuCommand {
+  std::string_view item;
   int command;
-  const char* hint;
 };
 
-// The status-bar part of the menu items' hints.
-constexpr MenuHint kMenuHints[] = {
-    {Win32MainScreen::kRunReport,
-     "Shows every file the last conversion wrote and every program it started"},
-    {Win32MainScreen::kExit, "Exit application"},
-    {Win32MainScreen::kCut, "Cuts the selection and puts it on the Clipboard"},
-    {Win32MainScreen::kCopy, "Copies the selection and puts it on the Clipboard"},
-    {Win32MainScreen::kPaste, "Inserts Clipboard contents"},
-    {Win32MainScreen::kAbout, "Displays program information, version number, and copyright"},
+constexpr MenuCommand kMenuCommands[] = {
+    {"M1", Win32MainScreen::kConvert},
+    {"RunReport1", Win32MainScreen::kRunReport},
+    {"LoadLayout1", Win32MainScreen::kLoadLayout},
+    {"SaveLayout1", Win32MainScreen::kSaveLayout},
+    {"FileExit1", Win32MainScreen::kExit},
+    {"EditCut1", Win32MainScreen::kCut},
+    {"EditCopy1", Win32MainScreen::kCopy},
+    {"EditPaste1", Win32MainScreen::kPaste},
+    {"HelpAbout1", Win32MainScreen::kAbout},
 };
+
+int commandOf(std::string_view item) {
+  for (const MenuCommand& entry : kMenuCommands) {
+    if (entry.item == item) return entry.command;
+  }
+  return 0;
+}
+
+// The status-bar part of an item's hint.
+std::string_view statusPartOf(std::string_view hint) {
+  const std::size_t bar = hint.find('|');
+  return bar == std::string_view::npos ? hint : hint.substr(bar + 1);
+}
 
 void registerClasses(HINSTANCE instance, WNDPROC windowProc, WNDPROC pageProc) {
   WNDCLASSEXA main{};
@@ -166,29 +182,32 @@ void Win32MainScreen::rebuild(UINT dpi) {
 
 void Win32MainScreen::buildMenu() {
   HMENU bar = CreateMenu();
-  HMENU file = CreatePopupMenu();
-  AppendMenuA(file, MF_STRING, kConvert, "Convert files\tCtrl+S");
-  AppendMenuA(file, MF_STRING | MF_GRAYED, kRunReport, "Last run report");
-  AppendMenuA(file, MF_STRING, kLoadLayout, "Load Layout");
-  AppendMenuA(file, MF_STRING, kSaveLayout, "Save Layout");
-  AppendMenuA(file, MF_SEPARATOR, 0, nullptr);
-  AppendMenuA(file, MF_STRING, kExit, "E&xit");
-  AppendMenuA(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(file), "&File");
-  HMENU edit = CreatePopupMenu();
-  AppendMenuA(edit, MF_STRING, kCut, "Cu&t\tCtrl+X");
-  AppendMenuA(edit, MF_STRING, kCopy, "&Copy\tCtrl+C");
-  AppendMenuA(edit, MF_STRING, kPaste, "&Paste\tCtrl+V");
-  AppendMenuA(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(edit), "&Edit");
-  HMENU help = CreatePopupMenu();
-  AppendMenuA(help, MF_STRING, kAbout, "&About...");
-  AppendMenuA(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(help), "&Help");
+  std::vector<ACCEL> keys;
+  for (const window::Menu& menu : window::menus()) {
+    HMENU popup = CreatePopupMenu();
+    for (const window::MenuItem& item : window::menuItems()) {
+      if (item.menu != menu.name) continue;
+      if (item.name.empty()) {
+        AppendMenuA(popup, MF_SEPARATOR, 0, nullptr);
+        continue;
+      }
+      const int command = commandOf(item.name);
+      std::string caption(item.caption);
+      if (!item.shortcut.empty()) {
+        caption.append("\t").append(item.shortcut);
+        // "Ctrl+<letter>": the accelerator of the same command.
+        const char key = item.shortcut.back();
+        keys.push_back({FVIRTKEY | FCONTROL, static_cast<WORD>(key), static_cast<WORD>(command)});
+      }
+      // The run report waits for a run.
+      const UINT state = item.name == "RunReport1" ? MF_GRAYED : 0;
+      AppendMenuA(popup, MF_STRING | state, static_cast<UINT_PTR>(command), caption.c_str());
+    }
+    const std::string caption(menu.caption);
+    AppendMenuA(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(popup), caption.c_str());
+  }
   SetMenu(window_, bar);
-
-  ACCEL keys[] = {{FVIRTKEY | FCONTROL, 'S', kConvert},
-                  {FVIRTKEY | FCONTROL, 'X', kCut},
-                  {FVIRTKEY | FCONTROL, 'C', kCopy},
-                  {FVIRTKEY | FCONTROL, 'V', kPaste}};
-  accelerators_ = CreateAcceleratorTableA(keys, static_cast<int>(std::size(keys)));
+  accelerators_ = CreateAcceleratorTableA(keys.data(), static_cast<int>(keys.size()));
 }
 
 SIZE Win32MainScreen::textSize(std::string_view text) const {
@@ -885,10 +904,15 @@ LRESULT Win32MainScreen::handle(UINT message, WPARAM wParam, LPARAM lParam) {
       return 0;
     }
     case WM_MENUSELECT: {
-      const int item = LOWORD(wParam);
+      // An item shows its hint; a menu of the bar (selected by position) shows its own.
       std::string hint;
-      for (const MenuHint& entry : kMenuHints) {
-        if (entry.command == item) hint = entry.hint;
+      const bool popup = (HIWORD(wParam) & MF_POPUP) != 0;
+      const auto menus = window::menus();
+      if (popup && LOWORD(wParam) < menus.size()) hint = menus[LOWORD(wParam)].hint;
+      for (const window::MenuItem& item : window::menuItems()) {
+        if (!popup && !item.name.empty() && commandOf(item.name) == LOWORD(wParam)) {
+          hint = statusPartOf(item.hint);
+        }
       }
       showStatus(hint);
       return 0;
