@@ -373,6 +373,10 @@ SIZE Win32MainScreen::layOut(std::string_view parent, HWND page, int x, int y) {
                 const std::string text(option);
                 SendMessageA(box, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
               }
+              // A list that takes typed text starts with its text.
+              if (item.kind == ControlKind::EditableDropDown) {
+                SetWindowTextA(box, std::string(item.initial).c_str());
+              }
               right += listWidth + scale(kGap);
               break;
             }

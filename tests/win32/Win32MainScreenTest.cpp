@@ -102,7 +102,8 @@ TEST_F(Win32MainScreenTest, ShowsEveryControlOfTheModelWithItsCaptionAndItems) {
         EXPECT_EQ(text(screen_.option(spec.name, static_cast<int>(i))), spec.options[i]);
       }
     }
-    if (spec.kind == window::ControlKind::Edit) {
+    if (spec.kind == window::ControlKind::Edit ||
+        spec.kind == window::ControlKind::EditableDropDown) {
       EXPECT_EQ(text(handle), spec.initial);
     }
   }
