@@ -1,5 +1,7 @@
 #include "win32/Win32AboutBox.h"
 
+#include "win32/WindowClass.h"
+
 namespace twinlens::win32 {
 
 namespace {
@@ -40,14 +42,7 @@ LRESULT CALLBACK aboutProc(HWND box, UINT message, WPARAM wParam, LPARAM lParam)
 }  // namespace
 
 HWND Win32AboutBox::create(HINSTANCE instance, HWND owner, HFONT font, int dpi) {
-  WNDCLASSEXA type{};
-  type.cbSize = sizeof type;
-  type.lpfnWndProc = aboutProc;
-  type.hInstance = instance;
-  type.hCursor = LoadCursor(nullptr, IDC_ARROW);
-  type.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-  type.lpszClassName = kAboutClass;
-  RegisterClassExA(&type);
+  registerWindowClass(instance, kAboutClass, aboutProc);
 
   auto px = [dpi](int pixels) { return MulDiv(pixels, dpi, 96); };
   const int width = px(360);

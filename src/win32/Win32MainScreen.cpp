@@ -10,6 +10,7 @@
 #include "engine/SettingsFields.h"
 #include "win32/Win32AboutBox.h"
 #include "win32/Win32RunReport.h"
+#include "win32/WindowClass.h"
 #include "window/ControlRules.h"
 #include "window/MenuTable.h"
 
@@ -66,23 +67,6 @@ std::string_view statusPartOf(std::string_view hint) {
   return bar == std::string_view::npos ? hint : hint.substr(bar + 1);
 }
 
-void registerClasses(HINSTANCE instance, WNDPROC windowProc, WNDPROC pageProc) {
-  WNDCLASSEXA main{};
-  main.cbSize = sizeof main;
-  main.lpfnWndProc = windowProc;
-  main.hInstance = instance;
-  main.hCursor = LoadCursor(nullptr, IDC_ARROW);
-  main.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-  main.lpszClassName = kWindowClass;
-  main.hIcon = LoadIcon(instance, MAKEINTRESOURCE(1));
-  RegisterClassExA(&main);  // a second registration fails harmlessly
-  WNDCLASSEXA page = main;
-  page.lpfnWndProc = pageProc;
-  page.lpszClassName = kPageClass;
-  page.hIcon = nullptr;
-  RegisterClassExA(&page);
-}
-
 // The window's dots per inch, where the system tells them per window (Windows 10 and Wine), else
 // the screen's.
 UINT dpiOf(HWND window) {
@@ -130,7 +114,8 @@ Win32MainScreen::Win32MainScreen(HINSTANCE instance, window::Prompter& prompter,
   INITCOMMONCONTROLSEX common{sizeof(INITCOMMONCONTROLSEX),
                               ICC_TAB_CLASSES | ICC_BAR_CLASSES | ICC_STANDARD_CLASSES};
   InitCommonControlsEx(&common);
-  registerClasses(instance_, &Win32MainScreen::windowProc, &Win32MainScreen::pageProc);
+  registerWindowClass(instance_, kWindowClass, &Win32MainScreen::windowProc, /*withIcon=*/true);
+  registerWindowClass(instance_, kPageClass, &Win32MainScreen::pageProc);
 
   window_ = CreateWindowExA(0, kWindowClass, "Twinlens V1.00", WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
                             CW_USEDEFAULT, 800, 600, nullptr, nullptr, instance_, this);

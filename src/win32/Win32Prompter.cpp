@@ -23,6 +23,20 @@ std::string dialogFilter(const std::string& filter) {
 // A buffer large enough for many selected files.
 constexpr DWORD kFileBuffer = 1 << 16;
 
+// What both file dialogs are given: owner, filter, the buffer for the answer, folder and title.
+OPENFILENAMEA dialogOf(HWND owner, const std::string& filters, std::string& buffer,
+                       const std::string& folder, const std::string& title) {
+  OPENFILENAMEA dialog{};
+  dialog.lStructSize = sizeof dialog;
+  dialog.hwndOwner = owner;
+  dialog.lpstrFilter = filters.c_str();
+  dialog.lpstrFile = buffer.data();
+  dialog.nMaxFile = static_cast<DWORD>(buffer.size());
+  dialog.lpstrInitialDir = folder.empty() ? nullptr : folder.c_str();
+  dialog.lpstrTitle = title.c_str();
+  return dialog;
+}
+
 }  // namespace
 
 std::optional<std::vector<std::string>> Win32Prompter::openFiles(const std::string& title,
@@ -31,14 +45,7 @@ std::optional<std::vector<std::string>> Win32Prompter::openFiles(const std::stri
                                                                  bool multiple) {
   std::string buffer(kFileBuffer, '\0');
   const std::string filters = dialogFilter(filter);
-  OPENFILENAMEA dialog{};
-  dialog.lStructSize = sizeof dialog;
-  dialog.hwndOwner = owner_;
-  dialog.lpstrFilter = filters.c_str();
-  dialog.lpstrFile = buffer.data();
-  dialog.nMaxFile = kFileBuffer;
-  dialog.lpstrInitialDir = folder.empty() ? nullptr : folder.c_str();
-  dialog.lpstrTitle = title.c_str();
+  OPENFILENAMEA dialog = dialogOf(owner_, filters, buffer, folder, title);
   dialog.Flags = OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY |
                  (multiple ? OFN_ALLOWMULTISELECT : 0);
   if (!GetOpenFileNameA(&dialog)) return std::nullopt;
@@ -62,14 +69,7 @@ std::optional<std::string> Win32Prompter::saveFile(const std::string& title,
                                                    const std::string& defaultExtension) {
   std::string buffer(MAX_PATH * 4, '\0');
   const std::string filters = dialogFilter(filter);
-  OPENFILENAMEA dialog{};
-  dialog.lStructSize = sizeof dialog;
-  dialog.hwndOwner = owner_;
-  dialog.lpstrFilter = filters.c_str();
-  dialog.lpstrFile = buffer.data();
-  dialog.nMaxFile = static_cast<DWORD>(buffer.size());
-  dialog.lpstrInitialDir = folder.empty() ? nullptr : folder.c_str();
-  dialog.lpstrTitle = title.c_str();
+  OPENFILENAMEA dialog = dialogOf(owner_, filters, buffer, folder, title);
   dialog.lpstrDefExt = defaultExtension.empty() ? nullptr : defaultExtension.c_str();
   dialog.Flags = OFN_EXPLORER | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT;
   if (!GetSaveFileNameA(&dialog)) return std::nullopt;

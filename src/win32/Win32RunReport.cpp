@@ -1,6 +1,7 @@
 #include "win32/Win32RunReport.h"
 
 #include "engine/Paths.h"
+#include "win32/WindowClass.h"
 
 namespace twinlens::win32 {
 
@@ -53,14 +54,7 @@ LRESULT CALLBACK reportProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
 HWND Win32RunReport::show(HINSTANCE instance, HWND owner, HFONT font, int dpi,
                           const std::vector<std::string>& written, const RunReport& runReport,
                           FolderOpener opener) {
-  WNDCLASSEXA type{};
-  type.cbSize = sizeof type;
-  type.lpfnWndProc = reportProc;
-  type.hInstance = instance;
-  type.hCursor = LoadCursor(nullptr, IDC_ARROW);
-  type.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-  type.lpszClassName = kReportClass;
-  RegisterClassExA(&type);
+  registerWindowClass(instance, kReportClass, reportProc);
 
   auto px = [dpi](int pixels) { return MulDiv(pixels, dpi, 96); };
   const int width = px(640);
