@@ -218,16 +218,15 @@ HWND Win32MainScreen::create(const Control& spec, HWND page, const char* classNa
   placed_.push_back({&spec, handle, {}});
   const std::string_view tip = window::tooltipOf(spec);
   if (!tip.empty()) {
-    // The tooltip keeps a pointer to its text: the control table's text lives for good, but it is
-    // not ended by a zero byte where a "|" splits it, so that text gets a copy of its own.
-    static std::vector<std::string> texts;
-    texts.emplace_back(tip);
+    // The tooltip control keeps a copy of the text; the table's text is not ended by a zero byte
+    // where a "|" splits it.
+    std::string text(tip);
     TTTOOLINFOA tool{};
     tool.cbSize = sizeof tool;
     tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
     tool.hwnd = window_;
     tool.uId = reinterpret_cast<UINT_PTR>(handle);
-    tool.lpszText = texts.back().data();
+    tool.lpszText = text.data();
     SendMessageA(tooltips_, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
   }
   return handle;
@@ -578,6 +577,17 @@ void Win32MainScreen::setText(HWND control, const std::string& value) {
 std::string Win32MainScreen::statusText() const {
   char buffer[1024] = {};
   SendMessageA(status_, SB_GETTEXTA, 0, reinterpret_cast<LPARAM>(buffer));
+  return buffer;
+}
+
+std::string Win32MainScreen::tooltipText(HWND control) const {
+  char buffer[1024] = {};
+  TTTOOLINFOA tool{};
+  tool.cbSize = sizeof tool;
+  tool.hwnd = window_;
+  tool.uId = reinterpret_cast<UINT_PTR>(control);
+  tool.lpszText = buffer;
+  SendMessageA(tooltips_, TTM_GETTEXTA, sizeof buffer, reinterpret_cast<LPARAM>(&tool));
   return buffer;
 }
 

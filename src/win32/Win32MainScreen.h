@@ -52,6 +52,9 @@ class Win32MainScreen : private window::ScreenView {
   HWND option(std::string_view name, int index) const;
   // The text of the status bar.
   std::string statusText() const;
+  // The tooltip of a control (at most 80 characters of it, as the tooltip control hands it out);
+  // empty when its hint shows in the status bar only.
+  std::string tooltipText(HWND control) const;
   // Shows the hint of a control in the status bar, as the mouse over it does.
   void hover(HWND control);
   // Brings the tab of that index to the front, as a click on it does.

@@ -159,6 +159,12 @@ TEST_F(Win32MainScreenTest, HintsGoToTheStatusBarAndTooltips) {
   EXPECT_EQ(screen_.statusText(), "Choose input 3D format");
   SendMessageA(screen_.handle(), WM_MENUSELECT, MAKEWPARAM(Win32MainScreen::kExit, MF_STRING), 0);
   EXPECT_EQ(screen_.statusText(), "Exit application");
+
+  // Tooltips show the hint, but not where it belongs in the status bar only.
+  EXPECT_EQ(screen_.tooltipText(control("CheckBox_HML")), "Horizontal mirror or left picture");
+  EXPECT_EQ(screen_.tooltipText(control("Edit_final_H")), "");
+  EXPECT_EQ(screen_.tooltipText(control("Button_VDub_Plugin")),
+            "Select the Deshaker *.vdf file in VirtualDub Plugins directory");
 }
 
 TEST_F(Win32MainScreenTest, FirstStartWritesTheSettingsOnCloseAndAFailedSaveKeepsItOpen) {
