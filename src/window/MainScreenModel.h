@@ -69,6 +69,7 @@ class MainScreenModel {
   const RunReport& runReport() const { return run_.report(); }
   const std::vector<std::string>& writtenFiles() const { return runFrontEnd_.written(); }
 
+ private:
   // Runs a user action; an error ends it and is shown in the program's message box.
   template <typename Action>
   void guarded(Action&& action) {
@@ -78,9 +79,9 @@ class MainScreenModel {
       showError(error.what());
     }
   }
+  // The error's message, with a period after a letter or digit.
   void showError(const std::string& message);
 
- private:
   void loadSettingsFrom(const std::string& path);
   void fillPresetList();
   std::optional<std::string> chooseFile(const std::string& title, const std::string& filter,
