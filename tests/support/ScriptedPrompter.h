@@ -16,11 +16,22 @@ class ScriptedPrompter : public window::Prompter {
   std::deque<std::optional<std::vector<std::string>>> openAnswers;
   std::deque<std::optional<std::string>> saveAnswers;
   std::deque<bool> okAnswers;
+  // An open-file dialog as it was asked for.
+  struct Dialog {
+    std::string title;
+    std::string filter;
+    std::string folder;
+    bool multiple;
+  };
+  std::vector<Dialog> dialogs;
   std::vector<std::string> titles;  // of every dialog and question, in order
   std::vector<std::string> errors;
 
-  std::optional<std::vector<std::string>> openFiles(const std::string& title, const std::string&,
-                                                    const std::string&, bool) override {
+  std::optional<std::vector<std::string>> openFiles(const std::string& title,
+                                                    const std::string& filter,
+                                                    const std::string& folder,
+                                                    bool multiple) override {
+    dialogs.push_back({title, filter, folder, multiple});
     titles.push_back(title);
     return next(openAnswers);
   }

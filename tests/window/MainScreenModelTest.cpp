@@ -144,5 +144,67 @@ TEST_F(MainScreenModelTest, ALayoutLoadErrorShowsWhatWasReadAndTheMessage) {
   EXPECT_GT(view_.settingsShown, shownBefore);
 }
 
+// A file-selection button: the dialog it opens, and the setting that takes the first file chosen.
+struct FileButton {
+  const char* label;
+  void (MainScreenModel::*click)();
+  const char* title;
+  const char* filter;
+  bool multiple;
+  std::string ConversionSettings::*chosen;
+};
+
+class FileButtons : public MainScreenModelTest, public ::testing::WithParamInterface<FileButton> {};
+
+TEST_P(FileButtons, AskWithTheirDialogAndTakeTheFirstFile) {
+  const FileButton& b = GetParam();
+  const std::string before = model_.settings().*b.chosen;
+  (model_.*b.click)();  // cancelled
+  ASSERT_EQ(prompter_.dialogs.size(), 1u);
+  EXPECT_EQ(prompter_.dialogs[0].title, b.title);
+  EXPECT_EQ(prompter_.dialogs[0].filter, b.filter);
+  EXPECT_EQ(prompter_.dialogs[0].multiple, b.multiple);
+  EXPECT_EQ(model_.settings().*b.chosen, before);
+
+  prompter_.openAnswers = {std::vector<std::string>{"/v/one.x", "/v/two.x"}};
+  const int shown = view_.settingsShown;
+  (model_.*b.click)();
+  EXPECT_EQ(model_.settings().*b.chosen, "/v/one.x");
+  EXPECT_GT(view_.settingsShown, shown);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Buttons, FileButtons,
+    ::testing::Values(
+        FileButton{"Button1", &MainScreenModel::Button1Click,
+                   "Select VirtualDub vcf file for deinterlacing video", "All Files (*.*)|*.*",
+                   false, &ConversionSettings::VcfDeint},
+        FileButton{"Button2", &MainScreenModel::Button2Click,
+                   "Select VirtualDub vcf file for output files without deinterlacing", "", true,
+                   &ConversionSettings::VcfSeparate},
+        FileButton{"Button3", &MainScreenModel::Button3Click,
+                   "Select VirtualDub vcf file for output files after deinterlacing", "", true,
+                   &ConversionSettings::VcfLR},
+        FileButton{"Button4", &MainScreenModel::Button4Click, "Select the second VirtualDub.exe",
+                   "Exe Files (*.exe)|*.exe|All files (*.*)|*.*", false,
+                   &ConversionSettings::Edit_VD2},
+        FileButton{"Button5", &MainScreenModel::Button5Click,
+                   "Select ffmpeg.exe file which will be used for encoding the video files",
+                   "Exe files (*.exe)|*.exe", false, &ConversionSettings::FfmpegLocation},
+        FileButton{"Plugin", &MainScreenModel::Button_VDub_PluginClick,
+                   "Select VirtualDub Deshaker plugin (in VirtualDub\\Plugins directory)", "",
+                   false, &ConversionSettings::DeshakerDir}),
+    [](const auto& info) { return std::string(info.param.label); });
+
+TEST_F(MainScreenModelTest, AConfigurationFileButtonOpensInTheFolderOfItsFileNextTime) {
+  // In the system's own spelling, as a dialog returns it.
+  const std::string file = fs::path("/vd/sep/a.vcf").make_preferred().string();
+  prompter_.openAnswers = {std::vector<std::string>{file}};
+  model_.Button2Click();
+  model_.Button2Click();
+  ASSERT_EQ(prompter_.dialogs.size(), 2u);
+  EXPECT_EQ(prompter_.dialogs[1].folder, fs::path("/vd/sep/").make_preferred().string());
+}
+
 }  // namespace
 }  // namespace twinlens::window
