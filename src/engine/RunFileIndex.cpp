@@ -11,8 +11,10 @@ std::string RunFileIndex::key(std::string_view path) const {
   const char separator = paths::separator(style_);
   for (std::size_t i = 0; i < path.size(); ++i) {
     char c = path[i];
+    // Windows takes "/" for "\" as well.
+    if (style_ == PathStyle::Windows && c == '/') c = separator;
     // A doubled separator names the same folder; the two leading ones of a share stay.
-    if (c == separator && i > 1 && path[i - 1] == separator) continue;
+    if (c == separator && i > 1 && !text.empty() && text.back() == separator) continue;
     if (style_ == PathStyle::Windows && c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
     text.push_back(c);
   }
