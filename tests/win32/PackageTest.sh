@@ -18,20 +18,28 @@ done
 said=$("$wine_run" "$folder/twinlens-cli.exe" --version | tr -d '\r')
 [ "$said" = "twinlens-cli $version" ] || { echo "twinlens-cli --version said: $said"; exit 1; }
 
-"$wine_run" "$folder/twinlens.exe" &
-window=$!
-# The window reads its files once it is activated; then it is closed as the user closes it.
-sleep 5
-"$wine_run" taskkill /im twinlens.exe >/dev/null 2>&1 || true
-for _ in $(seq 1 100); do
-  kill -0 "$window" 2>/dev/null || break
-  sleep 0.2
+# The window reads its files once it is activated, and is then closed as the user closes it. A
+# window closed before it read them writes nothing (so as not to overwrite them with the
+# defaults); on a slow machine it is started again and given longer.
+for wait in 5 15 40; do
+  "$wine_run" "$folder/twinlens.exe" &
+  window=$!
+  sleep "$wait"
+  for _ in $(seq 1 30); do
+    "$wine_run" taskkill /im twinlens.exe >/dev/null 2>&1 || true
+    for _ in $(seq 1 10); do
+      kill -0 "$window" 2>/dev/null || break
+      sleep 0.2
+    done
+    kill -0 "$window" 2>/dev/null || break
+  done
+  if kill -0 "$window" 2>/dev/null; then
+    kill "$window"
+    echo "the window did not close"
+    exit 1
+  fi
+  [ -f "$folder/twinlens.ini" ] && break
 done
-if kill -0 "$window" 2>/dev/null; then
-  kill "$window"
-  echo "the window did not close"
-  exit 1
-fi
 [ -f "$folder/twinlens.ini" ] || { echo "no settings file beside the program"; exit 1; }
 # The first preset of the list is chosen: the presets beside the program were read.
 grep -q '^Codec=0' "$folder/twinlens.ini" || { echo "the presets were not listed"; cat "$folder/twinlens.ini"; exit 1; }
