@@ -13,7 +13,6 @@
 #include "engine/TextFileWriter.h"
 #include "handoff/FfmpegBatch.h"
 #include "handoff/VirtualDubJobs.h"
-#include "platform/FileSystem.h"
 
 namespace twinlens {
 
@@ -40,14 +39,6 @@ std::vector<std::string> filesOrEmpty(std::optional<std::vector<std::string>> ch
   return chosen ? std::move(*chosen) : std::vector<std::string>{};
 }
 
-const std::string& firstNonEmpty(std::initializer_list<const std::string*> texts) {
-  static const std::string empty;
-  for (const std::string* text : texts) {
-    if (!text->empty()) return *text;
-  }
-  return empty;
-}
-
 }  // namespace
 
 ConversionRun::ConversionRun(ConversionSettings& settings, RunFrontEnd& frontEnd, PathStyle style)
@@ -71,20 +62,16 @@ void ConversionRun::checkSettings() const {
     }
     TextFile::load(*file);
   }
-  const std::string separator(1, paths::separator(style_));
-  const std::string& firstVcf =
-      firstNonEmpty({&s.Edit_vcf_deint, &s.Edit_vcf_separate, &s.Edit_vcf_LR});
-  const std::string firstJobList = paths::dir(firstVcf, style_) + separator + "VirtualDub.jobs";
+  const std::string firstJobList = VirtualDubJobs::firstListPath(s, style_);
   // Without a VCF field naming its folder there is no VirtualDub: its job list would land in the
   // root folder, and nothing would be started.
-  if (firstVcf.empty()) {
+  if (VirtualDubJobs::firstProgram(s, style_).empty()) {
     throw Error::cannotCreate(firstJobList, "No VCF field names the folder of VirtualDub");
   }
   // The even clips would go to a job list that no VirtualDub runs: without a second VirtualDub
   // it would lie in the root folder, and beside the first one it would replace the first list.
   if (s.CheckBox_2VD) {
-    const std::string secondJobList =
-        paths::dir(s.Edit_VD2, style_) + separator + "VirtualDub.jobs";
+    const std::string secondJobList = VirtualDubJobs::secondListPath(s, style_);
     if (s.Edit_VD2.empty()) {
       throw Error::cannotCreate(secondJobList, "No second VirtualDub is chosen");
     }
@@ -243,10 +230,7 @@ void ConversionRun::launch(const RunPlan& plan) {
     start(plan.runFile(RunPlan::kBatchFile), plan.batchFolder());
   }
   if (s.CheckBox_VD_MakeJobs && s.CheckBox_Execute_VD) {
-    const std::string separator(1, paths::separator(style_));
-    const std::string& firstVcf =
-        firstNonEmpty({&s.Edit_vcf_deint, &s.Edit_vcf_separate, &s.Edit_vcf_LR});
-    start(paths::dir(firstVcf, style_) + separator + "VirtualDub.exe", {});
+    start(VirtualDubJobs::firstProgram(s, style_), {});
     if (s.CheckBox_2VD && plan.clipCount() > 1) start(s.Edit_VD2, {});
   }
   if (!failures.empty()) {

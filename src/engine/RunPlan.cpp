@@ -42,14 +42,6 @@ Error missingMvcPartner(const std::string& original, PathStyle style) {
   return Error(message + " exist");
 }
 
-const std::string& firstNonEmpty(std::initializer_list<const std::string*> texts) {
-  static const std::string empty;
-  for (const std::string* text : texts) {
-    if (!text->empty()) return *text;
-  }
-  return empty;
-}
-
 enum class Use { Read, Written, Encoded };
 
 // What the message of a clash says of an encoded file.
@@ -92,18 +84,12 @@ RunPlan::RunPlan(const ConversionSettings& settings, PathStyle style, std::vecto
   }
   if (!complete() || n_ == 0) return;
 
-  // The run's own files are named after its last clip; the VirtualDub folders already end in a
-  // separator, and the doubled one is harmless.
+  // The run's own files are named after its last clip.
   const ClipNames last = clip(n_ - 1);
-  const std::string separator(1, paths::separator(style_));
-  const std::string& firstVcf =
-      firstNonEmpty({&s_.Edit_vcf_deint, &s_.Edit_vcf_separate, &s_.Edit_vcf_LR});
   if (batch_ != nullptr) runFiles_[kBatchFile] = paths::noext(last.primaryScript, style_) + ".bat";
   if (jobs_ != nullptr) {
-    runFiles_[kFirstJobList] = paths::dir(firstVcf, style_) + separator + "VirtualDub.jobs";
-    if (s_.CheckBox_2VD) {
-      runFiles_[kSecondJobList] = paths::dir(s_.Edit_VD2, style_) + separator + "VirtualDub.jobs";
-    }
+    runFiles_[kFirstJobList] = VirtualDubJobs::firstListPath(s_, style_);
+    if (s_.CheckBox_2VD) runFiles_[kSecondJobList] = VirtualDubJobs::secondListPath(s_, style_);
   }
   if (s_.RadioGroup_Colour_Match > 0) {
     runFiles_[kHistogramScript] =

@@ -30,7 +30,31 @@ std::string upperHex(std::uint64_t value, std::size_t minimumDigits) {
   return digits;
 }
 
+const std::string& firstVcfField(const ConversionSettings& s) {
+  for (const std::string* field : {&s.Edit_vcf_deint, &s.Edit_vcf_separate, &s.Edit_vcf_LR}) {
+    if (!field->empty()) return *field;
+  }
+  return s.Edit_vcf_deint;
+}
+
+std::string besideWith(const std::string& folder, PathStyle style, const char* name) {
+  return folder + paths::separator(style) + name;
+}
+
 }  // namespace
+
+std::string VirtualDubJobs::firstProgram(const ConversionSettings& settings, PathStyle style) {
+  const std::string& vcf = firstVcfField(settings);
+  return vcf.empty() ? std::string() : besideWith(paths::dir(vcf, style), style, "VirtualDub.exe");
+}
+
+std::string VirtualDubJobs::firstListPath(const ConversionSettings& settings, PathStyle style) {
+  return besideWith(paths::dir(firstVcfField(settings), style), style, "VirtualDub.jobs");
+}
+
+std::string VirtualDubJobs::secondListPath(const ConversionSettings& settings, PathStyle style) {
+  return besideWith(paths::dir(settings.Edit_VD2, style), style, "VirtualDub.jobs");
+}
 
 VirtualDubJobs::VirtualDubJobs(const ConversionSettings& settings, int clipCount, PathStyle style)
     : settings_(settings),

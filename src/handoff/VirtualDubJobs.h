@@ -37,6 +37,13 @@ class VirtualDubJobs {
   // Appends "// $done" to both lists.
   void finish();
 
+  // Where the VirtualDubs are: the first in the folder of the first VCF field that names a file
+  // (empty when none does), the second as chosen. Their job lists lie beside them; the folder
+  // texts already end in a separator, and the doubled one is harmless.
+  static std::string firstProgram(const ConversionSettings& settings, PathStyle style);
+  static std::string firstListPath(const ConversionSettings& settings, PathStyle style);
+  static std::string secondListPath(const ConversionSettings& settings, PathStyle style);
+
   const TextFile& firstList() const { return first_; }
   const TextFile& secondList() const { return second_; }
 
