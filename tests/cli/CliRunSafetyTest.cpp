@@ -6,9 +6,8 @@
 #include <chrono>
 #include <filesystem>
 #include <map>
-#include <sstream>
 
-#include "cli/CliApp.h"
+#include "CliOutcome.h"
 #include "support/TempDir.h"
 
 namespace twinlens {
@@ -19,11 +18,7 @@ using test::readBytes;
 using test::TempDir;
 using test::writeBytes;
 
-struct Outcome {
-  int status;
-  std::string out;
-  std::string err;
-};
+using Outcome = test::CliOutcome;
 
 class CliRunSafetyTest : public ::testing::Test {
  protected:
@@ -40,10 +35,7 @@ class CliRunSafetyTest : public ::testing::Test {
     for (std::string& arg : args) {
       if (arg.starts_with("@")) arg = at(arg.substr(1));
     }
-    std::ostringstream out;
-    std::ostringstream err;
-    const int status = cli::run(args, out, err);
-    return {status, out.str(), err.str()};
+    return test::runCli(args);
   }
 
   // Every file in the folder, with its bytes.

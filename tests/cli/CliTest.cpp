@@ -1,9 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <sstream>
 
-#include "cli/CliApp.h"
+#include "CliOutcome.h"
 #include "engine/ConversionSettings.h"
 #include "storage/SettingsFile.h"
 #include "support/TempDir.h"
@@ -20,11 +19,7 @@ constexpr const char* kUsage =
     "Usage: twinlens-cli [--settings FILE] [--presets FILE] [--set NAME=VALUE]... "
     "[--left FILE]... [--right FILE]... [--launch] [--save-settings FILE]\n";
 
-struct Outcome {
-  int status;
-  std::string out;
-  std::string err;
-};
+using Outcome = test::CliOutcome;
 
 class CliTest : public ::testing::Test {
  protected:
@@ -38,12 +33,7 @@ class CliTest : public ::testing::Test {
     return at(relative);
   }
 
-  Outcome run(const std::vector<std::string>& args) {
-    std::ostringstream out;
-    std::ostringstream err;
-    const int status = cli::run(args, out, err);
-    return {status, out.str(), err.str()};
-  }
+  Outcome run(const std::vector<std::string>& args) { return test::runCli(args); }
 
   TempDir dir_;
 };
