@@ -12,7 +12,11 @@
 #include "engine/TextFile.h"
 #include "engine/TextFileWriter.h"
 #include "handoff/FfmpegBatch.h"
+#include "handoff/FfmpegRunner.h"
+#include "handoff/FfprobeMediaProbe.h"
+#include "handoff/FilterGraphBuilder.h"
 #include "handoff/VirtualDubJobs.h"
+#include "platform/FileSystem.h"
 
 namespace twinlens {
 
@@ -41,13 +45,26 @@ std::vector<std::string> filesOrEmpty(std::optional<std::vector<std::string>> ch
 
 }  // namespace
 
-ConversionRun::ConversionRun(ConversionSettings& settings, RunFrontEnd& frontEnd, PathStyle style)
-    : settings_(settings), frontEnd_(frontEnd), style_(style) {}
+ConversionRun::ConversionRun(ConversionSettings& settings, RunFrontEnd& frontEnd, PathStyle style,
+                             MediaProbe* probe)
+    : settings_(settings), frontEnd_(frontEnd), style_(style), probe_(probe) {}
 
 void ConversionRun::checkSettings() const {
   const ConversionSettings& s = settings_;
   if (!s.Edit_Offset.empty()) toInteger(s.Edit_Offset);
   toInteger(s.Edit_Audio_Frames_Cut);
+  if (s.RadioGroup_Engine == choices::kEngineFfmpeg) {
+    if (s.RadioGroup_Colour_Match != 0) {
+      throw Error(
+          "The ffmpeg engine cannot match colours yet; choose \"No change\" under \"Colour "
+          "matching\" or the engine \"AviSynth scripts\"");
+    }
+    if (s.CheckBox_VD_MakeJobs) {
+      throw Error(
+          "VirtualDub job lists run AviSynth scripts; turn off \"Make VirtualDub Job file(s)\" "
+          "or choose the engine \"AviSynth scripts\"");
+    }
+  }
   if (!s.CheckBox_VD_MakeJobs) return;
 
   // Every job carries the lines of one of these; all three must open.
@@ -151,6 +168,10 @@ void ConversionRun::M1Click() {
 }
 
 void ConversionRun::write(const RunPlan& plan, FfmpegBatch* batch, VirtualDubJobs* jobs) {
+  if (plan.ffmpegEngine()) {
+    writeGraphs(plan, batch);
+    return;
+  }
   const ConversionSettings& s = settings_;
   const std::string& batchFile = plan.runFile(RunPlan::kBatchFile);
   const std::string& histogramScript = plan.runFile(RunPlan::kHistogramScript);
@@ -214,12 +235,70 @@ void ConversionRun::write(const RunPlan& plan, FfmpegBatch* batch, VirtualDubJob
   commit(histogramWriter, [&](const std::string&) { report_.wroteHistogramScript(); });
 }
 
+void ConversionRun::writeGraphs(const RunPlan& plan, const FfmpegBatch* batch) {
+  const ConversionSettings& s = settings_;
+  const bool pictures = s.RadioGroup_Import_Options == choices::kImportPictures;
+  // Every clip is read before the first file is written: a clip ffmpeg cannot read stops the
+  // run with nothing written.
+  std::optional<FfprobeMediaProbe> ffprobe;
+  MediaProbe* probe = probe_;
+  if (probe == nullptr && !pictures) probe = &ffprobe.emplace(s);
+  std::vector<std::pair<MediaInfo, MediaInfo>> media(plan.writtenClips());
+  for (std::size_t i = 0; i < plan.writtenClips() && !pictures; ++i) {
+    const ClipNames clip = plan.clip(i);
+    media[i].first = probe->probe(clip.leftFile);
+    media[i].second = paths::sameName(clip.leftFile, clip.rightFile, style_)
+                          ? media[i].first
+                          : probe->probe(clip.rightFile);
+  }
+
+  const FfmpegRunner runner(s, style_);
+  const std::string& runnerFile = plan.runFile(RunPlan::kBatchFile);
+  std::optional<TextFileWriter> runnerWriter;
+  if (batch != nullptr && plan.complete()) {
+    runnerWriter.emplace(runnerFile, runner.lineFeedsOnly());
+    runnerWriter->append(runner.header(plan.clipCount()));
+  }
+  for (std::size_t i = 0; i < plan.writtenClips(); ++i) {
+    const ClipNames clip = plan.clip(i);
+    const FfmpegClipJob job = plan.graphBuilder().build(clip, media[i].first, media[i].second);
+    auto save = [&](const TextFile& graph, const std::string& path) {
+      graph.save(path);
+      report_.wroteScript();
+      frontEnd_.wrote(path);
+    };
+    if (!job.analysisGraphPath.empty()) save(job.analysisGraph, job.analysisGraphPath);
+    save(job.graph, job.graphPath);
+    if (runnerWriter) {
+      std::vector<std::string> outputs;
+      for (auto& file :
+           batch->encodedFiles(clip.primaryScript, clip.rightOutputScript, plan.batchFolder())) {
+        outputs.push_back(std::move(file.video));
+      }
+      runnerWriter->append(
+          runner.clipCommands(i + 1, plan.clipCount(), job, outputs, plan.batchFolder()));
+    }
+  }
+  if (plan.missingPartner()) throw *plan.missingPartner();
+  if (runnerWriter) {
+    runnerWriter->append(runner.footer(plan.clipCount()));
+    runnerWriter->commit();
+    if (runner.lineFeedsOnly()) platform::makeExecutable(runnerFile);
+    report_.wroteBatchFile(runnerFile);
+    frontEnd_.wrote(runnerFile);
+  }
+}
+
 void ConversionRun::launch(const RunPlan& plan) {
   const ConversionSettings& s = settings_;
   // Every file is in place; a program that does not start is told once all were tried.
   std::string failures;
   auto start = [&](const std::string& file, const std::string& workingFolder) {
-    const std::string reason = frontEnd_.launch(file, kLaunchParameters, workingFolder);
+    // The runner script of the ffmpeg engine takes no parameters.
+    const std::string reason = frontEnd_.launch(
+        file,
+        plan.ffmpegEngine() && file == plan.runFile(RunPlan::kBatchFile) ? "" : kLaunchParameters,
+        workingFolder);
     report_.started({file, workingFolder, reason});
     if (reason.empty()) return;
     if (!failures.empty()) failures += ".\n";

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "engine/ConversionSettings.h"
+#include "engine/MediaInfo.h"
 #include "engine/Paths.h"
 #include "engine/RunReport.h"
 
@@ -48,8 +49,9 @@ class RunFrontEnd {
 // what the run would write is left untouched.
 class ConversionRun {
  public:
+  // `probe` reads the clips for the ffmpeg engine; without one, ffprobe does.
   ConversionRun(ConversionSettings& settings, RunFrontEnd& frontEnd,
-                PathStyle style = nativePathStyle());
+                PathStyle style = nativePathStyle(), MediaProbe* probe = nullptr);
 
   void M1Click();
 
@@ -64,11 +66,14 @@ class ConversionRun {
   // The settings that need no selection: the integer texts and the VirtualDub files.
   void checkSettings() const;
   void write(const RunPlan& plan, FfmpegBatch* batch, VirtualDubJobs* jobs);
+  // The ffmpeg engine's files: every clip's filter graphs and the runner script.
+  void writeGraphs(const RunPlan& plan, const FfmpegBatch* batch);
   void launch(const RunPlan& plan);
 
   ConversionSettings& settings_;
   RunFrontEnd& frontEnd_;
   PathStyle style_;
+  MediaProbe* probe_;
   std::string lastRightFolder_;
   RunReport report_;
   bool launchFailed_ = false;

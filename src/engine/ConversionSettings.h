@@ -63,6 +63,7 @@ struct ConversionSettings {
   std::string DeshakePart2 = kDefaultDeshakePart2;
 
   // Tab "FFmpeg".
+  int RadioGroup_Engine = 0;  // 0: AviSynth scripts, 1: ffmpeg filter graphs and a runner script
   std::string FfmpegLocation;
   std::string FfmpegDialogFolder;  // initial folder of the ffmpeg selection dialog
   int ComboBox_FF_codec = 0;       // position in the preset list

@@ -3,6 +3,7 @@
 #include "engine/Choices.h"
 #include "engine/RunFileIndex.h"
 #include "handoff/FfmpegBatch.h"
+#include "handoff/FfmpegRunner.h"
 #include "handoff/VirtualDubJobs.h"
 #include "platform/FileSystem.h"
 
@@ -71,7 +72,8 @@ RunPlan::RunPlan(const ConversionSettings& settings, PathStyle style, std::vecto
       m_(m),
       batch_(batch),
       jobs_(jobs),
-      builder_(settings, style) {
+      builder_(settings, style),
+      graphs_(settings, style) {
   // An MVC clip without its partners ends the run there: the clips before it are written, the
   // run's own files are not.
   written_ = n_;
@@ -86,12 +88,15 @@ RunPlan::RunPlan(const ConversionSettings& settings, PathStyle style, std::vecto
 
   // The run's own files are named after its last clip.
   const ClipNames last = clip(n_ - 1);
-  if (batch_ != nullptr) runFiles_[kBatchFile] = paths::noext(last.primaryScript, style_) + ".bat";
+  if (batch_ != nullptr) {
+    runFiles_[kBatchFile] = ffmpegEngine() ? FfmpegRunner(s_, style_).pathFor(last.primaryScript)
+                                           : paths::noext(last.primaryScript, style_) + ".bat";
+  }
   if (jobs_ != nullptr) {
     runFiles_[kFirstJobList] = VirtualDubJobs::firstListPath(s_, style_);
     if (s_.CheckBox_2VD) runFiles_[kSecondJobList] = VirtualDubJobs::secondListPath(s_, style_);
   }
-  if (s_.RadioGroup_Colour_Match > 0) {
+  if (s_.RadioGroup_Colour_Match > 0 && !ffmpegEngine()) {
     runFiles_[kHistogramScript] =
         paths::dir(last.leftFile, style_) +
         paths::noext("Hist_" + paths::name(last.leftFile, style_), style_) + ".avs";
@@ -117,6 +122,10 @@ ClipNames RunPlan::clip(std::size_t i) const {
                               : names.leftPictures;
   }
   return names;
+}
+
+bool RunPlan::ffmpegEngine() const {
+  return s_.RadioGroup_Engine == choices::kEngineFfmpeg;
 }
 
 ClipJobScripts RunPlan::jobScripts(const ClipNames& clip) {
@@ -146,7 +155,9 @@ RunPlan::ClipFiles RunPlan::filesOf(std::size_t i) const {
   if (i < right_.size()) read(kSelectedRight, right_[i]);
 
   std::uint32_t role = kFirstScript;
-  for (PlannedScript& script : builder_.plan(names)) files[role++].path = std::move(script.path);
+  for (PlannedScript& script : ffmpegEngine() ? graphs_.plan(names) : builder_.plan(names)) {
+    files[role++].path = std::move(script.path);
+  }
 
   // The encoders run only when the run writes the batch file and the job lists.
   if (batch_ != nullptr && complete()) {
@@ -163,7 +174,8 @@ RunPlan::ClipFiles RunPlan::filesOf(std::size_t i) const {
     }
   }
   // The intermediates the scripts open, which VirtualDub's deinterlacing makes.
-  if (s_.CheckBox_Output_DI) {
+  // (ffmpeg deinterlaces within the graph, with no intermediates.)
+  if (s_.CheckBox_Output_DI && !ffmpegEngine()) {
     files[kLeftIntermediate] = {paths::noext(names.leftDeinterlaceScript, style_) + ".avi",
                                 names.leftDeinterlaceScript};
     files[kRightIntermediate] = {paths::noext(names.rightDeinterlaceScript, style_) + ".avi",

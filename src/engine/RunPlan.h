@@ -12,6 +12,7 @@
 #include "engine/Error.h"
 #include "engine/Paths.h"
 #include "engine/ScriptBuilder.h"
+#include "handoff/FilterGraphBuilder.h"
 
 namespace twinlens {
 
@@ -40,6 +41,7 @@ class RunPlan {
     kRoles
   };
   // The run's own files, numbered as the roles of a clip after the last one.
+  // The batch file is the runner script under the ffmpeg engine.
   enum RunRole : std::uint32_t { kBatchFile, kFirstJobList, kSecondJobList, kHistogramScript };
 
   // One file: its path and, for an encoded file, the script it is made from.
@@ -72,6 +74,9 @@ class RunPlan {
   std::string batchFolder() const { return paths::dir(runFiles_[kBatchFile], style_); }
 
   const ScriptBuilder& builder() const { return builder_; }
+  const FilterGraphBuilder& graphBuilder() const { return graphs_; }
+  // Whether the run writes ffmpeg filter graphs and a runner script in place of AviSynth scripts.
+  bool ffmpegEngine() const;
 
   // Stops with a message naming both files when one file would be written twice, or an input
   // clip or a file of the run would be replaced by another (nothing is written yet).
@@ -90,6 +95,7 @@ class RunPlan {
   const FfmpegBatch* batch_;
   const VirtualDubJobs* jobs_;
   ScriptBuilder builder_;
+  FilterGraphBuilder graphs_;
   std::size_t written_ = 0;
   std::optional<Error> missingPartner_;
   std::array<std::string, 4> runFiles_;

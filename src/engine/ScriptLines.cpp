@@ -13,31 +13,23 @@ constexpr int kBlendFrames = 1;
 constexpr int kTimeLapse = 2;
 constexpr int kChangePitch = 1;
 
-// Selection lines of the repeat choices 1 to 8.
-constexpr std::array<std::string_view, 9> kRepeatSelection = {"",
-                                                              "SelectEvery(1,0,0)",
-                                                              "SelectEvery(2,0,0,0,1,1)",
-                                                              "SelectEvery(1,0,0,0)",
-                                                              "SelectEvery(1,0,0,0,0)",
-                                                              "SelectEvery(2,0)",
-                                                              "SelectEvery(10,0,2,5,7)",
-                                                              "SelectEvery(3,0)",
-                                                              "SelectEvery(4,0)"};
+// "SelectEvery(<cycle>,<offsets>)" of a repeat choice.
+std::string selectionLine(const choices::FrameSelection& selection) {
+  std::string line = "SelectEvery(" + std::to_string(selection.cycle);
+  for (int i = 0; i < selection.count; ++i) {
+    line.append(",").append(std::to_string(selection.offsets[static_cast<std::size_t>(i)]));
+  }
+  return line + ")";
+}
 
-// Frame-rate lines of the choices 1 to 8; 9 is the user's own rate.
-constexpr std::array<std::string_view, 9> kFrameRateLines = {"",
-                                                             "AssumeFPS(12000, 1001, true)",
-                                                             "AssumeFPS(12500, 1000, true)",
-                                                             "AssumeFPS(15000, 1001, true)",
-                                                             "AssumeFPS(24000, 1001, true)",
-                                                             "AssumeFPS(25000, 1000, true)",
-                                                             "AssumeFPS(30000, 1001, true)",
-                                                             "AssumeFPS(50000, 1000, true)",
-                                                             "AssumeFPS(60000, 1001, true)"};
+std::string assumeFps(std::int64_t num, std::int64_t den) {
+  std::string line = "AssumeFPS(" + std::to_string(num);
+  return line.append(", ").append(std::to_string(den)).append(", true)");
+}
 
 bool repeats(const ConversionSettings& s) {
   return s.RadioGroup_Repeat >= 1 &&
-         s.RadioGroup_Repeat < static_cast<int>(kRepeatSelection.size());
+         s.RadioGroup_Repeat < static_cast<int>(choices::kRepeatSelections.size());
 }
 
 bool changesFrameRate(const ConversionSettings& s) {
@@ -206,16 +198,17 @@ void rateTail(TextFile& out, const ConversionSettings& s) {
   if (repeats(s)) {
     out.add("Frn=FrameRateNumerator()");
     out.add("Frd=FrameRateDenominator()");
-    out.add(std::string(kRepeatSelection[s.RadioGroup_Repeat]));
+    out.add(
+        selectionLine(choices::kRepeatSelections[static_cast<std::size_t>(s.RadioGroup_Repeat)]));
     // With "No change" the clip gets its old rate back, so it runs longer or shorter; no chosen
     // rate at all adds nothing.
     if (s.RadioGroup_FrameRates == 0) out.add("AssumeFPS(Frn, FRd, true)");
   }
   if (s.RadioGroup_FrameRates == choices::kUserDefinedFrameRate) {
-    out.add("AssumeFPS(" + std::to_string(s.UserFrNum) + ", " + std::to_string(s.UserFrDen) +
-            ", true)");
+    out.add(assumeFps(s.UserFrNum, s.UserFrDen));
   } else if (changesFrameRate(s)) {
-    out.add(std::string(kFrameRateLines[s.RadioGroup_FrameRates]));
+    const auto& rate = choices::kFrameRateValues[static_cast<std::size_t>(s.RadioGroup_FrameRates)];
+    out.add(assumeFps(rate.num, rate.den));
   }
   if (keepPitch) out.add("ResampleAudio(AR)");
 }

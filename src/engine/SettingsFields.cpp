@@ -66,6 +66,7 @@ const std::array kFields = {
     SettingsField{"DeshakePart1a", Kind::Text, 0, &S::DeshakePart1a},
     SettingsField{"DeshakePart1b", Kind::Text, 0, &S::DeshakePart1b},
     SettingsField{"DeshakePart2", Kind::Text, 0, &S::DeshakePart2},
+    SettingsField{"RadioGroup_Engine", Kind::Radio, count(choices::kEngine), &S::RadioGroup_Engine},
     SettingsField{"FfmpegLocation", Kind::Text, 0, &S::FfmpegLocation},
     SettingsField{"ComboBox_FF_codec", Kind::DropDown, -1, &S::ComboBox_FF_codec},
     SettingsField{"Edit_coding_presets", Kind::Text, 0, &S::Edit_coding_presets},

@@ -8,13 +8,15 @@
 
 namespace twinlens {
 
-// A text file written line by line as a run goes (every line ended by CR LF) that replaces its
-// target as a whole once complete. A writer dropped before commit() leaves nothing behind, so a
+// A text file written line by line as a run goes (every line ended by CR LF, or LF) that replaces
+// its target as a whole once complete. A writer dropped before commit() leaves nothing behind, so a
 // run that stops leaves neither a partial file nor a temporary one.
 class TextFileWriter {
  public:
   // Creates the temporary file beside `path`; a failure raises `Cannot create file ...`.
-  explicit TextFileWriter(std::string path) : file_(std::move(path)) {}
+  // `lineFeedsOnly` ends every line with LF alone (a POSIX shell script).
+  explicit TextFileWriter(std::string path, bool lineFeedsOnly = false)
+      : file_(std::move(path)), lineFeedsOnly_(lineFeedsOnly) {}
 
   const std::string& path() const { return file_.path(); }
 
@@ -27,6 +29,7 @@ class TextFileWriter {
 
  private:
   platform::ReplacementFile file_;
+  bool lineFeedsOnly_;
 };
 
 }  // namespace twinlens

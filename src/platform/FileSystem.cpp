@@ -139,6 +139,21 @@ std::string readFile(const std::string& path) {
   return content;
 }
 
+void makeExecutable(const std::string& path) {
+#ifdef _WIN32
+  (void)path;
+#else
+  struct stat info {};
+  if (::stat(path.c_str(), &info) != 0) throw Error::cannotCreate(path, systemErrorText(errno));
+  // Each class that may read it may also run it.
+  const mode_t readable = info.st_mode & (S_IRUSR | S_IRGRP | S_IROTH);
+  const mode_t mode = (info.st_mode & 07777) | (readable >> 2);
+  if (mode != (info.st_mode & 07777) && ::chmod(path.c_str(), mode) != 0) {
+    throw Error::cannotCreate(path, systemErrorText(errno));
+  }
+#endif
+}
+
 std::string absolutePath(const std::string& path) {
 #ifdef _WIN32
   // The A function works in the ANSI code page, as every other file call of the program does.

@@ -49,6 +49,10 @@ class ReplacementFile {
   void* file_ = nullptr;  // the std::FILE of the temporary file while it is open
 };
 
+// Lets everyone who may read the file also run it (a shell script); nothing on Windows, where a
+// file's name says whether it runs. A failure raises `Cannot create file "<path>". <reason>`.
+void makeExecutable(const std::string& path);
+
 // The full path of a file named relative to the current folder, "." and ".." steps resolved and
 // the separators spelled the system's way. The bytes stay in the 8-bit code page: on Windows
 // the name never passes through a wide-character path.

@@ -27,7 +27,7 @@ struct SettingsKey {
 };
 
 // In the order loading reads and applies them.
-constexpr std::array<SettingsKey, 52> kKeys = {{
+constexpr std::array<SettingsKey, 53> kKeys = {{
     {"Input", "Format", "RadioGroup_Input_Format"},
     {"Frames", "Progressive Frame Rates", "RadioGroup_FrameRates"},
     {"Frames", "Pitch", "RadioGroup_Pitch"},
@@ -80,14 +80,15 @@ constexpr std::array<SettingsKey, 52> kKeys = {{
     {"Final", "User FR Num", "UserFrNum", "Edit_FR_Num"},
     {"Final", "User FR Den", "UserFrDen", "Edit_FR_Den"},
     {"File", "ffmpeg location", "FfmpegLocation"},
+    {"Output", "Engine", "RadioGroup_Engine"},
 }};
 
 // Saving writes the same keys in another order: rows 1 to 42, then the prefix, the frame rate
-// and the ffmpeg location, then the final size and the Deshaker texts.
-constexpr std::array<std::size_t, 52> kSaveOrder = {
+// and the ffmpeg location, then the final size and the Deshaker texts, then the engine.
+constexpr std::array<std::size_t, 53> kSaveOrder = {
     0,  1,  2,  3,  4,  5,  6,  7,  8,  9,  10, 11, 12, 13, 14, 15, 16, 17,
     18, 19, 20, 21, 22, 23, 24, 25, 26, 27, 28, 29, 30, 31, 32, 33, 34, 35,
-    36, 37, 38, 39, 40, 41, 48, 49, 50, 51, 42, 43, 44, 45, 46, 47};
+    36, 37, 38, 39, 40, 41, 48, 49, 50, 51, 42, 43, 44, 45, 46, 47, 52};
 
 using S = ConversionSettings;
 using Kind = SettingsField::Kind;

@@ -367,6 +367,7 @@ QWidget* TSDIAppForm::buildFfmpegTab() {
 
   auto* column = new QVBoxLayout;
   column->addWidget(encoding);
+  column->addWidget(radioGroup("RadioGroup_Engine"));
   return page("TabSheet_FFmpeg", column);
 }
 

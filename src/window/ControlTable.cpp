@@ -644,6 +644,12 @@ const std::array kControls = {
             "Avisynth form (*.avs)",
             kStatusOnly},
 
+    Control{"RadioGroup_Engine", K::ChoiceGroup, "TabSheet_FFmpeg", "Engine", choices::kEngine, 2,
+            "0",
+            "How the clips are converted: AviSynth scripts for AviSynth, VirtualDub and ffmpeg on "
+            "Windows, or ffmpeg filter graphs and a runner script that ffmpeg alone carries out on "
+            "any system"},
+
     // ---- below the tabs ----
     Control{"Panel_HandOff", K::Panel, "", {}},
     Control{"CheckBox_ffmpeg_make",

@@ -105,7 +105,7 @@ TEST(SettingsFile, DefaultsWrittenFromScratchHaveTheFiveSectionsInOrder) {
             "Use Two VirtualDubs=0\r\nH Mirror L=0\r\nV Mirror L=0\r\nH Mirror R=0\r\n"
             "V Mirror R=0\r\nMakeVDJobs=0\r\nMakeffmpeg=0\r\nExecute FFmpeg=0\r\n"
             "Change Resolution=0\r\nReverse=0\r\nColour=0\r\nCodec=0\r\nBlur=0\r\n"
-            "Final H=1920\r\nFinal V=1080\r\n"
+            "Final H=1920\r\nFinal V=1080\r\nEngine=0\r\n"
             "[File]\r\nPath Left=/opt/twinlens\r\nPath Right=/opt/twinlens\r\nVCF separate=\r\n"
             "VCF deint=\r\nVCF LR=\r\nVirtualDub No2=\r\nPrefix=\r\nffmpeg location=\r\n"
             "Deshake Part 1a=\"18|1|30|4|1|0|1|0|640|480|0|1|1000|1000|1000|1000|4|1|0|2|8|30|300|"

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace twinlens::platform {
+
+// What a program that was run to its end said.
+struct ProgramOutput {
+  bool started = false;  // false when it could not be started; `errors` then says why
+  int exitCode = -1;     // its exit status; -1 when it did not end by itself
+  std::string output;    // everything it wrote to its standard output
+  std::string errors;    // everything it wrote to its standard error
+};
+
+// Runs a program with these arguments (the first names the program, found through the search
+// path when it has no folder) and waits for it, with its input empty and both of its outputs
+// collected. Never raises: a program that cannot be started is reported through `started`.
+ProgramOutput runProgram(const std::vector<std::string>& command);
+
+}  // namespace twinlens::platform
