@@ -12,7 +12,7 @@ struct MediaInfo {
   Rational frameRate{25, 1};
   std::int64_t frames = 0;  // video frames
   bool hasAudio = false;
-  int sampleRate = 0;       // of the first sound track
+  int sampleRate = 0;         // of the first sound track
   bool stereoTagged = false;  // the video carries a stereo layout tag
 
   friend bool operator==(const MediaInfo&, const MediaInfo&) = default;

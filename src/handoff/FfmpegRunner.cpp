@@ -20,10 +20,6 @@ bool matroska(const std::string& extension) {
   return extension == ".mkv" || extension == ".webm" || extension == ".mk3d";
 }
 
-bool isoMedia(const std::string& extension) {
-  return extension == ".mp4" || extension == ".mov" || extension == ".m4v";
-}
-
 std::string countText(std::size_t number) {
   return std::to_string(number);
 }
@@ -78,8 +74,9 @@ std::string FfmpegRunner::taggingFileFor(const std::string& output) const {
 
 bool FfmpegRunner::tagsThroughRemux(const std::string& output,
                                     const std::string& stereoMode) const {
-  // The MP4 stereo box knows side-by-side and top-bottom with the left view first, nothing else.
-  return isoMedia(extensionOf(output, style_)) &&
+  // ffmpeg writes the stereo box into MP4 files alone (not MOV), and the box knows side-by-side
+  // and top-bottom with the left view first, nothing else.
+  return extensionOf(output, style_) == ".mp4" &&
          (stereoMode == "left_right" || stereoMode == "top_bottom");
 }
 
@@ -92,8 +89,7 @@ TextFile FfmpegRunner::header(std::size_t clips) const {
   return TextFile{"@echo off", "rem " + what, "cd /d \"%~dp0\"", "set failed=0"};
 }
 
-TextFile FfmpegRunner::clipCommands(std::size_t number, std::size_t clips,
-                                    const FfmpegClipJob& job,
+TextFile FfmpegRunner::clipCommands(std::size_t number, std::size_t clips, const FfmpegClipJob& job,
                                     const std::vector<std::string>& outputFiles,
                                     const std::string& folder) const {
   const bool posix = style_ == PathStyle::Posix;
@@ -121,8 +117,8 @@ TextFile FfmpegRunner::clipCommands(std::size_t number, std::size_t clips,
     if (tagsThroughRemux(file, output.stereoMode)) {
       // Encoded with a Matroska tag, which the remux turns into the MP4 stereo box.
       const std::string tagging = taggingFileFor(file);
-      encode += " -metadata:s:v:0 stereo_mode=" + output.stereoMode + " -f matroska " +
-                quote(tagging);
+      encode +=
+          " -metadata:s:v:0 stereo_mode=" + output.stereoMode + " -f matroska " + quote(tagging);
       finishing.push_back(quote(program()) + " -hide_banner -nostdin -y -i " + quote(tagging) +
                           " -map 0 -c copy -strict unofficial " + quote(file));
       finishing.push_back((posix ? "rm -f " : "del ") + quote(tagging));
@@ -154,9 +150,9 @@ TextFile FfmpegRunner::clipCommands(std::size_t number, std::size_t clips,
 TextFile FfmpegRunner::footer(std::size_t clips) const {
   const std::string all = countText(clips);
   if (style_ == PathStyle::Posix) {
-    return TextFile{"if [ \"$failed\" -ne 0 ]; then echo \"$failed of " + all +
-                        " clips failed\"; exit 1; fi",
-                    "echo 'All " + all + " clips encoded'"};
+    return TextFile{
+        "if [ \"$failed\" -ne 0 ]; then echo \"$failed of " + all + " clips failed\"; exit 1; fi",
+        "echo 'All " + all + " clips encoded'"};
   }
   return TextFile{"if %failed% neq 0 (echo %failed% of " + all + " clips failed & exit /b 1)",
                   "echo All " + all + " clips encoded"};

@@ -4,8 +4,8 @@ namespace twinlens {
 
 namespace {
 
-std::string chainOf(const std::string& inputs, const std::vector<std::string>& filters,
-                    bool audio, const std::string& output) {
+std::string chainOf(const std::string& inputs, const std::vector<std::string>& filters, bool audio,
+                    const std::string& output) {
   std::string chain = inputs;
   if (filters.empty()) chain += audio ? "anull" : "null";
   for (std::size_t i = 0; i < filters.size(); ++i) {

@@ -312,8 +312,8 @@ class GraphComposer {
       // Every N frames become one, the average of all of them, or of the first half with the
       // shutter; then the first frame is dropped, as Trim(1, fn) does.
       if (averaged > 1) {
-        video.then("tpad=stop=" + str(averaged - 1) + ":stop_mode=clone,tmix=frames=" +
-                   str(averaged));
+        video.then("tpad=stop=" + str(averaged - 1) +
+                   ":stop_mode=clone,tmix=frames=" + str(averaged));
       }
       video.then("select='eq(mod(n," + str(blended) + ")," + str(averaged - 1) + ")'");
       video.then(retime(st.rate));
@@ -322,10 +322,10 @@ class GraphComposer {
     }
     lapsedFrames_[index(st.view)] = st.frames;
 
-    const int width = s_.CheckBox_Input_HW ? (s_.CheckBox_Output_HW ? 2 : 4)
-                                           : (s_.CheckBox_Output_HW ? 1 : 2);
-    const int height = s_.CheckBox_Input_HH ? (s_.CheckBox_Output_HH ? 2 : 4)
-                                            : (s_.CheckBox_Output_HH ? 1 : 2);
+    const int width =
+        s_.CheckBox_Input_HW ? (s_.CheckBox_Output_HW ? 2 : 4) : (s_.CheckBox_Output_HW ? 1 : 2);
+    const int height =
+        s_.CheckBox_Input_HH ? (s_.CheckBox_Output_HH ? 2 : 4) : (s_.CheckBox_Output_HH ? 1 : 2);
     if (width != 2 || height != 2) {
       video.then("scale=trunc(iw*" + str(width) + "/2):trunc(ih*" + str(height) + "/2)" +
                  kLanczos4);
@@ -386,7 +386,8 @@ class GraphComposer {
       st.rate = out;
       return;
     }
-    const auto& selection = choices::kRepeatSelections[static_cast<std::size_t>(s_.RadioGroup_Repeat)];
+    const auto& selection =
+        choices::kRepeatSelections[static_cast<std::size_t>(s_.RadioGroup_Repeat)];
     const std::string tb = "settb=" + Rational::of(out.den, out.num).text();
     auto pick = [&](int offset) {
       return "select='eq(mod(n," + str(selection.cycle) + ")," + str(offset) + ")'";
@@ -405,8 +406,7 @@ class GraphComposer {
                                                  str(selection.count) + "+" + str(i));
         frames += framesAtOffset(st.frames, selection.cycle, offset);
       }
-      st.video = graph_.join(std::move(places),
-                             "interleave=nb_inputs=" + str(selection.count));
+      st.video = graph_.join(std::move(places), "interleave=nb_inputs=" + str(selection.count));
     }
     st.frames = frames;
     st.rate = out;
@@ -427,7 +427,8 @@ class GraphComposer {
     sound.audio.then("asetpts=PTS-STARTPTS");
     const auto [first, end] = shiftWindow(view, media.frames);
     if (first > 0) sound.audio.then(audioFrom(sampleAt(first, rate, sr)));
-    if (end < media.frames) sound.audio.then("atrim=end_sample=" + str(sampleAt(end - first, rate, sr)));
+    if (end < media.frames)
+      sound.audio.then("atrim=end_sample=" + str(sampleAt(end - first, rate, sr)));
     if (audioCut_ > 0) {
       // trim(0,FrameCount()-n) keeps the sound of the first FrameCount()-n+1 frames.
       const std::int64_t kept = std::max<std::int64_t>(end - first - audioCut_ + 1, 0);
@@ -449,9 +450,8 @@ class GraphComposer {
     } else if (blendTl_ == kTimeLapse) {
       // The sound at its own speed, cut to the frames that Trim(1, fn) keeps.
       const std::int64_t frames = lapsedFrames_[index(view)];
-      sound.audio.then("atrim=start_sample=" + str(sampleAt(1, viewRate, sr)) +
-                       ":end_sample=" + str(sampleAt(frames + 1, viewRate, sr)) +
-                       ",asetpts=PTS-STARTPTS");
+      sound.audio.then("atrim=start_sample=" + str(sampleAt(1, viewRate, sr)) + ":end_sample=" +
+                       str(sampleAt(frames + 1, viewRate, sr)) + ",asetpts=PTS-STARTPTS");
     }
     // AssumeFPS(..., true) changes the sound's speed with the picture's; "Change pitch" then
     // resamples it to the rate it had.
@@ -550,9 +550,9 @@ std::vector<PlannedScript> FilterGraphBuilder::plan(const ClipNames& clip) const
   const std::string stem = paths::noext(clip.primaryScript, style_);
   std::vector<PlannedScript> scripts;
   if (settings_.CheckBox_Deshake) {
-    scripts.push_back({paths::dir(stem, style_) + "Deshake_1_" + paths::name(stem, style_) +
-                           kGraphExtension,
-                       ScriptBody::LeftPass1});
+    scripts.push_back(
+        {paths::dir(stem, style_) + "Deshake_1_" + paths::name(stem, style_) + kGraphExtension,
+         ScriptBody::LeftPass1});
   }
   scripts.push_back({stem + kGraphExtension, ScriptBody::Layout});
   return scripts;

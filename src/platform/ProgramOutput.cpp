@@ -49,7 +49,8 @@ std::string readAll(HANDLE handle) {
   std::string text;
   char buffer[65536];
   DWORD got = 0;
-  while (ReadFile(handle, buffer, sizeof buffer, &got, nullptr) && got > 0) text.append(buffer, got);
+  while (ReadFile(handle, buffer, sizeof buffer, &got, nullptr) && got > 0)
+    text.append(buffer, got);
   return text;
 }
 
@@ -74,9 +75,9 @@ ProgramOutput runProgram(const std::vector<std::string>& command) {
   char errorsPath[MAX_PATH + 1] = {};
   GetTempPathA(sizeof folder, folder);
   GetTempFileNameA(folder, "tlo", 0, errorsPath);
-  HANDLE errorsFile = CreateFileA(errorsPath, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ,
-                                  &inherit, CREATE_ALWAYS,
-                                  FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+  HANDLE errorsFile =
+      CreateFileA(errorsPath, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, &inherit,
+                  CREATE_ALWAYS, FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
   HANDLE nothing = CreateFileA("NUL", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit,
                                OPEN_EXISTING, 0, nullptr);
 
@@ -140,8 +141,7 @@ ProgramOutput runProgram(const std::vector<std::string>& command) {
   posix_spawn_file_actions_adddup2(&actions, out[1], 1);
   posix_spawn_file_actions_adddup2(&actions, err[1], 2);
   pid_t child = 0;
-  const int failure =
-      ::posix_spawnp(&child, argv[0], &actions, nullptr, argv.data(), environ);
+  const int failure = ::posix_spawnp(&child, argv[0], &actions, nullptr, argv.data(), environ);
   posix_spawn_file_actions_destroy(&actions);
   ::close(out[1]);
   ::close(err[1]);

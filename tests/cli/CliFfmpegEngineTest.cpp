@@ -1,0 +1,484 @@
+// The ffmpeg engine end to end: small frame-coded clips made with ffmpeg's own sources, converted
+// by twinlens-cli with engine 1 and then by the runner script it writes, and the outputs decoded
+// frame by frame: which input frame of which view ended up where, at what size, rate and length,
+// with which sound and which stereo tag.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <filesystem>
+#include <functional>
+#include <map>
+#include <optional>
+
+#include "CliOutcome.h"
+#include "platform/ProgramOutput.h"
+#include "support/TempDir.h"
+
+namespace twinlens {
+namespace {
+
+namespace fs = std::filesystem;
+using test::TempDir;
+
+// Every view picture is 64x48 in four quadrants: top left the frame number n as luma 16+4n, top
+// right the view's mark (60 left, 200 right), bottom left 120, bottom right 30. Mirroring moves
+// the quadrants; a quadrant's centre survives scaling and blurring.
+constexpr int kWidth = 64;
+constexpr int kHeight = 48;
+constexpr int kFrames = 40;
+constexpr int kLeftMark = 60;
+constexpr int kRightMark = 200;
+constexpr int kLeftSampleRate = 44100;
+constexpr int kRightSampleRate = 48000;
+
+std::string run(const std::vector<std::string>& command) {
+  const platform::ProgramOutput result = platform::runProgram(command);
+  EXPECT_TRUE(result.started && result.exitCode == 0)
+      << command[0] << " " << (command.size() > 1 ? command.back() : "") << ": " << result.errors;
+  return result.output;
+}
+
+std::string codedView(int mark) {
+  return "color=c=black:s=64x48:r=25:d=1.6,format=yuv420p,geq=lum='if(lt(X,32),if(lt(Y,24),16+4*N,"
+         "120),if(lt(Y,24)," +
+         std::to_string(mark) + ",30))':cb=128:cr=128";
+}
+
+// The clips every case starts from, made once.
+class Footage {
+ public:
+  Footage() {
+    const std::string ffmpeg = "ffmpeg";
+    auto make = [&](std::vector<std::string> args) {
+      std::vector<std::string> command{ffmpeg, "-v", "error", "-y"};
+      command.insert(command.end(), args.begin(), args.end());
+      run(command);
+    };
+    const std::vector<std::string> lossless{"-c:v", "ffv1", "-c:a", "pcm_s16le"};
+    auto with = [&](std::vector<std::string> args, const std::string& out) {
+      args.insert(args.end(), lossless.begin(), lossless.end());
+      args.push_back(at(out));
+      make(args);
+    };
+    with({"-f", "lavfi", "-i", codedView(kLeftMark), "-f", "lavfi", "-i",
+          "sine=f=440:d=1.6:r=" + std::to_string(kLeftSampleRate)},
+         "pair/clip_L.mkv");
+    with({"-f", "lavfi", "-i", codedView(kRightMark), "-f", "lavfi", "-i",
+          "sine=f=880:d=1.6:r=" + std::to_string(kRightSampleRate)},
+         "pair/clip_R.mkv");
+    for (const auto& [stack, name] :
+         std::vector<std::pair<std::string, std::string>>{{"hstack", "sbs"}, {"vstack", "ou"}}) {
+      // Tagged with the wrong layout on purpose: no input tag may survive into an output.
+      with({"-i", at("pair/clip_L.mkv"), "-i", at("pair/clip_R.mkv"), "-filter_complex",
+            "[0:v][1:v]" + stack + "[v]", "-map", "[v]", "-map", "0:a", "-metadata:s:v:0",
+            "stereo_mode=bottom_top"},
+           "one/" + name + ".mkv");
+    }
+    fs::create_directories(at("pictures"));
+    make({"-i", at("pair/clip_L.mkv"), "-frames:v", "20", "-start_number", "5",
+          at("pictures/shot_%04d.png")});
+  }
+
+  std::string at(const std::string& relative) const {
+    fs::create_directories(fs::path(dir_.file(relative)).parent_path());
+    return dir_.file(relative);
+  }
+
+ private:
+  TempDir dir_;
+};
+
+Footage& footage() {
+  static Footage made;
+  return made;
+}
+
+// What one view picture shows.
+struct ViewReading {
+  char view = '?';
+  double frame = -1;
+  bool hflip = false;
+  bool vflip = false;
+};
+
+// A decoded output: its size, rate, luma planes, sound and stereo tag.
+struct Decoded {
+  int width = 0;
+  int height = 0;
+  std::string rate;
+  std::vector<std::string> planes;
+  int sampleRate = 0;
+  std::int64_t samples = 0;
+  std::string stereo;  // ffprobe's stereo type of the video, empty without one
+
+  int luma(int frame, int x, int y) const {
+    return static_cast<unsigned char>(planes[static_cast<std::size_t>(frame)]
+                                             [static_cast<std::size_t>(y * width + x)]);
+  }
+
+  // The view in the rectangle, reading every `rowStep`-th row from `firstRow`.
+  ViewReading read(int frame, int x0, int y0, int w, int h, int rowStep = 1,
+                   int firstRow = 0) const {
+    auto centre = [&](int qx, int qy) {
+      const int cx = x0 + w * (2 * qx + 1) / 4;
+      const int cy = (h * (2 * qy + 1) / 4) * rowStep + firstRow + y0;
+      return luma(frame, cx, cy);
+    };
+    const int tl = centre(0, 0), tr = centre(1, 0), bl = centre(0, 1), br = centre(1, 1);
+    auto near = [](int value, int expected) { return std::abs(value - expected) <= 6; };
+    ViewReading reading;
+    int code = 0;
+    int mark = 0;
+    if (near(bl, 120) && near(br, 30)) {
+      code = tl, mark = tr;
+    } else if (near(bl, 30) && near(br, 120)) {
+      code = tr, mark = tl, reading.hflip = true;
+    } else if (near(tl, 120) && near(tr, 30)) {
+      code = bl, mark = br, reading.vflip = true;
+    } else if (near(tl, 30) && near(tr, 120)) {
+      code = br, mark = bl, reading.hflip = reading.vflip = true;
+    } else {
+      return reading;
+    }
+    reading.view = near(mark, kLeftMark) ? 'L' : near(mark, kRightMark) ? 'R' : '?';
+    reading.frame = (code - 16) / 4.0;
+    return reading;
+  }
+};
+
+Decoded decode(const std::string& file) {
+  Decoded out;
+  const std::string report =
+      run({"ffprobe", "-v", "error", "-show_entries",
+           "stream=codec_type,width,height,r_frame_rate,sample_rate:stream_side_data=type", "-of",
+           "default=noprint_wrappers=1", file});
+  std::string kind;
+  std::size_t start = 0;
+  while (start < report.size()) {
+    const std::size_t end = report.find('\n', start);
+    const std::string line = report.substr(start, end - start);
+    start = end == std::string::npos ? report.size() : end + 1;
+    const std::size_t eq = line.find('=');
+    if (eq == std::string::npos) continue;
+    const std::string key = line.substr(0, eq), value = line.substr(eq + 1);
+    if (key == "codec_type") kind = value;
+    if (kind == "video" && key == "width") out.width = std::stoi(value);
+    if (kind == "video" && key == "height") out.height = std::stoi(value);
+    if (kind == "video" && key == "r_frame_rate") out.rate = value;
+    if (kind == "video" && key == "type") out.stereo = value;
+    if (kind == "audio" && key == "sample_rate") out.sampleRate = std::stoi(value);
+  }
+  const std::string frames =
+      run({"ffmpeg", "-v", "error", "-i", file, "-map", "0:v", "-f", "rawvideo", "-pix_fmt",
+           "yuv420p", "-"});
+  const std::size_t lumaSize = static_cast<std::size_t>(out.width * out.height);
+  const std::size_t frameSize = lumaSize * 3 / 2;
+  for (std::size_t at = 0; frameSize > 0 && at + frameSize <= frames.size(); at += frameSize) {
+    out.planes.push_back(frames.substr(at, lumaSize));
+  }
+  if (out.sampleRate > 0) {
+    out.samples = static_cast<std::int64_t>(
+        run({"ffmpeg", "-v", "error", "-i", file, "-map", "0:a", "-f", "s16le", "-ac", "1", "-"})
+            .size() /
+        2);
+  }
+  return out;
+}
+
+// How the views sit in an output.
+enum class Layout { Single, SideBySide, OverUnder, Lines };
+
+// What one output must hold.
+struct Expected {
+  std::string file;  // relative to the folder of the left clip
+  Layout layout;
+  int viewWidth;
+  int viewHeight;
+  int frames;
+  std::string rate;
+  // The view and the (average) frame number of each place of output frame j: first the left
+  // (or top, or even-row) view, then the other.
+  std::function<std::vector<std::pair<char, double>>(int)> shows;
+  int sampleRate;          // 0: no sound
+  std::int64_t samples;    // of the sound, within one audio frame
+  std::string stereo;      // ffprobe's stereo type ("" none)
+  bool hflip = false;      // of the first place
+  bool vflip = false;
+  // One audio frame of the sound may be cut or padded by the encoder's framing.
+  double sampleTolerance = 1024;
+};
+
+struct Case {
+  std::string name;
+  std::vector<std::string> sources;  // the --left / --right arguments
+  std::vector<std::string> settings;
+  std::vector<Expected> outputs;
+  std::vector<std::string> absent = {};  // files the run must not leave behind
+
+  friend void PrintTo(const Case& c, std::ostream* os) { *os << c.name; }
+};
+
+std::function<std::vector<std::pair<char, double>>(int)> views(
+    std::function<double(int)> first, char a, std::function<double(int)> second = nullptr,
+    char b = '?') {
+  return [=](int j) {
+    std::vector<std::pair<char, double>> places{{a, first(j)}};
+    if (second) places.emplace_back(b, second(j));
+    return places;
+  };
+}
+
+std::function<double(int)> shifted(int by) {
+  return [by](int j) { return static_cast<double>(j + by); };
+}
+
+// The average of input frames from..from+count-1, the clip's last frame repeated past its end.
+double averageOf(int from, int count) {
+  double sum = 0;
+  for (int i = 0; i < count; ++i) sum += std::min(from + i, kFrames - 1);
+  return sum / count;
+}
+
+std::int64_t samplesOf(int frames, int rate) {
+  return static_cast<std::int64_t>(frames) * rate / 25;
+}
+
+const std::vector<std::string> kPair{"--left", "pair/clip_L.mkv", "--right", "pair/clip_R.mkv"};
+
+std::vector<std::string> sets(std::vector<std::string> pairs) {
+  std::vector<std::string> args;
+  for (auto& pair : pairs) {
+    args.push_back("--set");
+    args.push_back(std::move(pair));
+  }
+  return args;
+}
+
+// The frame of repeat choice `choice` (SelectEvery) at output place j.
+double selectedFrame(int cycle, std::vector<int> offsets, int j) {
+  const int count = static_cast<int>(offsets.size());
+  return (j / count) * cycle + offsets[static_cast<std::size_t>(j % count)];
+}
+
+std::vector<Case> cases() {
+  const auto L = 'L', R = 'R';
+  std::vector<Case> all{
+      {"PairToSideBySideWithOffset",
+       kPair,
+       sets({"RadioGroup_Output_Format=1", "Edit_Offset=3"}),
+       {{"o_clip_LR.mkv", Layout::SideBySide, 64, 48, 37, "25/1",
+         views(shifted(0), L, shifted(3), R), kLeftSampleRate, samplesOf(37, kLeftSampleRate),
+         "side by side"}}},
+      {"PairToSideBySideReversed",
+       kPair,
+       sets({"RadioGroup_Output_Format=1", "CheckBox_Reverse_LR=1"}),
+       {{"o_clip_LR.mkv", Layout::SideBySide, 64, 48, 40, "25/1",
+         views(shifted(0), R, shifted(0), L), kRightSampleRate, samplesOf(40, kRightSampleRate),
+         "side by side"}}},
+      {"PairToOverUnderWithNegativeOffset",
+       kPair,
+       sets({"RadioGroup_Output_Format=2", "Edit_Offset=-2"}),
+       {{"o_clip_OU.mkv", Layout::OverUnder, 64, 48, 38, "25/1",
+         views(shifted(2), L, shifted(0), R), kLeftSampleRate, samplesOf(38, kLeftSampleRate),
+         "top and bottom"}}},
+      {"PairToInterlacedRightViewIsTheFirstField",
+       kPair,
+       sets({"RadioGroup_Output_Format=3"}),
+       {{"o_clip_OU.mkv", Layout::Lines, 64, 48, 40, "25/1", views(shifted(0), L, shifted(0), R),
+         kRightSampleRate, samplesOf(40, kRightSampleRate), "interleaved lines"}}},
+      {"PairToSeparateMirrored",
+       kPair,
+       sets({"RadioGroup_Output_Format=0", "CheckBox_HML=1", "CheckBox_VMR=1"}),
+       {{"o_clip_L.mkv", Layout::Single, 64, 48, 40, "25/1", views(shifted(0), L), kLeftSampleRate,
+         samplesOf(40, kLeftSampleRate), "", true, false},
+        {"o_clip_R.mkv", Layout::Single, 64, 48, 40, "25/1", views(shifted(0), R), kRightSampleRate,
+         samplesOf(40, kRightSampleRate), "", false, true}}},
+      {"SideBySideFileToSeparateReversedDropsItsTag",
+       {"--left", "one/sbs.mkv"},
+       sets({"RadioGroup_Input_Format=1", "RadioGroup_Output_Format=0", "CheckBox_Reverse_LR=1"}),
+       {{"o_sbs_L.mkv", Layout::Single, 64, 48, 40, "25/1", views(shifted(0), R), kLeftSampleRate,
+         samplesOf(40, kLeftSampleRate), "2D"},
+        {"o_sbs_R.mkv", Layout::Single, 64, 48, 40, "25/1", views(shifted(0), L), kLeftSampleRate,
+         samplesOf(40, kLeftSampleRate), "2D"}}},
+      {"OverUnderFileToSideBySideRetagged",
+       {"--left", "one/ou.mkv"},
+       sets({"RadioGroup_Input_Format=2", "RadioGroup_Output_Format=1"}),
+       {{"o_ou_LR.mkv", Layout::SideBySide, 64, 48, 40, "25/1", views(shifted(0), L, shifted(0), R),
+         kLeftSampleRate, samplesOf(40, kLeftSampleRate), "side by side"}}},
+      {"PicturesToMono",
+       {"--left", "pictures/shot_0005.png", "--left", "pictures/shot_0024.png"},
+       sets({"RadioGroup_Input_Format=3", "RadioGroup_Import_Options=2", "RadioGroup_Output_Format=4",
+             "Edit_import_picture_FR=12.5"}),
+       {{"o_shot_0005.mkv", Layout::Single, 64, 48, 20, "25/2", views(shifted(0), L), 0, 0, ""}}},
+      {"BlendFourFrames",
+       kPair,
+       sets({"RadioGroup_Output_Format=4", "RadioGroup_Blend_TL=1", "ComboBox_Blend=1"}),
+       {{"o_clip_L.mkv", Layout::Single, 64, 48, 40, "25/1",
+         views([](int j) { return averageOf(j, 4); }, L), kLeftSampleRate,
+         samplesOf(39, kLeftSampleRate), ""}}},
+      {"BlendEightFramesWithShutterAndRightSound",
+       kPair,
+       sets({"RadioGroup_Output_Format=1", "RadioGroup_Blend_TL=1", "ComboBox_Blend=2",
+             "CheckBox_180=1", "CheckBox_Blend_RightSound=1"}),
+       {{"o_clip_LR.mkv", Layout::SideBySide, 64, 48, 40, "25/1",
+         views([](int j) { return averageOf(j, 4); }, L, [](int j) { return averageOf(j, 4); },
+               R),
+         kRightSampleRate, samplesOf(37, kRightSampleRate), "side by side"}}},
+      {"TimeLapseFourFrames",
+       kPair,
+       sets({"RadioGroup_Output_Format=4", "RadioGroup_Blend_TL=2", "ComboBox_Blend=1"}),
+       {{"o_clip_L.mkv", Layout::Single, 64, 48, 9, "25/1",
+         views([](int j) { return averageOf(4 * (j + 1), 4); }, L), kLeftSampleRate,
+         samplesOf(9, kLeftSampleRate), ""}}},
+      {"TimeLapseFourFramesWithShutter",
+       kPair,
+       sets({"RadioGroup_Output_Format=4", "RadioGroup_Blend_TL=2", "ComboBox_Blend=1",
+             "CheckBox_180=1"}),
+       {{"o_clip_L.mkv", Layout::Single, 64, 48, 9, "25/1",
+         views([](int j) { return averageOf(4 * (j + 1), 2); }, L), kLeftSampleRate,
+         samplesOf(9, kLeftSampleRate), ""}}},
+      {"SeparateFieldsOut",
+       kPair,
+       sets({"RadioGroup_Output_Format=4", "CheckBox_Output_SF=1"}),
+       {{"o_clip_L.mkv", Layout::Single, 64, 24, 80, "50/1", views([](int j) { return j / 2; }, L),
+         kLeftSampleRate, samplesOf(40, kLeftSampleRate), ""}}},
+      {"SeparateFieldsInWovenTopFirst",
+       kPair,
+       sets({"RadioGroup_Output_Format=4", "CheckBox_Input_SF=1"}),
+       {{"o_clip_L.mkv", Layout::Lines, 64, 48, 20, "25/2",
+         views([](int j) { return 2 * j; }, L, [](int j) { return 2 * j + 1; }, L),
+         kLeftSampleRate, samplesOf(40, kLeftSampleRate), ""}}},
+      {"HalfWidthStretchedAndFinalSizeWithBlur",
+       kPair,
+       sets({"RadioGroup_Output_Format=1", "CheckBox_Input_HW=1", "CheckBox_change_final_HV=1",
+             "Edit_final_H=96", "Edit_final_V=64", "Edit_Blur=0.5"}),
+       {{"o_clip_LR.mkv", Layout::SideBySide, 96, 64, 40, "25/1",
+         views(shifted(0), L, shifted(0), R), kLeftSampleRate, samplesOf(40, kLeftSampleRate),
+         "side by side"}}},
+      {"DeinterlacedWithinTheGraph",
+       kPair,
+       sets({"RadioGroup_Output_Format=4", "CheckBox_Output_DI=1"}),
+       {{"o_clip_L.mkv", Layout::Single, 64, 48, 40, "25/1", views(shifted(0), L),
+         kLeftSampleRate, samplesOf(40, kLeftSampleRate), ""}}},
+      {"StabilisedWithSharedTransforms",
+       kPair,
+       sets({"RadioGroup_Output_Format=1", "CheckBox_Deshake=1"}),
+       {{"o_clip_LR.mkv", Layout::SideBySide, 64, 48, 40, "25/1",
+         views(shifted(0), L, shifted(0), R), kLeftSampleRate, samplesOf(40, kLeftSampleRate),
+         "side by side"}}},
+      {"Mp4GetsItsStereoBoxThroughARemux",
+       kPair,
+       sets({"RadioGroup_Output_Format=2", "Edit_Video_Extension=.mp4",
+             "Edit_coding_presets=-c:v libx264 -qp 0 -c:a alac"}),
+       {{"o_clip_OU.mp4", Layout::OverUnder, 64, 48, 40, "25/1",
+         views(shifted(0), L, shifted(0), R), kLeftSampleRate, samplesOf(40, kLeftSampleRate),
+         "top and bottom", false, false, 4096 + 1024}},
+       {"o_clip_OU.tagging.mkv"}},
+      {"AudioCutAndFiftyFramesChangePitch",
+       kPair,
+       sets({"RadioGroup_Output_Format=4", "Edit_Audio_Frames_Cut=5", "RadioGroup_FrameRates=7",
+             "RadioGroup_Pitch=1"}),
+       {{"o_clip_L.mkv", Layout::Single, 64, 48, 40, "50/1", views(shifted(0), L), kLeftSampleRate,
+         samplesOf(36, kLeftSampleRate) / 2, ""}}},
+  };
+  // Every repeat and skip pattern, at the clip's own rate: the sound's speed follows.
+  const std::vector<std::tuple<int, int, std::vector<int>, int>> patterns{
+      {1, 1, {0, 0}, 80},          {2, 2, {0, 0, 0, 1, 1}, 100}, {3, 1, {0, 0, 0}, 120},
+      {4, 1, {0, 0, 0, 0}, 160},   {5, 2, {0}, 20},              {6, 10, {0, 2, 5, 7}, 16},
+      {7, 3, {0}, 14},             {8, 4, {0}, 10}};
+  for (const auto& [choice, cycle, offsets, frames] : patterns) {
+    // AssumeFPS(Frn, FRd, true) speeds the sound up by the pattern's cycle over its length.
+    const int rate = kLeftSampleRate * cycle / static_cast<int>(offsets.size());
+    all.push_back(
+        {"Repeat" + std::to_string(choice),
+         kPair,
+         sets({"RadioGroup_Output_Format=4", "RadioGroup_Repeat=" + std::to_string(choice)}),
+         {{"o_clip_L.mkv", Layout::Single, 64, 48, frames, "25/1",
+           views([cycle = cycle, offsets = offsets](int j) {
+             return selectedFrame(cycle, offsets, j);
+           }, L),
+           rate, samplesOf(40, kLeftSampleRate), ""}}});
+  }
+  return all;
+}
+
+class CliFfmpegEngineTest : public ::testing::TestWithParam<Case> {};
+
+TEST_P(CliFfmpegEngineTest, OutputFramesComeFromTheRightInputFrames) {
+  const Case& c = GetParam();
+  Footage& clips = footage();
+  TempDir scratch;
+  std::vector<std::string> args{"--set", "RadioGroup_Engine=1", "--set", "CheckBox_ffmpeg_make=1",
+                                "--set", "Edit_Video_Extension=.mkv", "--set",
+                                "Edit_coding_presets=-c:v ffv1 -c:a pcm_s16le",
+                                "--set", "Prefix=o_"};
+  std::string folder;
+  for (std::size_t i = 0; i < c.sources.size(); ++i) {
+    const bool file = i % 2 == 1;
+    args.push_back(file ? clips.at(c.sources[i]) : c.sources[i]);
+    if (file && folder.empty()) folder = fs::path(args.back()).parent_path().string();
+  }
+  args.insert(args.end(), c.settings.begin(), c.settings.end());
+  // The outputs of earlier cases share the folder: each case starts without them.
+  for (const Expected& expected : c.outputs) fs::remove(fs::path(folder) / expected.file);
+
+  const test::CliOutcome outcome = test::runCli(args);
+  ASSERT_EQ(outcome.status, 0) << outcome.err;
+  const std::size_t runnerAt = outcome.out.rfind("wrote\t");
+  ASSERT_NE(runnerAt, std::string::npos);
+  std::string runner = outcome.out.substr(runnerAt + 6);
+  runner.erase(runner.find_last_not_of('\n') + 1);
+  ASSERT_TRUE(runner.ends_with(".sh")) << outcome.out;
+  const platform::ProgramOutput encoded = platform::runProgram({runner});
+  ASSERT_EQ(encoded.exitCode, 0) << encoded.output << encoded.errors;
+
+  for (const std::string& file : c.absent) EXPECT_FALSE(fs::exists(fs::path(folder) / file));
+  for (const Expected& expected : c.outputs) {
+    SCOPED_TRACE(expected.file);
+    const Decoded out = decode((fs::path(folder) / expected.file).string());
+    const bool wide = expected.layout == Layout::SideBySide;
+    const bool tall = expected.layout == Layout::OverUnder || expected.layout == Layout::Lines;
+    EXPECT_EQ(out.width, expected.viewWidth * (wide ? 2 : 1));
+    EXPECT_EQ(out.height, expected.viewHeight * (tall ? 2 : 1));
+    EXPECT_EQ(out.rate, expected.rate);
+    EXPECT_EQ(out.stereo, expected.stereo);
+    EXPECT_EQ(out.sampleRate, expected.sampleRate);
+    EXPECT_NEAR(static_cast<double>(out.samples), static_cast<double>(expected.samples),
+                expected.sampleTolerance);
+    ASSERT_EQ(static_cast<int>(out.planes.size()), expected.frames);
+    for (int j = 0; j < expected.frames; ++j) {
+      const auto places = expected.shows(j);
+      for (std::size_t p = 0; p < places.size(); ++p) {
+        const int w = expected.viewWidth, h = expected.viewHeight;
+        ViewReading reading;
+        switch (expected.layout) {
+          case Layout::Single:
+            reading = out.read(j, 0, 0, w, h);
+            break;
+          case Layout::SideBySide:
+            reading = out.read(j, static_cast<int>(p) * w, 0, w, h);
+            break;
+          case Layout::OverUnder:
+            reading = out.read(j, 0, static_cast<int>(p) * h, w, h);
+            break;
+          case Layout::Lines:
+            reading = out.read(j, 0, 0, w, h, 2, static_cast<int>(p));
+            break;
+        }
+        ASSERT_EQ(reading.view, places[p].first) << "frame " << j << " place " << p;
+        ASSERT_NEAR(reading.frame, places[p].second, 0.4) << "frame " << j << " place " << p;
+        if (p == 0) {
+          EXPECT_EQ(reading.hflip, expected.hflip);
+          EXPECT_EQ(reading.vflip, expected.vflip);
+        }
+      }
+    }
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Engine1, CliFfmpegEngineTest, ::testing::ValuesIn(cases()),
+                         [](const auto& info) { return info.param.name; });
+
+}  // namespace
+}  // namespace twinlens
