@@ -23,6 +23,8 @@ constexpr int kBlendFrames = 1;
 constexpr int kTimeLapse = 2;
 constexpr int kChangePitch = 1;
 constexpr const char* kLanczos4 = ":flags=lanczos:param0=4";
+// The stabiliser works on planar pictures only (packed RGB stops ffmpeg).
+constexpr const char* kStabilisableFormats = "format=pix_fmts=yuv420p|yuv422p|yuv444p|gray";
 
 std::string str(std::int64_t number) {
   return std::to_string(number);
@@ -190,6 +192,7 @@ class GraphComposer {
     sources(videoUses, soundUses, videoSources, audioSources);
     ViewStream left{View::Left, std::move(videoSources[0].front()), {}, 0};
     viewSteps(left);
+    left.video.then(kStabilisableFormats);
     left.video.then("vidstabdetect=result=" + FilterGraph::value(transforms_));
     graph_.output(std::move(left.video), "vs");
     return graph_.text();
@@ -414,6 +417,9 @@ class GraphComposer {
 
   void stabilise(ViewStream& st) const {
     if (!s_.CheckBox_Deshake) return;
+    // One static zoom for the whole clip, from the left view's motion: both views are zoomed
+    // alike, so their disparity keeps its shape.
+    st.video.then(kStabilisableFormats);
     st.video.then("vidstabtransform=input=" + FilterGraph::value(transforms_) + ":optzoom=1");
   }
 

@@ -8,6 +8,7 @@
 #include <cmath>
 #include <filesystem>
 #include <functional>
+#include <iostream>
 #include <map>
 #include <optional>
 
@@ -113,8 +114,8 @@ struct Decoded {
   std::string stereo;  // ffprobe's stereo type of the video, empty without one
 
   int luma(int frame, int x, int y) const {
-    return static_cast<unsigned char>(planes[static_cast<std::size_t>(frame)]
-                                             [static_cast<std::size_t>(y * width + x)]);
+    return static_cast<unsigned char>(
+        planes[static_cast<std::size_t>(frame)][static_cast<std::size_t>(y * width + x)]);
   }
 
   // The view in the rectangle, reading every `rowStep`-th row from `firstRow`.
@@ -169,9 +170,8 @@ Decoded decode(const std::string& file) {
     if (kind == "video" && key == "type") out.stereo = value;
     if (kind == "audio" && key == "sample_rate") out.sampleRate = std::stoi(value);
   }
-  const std::string frames =
-      run({"ffmpeg", "-v", "error", "-i", file, "-map", "0:v", "-f", "rawvideo", "-pix_fmt",
-           "yuv420p", "-"});
+  const std::string frames = run({"ffmpeg", "-v", "error", "-i", file, "-map", "0:v", "-f",
+                                  "rawvideo", "-pix_fmt", "yuv420p", "-"});
   const std::size_t lumaSize = static_cast<std::size_t>(out.width * out.height);
   const std::size_t frameSize = lumaSize * 3 / 2;
   for (std::size_t at = 0; frameSize > 0 && at + frameSize <= frames.size(); at += frameSize) {
@@ -200,10 +200,10 @@ struct Expected {
   // The view and the (average) frame number of each place of output frame j: first the left
   // (or top, or even-row) view, then the other.
   std::function<std::vector<std::pair<char, double>>(int)> shows;
-  int sampleRate;          // 0: no sound
-  std::int64_t samples;    // of the sound, within one audio frame
-  std::string stereo;      // ffprobe's stereo type ("" none)
-  bool hflip = false;      // of the first place
+  int sampleRate;        // 0: no sound
+  std::int64_t samples;  // of the sound, within one audio frame
+  std::string stereo;    // ffprobe's stereo type ("" none)
+  bool hflip = false;    // of the first place
   bool vflip = false;
   // One audio frame of the sound may be cut or padded by the encoder's framing.
   double sampleTolerance = 1024;
@@ -308,8 +308,8 @@ std::vector<Case> cases() {
          kLeftSampleRate, samplesOf(40, kLeftSampleRate), "side by side"}}},
       {"PicturesToMono",
        {"--left", "pictures/shot_0005.png", "--left", "pictures/shot_0024.png"},
-       sets({"RadioGroup_Input_Format=3", "RadioGroup_Import_Options=2", "RadioGroup_Output_Format=4",
-             "Edit_import_picture_FR=12.5"}),
+       sets({"RadioGroup_Input_Format=3", "RadioGroup_Import_Options=2",
+             "RadioGroup_Output_Format=4", "Edit_import_picture_FR=12.5"}),
        {{"o_shot_0005.mkv", Layout::Single, 64, 48, 20, "25/2", views(shifted(0), L), 0, 0, ""}}},
       {"BlendFourFrames",
        kPair,
@@ -322,8 +322,7 @@ std::vector<Case> cases() {
        sets({"RadioGroup_Output_Format=1", "RadioGroup_Blend_TL=1", "ComboBox_Blend=2",
              "CheckBox_180=1", "CheckBox_Blend_RightSound=1"}),
        {{"o_clip_LR.mkv", Layout::SideBySide, 64, 48, 40, "25/1",
-         views([](int j) { return averageOf(j, 4); }, L, [](int j) { return averageOf(j, 4); },
-               R),
+         views([](int j) { return averageOf(j, 4); }, L, [](int j) { return averageOf(j, 4); }, R),
          kRightSampleRate, samplesOf(37, kRightSampleRate), "side by side"}}},
       {"TimeLapseFourFrames",
        kPair,
@@ -347,8 +346,8 @@ std::vector<Case> cases() {
        kPair,
        sets({"RadioGroup_Output_Format=4", "CheckBox_Input_SF=1"}),
        {{"o_clip_L.mkv", Layout::Lines, 64, 48, 20, "25/2",
-         views([](int j) { return 2 * j; }, L, [](int j) { return 2 * j + 1; }, L),
-         kLeftSampleRate, samplesOf(40, kLeftSampleRate), ""}}},
+         views([](int j) { return 2 * j; }, L, [](int j) { return 2 * j + 1; }, L), kLeftSampleRate,
+         samplesOf(40, kLeftSampleRate), ""}}},
       {"HalfWidthStretchedAndFinalSizeWithBlur",
        kPair,
        sets({"RadioGroup_Output_Format=1", "CheckBox_Input_HW=1", "CheckBox_change_final_HV=1",
@@ -359,8 +358,8 @@ std::vector<Case> cases() {
       {"DeinterlacedWithinTheGraph",
        kPair,
        sets({"RadioGroup_Output_Format=4", "CheckBox_Output_DI=1"}),
-       {{"o_clip_L.mkv", Layout::Single, 64, 48, 40, "25/1", views(shifted(0), L),
-         kLeftSampleRate, samplesOf(40, kLeftSampleRate), ""}}},
+       {{"o_clip_L.mkv", Layout::Single, 64, 48, 40, "25/1", views(shifted(0), L), kLeftSampleRate,
+         samplesOf(40, kLeftSampleRate), ""}}},
       {"StabilisedWithSharedTransforms",
        kPair,
        sets({"RadioGroup_Output_Format=1", "CheckBox_Deshake=1"}),
@@ -384,9 +383,10 @@ std::vector<Case> cases() {
   };
   // Every repeat and skip pattern, at the clip's own rate: the sound's speed follows.
   const std::vector<std::tuple<int, int, std::vector<int>, int>> patterns{
-      {1, 1, {0, 0}, 80},          {2, 2, {0, 0, 0, 1, 1}, 100}, {3, 1, {0, 0, 0}, 120},
-      {4, 1, {0, 0, 0, 0}, 160},   {5, 2, {0}, 20},              {6, 10, {0, 2, 5, 7}, 16},
-      {7, 3, {0}, 14},             {8, 4, {0}, 10}};
+      {1, 1, {0, 0}, 80},     {2, 2, {0, 0, 0, 1, 1}, 100},
+      {3, 1, {0, 0, 0}, 120}, {4, 1, {0, 0, 0, 0}, 160},
+      {5, 2, {0}, 20},        {6, 10, {0, 2, 5, 7}, 16},
+      {7, 3, {0}, 14},        {8, 4, {0}, 10}};
   for (const auto& [choice, cycle, offsets, frames] : patterns) {
     // AssumeFPS(Frn, FRd, true) speeds the sound up by the pattern's cycle over its length.
     const int rate = kLeftSampleRate * cycle / static_cast<int>(offsets.size());
@@ -395,9 +395,9 @@ std::vector<Case> cases() {
          kPair,
          sets({"RadioGroup_Output_Format=4", "RadioGroup_Repeat=" + std::to_string(choice)}),
          {{"o_clip_L.mkv", Layout::Single, 64, 48, frames, "25/1",
-           views([cycle = cycle, offsets = offsets](int j) {
-             return selectedFrame(cycle, offsets, j);
-           }, L),
+           views([cycle = cycle,
+                  offsets = offsets](int j) { return selectedFrame(cycle, offsets, j); },
+                 L),
            rate, samplesOf(40, kLeftSampleRate), ""}}});
   }
   return all;
@@ -409,9 +409,10 @@ TEST_P(CliFfmpegEngineTest, OutputFramesComeFromTheRightInputFrames) {
   const Case& c = GetParam();
   Footage& clips = footage();
   TempDir scratch;
-  std::vector<std::string> args{"--set", "RadioGroup_Engine=1", "--set", "CheckBox_ffmpeg_make=1",
-                                "--set", "Edit_Video_Extension=.mkv", "--set",
-                                "Edit_coding_presets=-c:v ffv1 -c:a pcm_s16le",
+  std::vector<std::string> args{"--set", "RadioGroup_Engine=1",
+                                "--set", "CheckBox_ffmpeg_make=1",
+                                "--set", "Edit_Video_Extension=.mkv",
+                                "--set", "Edit_coding_presets=-c:v ffv1 -c:a pcm_s16le",
                                 "--set", "Prefix=o_"};
   std::string folder;
   for (std::size_t i = 0; i < c.sources.size(); ++i) {
@@ -479,6 +480,99 @@ TEST_P(CliFfmpegEngineTest, OutputFramesComeFromTheRightInputFrames) {
 
 INSTANTIATE_TEST_SUITE_P(Engine1, CliFfmpegEngineTest, ::testing::ValuesIn(cases()),
                          [](const auto& info) { return info.param.name; });
+
+// How well two views agree once the disparity is undone: the best PSNR of the luma over the
+// middle of the pictures, the right view shifted by 8 to 16 pixels (a zoom scales the disparity).
+double agreement(const Decoded& left, const Decoded& right) {
+  double best = 0;
+  for (int shift = 8; shift <= 16; ++shift) {
+    double error = 0;
+    std::int64_t count = 0;
+    const std::size_t frames = std::min(left.planes.size(), right.planes.size());
+    for (std::size_t f = 0; f < frames; ++f) {
+      // Rows 30 to 170 and the columns well inside both views: the stabiliser's borders and the
+      // right view's own object stay outside.
+      for (int y = 30; y < 170; ++y) {
+        for (int x = 40; x + 40 < left.width - shift; ++x) {
+          const int d =
+              left.luma(static_cast<int>(f), x + shift, y) - right.luma(static_cast<int>(f), x, y);
+          error += d * d;
+          ++count;
+        }
+      }
+    }
+    const double mse = error / static_cast<double>(count);
+    best = std::max(best, 10 * std::log10(255.0 * 255.0 / std::max(mse, 1e-9)));
+  }
+  return best;
+}
+
+// A shaky pair from two cameras on one rig: the same shake, a disparity of 12 pixels, sensor
+// noise of their own, and an object at the bottom that only the right camera sees. Stabilised by
+// the engine with the left view's transforms, and for comparison each view with its own.
+TEST(Engine1Stabilisation, SharedTransformsKeepTheViewsTogether) {
+  TempDir dir;
+  auto at = [&](const std::string& name) { return dir.file(name); };
+  const std::string shakeX = "30+14*sin(2*PI*t*1.7)+7*sin(2*PI*t*4.1)";
+  const std::string shakeY = "30+10*sin(2*PI*t*2.3)+5*sin(2*PI*t*5.3)";
+  run({"ffmpeg", "-v", "error", "-y", "-f", "lavfi", "-i", "mandelbrot=s=400x300", "-frames:v", "1",
+       at("texture.png")});
+  run({"ffmpeg",
+       "-v",
+       "error",
+       "-y",
+       "-loop",
+       "1",
+       "-framerate",
+       "25",
+       "-t",
+       "3",
+       "-i",
+       at("texture.png"),
+       "-f",
+       "lavfi",
+       "-i",
+       "color=c=white:s=160x50:r=25:d=3",
+       "-filter_complex",
+       "[0:v]format=yuv420p,split[a][b];[a]crop=320:240:x='" + shakeX + "':y='" + shakeY +
+           "',noise=alls=8:allf=t[l];[b]crop=320:240:x='" + shakeX + "+12':y='" + shakeY +
+           "',noise=alls=8:allf=t[r0];[r0][1:v]overlay=x='300-150*t':y=190[r]",
+       "-map",
+       "[l]",
+       "-c:v",
+       "ffv1",
+       at("rig_L.mkv"),
+       "-map",
+       "[r]",
+       "-c:v",
+       "ffv1",
+       at("rig_R.mkv")});
+
+  const test::CliOutcome outcome =
+      test::runCli({"--left", at("rig_L.mkv"), "--right", at("rig_R.mkv"), "--set",
+                    "RadioGroup_Engine=1", "--set", "CheckBox_ffmpeg_make=1", "--set",
+                    "CheckBox_Deshake=1", "--set", "Edit_Video_Extension=.mkv", "--set",
+                    "Edit_coding_presets=-c:v ffv1", "--set", "Prefix=s_"});
+  ASSERT_EQ(outcome.status, 0) << outcome.err;
+  const platform::ProgramOutput encoded = platform::runProgram({at("s_rig_L.sh")});
+  ASSERT_EQ(encoded.exitCode, 0) << encoded.output << encoded.errors;
+  EXPECT_TRUE(fs::exists(at("s_rig_L.trf")));
+
+  run({"ffmpeg", "-v", "error", "-y", "-i", at("rig_R.mkv"), "-vf",
+       "vidstabdetect=result=" + at("own.trf"), "-f", "null", "-"});
+  run({"ffmpeg", "-v", "error", "-y", "-i", at("rig_R.mkv"), "-vf",
+       "vidstabtransform=input=" + at("own.trf") + ":optzoom=1", "-c:v", "ffv1", at("own_R.mkv")});
+
+  const Decoded left = decode(at("s_rig_L.mkv"));
+  const double unstabilised = agreement(decode(at("rig_L.mkv")), decode(at("rig_R.mkv")));
+  const double shared = agreement(left, decode(at("s_rig_R.mkv")));
+  const double perView = agreement(left, decode(at("own_R.mkv")));
+  std::cout << "view agreement (PSNR after undoing the disparity): unstabilised " << unstabilised
+            << " dB, shared transforms " << shared << " dB, per-view transforms " << perView
+            << " dB\n";
+  EXPECT_GE(shared, unstabilised - 8);
+  EXPECT_GT(shared, perView);
+}
 
 }  // namespace
 }  // namespace twinlens
