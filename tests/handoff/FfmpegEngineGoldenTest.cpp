@@ -57,8 +57,8 @@ TEST_P(FfmpegEngineGoldenTest, WritesTheExpectedGraphsAndRunner) {
   const FfmpegRunner runner(s, c.style);
   const std::string folder = paths::dir(clip.primaryScript, c.style);
   std::vector<std::string> outputs;
-  for (auto& file : FfmpegBatch(s, c.style).encodedFiles(clip.primaryScript,
-                                                           clip.rightOutputScript, folder)) {
+  for (auto& file :
+       FfmpegBatch(s, c.style).encodedFiles(clip.primaryScript, clip.rightOutputScript, folder)) {
     outputs.push_back(file.video);
   }
   TextFile actual;
@@ -85,30 +85,43 @@ INSTANTIATE_TEST_SUITE_P(
                    PathStyle::Posix,
                    "/v/trip-L.mov",
                    "/v/right/trip-R.mov",
-                   {"RadioGroup_Output_Format=3", "Edit_Offset=5", "Edit_Audio_Frames_Cut=2",
-                    "CheckBox_Output_SF=1", "RadioGroup_Blend_TL=1", "ComboBox_Blend=1",
-                    "CheckBox_180=1", "CheckBox_Blend_RightSound=1", "CheckBox_HML=1",
-                    "CheckBox_VMR=1", "CheckBox_change_final_HV=1", "Edit_Blur=0.5",
-                    "RadioGroup_Repeat=2", "RadioGroup_FrameRates=7", "RadioGroup_Pitch=1",
-                    "ComboBox_Colour=1", "CheckBox_Deshake=1", "CheckBox_Output_DI=1",
-                    "Edit_Video_Extension=.mkv", "Edit_coding_presets=-c:v libx264 -crf 18"}},
-        GoldenCase{"side_by_side_file_to_separate_mp4_windows",
-                   PathStyle::Windows,
-                   "D:\\clips\\100% fun.mts",
-                   "D:\\clips\\100% fun.mts",
-                   {"RadioGroup_Input_Format=1", "RadioGroup_Output_Format=0",
-                    "CheckBox_Reverse_LR=1", "RadioGroup_Blend_TL=2", "ComboBox_Blend=2",
-                    "CheckBox_180=1", "Edit_Offset=-4", "CheckBox_Input_HW=1",
-                    "FfmpegLocation=C:\\Tools\\ffmpeg 5\\ffmpeg.exe", "Edit_Video_Extension=.mp4",
-                    "Edit_coding_presets=-c:v libx264 -c:a aac"}},
+                   {"RadioGroup_Output_Format=3",
+                    "Edit_Offset=5",
+                    "Edit_Audio_Frames_Cut=2",
+                    "CheckBox_Output_SF=1",
+                    "RadioGroup_Blend_TL=1",
+                    "ComboBox_Blend=1",
+                    "CheckBox_180=1",
+                    "CheckBox_Blend_RightSound=1",
+                    "CheckBox_HML=1",
+                    "CheckBox_VMR=1",
+                    "CheckBox_change_final_HV=1",
+                    "Edit_Blur=0.5",
+                    "RadioGroup_Repeat=2",
+                    "RadioGroup_FrameRates=7",
+                    "RadioGroup_Pitch=1",
+                    "ComboBox_Colour=1",
+                    "CheckBox_Deshake=1",
+                    "CheckBox_Output_DI=1",
+                    "Edit_Video_Extension=.mkv",
+                    "Edit_coding_presets=-c:v libx264 -crf 18"}},
+        GoldenCase{
+            "side_by_side_file_to_separate_mp4_windows",
+            PathStyle::Windows,
+            "D:\\clips\\100% fun.mts",
+            "D:\\clips\\100% fun.mts",
+            {"RadioGroup_Input_Format=1", "RadioGroup_Output_Format=0", "CheckBox_Reverse_LR=1",
+             "RadioGroup_Blend_TL=2", "ComboBox_Blend=2", "CheckBox_180=1", "Edit_Offset=-4",
+             "CheckBox_Input_HW=1", "FfmpegLocation=C:\\Tools\\ffmpeg 5\\ffmpeg.exe",
+             "Edit_Video_Extension=.mp4", "Edit_coding_presets=-c:v libx264 -c:a aac"}},
         GoldenCase{"pictures_over_under_mp4",
                    PathStyle::Posix,
                    "/shots/it's/IMG_0017.jpg",
                    "/shots/it's/IMG_0017.jpg",
                    {"RadioGroup_Input_Format=2", "RadioGroup_Import_Options=2",
                     "RadioGroup_Output_Format=2", "Edit_import_picture_FR=29.97",
-                    "RadioGroup_Repeat=6", "RadioGroup_FrameRates=9",
-                    "Edit_Video_Extension=.mp4", "Edit_coding_presets=-c:v libx265"},
+                    "RadioGroup_Repeat=6", "RadioGroup_FrameRates=9", "Edit_Video_Extension=.mp4",
+                    "Edit_coding_presets=-c:v libx265"},
                    "/shots/it's/IMG_0017.jpg|/shots/it's/IMG_0250.jpg"}),
     [](const auto& info) { return info.param.name; });
 
