@@ -238,18 +238,21 @@ void ConversionRun::write(const RunPlan& plan, FfmpegBatch* batch, VirtualDubJob
 void ConversionRun::writeGraphs(const RunPlan& plan, const FfmpegBatch* batch) {
   const ConversionSettings& s = settings_;
   const bool pictures = s.RadioGroup_Import_Options == choices::kImportPictures;
-  // Every clip is read before the first file is written: a clip ffmpeg cannot read stops the
-  // run with nothing written.
+  // Every clip is read, and its graphs composed, before the first file is written: a clip
+  // ffmpeg cannot read, or a value its graph cannot take, stops the run with nothing written.
   std::optional<FfprobeMediaProbe> ffprobe;
   MediaProbe* probe = probe_;
   if (probe == nullptr && !pictures) probe = &ffprobe.emplace(s);
   std::vector<std::pair<MediaInfo, MediaInfo>> media(plan.writtenClips());
-  for (std::size_t i = 0; i < plan.writtenClips() && !pictures; ++i) {
+  for (std::size_t i = 0; i < plan.writtenClips(); ++i) {
     const ClipNames clip = plan.clip(i);
-    media[i].first = probe->probe(clip.leftFile);
-    media[i].second = paths::sameName(clip.leftFile, clip.rightFile, style_)
-                          ? media[i].first
-                          : probe->probe(clip.rightFile);
+    if (!pictures) {
+      media[i].first = probe->probe(clip.leftFile);
+      media[i].second = paths::sameName(clip.leftFile, clip.rightFile, style_)
+                            ? media[i].first
+                            : probe->probe(clip.rightFile);
+    }
+    plan.graphBuilder().build(clip, media[i].first, media[i].second);
   }
 
   const FfmpegRunner runner(s, style_);

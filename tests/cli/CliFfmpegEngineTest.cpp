@@ -424,13 +424,18 @@ TEST_P(CliFfmpegEngineTest, OutputFramesComeFromTheRightInputFrames) {
   // The outputs of earlier cases share the folder: each case starts without them.
   for (const Expected& expected : c.outputs) fs::remove(fs::path(folder) / expected.file);
 
+  args.insert(args.end(), {"--set", "CheckBox_Execute_ffmpeg=1"});
   const test::CliOutcome outcome = test::runCli(args);
   ASSERT_EQ(outcome.status, 0) << outcome.err;
-  const std::size_t runnerAt = outcome.out.rfind("wrote\t");
+  // The runner is the last file written, and "Execute ffmpeg" starts it in its own folder.
+  const std::size_t launchAt = outcome.out.find("launch\t");
+  ASSERT_NE(launchAt, std::string::npos) << outcome.out;
+  const std::size_t runnerAt = outcome.out.rfind("wrote\t", launchAt);
   ASSERT_NE(runnerAt, std::string::npos);
-  std::string runner = outcome.out.substr(runnerAt + 6);
-  runner.erase(runner.find_last_not_of('\n') + 1);
+  const std::string runner = outcome.out.substr(runnerAt + 6, launchAt - runnerAt - 7);
   ASSERT_TRUE(runner.ends_with(".sh")) << outcome.out;
+  EXPECT_EQ(outcome.out.substr(launchAt),
+            "launch\t" + runner + "\t\t" + fs::path(runner).parent_path().string() + "/\n");
   const platform::ProgramOutput encoded = platform::runProgram({runner});
   ASSERT_EQ(encoded.exitCode, 0) << encoded.output << encoded.errors;
 
@@ -480,6 +485,52 @@ TEST_P(CliFfmpegEngineTest, OutputFramesComeFromTheRightInputFrames) {
 
 INSTANTIATE_TEST_SUITE_P(Engine1, CliFfmpegEngineTest, ::testing::ValuesIn(cases()),
                          [](const auto& info) { return info.param.name; });
+
+// Every file below a folder, with its bytes.
+std::map<std::string, std::string> tree(const fs::path& root) {
+  std::map<std::string, std::string> files;
+  for (const auto& entry : fs::recursive_directory_iterator(root)) {
+    if (entry.is_regular_file()) files[entry.path().string()] = test::readBytes(entry.path());
+  }
+  return files;
+}
+
+// Runs the engine cannot carry out stop before anything is written, with a message that names
+// what to change.
+TEST(Engine1Stops, WithAMessageAndNothingWritten) {
+  Footage& clips = footage();
+  const std::string left = clips.at("pair/clip_L.mkv");
+  const std::string notAVideo = clips.at("stops/notes_L.mkv");
+  test::writeBytes(notAVideo, "not a video");
+  const std::vector<std::pair<std::vector<std::string>, std::string>> stops{
+      {sets({"RadioGroup_Colour_Match=1"}),
+       "The ffmpeg engine cannot match colours yet; choose \"No change\" under \"Colour "
+       "matching\" or the engine \"AviSynth scripts\""},
+      {sets({"CheckBox_VD_MakeJobs=1"}),
+       "VirtualDub job lists run AviSynth scripts; turn off \"Make VirtualDub Job file(s)\" or "
+       "choose the engine \"AviSynth scripts\""},
+      {sets({"Edit_Offset=40"}), "The offset of 40 frames leaves nothing of \"" + left + "\""},
+      {sets({"CheckBox_change_final_HV=1", "Edit_Blur=soft"}),
+       "'soft' is not a valid blur amount for ffmpeg (a number from 0 up)"},
+      {{"--left", notAVideo, "--right", clips.at("pair/clip_R.mkv")},
+       "Cannot read \"" + notAVideo + "\": "},
+  };
+  for (const auto& [extra, message] : stops) {
+    SCOPED_TRACE(message);
+    std::vector<std::string> args{"--set", "RadioGroup_Engine=1", "--set", "CheckBox_ffmpeg_make=1",
+                                  "--set", "Prefix=stop_"};
+    if (extra.front() != "--left") {
+      args.insert(args.end(), {"--left", left, "--right", clips.at("pair/clip_R.mkv")});
+    }
+    args.insert(args.end(), extra.begin(), extra.end());
+    const auto before = tree(fs::path(left).parent_path().parent_path());
+    const test::CliOutcome outcome = test::runCli(args);
+    EXPECT_EQ(outcome.status, 1);
+    EXPECT_EQ(outcome.err.rfind(message, 0), 0u) << outcome.err;
+    EXPECT_EQ(outcome.out, "");
+    EXPECT_EQ(tree(fs::path(left).parent_path().parent_path()), before);
+  }
+}
 
 // How well two views agree once the disparity is undone: the best PSNR of the luma over the
 // middle of the pictures, the right view shifted by 8 to 16 pixels (a zoom scales the disparity).
