@@ -306,6 +306,18 @@ std::vector<Case> cases() {
        sets({"RadioGroup_Input_Format=2", "RadioGroup_Output_Format=1"}),
        {{"o_ou_LR.mkv", Layout::SideBySide, 64, 48, 40, "25/1", views(shifted(0), L, shifted(0), R),
          kLeftSampleRate, samplesOf(40, kLeftSampleRate), "side by side"}}},
+      {"TwoDFileToSideBySide",
+       {"--left", "pair/clip_L.mkv"},
+       sets({"RadioGroup_Input_Format=3", "RadioGroup_Output_Format=1", "CheckBox_HMR=1"}),
+       {{"o_clip_LR.mkv", Layout::SideBySide, 64, 48, 40, "25/1",
+         views(shifted(0), L, shifted(0), L), kLeftSampleRate, samplesOf(40, kLeftSampleRate),
+         "side by side"}}},
+      {"PicturesToOverUnder",
+       {"--left", "pictures/shot_0005.png", "--left", "pictures/shot_0024.png"},
+       sets({"RadioGroup_Input_Format=3", "RadioGroup_Import_Options=2",
+             "RadioGroup_Output_Format=2", "Edit_Offset=2"}),
+       {{"o_shot_0005_OU.mkv", Layout::OverUnder, 64, 48, 18, "25/1",
+         views(shifted(0), L, shifted(2), L), 0, 0, "top and bottom"}}},
       {"PicturesToMono",
        {"--left", "pictures/shot_0005.png", "--left", "pictures/shot_0024.png"},
        sets({"RadioGroup_Input_Format=3", "RadioGroup_Import_Options=2",
@@ -485,6 +497,30 @@ TEST_P(CliFfmpegEngineTest, OutputFramesComeFromTheRightInputFrames) {
 
 INSTANTIATE_TEST_SUITE_P(Engine1, CliFfmpegEngineTest, ::testing::ValuesIn(cases()),
                          [](const auto& info) { return info.param.name; });
+
+// A clip that fails does not stop the others: the runner says which failed and ends non-zero.
+TEST(Engine1Runner, GoesOnAfterAFailedClipAndEndsNonZero) {
+  Footage& clips = footage();
+  TempDir dir;
+  for (const char* name : {"a_L.mkv", "a_R.mkv", "b_L.mkv", "b_R.mkv"}) {
+    fs::copy_file(clips.at(std::string("pair/clip_") + name[2] + ".mkv"), dir.file(name));
+  }
+  const test::CliOutcome outcome = test::runCli(
+      {"--left", dir.file("a_L.mkv"), "--left", dir.file("b_L.mkv"), "--right", dir.file("a_R.mkv"),
+       "--right", dir.file("b_R.mkv"), "--set", "RadioGroup_Engine=1", "--set",
+       "CheckBox_ffmpeg_make=1", "--set", "RadioGroup_Output_Format=1", "--set",
+       "Edit_Video_Extension=.mkv", "--set", "Edit_coding_presets=-c:v ffv1 -c:a pcm_s16le"});
+  ASSERT_EQ(outcome.status, 0) << outcome.err;
+  // The first clip's right file is gone by the time the runner runs.
+  fs::remove(dir.file("a_R.mkv"));
+  const platform::ProgramOutput encoded = platform::runProgram({dir.file("b_LR.sh")});
+  EXPECT_EQ(encoded.exitCode, 1);
+  EXPECT_EQ(encoded.output,
+            "Encoding clip 1 of 2: a_LR.ffgraph\nClip 1 of 2 failed\n"
+            "Encoding clip 2 of 2: b_LR.ffgraph\n1 of 2 clips failed\n");
+  EXPECT_FALSE(fs::exists(dir.file("a_LR.mkv")));
+  EXPECT_EQ(decode(dir.file("b_LR.mkv")).planes.size(), static_cast<std::size_t>(kFrames));
+}
 
 // Every file below a folder, with its bytes.
 std::map<std::string, std::string> tree(const fs::path& root) {

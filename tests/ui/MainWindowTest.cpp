@@ -86,6 +86,7 @@ INSTANTIATE_TEST_SUITE_P(
                       Caption{"Button5", "Select ffmpeg.exe", 4},
                       Caption{"Button_new_preset", "Save New Preset", 4},
                       Caption{"Button_Delete_Preset", "Delete preset", 4},
+                      Caption{"RadioGroup_Engine", "Engine", 4},
                       Caption{"Button4", "VirtualDub #2", 5},
                       Caption{"CheckBox_Output_DI_Phase", "Do only deinterlace phase", 5},
                       Caption{"CheckBox_ffmpeg_make", "Make ffmpeg *.bat file", -1},

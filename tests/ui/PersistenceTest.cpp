@@ -10,6 +10,7 @@
 #include "WindowFixture.h"
 #include "engine/ConversionSettings.h"
 #include "engine/SettingsFields.h"
+#include "platform/ProgramOutput.h"
 #include "ui/RadioGroup.h"
 
 namespace twinlens::ui::test {
@@ -434,6 +435,39 @@ TEST_F(Persistence, AfterARunTheStatusBarAndTheReportTellWhatItDid) {
   control<QAction>(QStringLiteral("M1"))->trigger();
   EXPECT_EQ(window->statusBar()->currentMessage(),
             QStringLiteral("No file written: no right clips were chosen"));
+}
+
+TEST_F(Persistence, TheFfmpegEngineChosenInTheWindowWritesAGraphAndStartsItsRunner) {
+  activate();
+  choose(QStringLiteral("RadioGroup_Input_Format"), 1);
+  choose(QStringLiteral("RadioGroup_Output_Format"), 2);
+  choose(QStringLiteral("RadioGroup_Engine"), 1);
+  click(QStringLiteral("CheckBox_ffmpeg_make"));
+  click(QStringLiteral("CheckBox_Execute_ffmpeg"));
+  std::vector<std::string> launched;
+  window->setLauncher([&](const std::string& file, const std::string& parameters,
+                          const std::string& workingFolder) {
+    launched = {file, parameters, workingFolder};
+    return std::string();
+  });
+  // A real side-by-side clip, which the engine reads with ffprobe.
+  const std::string clip = folder.file("clips/trip.mkv");
+  writeBytes(clip, "");
+  const platform::ProgramOutput made = platform::runProgram(
+      {"ffmpeg", "-v", "error", "-y", "-f", "lavfi", "-i", "testsrc=s=64x32:r=25:d=0.4", clip});
+  ASSERT_EQ(made.exitCode, 0) << made.errors;
+  prompter.openAnswers = {QStringList{QString::fromStdString(clip)}};
+  control<QAction>(QStringLiteral("M1"))->trigger();
+
+  ASSERT_TRUE(prompter.errors.empty()) << prompter.errors.join('\n').toStdString();
+  const std::string runner = folder.file("clips/trip_OU.sh");
+  EXPECT_NE(readBytes(folder.file("clips/trip_OU.ffgraph")).find("vstack=inputs=2"),
+            std::string::npos);
+  EXPECT_EQ(launched, (std::vector<std::string>{runner, "", folder.file("clips/")}));
+  EXPECT_EQ(window->statusBar()->currentMessage(),
+            QString::fromStdString("Wrote 2 files; batch file: " + runner));
+  ASSERT_TRUE(close());
+  EXPECT_NE(readBytes(folder.file("twinlens.ini")).find("Engine=1\r\n"), std::string::npos);
 }
 
 }  // namespace twinlens::ui::test
