@@ -1,5 +1,7 @@
 #include "handoff/FfmpegRunner.h"
 
+#include "handoff/FilterGraph.h"
+
 // GCC 12 at -O3 (the Windows build) takes "text" + std::string(...) for an overlapping copy
 // (its bug 105329); the lines are built that way throughout this file.
 #if defined(__GNUC__) && !defined(__clang__)
@@ -48,18 +50,8 @@ std::string FfmpegRunner::program() const {
 }
 
 std::string FfmpegRunner::quote(const std::string& word) const {
-  if (style_ == PathStyle::Posix) {
-    // Single quotes keep every character; a quote itself is closed, escaped and opened again.
-    std::string quoted = "'";
-    for (const char c : word) {
-      if (c == '\'') {
-        quoted += "'\\''";
-      } else {
-        quoted.push_back(c);
-      }
-    }
-    return quoted + "'";
-  }
+  // Single quotes keep every character from the shell.
+  if (style_ == PathStyle::Posix) return FilterGraph::singleQuoted(word);
   // cmd.exe expands "%" even between double quotes.
   std::string quoted = "\"";
   for (const char c : word) {

@@ -69,10 +69,13 @@ std::string FilterGraph::value(std::string_view text) {
     if (c == '\\' || c == '\'' || c == ':') option.push_back('\\');
     option.push_back(c);
   }
-  // The graph parser keeps everything between single quotes, where a quote itself is closed,
-  // escaped and opened again.
+  // The graph parser keeps everything between single quotes.
+  return singleQuoted(option);
+}
+
+std::string FilterGraph::singleQuoted(std::string_view text) {
   std::string quoted = "'";
-  for (const char c : option) {
+  for (const char c : text) {
     if (c == '\'') {
       quoted += "'\\''";
     } else {
