@@ -3,6 +3,7 @@
 #include <exception>
 #include <optional>
 
+#include "analysis/OffsetDetector.h"
 #include "cli/CliApp.h"
 #include "engine/ConversionRun.h"
 #include "engine/ConversionSettings.h"
@@ -10,6 +11,7 @@
 #include "engine/IntegerText.h"
 #include "engine/Paths.h"
 #include "engine/SettingsFields.h"
+#include "handoff/FfmpegSoundSource.h"
 #include "platform/FileSystem.h"
 #include "platform/ProgramLauncher.h"
 #include "platform/ProgramPath.h"
@@ -22,7 +24,10 @@ namespace {
 
 constexpr const char* kUsage =
     "Usage: twinlens-cli [--settings FILE] [--presets FILE] [--set NAME=VALUE]... "
-    "[--left FILE]... [--right FILE]... [--launch] [--save-settings FILE]";
+    "[--left FILE]... [--right FILE]... [--launch] [--save-settings FILE]\n"
+    "       twinlens-cli detect-offset LEFT RIGHT [--seconds S] [--settings FILE]";
+constexpr const char* kDetectUsage =
+    "Usage: twinlens-cli detect-offset LEFT RIGHT [--seconds S] [--settings FILE]";
 
 // A command line that cannot be carried out as given.
 struct UsageError {
@@ -134,9 +139,52 @@ void showRememberedPreset(ConversionSettings& settings, const PresetsFile& prese
   presets.showPreset(settings, listed ? names[static_cast<std::size_t>(position)] : std::string());
 }
 
+// `detect-offset LEFT RIGHT [--seconds S] [--settings FILE]`: the cameras' offset and drift
+// measured from the two clips' sound, as the button beside "Offset frames" measures it.
+int detectOffset(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+  CLI::App app("Measures the time offset and the clock drift between two clips from their sound.",
+               "twinlens-cli detect-offset");
+  std::string left;
+  std::string right;
+  double seconds = 60;
+  std::string settingsFile;
+  app.add_option("LEFT", left, "The left camera's clip")->required()->check(existingFile());
+  app.add_option("RIGHT", right, "The right camera's clip")->required()->check(existingFile());
+  app.add_option("--seconds", seconds, "How much sound is compared near the start and the end")
+      ->check(CLI::Range(1.0, 3600.0));
+  app.add_option("--settings", settingsFile, "Settings file naming the ffmpeg to use")
+      ->type_name("FILE");
+  try {
+    std::vector<std::string> reversed(args.rbegin(), args.rend());
+    app.parse(reversed);
+  } catch (const CLI::ParseError& error) {
+    if (error.get_exit_code() == static_cast<int>(CLI::ExitCodes::Success)) {
+      return app.exit(error, out, err);
+    }
+    err << "twinlens-cli detect-offset: " << error.what() << '\n' << kDetectUsage << '\n';
+    return 2;
+  }
+  try {
+    ConversionSettings settings(programFolder());
+    if (!settingsFile.empty()) LoadSettings(settings, settingsFile, nullptr, programFolder());
+    FfmpegSoundSource source(settings);
+    const OffsetReport report =
+        OffsetDetector(source, seconds)
+            .detect(platform::absolutePath(left), platform::absolutePath(right));
+    for (const std::string& line : report.lines()) out << line << '\n';
+    return 0;
+  } catch (const Error& error) {
+    err << error.displayText() << '\n';
+    return 1;
+  }
+}
+
 }  // namespace
 
 int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+  if (!args.empty() && args.front() == "detect-offset") {
+    return detectOffset(std::vector<std::string>(args.begin() + 1, args.end()), out, err);
+  }
   CLI::App app(
       "Writes the AviSynth scripts, the ffmpeg batch file and the VirtualDub job lists of one "
       "conversion run, as \"Convert files\" does in the window.",
