@@ -35,8 +35,7 @@ double median(std::vector<double> values) {
 // A clip's sound, kept as one or two decoded stretches.
 class Track {
  public:
-  Track(SoundSource& source, const std::string& file, double seconds, double needed)
-  {
+  Track(SoundSource& source, const std::string& file, double seconds, double needed) {
     // Short clips are decoded whole; long ones as much as the start and the end need.
     if (seconds <= 2 * needed) {
       stretches_.push_back({0, source.sound(file, 0, seconds, OffsetDetector::kSampleRate)});
@@ -85,8 +84,8 @@ struct Placement {
 };
 
 // Looks for the left piece at `time` in the right sound within `search` of `expected`.
-std::optional<Placement> place(const Track& left, const Track& right, double time,
-                               double expected, double search) {
+std::optional<Placement> place(const Track& left, const Track& right, double time, double expected,
+                               double search) {
   double leftStart = 0;
   double rightStart = 0;
   const std::vector<float> piece = left.piece(time, OffsetDetector::kPieceSeconds, leftStart);
@@ -114,8 +113,9 @@ std::vector<std::string> OffsetReport::lines() const {
   out.push_back("Drift: " + fixed(driftMs, 1, true) + " ms over the clip (" +
                 fixed(driftPpm, 1, true) + " ppm)");
   if (driftWarning) {
-    out.push_back("Warning: the cameras' clocks drift apart by more than half a frame over the "
-                  "clip; the end will be out of sync");
+    out.push_back(
+        "Warning: the cameras' clocks drift apart by more than half a frame over the "
+        "clip; the end will be out of sync");
   }
   return out;
 }
@@ -154,11 +154,16 @@ OffsetReport OffsetDetector::detect(const std::string& left, const std::string& 
     offsets.push_back(p.offset);
   }
   const double confidence = median(confidences);
-  if (coarse.empty() || confidence < kMinConfidence) {
+  const double estimate = median(offsets);
+  // Most pieces must agree on the place, each found on its own.
+  const auto agreeing = std::count_if(offsets.begin(), offsets.end(), [&](double offset) {
+    return std::abs(offset - estimate) <= kSearchSeconds / 10;
+  });
+  if (coarse.empty() || confidence < kMinConfidence ||
+      2 * agreeing <= static_cast<std::ptrdiff_t>(offsets.size())) {
     throw Error("The two clips' sounds do not match clearly (confidence " +
                 fixed(confidence, 1, false) + "); the offset is not changed");
   }
-  const double estimate = median(offsets);
 
   // Exact: every piece of the first and the last window near that offset.
   std::vector<Placement> placed;
@@ -206,12 +211,12 @@ OffsetReport OffsetDetector::detect(const std::string& left, const std::string& 
   if (kept.size() >= 2) fit(kept);
   double spread = 0;
   if (!kept.empty()) {
-    spread = std::max_element(kept.begin(), kept.end(), [](auto& a, auto& b) {
-               return a.time < b.time;
-             })->time -
-             std::min_element(kept.begin(), kept.end(), [](auto& a, auto& b) {
-               return a.time < b.time;
-             })->time;
+    spread =
+        std::max_element(kept.begin(), kept.end(), [](auto& a, auto& b) { return a.time < b.time; })
+            ->time -
+        std::min_element(kept.begin(), kept.end(), [](auto& a, auto& b) {
+          return a.time < b.time;
+        })->time;
   }
 
   const double rate = leftTiming.frameRate.value();

@@ -14,8 +14,8 @@ class OwnFft : public Fft {
  public:
   explicit OwnFft(std::size_t size) : Fft(size), twiddles_(size / 2) {
     for (std::size_t k = 0; k < size / 2; ++k) {
-      const double angle = -2 * std::numbers::pi * static_cast<double>(k) /
-                           static_cast<double>(size);
+      const double angle =
+          -2 * std::numbers::pi * static_cast<double>(k) / static_cast<double>(size);
       twiddles_[k] = {std::cos(angle), std::sin(angle)};
     }
   }

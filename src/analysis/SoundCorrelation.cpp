@@ -14,6 +14,7 @@ namespace {
 constexpr double kPeakWidthSeconds = 0.02;
 // How far the clocks' drift may spread a peak either way within one comparison.
 constexpr double kSpreadSeconds = 0.001;
+constexpr double kWhitening = 0.65;
 
 }  // namespace
 
@@ -40,7 +41,7 @@ SoundLag correlateSounds(const std::vector<float>& first, const std::vector<floa
   for (std::size_t k = 0; k < size; ++k) {
     const std::complex<double> cross = std::conj(a[k]) * b[k];
     const double magnitude = std::abs(cross);
-    a[k] = magnitude > 1e-12 ? cross / magnitude : std::complex<double>();
+    a[k] = magnitude > 1e-12 ? cross / std::pow(magnitude, kWhitening) : std::complex<double>();
   }
   fft->backward(a);
 

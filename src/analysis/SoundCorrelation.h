@@ -15,7 +15,7 @@ struct SoundLag {
 // the microphones do not move the peak), refined between samples by a parabola through the peak.
 // Lags up to `maxLagSeconds` either way are considered.
 SoundLag correlateSounds(const std::vector<float>& first, const std::vector<float>& second,
-                        double sampleRate, double maxLagSeconds);
+                         double sampleRate, double maxLagSeconds);
 
 // The root mean square of a track.
 double rmsOf(const std::vector<float>& samples);

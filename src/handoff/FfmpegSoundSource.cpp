@@ -39,8 +39,8 @@ ClipTiming FfmpegSoundSource::timing(const std::string& file) {
 
 // The window is cut after decoding (-ss after -i): seeking in the input lands on a packet of the
 // sound, some tens of milliseconds away, which would show as clock drift.
-std::vector<float> FfmpegSoundSource::sound(const std::string& file, double start,
-                                            double length, int sampleRate) {
+std::vector<float> FfmpegSoundSource::sound(const std::string& file, double start, double length,
+                                            int sampleRate) {
   const platform::ProgramOutput result = platform::runProgram(
       {program_, "-v", "error", "-nostdin", "-i", file, "-map", "0:a:0", "-ss", seconds(start),
        "-t", seconds(length), "-ac", "1", "-ar", std::to_string(sampleRate), "-f", "f32le", "-"});

@@ -66,10 +66,9 @@ TEST(SoundCorrelation, FindsAKnownLagWithinHalfASample) {
     std::vector<float> second(first.size());
     for (std::size_t i = 0; i < second.size(); ++i) {
       const auto from = static_cast<std::ptrdiff_t>(i) - delay;
-      const float signal =
-          from >= 0 && from < static_cast<std::ptrdiff_t>(first.size())
-              ? first[static_cast<std::size_t>(from)]
-              : 0.0f;
+      const float signal = from >= 0 && from < static_cast<std::ptrdiff_t>(first.size())
+                               ? first[static_cast<std::size_t>(from)]
+                               : 0.0f;
       second[i] = 0.3f * signal + 0.1f * normal(random);
     }
     const SoundLag lag = correlateSounds(first, second, 8000, 1.0);

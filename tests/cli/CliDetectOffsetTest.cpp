@@ -21,11 +21,12 @@ constexpr const char* kScene =
 
 // A clip of tiny pictures and the sound the filter graph `sound` makes (none when empty).
 void make(const std::string& file, double seconds, const std::string& sound) {
-  std::vector<std::string> command{"ffmpeg", "-v", "error", "-y", "-f", "lavfi", "-i",
-                                   "color=s=16x16:r=25:d=" + std::to_string(seconds)};
+  std::vector<std::string> command{
+      "ffmpeg", "-v",    "error", "-y",
+      "-f",     "lavfi", "-i",    "color=s=16x16:r=25:d=" + std::to_string(seconds)};
   if (!sound.empty()) {
-    command.insert(command.end(), {"-filter_complex", sound + "[a]", "-map", "0:v", "-map",
-                                   "[a]", "-c:a", "pcm_s16le"});
+    command.insert(command.end(), {"-filter_complex", sound + "[a]", "-map", "0:v", "-map", "[a]",
+                                   "-c:a", "pcm_s16le"});
   }
   command.insert(command.end(), {"-c:v", "ffv1", "-t", std::to_string(seconds), file});
   const platform::ProgramOutput result = platform::runProgram(command);
@@ -41,7 +42,8 @@ std::string secondCamera(double late, double ppm) {
   if (ppm != 0) {
     sound += ",asetrate=" + std::to_string(48000 * (1 + ppm * 1e-6)) + ",aresample=48000";
   }
-  return sound + ",volume=0.4[scene];anoisesrc=d=80:c=white:r=48000:a=0.02:seed=5[own];"
+  return sound +
+         ",volume=0.4[scene];anoisesrc=d=80:c=white:r=48000:a=0.02:seed=5[own];"
          "[scene][own]amix=inputs=2:normalize=0,aresample=44100";
 }
 
@@ -68,8 +70,9 @@ TEST_P(DetectOffset, FindsTheFramesTheRemainderAndTheDrift) {
       test::runCli({"detect-offset", dir.file("left.mkv"), dir.file("right.mkv")});
   ASSERT_EQ(outcome.status, 0) << outcome.err;
   std::smatch m;
-  ASSERT_TRUE(std::regex_search(outcome.out, m, std::regex("Offset frames: (-?[0-9]+)\n"
-                                                           "Remainder: ([-+][0-9.]+) ms\n")))
+  ASSERT_TRUE(std::regex_search(outcome.out, m,
+                                std::regex("Offset frames: (-?[0-9]+)\n"
+                                           "Remainder: ([-+][0-9.]+) ms\n")))
       << outcome.out;
   EXPECT_EQ(std::stoll(m[1]), pair.frames) << outcome.out;
   EXPECT_NEAR(std::stod(m[2]), pair.remainderMs, 2) << outcome.out;
@@ -79,12 +82,11 @@ TEST_P(DetectOffset, FindsTheFramesTheRemainderAndTheDrift) {
   EXPECT_EQ(outcome.out.find("Warning:") != std::string::npos, pair.warning) << outcome.out;
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Pairs, DetectOffset,
-    ::testing::Values(Pair{"RightLate", 1.49, 0, 40, 37, 10, false},
-                      Pair{"RightEarly", -0.48, 0, 40, -12, 0, false},
-                      Pair{"FastClockWarns", 0.2, 500, 70, 5, 0, true}),
-    [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Pairs, DetectOffset,
+                         ::testing::Values(Pair{"RightLate", 1.49, 0, 40, 37, 10, false},
+                                           Pair{"RightEarly", -0.48, 0, 40, -12, 0, false},
+                                           Pair{"FastClockWarns", 0.2, 500, 70, 5, 0, true}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST(DetectOffsetStops, WithAMessageForSilenceAndNoSound) {
   TempDir dir;
