@@ -53,10 +53,27 @@ bool run(const std::vector<std::string>& command) {
 
 bool make(const std::string& file, double seconds, const std::string& sound,
           const std::string& codec = "pcm_s16le") {
-  return run({"ffmpeg", "-v", "error", "-y", "-f", "lavfi", "-i",
-              "color=s=16x16:r=25:d=" + std::to_string(seconds), "-filter_complex", sound + "[a]",
-              "-map", "0:v", "-map", "[a]", "-c:v", "ffv1", "-c:a", codec, "-t",
-              std::to_string(seconds), file});
+  return run({"ffmpeg",
+              "-v",
+              "error",
+              "-y",
+              "-f",
+              "lavfi",
+              "-i",
+              "color=s=16x16:r=25:d=" + std::to_string(seconds),
+              "-filter_complex",
+              sound + "[a]",
+              "-map",
+              "0:v",
+              "-map",
+              "[a]",
+              "-c:v",
+              "ffv1",
+              "-c:a",
+              codec,
+              "-t",
+              std::to_string(seconds),
+              file});
 }
 
 // The scene as the second camera hears it, `late` seconds later in its file, its clock `ppm`
@@ -71,8 +88,9 @@ std::string secondCamera(const Scene& scene, double late, double ppm, double lev
   }
   // White noise of amplitude a has the level a / sqrt(3); 10 dB below the scene.
   const double noise = level / std::sqrt(10.0) * std::sqrt(3.0);
-  return sound + ",volume=0.4[scene];anoisesrc=c=white:r=48000:seed=77:a=" +
-         std::to_string(noise * 0.4) + "[own];[scene][own]amix=inputs=2:normalize=0:duration=first," +
+  return sound +
+         ",volume=0.4[scene];anoisesrc=c=white:r=48000:seed=77:a=" + std::to_string(noise * 0.4) +
+         "[own];[scene][own]amix=inputs=2:normalize=0:duration=first," +
          "aresample=" + std::to_string(sampleRate);
 }
 
@@ -143,8 +161,9 @@ int main() {
       }
     }
   }
-  std::printf("\n%d pairs: exact frame %d, remainder within 2 ms %d, drift within 50 ppm %d of %d\n",
-              pair, exact, within2ms, driftGood, driftPairs);
+  std::printf(
+      "\n%d pairs: exact frame %d, remainder within 2 ms %d, drift within 50 ppm %d of %d\n", pair,
+      exact, within2ms, driftGood, driftPairs);
 
   // A 10-minute pair as cameras write it (AAC sound), measured with its decoding.
   const std::vector<Scene> longScenes = scenes(600);

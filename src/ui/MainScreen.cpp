@@ -223,7 +223,9 @@ QWidget* TSDIAppForm::buildInputTab() {
   auto* shift = group("GroupBox_Time_shift");
   auto* offset = textField("Edit_Offset");
   auto* shiftLayout = new QVBoxLayout(shift);
-  shiftLayout->addLayout(row({label("Label_Offset", offset), offset}));
+  auto* detect = button("Button_Detect_Offset");
+  connect(detect, &QPushButton::clicked, this, &TSDIAppForm::Button_Detect_OffsetClick);
+  shiftLayout->addLayout(row({label("Label_Offset", offset), offset, detect}));
   right->addWidget(shift);
 
   auto* audioCut = textField("Edit_Audio_Frames_Cut");
@@ -706,6 +708,10 @@ std::optional<std::string> TSDIAppForm::saveFile(const std::string& title,
   return toCore(*chosen);
 }
 
+void TSDIAppForm::showInformation(const std::string& text) {
+  prompter_.showInformation(fromCore(text));
+}
+
 void TSDIAppForm::showError(const std::string& text) {
   // Keys pressed in the message box are not key releases of a field.
   showingError_ = true;
@@ -789,6 +795,10 @@ void TSDIAppForm::Button3Click() {
 
 void TSDIAppForm::Button4Click() {
   model_.Button4Click();
+}
+
+void TSDIAppForm::Button_Detect_OffsetClick() {
+  model_.Button_Detect_OffsetClick();
 }
 
 void TSDIAppForm::Button5Click() {

@@ -67,6 +67,7 @@ class TSDIAppForm : public QMainWindow, private window::ScreenView, private wind
   void Button3Click();
   void Button4Click();
   void Button5Click();
+  void Button_Detect_OffsetClick();
   void Button_VDub_PluginClick();
   void Button_Deshaker_SettingsClick();
 
@@ -108,6 +109,7 @@ class TSDIAppForm : public QMainWindow, private window::ScreenView, private wind
                                       const std::string& folder,
                                       const std::string& defaultExtension) override;
   void showError(const std::string& text) override;
+  void showInformation(const std::string& text) override;
   bool askOkCancel(const std::string& title, const std::string& text) override;
 
   QWidget* buildInputTab();

@@ -68,6 +68,12 @@ void QtUiPrompter::showError(const QString& text) {
   box.exec();
 }
 
+void QtUiPrompter::showInformation(const QString& text) {
+  QMessageBox box(QMessageBox::Information, kApplicationTitle, text, QMessageBox::Ok,
+                  QApplication::activeWindow());
+  box.exec();
+}
+
 bool QtUiPrompter::askOkCancel(const QString& title, const QString& text) {
   // Without a parent the box is centred on the screen.
   QMessageBox box(QMessageBox::Critical, title, text, QMessageBox::Ok | QMessageBox::Cancel);

@@ -12,6 +12,7 @@ class QtUiPrompter : public UiPrompter {
   std::optional<QString> saveFile(const QString& title, const QString& filter,
                                   const QString& folder, const QString& defaultExtension) override;
   void showError(const QString& text) override;
+  void showInformation(const QString& text) override;
   bool askOkCancel(const QString& title, const QString& text) override;
 
   // "Layout files (*.lay)|*.lay|All files (*.*)|*.*" as QFileDialog's list of name filters.

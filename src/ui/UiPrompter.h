@@ -23,6 +23,8 @@ class UiPrompter {
                                           const QString& defaultExtension) = 0;
   // A message box with the error icon, titled with the program's name.
   virtual void showError(const QString& text) = 0;
+  // A message box with the information icon, titled with the program's name.
+  virtual void showInformation(const QString& text) = 0;
   // An error-style question with the buttons "OK" and "Cancel"; true only for "OK".
   virtual bool askOkCancel(const QString& title, const QString& text) = 0;
 };

@@ -80,6 +80,10 @@ void Win32Prompter::showError(const std::string& text) {
   MessageBoxA(owner_, text.c_str(), "Twinlens", MB_OK | MB_ICONERROR);
 }
 
+void Win32Prompter::showInformation(const std::string& text) {
+  MessageBoxA(owner_, text.c_str(), "Twinlens", MB_OK | MB_ICONINFORMATION);
+}
+
 bool Win32Prompter::askOkCancel(const std::string& title, const std::string& text) {
   return MessageBoxA(owner_, text.c_str(), title.c_str(), MB_OKCANCEL | MB_ICONERROR) == IDOK;
 }

@@ -20,6 +20,7 @@ class Win32Prompter : public window::Prompter {
                                       const std::string& folder,
                                       const std::string& defaultExtension) override;
   void showError(const std::string& text) override;
+  void showInformation(const std::string& text) override;
   bool askOkCancel(const std::string& title, const std::string& text) override;
 
  private:

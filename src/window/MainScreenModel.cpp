@@ -1,8 +1,13 @@
 #include "window/MainScreenModel.h"
 
+#include <optional>
+
+#include "analysis/OffsetDetector.h"
+#include "engine/Choices.h"
 #include "engine/Error.h"
 #include "engine/Paths.h"
 #include "handoff/DeshakerImport.h"
+#include "handoff/FfmpegSoundSource.h"
 #include "storage/PresetsFile.h"
 #include "storage/SettingsFile.h"
 
@@ -155,6 +160,32 @@ void MainScreenModel::Button_Deshaker_SettingsClick() {
   const auto chosen = prompter_.openFiles("Select Deshaker VirtualDub vcf file", {}, {}, false);
   if (!chosen || chosen->empty()) return;
   guarded([&] { importDeshakerSettings(settings_, chosen->front()); });
+}
+
+void MainScreenModel::Button_Detect_OffsetClick() {
+  if (settings_.RadioGroup_Input_Format != choices::kInputSeparate) {
+    prompter_.showError(
+        "A side-by-side, over-under or 2D file holds one sound track for both views: there is no "
+        "offset between two cameras to measure. Choose \"Separate L and R files\" to measure "
+        "one.");
+    return;
+  }
+  const auto left =
+      prompter_.openFiles("Select the left camera's clip", {}, settings_.PathLeft, false);
+  if (!left || left->empty()) return;
+  const auto right =
+      prompter_.openFiles("Select the right camera's clip", {}, settings_.PathRight, false);
+  if (!right || right->empty()) return;
+  guarded([&] {
+    std::optional<FfmpegSoundSource> ffmpeg;
+    SoundSource& source = soundSource_ != nullptr ? *soundSource_ : ffmpeg.emplace(settings_);
+    const OffsetReport report = OffsetDetector(source).detect(left->front(), right->front());
+    settings_.Edit_Offset = std::to_string(report.frames);
+    view_.showSettings();
+    std::string text;
+    for (const std::string& line : report.lines()) text += (text.empty() ? "" : "\n") + line;
+    prompter_.showInformation(text);
+  });
 }
 
 // ---- presets ----

@@ -12,7 +12,8 @@
 
 namespace twinlens {
 class PresetsFile;
-}
+class SoundSource;
+}  // namespace twinlens
 
 namespace twinlens::window {
 
@@ -52,6 +53,10 @@ class MainScreenModel {
   void Button5Click();
   void Button_VDub_PluginClick();
   void Button_Deshaker_SettingsClick();
+  // Measures "Offset frames" from the sound of two chosen clips.
+  void Button_Detect_OffsetClick();
+  // Where that measurement gets the clips' sound; the ffmpeg program when none is set.
+  void setSoundSource(SoundSource* source) { soundSource_ = source; }
 
   // Presets.
   bool hasPresets() const { return presets_ != nullptr; }
@@ -100,6 +105,7 @@ class MainScreenModel {
   // One run object for the session: it remembers the last right folder between runs.
   ConversionRun run_;
   bool activated_ = false;
+  SoundSource* soundSource_ = nullptr;
 };
 
 }  // namespace twinlens::window

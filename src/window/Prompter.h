@@ -25,6 +25,8 @@ class Prompter {
                                               const std::string& defaultExtension) = 0;
   // A message box with the error icon, titled with the program's name; `text` is shown as given.
   virtual void showError(const std::string& text) = 0;
+  // A message box with the information icon, titled with the program's name.
+  virtual void showInformation(const std::string& text) = 0;
   // An error-style question with the buttons "OK" and "Cancel"; true only for "OK".
   virtual bool askOkCancel(const std::string& title, const std::string& text) = 0;
 };

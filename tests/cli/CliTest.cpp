@@ -17,7 +17,8 @@ using test::writeBytes;
 
 constexpr const char* kUsage =
     "Usage: twinlens-cli [--settings FILE] [--presets FILE] [--set NAME=VALUE]... "
-    "[--left FILE]... [--right FILE]... [--launch] [--save-settings FILE]\n";
+    "[--left FILE]... [--right FILE]... [--launch] [--save-settings FILE]\n"
+    "       twinlens-cli detect-offset LEFT RIGHT [--seconds S] [--settings FILE]\n";
 
 using Outcome = test::CliOutcome;
 

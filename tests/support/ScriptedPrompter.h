@@ -26,6 +26,7 @@ class ScriptedPrompter : public window::Prompter {
   std::vector<Dialog> dialogs;
   std::vector<std::string> titles;  // of every dialog and question, in order
   std::vector<std::string> errors;
+  std::vector<std::string> informations;
 
   std::optional<std::vector<std::string>> openFiles(const std::string& title,
                                                     const std::string& filter,
@@ -41,6 +42,7 @@ class ScriptedPrompter : public window::Prompter {
     return next(saveAnswers);
   }
   void showError(const std::string& text) override { errors.push_back(text); }
+  void showInformation(const std::string& text) override { informations.push_back(text); }
   bool askOkCancel(const std::string& title, const std::string&) override {
     titles.push_back(title);
     return !okAnswers.empty() && next(okAnswers);

@@ -24,6 +24,7 @@ class ScriptedPrompter : public UiPrompter {
   std::optional<QString> saveFile(const QString& title, const QString& filter,
                                   const QString& folder, const QString& defaultExtension) override;
   void showError(const QString& text) override;
+  void showInformation(const QString& text) override { informations.append(text); }
   bool askOkCancel(const QString& title, const QString& text) override;
 
   // Answers, used in order; an empty answer, or none left, cancels the dialog.
@@ -36,6 +37,7 @@ class ScriptedPrompter : public UiPrompter {
   // What the window asked.
   std::vector<FileDialog> dialogs;
   QStringList errors;
+  QStringList informations;
   QStringList questions;  // "title: text"
 };
 

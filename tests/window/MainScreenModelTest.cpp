@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <map>
 
+#include "analysis/OffsetDetector.h"
 #include "support/ScriptedPrompter.h"
 #include "support/TempDir.h"
 
@@ -128,6 +129,63 @@ TEST_F(MainScreenModelTest, ConvertFilesWritesTheScriptsAndSaysSo) {
   EXPECT_EQ(model_.writtenFiles(), std::vector<std::string>{at("clips/trip_LR.avs")});
   EXPECT_NE(readBytes(at("clips/trip_LR.avs")).find("trip.avi"), std::string::npos);
   EXPECT_EQ(view_.status, "Wrote 1 file");
+}
+
+// The sound two cameras heard: the same white noise, the right camera's file 1.49 s later;
+// "silent.mkv" holds silence.
+class HeardScene : public SoundSource {
+ public:
+  ClipTiming timing(const std::string&) override { return {{25, 1}, 40, true}; }
+  std::vector<float> sound(const std::string& file, double start, double seconds,
+                           int sampleRate) override {
+    std::vector<float> samples(static_cast<std::size_t>(seconds * sampleRate));
+    if (file.ends_with("silent.mkv")) return samples;
+    const auto late = file.ends_with("right.mkv") ? std::int64_t{11920} : 0;
+    for (std::size_t i = 0; i < samples.size(); ++i) {
+      // splitmix64 of the sample's place in the scene.
+      auto z = static_cast<std::uint64_t>(static_cast<std::int64_t>(start * sampleRate) +
+                                          static_cast<std::int64_t>(i) - late) +
+               0x9e3779b97f4a7c15u;
+      z = (z ^ (z >> 30)) * 0xbf58476d1ce4e5b9u;
+      z = (z ^ (z >> 27)) * 0x94d049bb133111ebu;
+      z ^= z >> 31;
+      samples[i] = static_cast<float>(z % 2001) / 1000.0f - 1.0f;
+    }
+    return samples;
+  }
+};
+
+TEST_F(MainScreenModelTest, DetectFromSoundPutsTheOffsetIntoItsFieldOrSaysWhyNot) {
+  HeardScene scene;
+  model_.setSoundSource(&scene);
+  prompter_.openAnswers = {std::vector<std::string>{at("left.mkv")},
+                           std::vector<std::string>{at("right.mkv")}};
+  model_.Button_Detect_OffsetClick();
+  EXPECT_EQ(model_.settings().Edit_Offset, "37");
+  ASSERT_EQ(prompter_.informations.size(), 1u);
+  EXPECT_TRUE(prompter_.informations[0].starts_with("Offset frames: 37\nRemainder: +10.0 ms\n"))
+      << prompter_.informations[0];
+  EXPECT_EQ(prompter_.titles, (std::vector<std::string>{"Select the left camera's clip",
+                                                        "Select the right camera's clip"}));
+
+  // Silence: the message, and the field as it was.
+  model_.settings().Edit_Offset = "4";
+  prompter_.openAnswers = {std::vector<std::string>{at("left.mkv")},
+                           std::vector<std::string>{at("silent.mkv")}};
+  model_.Button_Detect_OffsetClick();
+  EXPECT_EQ(model_.settings().Edit_Offset, "4");
+  ASSERT_EQ(prompter_.errors.size(), 1u);
+  EXPECT_EQ(prompter_.errors[0],
+            "The sound of \"" + at("silent.mkv") + "\" is silent; the offset cannot be measured.");
+
+  // One file holds both views: nothing to choose, and the button says why.
+  model_.settings().RadioGroup_Input_Format = 1;
+  model_.Button_Detect_OffsetClick();
+  EXPECT_EQ(prompter_.titles.size(), 4u);
+  ASSERT_EQ(prompter_.errors.size(), 2u);
+  EXPECT_TRUE(
+      prompter_.errors[1].starts_with("A side-by-side, over-under or 2D file holds one "
+                                      "sound track for both views"));
 }
 
 TEST_F(MainScreenModelTest, ALayoutLoadErrorShowsWhatWasReadAndTheMessage) {
