@@ -22,6 +22,7 @@ class SilentPrompter : public twinlens::ui::UiPrompter {
     return std::nullopt;
   }
   void showError(const QString&) override {}
+  void showInformation(const QString&) override {}
   bool askOkCancel(const QString&, const QString&) override { return false; }
 };
 

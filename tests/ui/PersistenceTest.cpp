@@ -470,4 +470,15 @@ TEST_F(Persistence, TheFfmpegEngineChosenInTheWindowWritesAGraphAndStartsItsRunn
   EXPECT_NE(readBytes(folder.file("twinlens.ini")).find("Engine=1\r\n"), std::string::npos);
 }
 
+TEST_F(Persistence, DetectFromSoundSaysWhyOneFileHasNoOffsetToMeasure) {
+  activate();
+  choose(QStringLiteral("RadioGroup_Input_Format"), 2);
+  control<QPushButton>(QStringLiteral("Button_Detect_Offset"))->click();
+  ASSERT_EQ(prompter.errors.size(), 1);
+  EXPECT_TRUE(prompter.errors[0].startsWith(
+      QStringLiteral("A side-by-side, over-under or 2D file holds one sound track")));
+  EXPECT_TRUE(prompter.dialogs.empty());
+  EXPECT_EQ(text("Edit_Offset"), QStringLiteral("0"));
+}
+
 }  // namespace twinlens::ui::test
