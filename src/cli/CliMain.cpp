@@ -11,6 +11,7 @@
 #include "engine/IntegerText.h"
 #include "engine/Paths.h"
 #include "engine/SettingsFields.h"
+#include "handoff/FfmpegColourMatcher.h"
 #include "handoff/FfmpegSoundSource.h"
 #include "platform/FileSystem.h"
 #include "platform/ProgramLauncher.h"
@@ -26,6 +27,9 @@ constexpr const char* kUsage =
     "Usage: twinlens-cli [--settings FILE] [--presets FILE] [--set NAME=VALUE]... "
     "[--left FILE]... [--right FILE]... [--launch] [--save-settings FILE]\n"
     "       twinlens-cli detect-offset LEFT RIGHT [--seconds S] [--settings FILE]";
+constexpr const char* kColourUsage =
+    "Usage: twinlens-cli colour-match --reference left|right [--views pair|side-by-side|"
+    "over-under] --lut FILE [--ffmpeg PROGRAM] LEFT [RIGHT]";
 constexpr const char* kDetectUsage =
     "Usage: twinlens-cli detect-offset LEFT RIGHT [--seconds S] [--settings FILE]";
 
@@ -179,11 +183,64 @@ int detectOffset(const std::vector<std::string>& args, std::ostream& out, std::o
   }
 }
 
+// `colour-match --reference left|right --views pair|side-by-side|over-under --lut FILE LEFT
+// [RIGHT]`: the colour-match tables of one clip, which the runner script of the ffmpeg engine
+// makes before it encodes the clip.
+int colourMatch(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+  CLI::App app("Writes the 1D LUT that matches one view's colours to the other's.",
+               "twinlens-cli colour-match");
+  std::string reference;
+  std::string views = "pair";
+  std::string lut;
+  std::vector<std::string> files;
+  std::string ffmpeg;
+  app.add_option("--reference", reference, "The view whose colours stay: left or right")
+      ->required()
+      ->check(CLI::IsMember({"left", "right"}));
+  app.add_option("--views", views, "How the clip holds its views")
+      ->check(CLI::IsMember({"pair", "side-by-side", "over-under"}));
+  app.add_option("--lut", lut, "The .cube file to write")->required()->type_name("FILE");
+  app.add_option("--ffmpeg", ffmpeg, "The ffmpeg program to decode with (default: on the PATH)")
+      ->type_name("PROGRAM");
+  app.add_option("CLIPS", files, "The left and the right clip, or the one file")
+      ->required()
+      ->check(existingFile());
+  try {
+    std::vector<std::string> reversed(args.rbegin(), args.rend());
+    app.parse(reversed);
+    if (files.size() != (views == "pair" ? 2u : 1u)) {
+      throw CLI::ValidationError(
+          "CLIPS", views == "pair" ? "a pair needs two clips" : "one file holds both views");
+    }
+  } catch (const CLI::ParseError& error) {
+    if (error.get_exit_code() == static_cast<int>(CLI::ExitCodes::Success)) {
+      return app.exit(error, out, err);
+    }
+    err << "twinlens-cli colour-match: " << error.what() << '\n' << kColourUsage << '\n';
+    return 2;
+  }
+  try {
+    ConversionSettings settings(programFolder());
+    settings.FfmpegLocation = ffmpeg;
+    FfmpegColourMatcher matcher(settings);
+    const ChannelTables tables =
+        matcher.tables(views, files.front(), files.back(), reference == "left");
+    platform::writeFileReplacing(lut, cubeText(tables));
+    return 0;
+  } catch (const Error& error) {
+    err << error.displayText() << '\n';
+    return 1;
+  }
+}
+
 }  // namespace
 
 int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
   if (!args.empty() && args.front() == "detect-offset") {
     return detectOffset(std::vector<std::string>(args.begin() + 1, args.end()), out, err);
+  }
+  if (!args.empty() && args.front() == "colour-match") {
+    return colourMatch(std::vector<std::string>(args.begin() + 1, args.end()), out, err);
   }
   CLI::App app(
       "Writes the AviSynth scripts, the ffmpeg batch file and the VirtualDub job lists of one "

@@ -17,6 +17,7 @@
 #include "handoff/FilterGraphBuilder.h"
 #include "handoff/VirtualDubJobs.h"
 #include "platform/FileSystem.h"
+#include "platform/ProgramPath.h"
 
 namespace twinlens {
 
@@ -54,10 +55,10 @@ void ConversionRun::checkSettings() const {
   if (!s.Edit_Offset.empty()) toInteger(s.Edit_Offset);
   toInteger(s.Edit_Audio_Frames_Cut);
   if (s.RadioGroup_Engine == choices::kEngineFfmpeg) {
-    if (s.RadioGroup_Colour_Match != 0) {
+    if (s.RadioGroup_Colour_Match != 0 && s.RadioGroup_Import_Options == choices::kImportPictures) {
       throw Error(
-          "The ffmpeg engine cannot match colours yet; choose \"No change\" under \"Colour "
-          "matching\" or the engine \"AviSynth scripts\"");
+          "The ffmpeg engine matches the colours of video clips, not of pictures; choose \"No "
+          "change\" under \"Colo(u)r match reference\" or the engine \"AviSynth scripts\"");
     }
     if (s.CheckBox_VD_MakeJobs) {
       throw Error(
@@ -235,6 +236,14 @@ void ConversionRun::write(const RunPlan& plan, FfmpegBatch* batch, VirtualDubJob
   commit(histogramWriter, [&](const std::string&) { report_.wroteHistogramScript(); });
 }
 
+// The twinlens-cli that makes the colour tables: the one beside this program, else the one on the
+// search path.
+std::string ConversionRun::colourMatcherProgram() const {
+  const std::string name = style_ == PathStyle::Windows ? "twinlens-cli.exe" : "twinlens-cli";
+  const std::string beside = paths::dir(platform::programPath(), style_) + name;
+  return platform::fileExists(beside) ? beside : name;
+}
+
 void ConversionRun::writeGraphs(const RunPlan& plan, const FfmpegBatch* batch) {
   const ConversionSettings& s = settings_;
   const bool pictures = s.RadioGroup_Import_Options == choices::kImportPictures;
@@ -255,7 +264,7 @@ void ConversionRun::writeGraphs(const RunPlan& plan, const FfmpegBatch* batch) {
     plan.graphBuilder().build(clip, media[i].first, media[i].second);
   }
 
-  const FfmpegRunner runner(s, style_);
+  const FfmpegRunner runner(s, style_, colourMatcherProgram());
   const std::string& runnerFile = plan.runFile(RunPlan::kBatchFile);
   std::optional<TextFileWriter> runnerWriter;
   if (batch != nullptr && plan.complete()) {

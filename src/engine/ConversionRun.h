@@ -68,6 +68,7 @@ class ConversionRun {
   void write(const RunPlan& plan, FfmpegBatch* batch, VirtualDubJobs* jobs);
   // The ffmpeg engine's files: every clip's filter graphs and the runner script.
   void writeGraphs(const RunPlan& plan, const FfmpegBatch* batch);
+  std::string colourMatcherProgram() const;
   void launch(const RunPlan& plan);
 
   ConversionSettings& settings_;

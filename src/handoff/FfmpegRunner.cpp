@@ -34,8 +34,9 @@ std::string countText(std::size_t number) {
 
 }  // namespace
 
-FfmpegRunner::FfmpegRunner(const ConversionSettings& settings, PathStyle style)
-    : settings_(settings), style_(style) {}
+FfmpegRunner::FfmpegRunner(const ConversionSettings& settings, PathStyle style,
+                           std::string colourMatcher)
+    : settings_(settings), style_(style), colourMatcher_(std::move(colourMatcher)) {}
 
 std::string FfmpegRunner::pathFor(const std::string& primaryScript) const {
   return paths::noext(primaryScript, style_) + (style_ == PathStyle::Posix ? ".sh" : ".bat");
@@ -98,6 +99,14 @@ TextFile FfmpegRunner::clipCommands(std::size_t number, std::size_t clips, const
   }
 
   std::vector<std::string> steps;
+  if (job.colourMatch) {
+    const FfmpegClipJob::ColourMatch& match = *job.colourMatch;
+    std::string step = quote(colourMatcher_) + " colour-match --reference " + match.reference +
+                       " --views " + match.views + " --lut " + quote(match.tables);
+    if (program() != "ffmpeg" && program() != "ffmpeg.exe") step += " --ffmpeg " + quote(program());
+    for (const std::string& file : match.files) step += " " + quote(named(file, folder));
+    steps.push_back(step);
+  }
   if (!job.analysisGraphPath.empty()) {
     steps.push_back(start + " -filter_complex_script " +
                     quote(named(job.analysisGraphPath, folder)) + " -map \"[vs]\" -f null -");

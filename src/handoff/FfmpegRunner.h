@@ -17,7 +17,9 @@ namespace twinlens {
 // shell script for Posix paths, a batch file for Windows paths. It works in its own folder.
 class FfmpegRunner {
  public:
-  FfmpegRunner(const ConversionSettings& settings, PathStyle style = nativePathStyle());
+  // `colourMatcher` is the twinlens-cli program that makes the colour tables.
+  FfmpegRunner(const ConversionSettings& settings, PathStyle style = nativePathStyle(),
+               std::string colourMatcher = "twinlens-cli");
 
   // The runner beside a clip's primary script.
   std::string pathFor(const std::string& primaryScript) const;
@@ -45,6 +47,7 @@ class FfmpegRunner {
 
   const ConversionSettings& settings_;
   PathStyle style_;
+  std::string colourMatcher_;
 };
 
 }  // namespace twinlens

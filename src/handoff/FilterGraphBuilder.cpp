@@ -73,8 +73,11 @@ std::int64_t framesAtOffset(std::int64_t frames, int cycle, int offset) {
 class GraphComposer {
  public:
   GraphComposer(const S& s, const ClipNames& clip, const MediaInfo& left, const MediaInfo& right,
-                std::string transforms)
-      : s_(s), clip_(clip), transforms_(std::move(transforms)) {
+                std::string transforms, std::string colourTables)
+      : s_(s),
+        clip_(clip),
+        transforms_(std::move(transforms)),
+        colourTables_(std::move(colourTables)) {
     pictures_ = s.RadioGroup_Import_Options == choices::kImportPictures;
     twoInputs_ = s.RadioGroup_Input_Format == choices::kInputSeparate;
     media_[0] = pictures_ ? pictureMedia(clip.leftPictures) : left;
@@ -297,6 +300,12 @@ class GraphComposer {
     if (first > 0) video.then("trim=start_frame=" + str(first) + ",setpts=N");
     if (end < st.frames) video.then("trim=end_frame=" + str(end - first));
     st.frames = end - first;
+
+    // Colour matching changes the view that is not the reference.
+    const int match = s_.RadioGroup_Colour_Match;
+    if ((match == 1 && st.view == View::Right) || (match == 2 && st.view == View::Left)) {
+      video.then("lut1d=file=" + FilterGraph::value(colourTables_));
+    }
 
     if (s_.CheckBox_Input_SF && !s_.CheckBox_Output_SF) {
       video.then("weave=first_field=top");
@@ -541,6 +550,7 @@ class GraphComposer {
   const S& s_;
   const ClipNames& clip_;
   std::string transforms_;
+  std::string colourTables_;
   bool pictures_ = false;
   bool twoInputs_ = false;
   MediaInfo media_[2];
@@ -574,12 +584,28 @@ FfmpegClipJob FilterGraphBuilder::build(const ClipNames& clip, const MediaInfo& 
                                         const MediaInfo& right) const {
   FfmpegClipJob job;
   const std::vector<PlannedScript> files = plan(clip);
-  if (settings_.CheckBox_Deshake) {
-    job.transforms = paths::name(paths::noext(clip.primaryScript, style_), style_) + ".trf";
-    job.analysisGraphPath = files.front().path;
-    job.analysisGraph = GraphComposer(settings_, clip, left, right, job.transforms).analysisGraph();
+  const std::string stem = paths::name(paths::noext(clip.primaryScript, style_), style_);
+  std::string tables;
+  if (settings_.RadioGroup_Colour_Match == 1 || settings_.RadioGroup_Colour_Match == 2) {
+    tables = stem + ".cube";
+    const int format = settings_.RadioGroup_Input_Format;
+    FfmpegClipJob::ColourMatch match;
+    match.reference = settings_.RadioGroup_Colour_Match == 1 ? "left" : "right";
+    match.views = format == choices::kInputSideBySide  ? "side-by-side"
+                  : format == choices::kInputOverUnder ? "over-under"
+                                                       : "pair";
+    match.files = {clip.leftFile};
+    if (match.views == "pair") match.files.push_back(clip.rightFile);
+    match.tables = tables;
+    job.colourMatch = std::move(match);
   }
-  GraphComposer composer(settings_, clip, left, right, job.transforms);
+  if (settings_.CheckBox_Deshake) {
+    job.transforms = stem + ".trf";
+    job.analysisGraphPath = files.front().path;
+    job.analysisGraph =
+        GraphComposer(settings_, clip, left, right, job.transforms, tables).analysisGraph();
+  }
+  GraphComposer composer(settings_, clip, left, right, job.transforms, tables);
   job.inputs = composer.inputs();
   job.graphPath = files.back().path;
   job.graph = composer.encodeGraph(job.outputs);

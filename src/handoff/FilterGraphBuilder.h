@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -31,7 +32,17 @@ struct FfmpegClipJob {
     Rational frameRate;
   };
 
+  // Colour matching: the runner first has the colour tables made from the clips' frames
+  // (twinlens-cli colour-match), which the graph applies to the changed view.
+  struct ColourMatch {
+    std::string reference;           // "left" or "right": the view whose colours stay
+    std::string views;               // "pair", "side-by-side" or "over-under"
+    std::vector<std::string> files;  // the clip's files
+    std::string tables;              // the .cube file, a bare name in the runner's folder
+  };
+
   std::vector<Input> inputs;
+  std::optional<ColourMatch> colourMatch;
   std::string graphPath;
   TextFile graph;
   // Stabilisation: the motion analysis pass over the left view, run first; its transforms file
