@@ -6,7 +6,8 @@ namespace twinlens {
 
 void addPixels(RgbHistograms& histograms, const std::uint8_t* rgb, std::size_t pixels) {
   for (std::size_t i = 0; i < pixels; ++i) {
-    for (std::size_t channel = 0; channel < 3; ++channel) ++histograms[channel][rgb[3 * i + channel]];
+    for (std::size_t channel = 0; channel < 3; ++channel)
+      ++histograms[channel][rgb[3 * i + channel]];
   }
 }
 
@@ -33,8 +34,7 @@ ChannelTables matchHistograms(const RgbHistograms& changed, const RgbHistograms&
     std::uint64_t targetBelow = 0;
     for (std::size_t v = 0; v < 256; ++v) {
       const double place = (static_cast<double>(below) + from[v] / 2.0) / fromTotal;
-      while (target < 255 &&
-             static_cast<double>(targetBelow + to[target]) / toTotal <= place) {
+      while (target < 255 && static_cast<double>(targetBelow + to[target]) / toTotal <= place) {
         targetBelow += to[target];
         ++target;
       }
@@ -49,8 +49,8 @@ std::string cubeText(const ChannelTables& tables) {
   std::string text = "TITLE \"Twinlens colour match\"\nLUT_1D_SIZE 256\n";
   char line[64];
   for (std::size_t v = 0; v < 256; ++v) {
-    std::snprintf(line, sizeof line, "%.6f %.6f %.6f\n", tables[0][v] / 255.0,
-                  tables[1][v] / 255.0, tables[2][v] / 255.0);
+    std::snprintf(line, sizeof line, "%.6f %.6f %.6f\n", tables[0][v] / 255.0, tables[1][v] / 255.0,
+                  tables[2][v] / 255.0);
     text += line;
   }
   return text;

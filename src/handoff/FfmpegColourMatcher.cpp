@@ -28,8 +28,7 @@ FfmpegColourMatcher::FfmpegColourMatcher(const ConversionSettings& settings)
                    ? std::string("ffmpeg")
                    : settings.FfmpegLocation) {}
 
-RgbHistograms FfmpegColourMatcher::histogramsOf(const std::string& file,
-                                                const std::string& crop) {
+RgbHistograms FfmpegColourMatcher::histogramsOf(const std::string& file, const std::string& crop) {
   const MediaInfo info = FfprobeMediaProbe(settings_).probe(file);
   const std::int64_t step = std::max<std::int64_t>(1, info.frames / kSamples);
   std::string filters = "select='not(mod(n," + std::to_string(step) + "))'";
@@ -38,8 +37,7 @@ RgbHistograms FfmpegColourMatcher::histogramsOf(const std::string& file,
   filters += ",scale=320:-2,format=rgb24";
   const platform::ProgramOutput result = platform::runProgram(
       {program_, "-v", "error", "-nostdin", "-i", file, "-map", "0:v:0", "-vf", filters,
-       "-fps_mode", "passthrough", "-frames:v", std::to_string(kSamples), "-f", "rawvideo",
-       "-"});
+       "-fps_mode", "passthrough", "-frames:v", std::to_string(kSamples), "-f", "rawvideo", "-"});
   if (!result.started || result.exitCode != 0) {
     throw Error("Cannot read the colours of \"" + file + "\": " + lastLineOf(result.errors));
   }

@@ -18,8 +18,8 @@ class FfmpegColourMatcher {
   explicit FfmpegColourMatcher(const ConversionSettings& settings);
 
   // The tables for the view that is not the reference. Raises Error when a clip cannot be read.
-  ChannelTables tables(const std::string& views, const std::string& left,
-                       const std::string& right, bool leftIsReference);
+  ChannelTables tables(const std::string& views, const std::string& left, const std::string& right,
+                       bool leftIsReference);
 
   // How many frames of each view are looked at.
   static constexpr int kSamples = 24;
