@@ -52,13 +52,15 @@ int main() {
   const std::vector<std::pair<const char*, std::string>> scenes{
       {"mandelbrot", "mandelbrot=s=640x360:r=25,trim=duration=8"},
       {"soft test", "testsrc2=s=640x360:r=25:d=8,gblur=sigma=8"},
-      {"cells", "cellauto=s=640x360:r=25:rule=110:seed=5,trim=duration=8,gblur=sigma=4,"
-                "format=yuv420p,hue=h=90:s=3"}};
+      {"cells",
+       "cellauto=s=640x360:r=25:rule=110:seed=5,trim=duration=8,gblur=sigma=4,"
+       "format=yuv420p,hue=h=90:s=3"}};
   // The second camera: another gain, another gamma, or both, per channel (none clips, which no
   // table could undo).
   const std::vector<std::pair<const char*, std::string>> cameras{
       {"gain", "lutrgb=r='val*0.8':g='val*0.9+12':b='val*0.85'"},
-      {"gamma", "lutrgb=r='255*pow(val/255,1.4)':g='255*pow(val/255,0.8)':b='255*pow(val/255,1.2)'"},
+      {"gamma",
+       "lutrgb=r='255*pow(val/255,1.4)':g='255*pow(val/255,0.8)':b='255*pow(val/255,1.2)'"},
       {"both", "lutrgb=r='255*pow(val/255,1.3)*0.9':g='val*0.92+8':b='255*pow(val/255,0.7)'"}};
   ConversionSettings settings;
   FfmpegColourMatcher matcher(settings);
@@ -67,26 +69,26 @@ int main() {
               "less", "tables s");
   for (const auto& [sceneName, scene] : scenes) {
     const std::string left = (dir / (std::string(sceneName) + "_L.mkv")).string();
-    run({"ffmpeg", "-v", "error", "-y", "-f", "lavfi", "-i", scene + ",format=gbrp", "-c:v",
-         "ffv1", left});
+    run({"ffmpeg", "-v", "error", "-y", "-f", "lavfi", "-i", scene + ",format=gbrp", "-c:v", "ffv1",
+         left});
     for (const auto& [cameraName, camera] : cameras) {
       const std::string right = (dir / (std::string(sceneName) + "_R.mkv")).string();
       const std::string matched = (dir / (std::string(sceneName) + "_M.mkv")).string();
       const std::string cube = (dir / "tables.cube").string();
-      run({"ffmpeg", "-v", "error", "-y", "-f", "lavfi", "-i",
-           scene + ",format=gbrp," + camera, "-c:v", "ffv1", right});
+      run({"ffmpeg", "-v", "error", "-y", "-f", "lavfi", "-i", scene + ",format=gbrp," + camera,
+           "-c:v", "ffv1", right});
       const auto start = std::chrono::steady_clock::now();
       platform::writeFileReplacing(cube, cubeText(matcher.tables("pair", left, right, true)));
       const double seconds =
           std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-      run({"ffmpeg", "-v", "error", "-y", "-i", right, "-vf", "lut1d=file=" + cube, "-c:v",
-           "ffv1", "-pix_fmt", "gbrp", matched});
+      run({"ffmpeg", "-v", "error", "-y", "-i", right, "-vf", "lut1d=file=" + cube, "-c:v", "ffv1",
+           "-pix_fmt", "gbrp", matched});
       const double before = meanDifference(left, right);
       const double after = meanDifference(left, matched);
       const double less = 100 * (1 - after / before);
       worst = std::min(worst, less);
-      std::printf("%-11s %-6s %10.2f %10.2f %7.1f%% %9.2f\n", sceneName, cameraName, before,
-                  after, less, seconds);
+      std::printf("%-11s %-6s %10.2f %10.2f %7.1f%% %9.2f\n", sceneName, cameraName, before, after,
+                  less, seconds);
     }
   }
   std::printf("\nsmallest fall of the difference: %.1f %% (goal: at least 90 %%)\n", worst);

@@ -682,6 +682,16 @@ void TSDIAppForm::setFieldText(std::string_view field, const std::string& text) 
   if (edit) showText(edit, fromCore(text));
 }
 
+void TSDIAppForm::showBusy(bool busy) {
+  if (busy) {
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    // The status line and the cursor show before the measurement holds the event loop.
+    QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+  } else {
+    QApplication::restoreOverrideCursor();
+  }
+}
+
 void TSDIAppForm::showStatus(const std::string& text) {
   statusBar()->showMessage(fromCore(text));
 }

@@ -715,6 +715,12 @@ void Win32MainScreen::showStatus(const std::string& value) {
   SendMessageA(status_, SB_SETTEXTA, 0, reinterpret_cast<LPARAM>(value.c_str()));
 }
 
+void Win32MainScreen::showBusy(bool busy) {
+  // The status line paints before the measurement holds the message loop.
+  if (busy) UpdateWindow(status_);
+  SetCursor(LoadCursor(nullptr, busy ? IDC_WAIT : IDC_ARROW));
+}
+
 void Win32MainScreen::applyRules() {
   for (const window::ControlRule& rule : window::controlRules()) {
     const bool on = rule.on(model_.settings());

@@ -106,6 +106,7 @@ class Win32MainScreen : private window::ScreenView {
   std::string fieldText(std::string_view field) const override;
   void setFieldText(std::string_view field, const std::string& text) override;
   void showStatus(const std::string& text) override;
+  void showBusy(bool busy) override;
 
   HINSTANCE instance_;
   window::MainScreenModel model_;

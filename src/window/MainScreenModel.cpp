@@ -179,7 +179,19 @@ void MainScreenModel::Button_Detect_OffsetClick() {
   guarded([&] {
     std::optional<FfmpegSoundSource> ffmpeg;
     SoundSource& source = soundSource_ != nullptr ? *soundSource_ : ffmpeg.emplace(settings_);
-    const OffsetReport report = OffsetDetector(source).detect(left->front(), right->front());
+    view_.showStatus("Measuring the offset from the clips' sound...");
+    view_.showBusy(true);
+    std::optional<OffsetReport> measured;
+    try {
+      measured = OffsetDetector(source).detect(left->front(), right->front());
+    } catch (...) {
+      view_.showBusy(false);
+      view_.showStatus({});
+      throw;
+    }
+    view_.showBusy(false);
+    const OffsetReport& report = *measured;
+    view_.showStatus("Offset frames: " + std::to_string(report.frames));
     settings_.Edit_Offset = std::to_string(report.frames);
     view_.showSettings();
     std::string text;

@@ -26,6 +26,8 @@ class ScreenView {
   virtual void setFieldText(std::string_view field, const std::string& text) = 0;
   // A line for the status bar, shown until the mouse brings up a hint.
   virtual void showStatus(const std::string& text) = 0;
+  // A long measurement runs (true) or has ended (false): the window shows that it is busy.
+  virtual void showBusy(bool busy) = 0;
 };
 
 }  // namespace twinlens::window

@@ -46,6 +46,8 @@ class RecordingView : public ScreenView {
     fields[std::string(field)] = text;
   }
   void showStatus(const std::string& text) override { status = text; }
+  void showBusy(bool busy) override { busyChanges.push_back(busy); }
+  std::vector<bool> busyChanges;
 };
 
 class MainScreenModelTest : public ::testing::Test {
@@ -162,6 +164,8 @@ TEST_F(MainScreenModelTest, DetectFromSoundPutsTheOffsetIntoItsFieldOrSaysWhyNot
                            std::vector<std::string>{at("right.mkv")}};
   model_.Button_Detect_OffsetClick();
   EXPECT_EQ(model_.settings().Edit_Offset, "37");
+  EXPECT_EQ(view_.busyChanges, (std::vector<bool>{true, false}));
+  EXPECT_EQ(view_.status, "Offset frames: 37");
   ASSERT_EQ(prompter_.informations.size(), 1u);
   EXPECT_TRUE(prompter_.informations[0].starts_with("Offset frames: 37\nRemainder: +10.0 ms\n"))
       << prompter_.informations[0];
