@@ -8,25 +8,8 @@
 
 namespace twinlens {
 
-namespace {
-
-std::string lastLineOf(std::string text) {
-  while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
-  const std::size_t start = text.find_last_of('\n');
-  return start == std::string::npos ? text : text.substr(start + 1);
-}
-
-}  // namespace
-
-bool FfmpegColourMatcher::knownViews(const std::string& views) {
-  return views == "pair" || views == "side-by-side" || views == "over-under";
-}
-
 FfmpegColourMatcher::FfmpegColourMatcher(const ConversionSettings& settings)
-    : settings_(settings),
-      program_(settings.FfmpegLocation.empty() || settings.FfmpegLocation == " "
-                   ? std::string("ffmpeg")
-                   : settings.FfmpegLocation) {}
+    : settings_(settings), program_(FfprobeMediaProbe::ffmpegFor(settings.FfmpegLocation)) {}
 
 RgbHistograms FfmpegColourMatcher::histogramsOf(const std::string& file, const std::string& crop) {
   const MediaInfo info = FfprobeMediaProbe(settings_).probe(file);
@@ -39,7 +22,7 @@ RgbHistograms FfmpegColourMatcher::histogramsOf(const std::string& file, const s
       {program_, "-v", "error", "-nostdin", "-i", file, "-map", "0:v:0", "-vf", filters,
        "-fps_mode", "passthrough", "-frames:v", std::to_string(kSamples), "-f", "rawvideo", "-"});
   if (!result.started || result.exitCode != 0) {
-    throw Error("Cannot read the colours of \"" + file + "\": " + lastLineOf(result.errors));
+    throw Error("Cannot read the colours of \"" + file + "\": " + result.lastErrorLine());
   }
   RgbHistograms histograms{};
   addPixels(histograms, reinterpret_cast<const std::uint8_t*>(result.output.data()),

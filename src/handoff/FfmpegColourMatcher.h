@@ -12,12 +12,11 @@ namespace twinlens {
 // gives the changed view the reference's distribution of values.
 class FfmpegColourMatcher {
  public:
-  // How a clip holds its views: "pair" (two files), "side-by-side" or "over-under" (one file).
-  static bool knownViews(const std::string& views);
-
   explicit FfmpegColourMatcher(const ConversionSettings& settings);
 
-  // The tables for the view that is not the reference. Raises Error when a clip cannot be read.
+  // The tables for the view that is not the reference. `views` tells how the clip holds its
+  // views: "pair" (two files), "side-by-side" or "over-under" (one file). Raises Error when a clip
+  // cannot be read.
   ChannelTables tables(const std::string& views, const std::string& left, const std::string& right,
                        bool leftIsReference);
 

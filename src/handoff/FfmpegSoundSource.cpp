@@ -14,19 +14,10 @@ std::string seconds(double value) {
   return std::to_string(value);
 }
 
-std::string lastLineOf(std::string text) {
-  while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
-  const std::size_t start = text.find_last_of('\n');
-  return start == std::string::npos ? text : text.substr(start + 1);
-}
-
 }  // namespace
 
 FfmpegSoundSource::FfmpegSoundSource(const ConversionSettings& settings)
-    : settings_(settings),
-      program_(settings.FfmpegLocation.empty() || settings.FfmpegLocation == " "
-                   ? std::string("ffmpeg")
-                   : settings.FfmpegLocation) {}
+    : settings_(settings), program_(FfprobeMediaProbe::ffmpegFor(settings.FfmpegLocation)) {}
 
 ClipTiming FfmpegSoundSource::timing(const std::string& file) {
   const MediaInfo info = FfprobeMediaProbe(settings_).probe(file);
@@ -46,7 +37,7 @@ std::vector<float> FfmpegSoundSource::sound(const std::string& file, double star
        "-t", seconds(length), "-ac", "1", "-ar", std::to_string(sampleRate), "-f", "f32le", "-"});
   if (!result.started) throw Error("Cannot decode the sound of \"" + file + "\": " + result.errors);
   if (result.exitCode != 0) {
-    throw Error("Cannot decode the sound of \"" + file + "\": " + lastLineOf(result.errors));
+    throw Error("Cannot decode the sound of \"" + file + "\": " + result.lastErrorLine());
   }
   std::vector<float> samples(result.output.size() / sizeof(float));
   std::memcpy(samples.data(), result.output.data(), samples.size() * sizeof(float));

@@ -15,12 +15,6 @@ bool endsWith(std::string_view text, std::string_view ending) {
   return text.size() >= ending.size() && text.substr(text.size() - ending.size()) == ending;
 }
 
-std::string lastLineOf(std::string text) {
-  while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
-  const std::size_t start = text.find_last_of('\n');
-  return start == std::string::npos ? text : text.substr(start + 1);
-}
-
 }  // namespace
 
 FfprobeMediaProbe::FfprobeMediaProbe(const ConversionSettings& settings)
@@ -30,6 +24,10 @@ std::string FfprobeMediaProbe::programFor(const std::string& ffmpegLocation) {
   if (ffmpegLocation.empty() || ffmpegLocation == " ") return "ffprobe";
   const bool windowsProgram = endsWith(ffmpegLocation, ".exe") || endsWith(ffmpegLocation, ".EXE");
   return paths::dir(ffmpegLocation) + (windowsProgram ? "ffprobe.exe" : "ffprobe");
+}
+
+std::string FfprobeMediaProbe::ffmpegFor(const std::string& ffmpegLocation) {
+  return ffmpegLocation.empty() || ffmpegLocation == " " ? "ffmpeg" : ffmpegLocation;
 }
 
 MediaInfo FfprobeMediaProbe::parseReport(const std::string& path, const std::string& report) {
@@ -87,11 +85,11 @@ MediaInfo FfprobeMediaProbe::probe(const std::string& path) {
        "data=type",
        "-of", "default=noprint_wrappers=1", path});
   if (!result.started) {
-    throw Error("Cannot read \"" + path + "\": " + lastLineOf(result.errors) +
+    throw Error("Cannot read \"" + path + "\": " + result.lastErrorLine() +
                 "; the ffmpeg engine needs ffprobe beside ffmpeg or on the search path");
   }
   if (result.exitCode != 0) {
-    throw Error("Cannot read \"" + path + "\": " + lastLineOf(result.errors));
+    throw Error("Cannot read \"" + path + "\": " + result.lastErrorLine());
   }
   return parseReport(path, result.output);
 }

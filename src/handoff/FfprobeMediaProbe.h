@@ -18,6 +18,9 @@ class FfprobeMediaProbe : public MediaProbe {
 
   // The ffprobe program for an ffmpeg location.
   static std::string programFor(const std::string& ffmpegLocation);
+  // The ffmpeg program of a location: the location, or "ffmpeg" on the search path when none is
+  // chosen (empty, or the single blank a cleared label leaves).
+  static std::string ffmpegFor(const std::string& ffmpegLocation);
   // The information in ffprobe's "key=value" report of the streams; raises Error for a report
   // without a video stream.
   static MediaInfo parseReport(const std::string& path, const std::string& report);

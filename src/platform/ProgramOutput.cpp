@@ -17,6 +17,13 @@
 
 namespace twinlens::platform {
 
+std::string ProgramOutput::lastErrorLine() const {
+  std::string text = errors;
+  while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
+  const std::size_t start = text.find_last_of('\n');
+  return start == std::string::npos ? text : text.substr(start + 1);
+}
+
 #ifdef _WIN32
 
 namespace {

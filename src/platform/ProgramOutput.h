@@ -11,6 +11,9 @@ struct ProgramOutput {
   int exitCode = -1;     // its exit status; -1 when it did not end by itself
   std::string output;    // everything it wrote to its standard output
   std::string errors;    // everything it wrote to its standard error
+
+  // The last line of `errors`: where ffmpeg and ffprobe say what went wrong.
+  std::string lastErrorLine() const;
 };
 
 // Runs a program with these arguments (the first names the program, found through the search
