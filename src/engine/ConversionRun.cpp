@@ -269,7 +269,7 @@ void ConversionRun::writeGraphs(const RunPlan& plan, const FfmpegBatch* batch) {
   std::optional<TextFileWriter> runnerWriter;
   if (batch != nullptr && plan.complete()) {
     runnerWriter.emplace(runnerFile, runner.lineFeedsOnly());
-    runnerWriter->append(runner.header(plan.clipCount()));
+    runnerWriter->append(runner.header(plan.clipCount(), runnerFile));
   }
   for (std::size_t i = 0; i < plan.writtenClips(); ++i) {
     const ClipNames clip = plan.clip(i);

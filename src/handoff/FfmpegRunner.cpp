@@ -79,11 +79,13 @@ bool FfmpegRunner::tagsThroughRemux(const std::string& output,
          (stereoMode == "left_right" || stereoMode == "top_bottom");
 }
 
-TextFile FfmpegRunner::header(std::size_t clips) const {
+TextFile FfmpegRunner::header(std::size_t clips, const std::string& runnerPath) const {
   const std::string what =
       "Converts " + countText(clips) + (clips == 1 ? " clip" : " clips") + " with ffmpeg.";
   if (style_ == PathStyle::Posix) {
-    return TextFile{"#!/bin/sh", "# " + what, "cd \"$(dirname \"$0\")\" || exit 1", "failed=0"};
+    const std::string log = paths::name(paths::noext(runnerPath, style_), style_) + ".log";
+    return TextFile{"#!/bin/sh", "# " + what, "cd \"$(dirname \"$0\")\" || exit 1",
+                    "[ -t 1 ] || exec >" + quote(log) + " 2>&1", "failed=0"};
   }
   return TextFile{"@echo off", "rem " + what, "cd /d \"%~dp0\"", "set failed=0"};
 }

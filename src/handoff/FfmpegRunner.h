@@ -26,7 +26,9 @@ class FfmpegRunner {
   // Whether its lines end in LF alone (the shell script) rather than CR LF.
   bool lineFeedsOnly() const { return style_ == PathStyle::Posix; }
 
-  TextFile header(std::size_t clips) const;
+  // The first lines of the runner at `runnerPath`. Started without a terminal (from the window),
+  // the shell script writes what it says and what ffmpeg says into "<runner name>.log" beside it.
+  TextFile header(std::size_t clips, const std::string& runnerPath) const;
   // The commands of clip `number` (counted from 1) of `clips`. `outputFiles` are the encoded
   // files of the job's outputs, in their order; `folder` is the runner's folder.
   TextFile clipCommands(std::size_t number, std::size_t clips, const FfmpegClipJob& job,
