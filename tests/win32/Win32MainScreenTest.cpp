@@ -199,6 +199,20 @@ TEST_F(Win32MainScreenTest, PresetsAreSavedListedAndDeleted) {
   EXPECT_EQ(prompter_.titles, std::vector<std::string>{"Error"});
 }
 
+TEST_F(Win32MainScreenTest, TheEngineChoiceAndDetectFromSoundReachTheModel) {
+  screen_.model().FormActivate();
+  click(screen_.option("RadioGroup_Engine", 1));
+  EXPECT_EQ(screen_.model().settings().RadioGroup_Engine, 1);
+  // One file holds both views: the button opens no dialog and says why.
+  click(screen_.option("RadioGroup_Input_Format", 2));
+  click(control("Button_Detect_Offset"));
+  ASSERT_EQ(prompter_.errors.size(), 1u);
+  EXPECT_TRUE(prompter_.errors[0].starts_with(
+      "A side-by-side, over-under or 2D file holds one sound track for both views"));
+  EXPECT_TRUE(prompter_.dialogs.empty());
+  EXPECT_EQ(text(control("Edit_Offset")), "0");
+}
+
 TEST_F(Win32MainScreenTest, ConvertFilesWritesTheScriptsAndSaysSo) {
   screen_.model().FormActivate();
   click(screen_.option("RadioGroup_Input_Format", 1));
