@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
+#include "analysis/FfmpegColourMatcher.h"
 #include "analysis/HistogramMatch.h"
-#include "engine/ConversionSettings.h"
-#include "handoff/FfmpegColourMatcher.h"
+#include "model/ConversionSettings.h"
 #include "platform/FileSystem.h"
 #include "platform/ProgramOutput.h"
 

@@ -4,7 +4,7 @@
 #include <fstream>
 #include <string>
 
-#include "engine/ConversionSettings.h"
+#include "model/ConversionSettings.h"
 
 namespace twinlens::bench {
 

@@ -10,10 +10,10 @@
 #include <string>
 #include <vector>
 
+#include "analysis/FfmpegSoundSource.h"
 #include "analysis/OffsetDetector.h"
-#include "engine/ConversionSettings.h"
-#include "engine/Error.h"
-#include "handoff/FfmpegSoundSource.h"
+#include "base/Error.h"
+#include "model/ConversionSettings.h"
 #include "platform/ProgramOutput.h"
 
 namespace fs = std::filesystem;

@@ -7,7 +7,7 @@
 #include <random>
 
 #include "EveryOption.h"
-#include "engine/ConversionRun.h"
+#include "run/ConversionRun.h"
 
 namespace {
 

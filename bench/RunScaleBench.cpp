@@ -19,7 +19,7 @@
 #include <vector>
 
 #include "EveryOption.h"
-#include "engine/ConversionRun.h"
+#include "run/ConversionRun.h"
 
 namespace {
 

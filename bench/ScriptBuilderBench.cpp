@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "engine/ClipNames.h"
-#include "engine/ScriptBuilder.h"
+#include "engines/avisynth/ScriptBuilder.h"
+#include "model/ClipNames.h"
 
 namespace {
 
@@ -43,13 +43,14 @@ void buildRun(benchmark::State& state, const ConversionSettings& settings) {
     files.emplace_back("C:\\shoot\\left\\clip" + n + "_L.avi",
                        "C:\\shoot\\right\\clip" + n + "_R.avi");
   }
-  const ScriptBuilder builder(settings, PathStyle::Windows);
+  const ScriptBuilder builder(PathStyle::Windows);
   for (auto _ : state) {
     TextFile histogram;
     std::size_t lines = 0;
     for (const auto& [left, right] : files) {
       const ClipNames names = deriveClipNames(settings, left, right, PathStyle::Windows);
-      for (const auto& script : builder.build(names, histogram)) lines += script.lines.size();
+      for (const auto& script : builder.build(makeClipRecipe(settings, names), histogram))
+        lines += script.lines.size();
     }
     benchmark::DoNotOptimize(lines);
   }

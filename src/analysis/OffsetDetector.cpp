@@ -6,7 +6,7 @@
 #include <optional>
 
 #include "analysis/SoundCorrelation.h"
-#include "engine/Error.h"
+#include "base/Error.h"
 
 namespace twinlens {
 

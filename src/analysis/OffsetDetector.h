@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/Rational.h"
+#include "base/Rational.h"
 
 namespace twinlens {
 

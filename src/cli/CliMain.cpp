@@ -3,19 +3,19 @@
 #include <exception>
 #include <optional>
 
+#include "analysis/FfmpegColourMatcher.h"
+#include "analysis/FfmpegSoundSource.h"
 #include "analysis/OffsetDetector.h"
+#include "base/Error.h"
+#include "base/IntegerText.h"
+#include "base/Paths.h"
 #include "cli/CliApp.h"
-#include "engine/ConversionRun.h"
-#include "engine/ConversionSettings.h"
-#include "engine/Error.h"
-#include "engine/IntegerText.h"
-#include "engine/Paths.h"
-#include "engine/SettingsFields.h"
-#include "handoff/FfmpegColourMatcher.h"
-#include "handoff/FfmpegSoundSource.h"
+#include "model/ConversionSettings.h"
+#include "model/SettingsFields.h"
 #include "platform/FileSystem.h"
 #include "platform/ProgramLauncher.h"
 #include "platform/ProgramPath.h"
+#include "run/ConversionRun.h"
 #include "storage/PresetsFile.h"
 #include "storage/SettingsFile.h"
 

@@ -7,7 +7,7 @@
 #include <cstring>
 #include <utility>
 
-#include "engine/Error.h"
+#include "base/Error.h"
 
 #ifdef _WIN32
 #include <windows.h>

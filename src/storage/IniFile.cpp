@@ -1,6 +1,6 @@
 #include "storage/IniFile.h"
 
-#include "engine/Error.h"
+#include "base/Error.h"
 #include "platform/FileSystem.h"
 #include "storage/IniText.h"
 

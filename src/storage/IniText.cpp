@@ -2,7 +2,7 @@
 
 #include <unordered_set>
 
-#include "engine/TextFile.h"
+#include "base/TextFile.h"
 
 namespace twinlens {
 

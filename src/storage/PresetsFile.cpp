@@ -1,6 +1,6 @@
 #include "storage/PresetsFile.h"
 
-#include "engine/Error.h"
+#include "base/Error.h"
 #include "storage/IniText.h"
 
 namespace twinlens {

@@ -1,6 +1,6 @@
 #include "storage/ProgramFiles.h"
 
-#include "engine/Error.h"
+#include "base/Error.h"
 #include "platform/FileSystem.h"
 
 namespace twinlens {

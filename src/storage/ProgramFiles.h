@@ -3,7 +3,7 @@
 #include <string>
 #include <string_view>
 
-#include "engine/Paths.h"
+#include "base/Paths.h"
 
 namespace twinlens {
 

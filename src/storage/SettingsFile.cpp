@@ -7,9 +7,9 @@
 #include <string_view>
 #include <variant>
 
-#include "engine/IntegerText.h"
-#include "engine/Paths.h"
-#include "engine/SettingsFields.h"
+#include "base/IntegerText.h"
+#include "base/Paths.h"
+#include "model/SettingsFields.h"
 #include "storage/IniFile.h"
 #include "storage/PresetsFile.h"
 

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/ConversionSettings.h"
+#include "model/ConversionSettings.h"
 
 namespace twinlens {
 

@@ -24,9 +24,9 @@
 #include <functional>
 #include <map>
 
-#include "engine/Choices.h"
-#include "engine/Paths.h"
-#include "engine/SettingsFields.h"
+#include "base/Paths.h"
+#include "model/Choices.h"
+#include "model/SettingsFields.h"
 #include "platform/ProgramLauncher.h"
 #include "ui/ABOUT.h"
 #include "ui/QtText.h"

@@ -6,7 +6,7 @@
 #include <memory>
 #include <string_view>
 
-#include "engine/ConversionSettings.h"
+#include "model/ConversionSettings.h"
 #include "ui/AppFiles.h"
 #include "ui/RunReportDialog.h"
 #include "ui/UiPrompter.h"

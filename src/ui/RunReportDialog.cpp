@@ -6,7 +6,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "engine/Paths.h"
+#include "base/Paths.h"
 #include "ui/QtText.h"
 
 namespace twinlens::ui {

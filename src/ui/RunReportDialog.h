@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/RunReport.h"
+#include "run/RunReport.h"
 
 class QListWidget;
 

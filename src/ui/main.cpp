@@ -1,6 +1,6 @@
 #include <QApplication>
 
-#include "engine/Paths.h"
+#include "base/Paths.h"
 #include "platform/ProgramPath.h"
 #include "storage/ProgramFiles.h"
 #include "ui/AppFiles.h"

@@ -6,8 +6,8 @@
 #include <algorithm>
 #include <variant>
 
-#include "engine/ConversionSettings.h"
-#include "engine/SettingsFields.h"
+#include "model/ConversionSettings.h"
+#include "model/SettingsFields.h"
 #include "win32/Win32AboutBox.h"
 #include "win32/Win32RunReport.h"
 #include "win32/WindowClass.h"

@@ -1,6 +1,6 @@
 #include "win32/Win32RunReport.h"
 
-#include "engine/Paths.h"
+#include "base/Paths.h"
 #include "win32/WindowClass.h"
 
 namespace twinlens::win32 {

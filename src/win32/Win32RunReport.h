@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/RunReport.h"
+#include "run/RunReport.h"
 
 namespace twinlens::win32 {
 

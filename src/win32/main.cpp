@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "engine/Paths.h"
+#include "base/Paths.h"
 #include "platform/ProgramLauncher.h"
 #include "platform/ProgramPath.h"
 #include "storage/ProgramFiles.h"

@@ -3,7 +3,7 @@
 #include <span>
 #include <string_view>
 
-#include "engine/ConversionSettings.h"
+#include "model/ConversionSettings.h"
 
 namespace twinlens::window {
 

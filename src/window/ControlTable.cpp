@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <array>
 
-#include "engine/Choices.h"
+#include "model/Choices.h"
 
 namespace twinlens::window {
 

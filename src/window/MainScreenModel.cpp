@@ -2,12 +2,12 @@
 
 #include <optional>
 
+#include "analysis/FfmpegSoundSource.h"
 #include "analysis/OffsetDetector.h"
-#include "engine/Choices.h"
-#include "engine/Error.h"
-#include "engine/Paths.h"
-#include "handoff/DeshakerImport.h"
-#include "handoff/FfmpegSoundSource.h"
+#include "base/Error.h"
+#include "base/Paths.h"
+#include "model/Choices.h"
+#include "storage/DeshakerImport.h"
 #include "storage/PresetsFile.h"
 #include "storage/SettingsFile.h"
 

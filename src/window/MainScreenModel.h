@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "engine/ConversionRun.h"
-#include "engine/ConversionSettings.h"
+#include "model/ConversionSettings.h"
+#include "run/ConversionRun.h"
 #include "window/Prompter.h"
 #include "window/ScreenView.h"
 #include "window/WindowRunFrontEnd.h"

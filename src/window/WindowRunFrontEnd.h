@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/ConversionRun.h"
+#include "run/ConversionRun.h"
 #include "window/Prompter.h"
 
 namespace twinlens::window {

@@ -3,7 +3,7 @@
 #include <filesystem>
 
 #include "CliOutcome.h"
-#include "engine/ConversionSettings.h"
+#include "model/ConversionSettings.h"
 #include "storage/SettingsFile.h"
 #include "support/TempDir.h"
 

@@ -10,7 +10,7 @@
 #include <cctype>
 #include <memory>
 
-#include "engine/ConversionSettings.h"
+#include "model/ConversionSettings.h"
 #include "storage/SettingsFile.h"
 #include "support/DriveFolder.h"
 

@@ -1,8 +1,8 @@
-#include "engine/ClipNames.h"
+#include "model/ClipNames.h"
 
 #include <gtest/gtest.h>
 
-#include "engine/Error.h"
+#include "base/Error.h"
 
 namespace twinlens {
 namespace {

@@ -1,4 +1,4 @@
-#include "engine/ConversionRun.h"
+#include "run/ConversionRun.h"
 
 #include <gtest/gtest.h>
 
@@ -7,7 +7,7 @@
 #include <filesystem>
 #include <functional>
 
-#include "engine/Error.h"
+#include "base/Error.h"
 #include "support/TempDir.h"
 
 namespace twinlens {

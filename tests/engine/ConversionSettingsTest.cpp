@@ -1,9 +1,9 @@
-#include "engine/ConversionSettings.h"
+#include "model/ConversionSettings.h"
 
 #include <gtest/gtest.h>
 
-#include "engine/Error.h"
-#include "engine/SettingsFields.h"
+#include "base/Error.h"
+#include "model/SettingsFields.h"
 
 namespace twinlens {
 namespace {

@@ -1,8 +1,8 @@
-#include "engine/IntegerText.h"
+#include "base/IntegerText.h"
 
 #include <gtest/gtest.h>
 
-#include "engine/Error.h"
+#include "base/Error.h"
 
 namespace twinlens {
 namespace {

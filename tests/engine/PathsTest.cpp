@@ -1,4 +1,4 @@
-#include "engine/Paths.h"
+#include "base/Paths.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "engine/RunFileIndex.h"
+#include "run/RunFileIndex.h"
 
 #include <gtest/gtest.h>
 

@@ -10,8 +10,9 @@
 #include <cstdlib>
 #include <filesystem>
 
-#include "engine/ScriptBuilder.h"
-#include "engine/SettingsFields.h"
+#include "engines/avisynth/ScriptBuilder.h"
+#include "model/SettingsFields.h"
+#include "platform/TextFiles.h"
 #include "support/TempDir.h"
 
 namespace twinlens {
@@ -47,7 +48,7 @@ struct GoldenClip {
 
 GoldenClip readClip(const fs::path& file) {
   GoldenClip clip;
-  const TextFile text = TextFile::load(file.string());
+  const TextFile text = platform::loadTextFile(file.string());
   for (const auto& line : text.lines()) {
     const auto eq = line.find('=');
     if (line.empty() || eq == std::string::npos) continue;
@@ -85,20 +86,20 @@ TEST_P(GoldenScripts, MatchByteForByte) {
   if (!clip.rightPictures.empty()) names.rightPictures = pictures(clip.rightPictures);
 
   TextFile histogram;
-  const auto scripts = ScriptBuilder(clip.settings, W).build(names, histogram);
+  const auto scripts = ScriptBuilder(W).build(makeClipRecipe(clip.settings, names), histogram);
 
   std::vector<std::string> paths;
   for (const auto& script : scripts) paths.push_back(script.path);
-  EXPECT_EQ(paths, TextFile::load((golden / "scripts.txt").string()).lines());
+  EXPECT_EQ(paths, platform::loadTextFile((golden / "scripts.txt").string()).lines());
 
   if (std::getenv("TWINLENS_UPDATE_GOLDEN") != nullptr) {
     fs::remove_all(golden / "expected");
     for (const auto& script : scripts) {
       const fs::path file = golden / "expected" / mapped(script.path);
       fs::create_directories(file.parent_path());
-      script.lines.save(file.string());
+      platform::saveTextFile(script.lines, file.string());
     }
-    histogram.save((golden / "expected" / "histogram.avs").string());
+    platform::saveTextFile(histogram, (golden / "expected" / "histogram.avs").string());
     GTEST_SKIP() << "golden files rewritten in " << golden;
   }
 
@@ -106,10 +107,10 @@ TEST_P(GoldenScripts, MatchByteForByte) {
   for (const auto& script : scripts) {
     const fs::path file = out.path() / mapped(script.path);
     fs::create_directories(file.parent_path());
-    script.lines.save(file.string());
+    platform::saveTextFile(script.lines, file.string());
     EXPECT_EQ(readBytes(file), readBytes(golden / "expected" / mapped(script.path))) << script.path;
   }
-  histogram.save(out.file("histogram.avs"));
+  platform::saveTextFile(histogram, out.file("histogram.avs"));
   EXPECT_EQ(readBytes(out.file("histogram.avs")), readBytes(golden / "expected" / "histogram.avs"));
 }
 

@@ -1,4 +1,4 @@
-#include "engine/ScriptBuilder.h"
+#include "engines/avisynth/ScriptBuilder.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <functional>
 
-#include "engine/Error.h"
+#include "base/Error.h"
 
 namespace twinlens {
 namespace {
@@ -39,7 +39,7 @@ struct Built {
 Built build(const ConversionSettings& s, const std::string& left, const std::string& right) {
   Built built;
   const ClipNames names = deriveClipNames(s, left, right, W);
-  built.scripts = ScriptBuilder(s, W).build(names, built.histogram);
+  built.scripts = ScriptBuilder(W).build(makeClipRecipe(s, names), built.histogram);
   return built;
 }
 
@@ -72,7 +72,7 @@ TEST_P(BadNumbers, StopTheClipBeforeTheHistogramGrows) {
   TextFile histogram{"earlier clip"};
   const ClipNames names = deriveClipNames(s, kL, kR, W);
   try {
-    ScriptBuilder(s, W).build(names, histogram);
+    ScriptBuilder(W).build(makeClipRecipe(s, names), histogram);
     FAIL() << "no error";
   } catch (const Error& e) {
     EXPECT_STREQ(e.what(), GetParam().message);
@@ -173,7 +173,7 @@ TEST_P(SourceLines, OpenEachViewFromTheScriptsFolder) {
   names.leftPictures = {"C:\\p\\L%04d.jpg", 1, 250};
   names.rightPictures = {"D:\\q\\R%03d.jpg", 17, 99};
   TextFile histogram;
-  const auto scripts = ScriptBuilder(s, W).build(names, histogram);
+  const auto scripts = ScriptBuilder(W).build(makeClipRecipe(s, names), histogram);
   Lines firstLines;
   for (const auto& script : scripts) firstLines.emplace_back(script.lines[0]);
   if (c.output == 1) {
@@ -226,7 +226,7 @@ TEST(ScriptBuilder, SingleFileInputRepeatsTheLeftPictures) {
   ClipNames names = deriveClipNames(s, "C:\\p\\img0250.jpg", "C:\\p\\img0250.jpg", W);
   names.leftPictures = {"C:\\p\\img%04d.jpg", 1, 250};
   TextFile histogram;
-  const auto scripts = ScriptBuilder(s, W).build(names, histogram);
+  const auto scripts = ScriptBuilder(W).build(makeClipRecipe(s, names), histogram);
   const std::string line = "ImageSource(\"C:\\p\\img%04d.jpg\", 1 , 250 , 25)";
   ASSERT_EQ(scripts.size(), 1u);
   const Lines first = scripts[0].lines.lines();
@@ -251,9 +251,10 @@ TEST(ScriptBuilder, HistogramCopiesTheLeftViewSoFarAndOpensTheRightFileThroughTh
 TEST(ScriptBuilder, HistogramGrowsClipByClip) {
   ConversionSettings s;
   TextFile histogram;
-  ScriptBuilder builder(s, W);
-  builder.build(deriveClipNames(s, kL, kR, W), histogram);
-  builder.build(deriveClipNames(s, "C:\\v\\b_L.avi", "C:\\v\\b_R.avi", W), histogram);
+  ScriptBuilder builder(W);
+  builder.build(makeClipRecipe(s, deriveClipNames(s, kL, kR, W)), histogram);
+  builder.build(makeClipRecipe(s, deriveClipNames(s, "C:\\v\\b_L.avi", "C:\\v\\b_R.avi", W)),
+                histogram);
   ASSERT_EQ(histogram.size(), 8u);
   EXPECT_EQ(histogram[4], "AVISource(\"b_L.avi\")");
 }

@@ -1,4 +1,4 @@
-#include "engine/ScriptLines.h"
+#include "engines/avisynth/ScriptLines.h"
 
 #include <gtest/gtest.h>
 
@@ -56,31 +56,51 @@ TEST_P(Groups, WriteTheirLines) {
   EXPECT_EQ(out.lines(), GetParam().expected);
 }
 
+// The lines of the step of type T of a view's recipe, as the settings make it; none without it.
+template <typename T, typename Write>
+void stepLines(const ConversionSettings& s, View view, Write write) {
+  const ClipRecipe r = makeClipRecipe(s, {});
+  if (const T* step = r.find<T>(view)) write(*step);
+}
+
 void size(TextFile& out, const ConversionSettings& s) {
-  scriptlines::sizeLines(out, s);
+  stepLines<recipe::SizeFactors>(s, View::Left,
+                                 [&](const auto& f) { scriptlines::sizeLines(out, f); });
 }
 void tail(TextFile& out, const ConversionSettings& s) {
-  scriptlines::rateTail(out, s);
+  const ClipRecipe r = makeClipRecipe(s, {});
+  scriptlines::rateTail(out, r.find<recipe::FrameSelection>(View::Left),
+                        r.find<recipe::RateChange>(View::Left));
 }
 void fields(TextFile& out, const ConversionSettings& s) {
-  scriptlines::fieldLines(out, s);
+  stepLines<recipe::Fields>(s, View::Left, [&](const auto& f) { scriptlines::fieldLines(out, f); });
 }
 void finalSize(TextFile& out, const ConversionSettings& s) {
-  scriptlines::finalSize(out, s);
+  stepLines<recipe::FinalSize>(s, View::Left,
+                               [&](const auto& f) { scriptlines::finalSize(out, f); });
 }
 void leftSplit(TextFile& out, const ConversionSettings& s) {
-  scriptlines::splitLines(out, View::Left, s);
+  stepLines<recipe::Split>(s, View::Left,
+                           [&](const auto& f) { scriptlines::splitLines(out, View::Left, f); });
 }
 void rightSplit(TextFile& out, const ConversionSettings& s) {
-  scriptlines::splitLines(out, View::Right, s);
+  stepLines<recipe::Split>(s, View::Right,
+                           [&](const auto& f) { scriptlines::splitLines(out, View::Right, f); });
 }
 void bothMirrors(TextFile& out, const ConversionSettings& s) {
-  scriptlines::mirrorLines(out, View::Left, s);
+  stepLines<recipe::Mirror>(s, View::Left,
+                            [&](const auto& f) { scriptlines::mirrorLines(out, f); });
   out.add("--");
-  scriptlines::mirrorLines(out, View::Right, s);
+  stepLines<recipe::Mirror>(s, View::Right,
+                            [&](const auto& f) { scriptlines::mirrorLines(out, f); });
 }
 void colour(TextFile& out, const ConversionSettings& s) {
-  out.add(scriptlines::colourLine(s));
+  out.add(scriptlines::colourLine(makeClipRecipe(s, {}).colour));
+}
+// The blending or time-lapse lines of a view, as the settings make them; none without.
+void motion(TextFile& out, View view, const ConversionSettings& s, bool leftViewBefore) {
+  stepLines<recipe::Motion>(
+      s, view, [&](const auto& m) { scriptlines::blendOrTimeLapse(out, view, m, leftViewBefore); });
 }
 
 const Lines kResize(int w, int h) {
@@ -253,7 +273,7 @@ TEST_P(RepeatSelection, IsTheThirdLineOfTheRepeat) {
   ConversionSettings s;
   s.RadioGroup_Repeat = GetParam().repeat;
   TextFile out;
-  scriptlines::rateTail(out, s);
+  tail(out, s);
   ASSERT_EQ(out.size(), 4u);
   EXPECT_EQ(out[2], GetParam().selection);
 }
@@ -279,7 +299,7 @@ TEST_P(FrameRateLine, IsTheWholeTail) {
   ConversionSettings s;
   s.RadioGroup_FrameRates = GetParam().rate;
   TextFile out;
-  scriptlines::rateTail(out, s);
+  tail(out, s);
   EXPECT_EQ(out.lines(), Lines{GetParam().line});
 }
 
@@ -315,7 +335,7 @@ TEST_P(Blend, WritesTheCascade) {
   s.CheckBox_180 = c.shutter;
   s.CheckBox_Blend_RightSound = c.rightSound;
   TextFile out;
-  scriptlines::blendOrTimeLapse(out, c.view, s, c.leftViewBefore);
+  motion(out, c.view, s, c.leftViewBefore);
   EXPECT_EQ(out.lines(), c.expected);
 }
 
@@ -458,7 +478,7 @@ TEST_P(BlendCascade, HasOneTrimPerFrameAndHalvesPerLevel) {
   s.RadioGroup_Blend_TL = 1;
   s.ComboBox_Blend = GetParam().item;
   TextFile out;
-  scriptlines::blendOrTimeLapse(out, View::Left, s, false);
+  motion(out, View::Left, s, false);
   const std::size_t trims = GetParam().trims;
   ASSERT_EQ(out.size(), trims + 1 + GetParam().levelLines + 2);
   EXPECT_EQ(out[trims - 1],
@@ -482,7 +502,7 @@ TEST(BlendCascade, LevelsPairNeighboursOfTheLevelBelow) {
   s.RadioGroup_Blend_TL = 1;
   s.ComboBox_Blend = 6;
   TextFile out;
-  scriptlines::blendOrTimeLapse(out, View::Left, s, false);
+  motion(out, View::Left, s, false);
   // First level line after 128 trims and the sound line, and the last level line.
   EXPECT_EQ(out[129], "c11=Overlay(c01, c02, mode=\"blend\", opacity=0.5)");
   EXPECT_EQ(out[129 + 63], "c164=Overlay(c0127, c0128, mode=\"blend\", opacity=0.5)");

@@ -1,11 +1,12 @@
-#include "engine/TextFile.h"
+#include "base/TextFile.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdio>
 #include <filesystem>
 
-#include "engine/Error.h"
+#include "base/Error.h"
+#include "platform/TextFiles.h"
 #include "support/TempDir.h"
 
 namespace twinlens {
@@ -35,16 +36,16 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(TextFile, SavesEveryLineWithCrLf) {
   TempDir dir;
   const auto path = dir.file("s.avs");
-  TextFile{"AVISource(\"a.avi\")", "", "Trim(1,0)"}.save(path);
+  platform::saveTextFile(TextFile{"AVISource(\"a.avi\")", "", "Trim(1,0)"}, path);
   EXPECT_EQ(readBytes(path), "AVISource(\"a.avi\")\r\n\r\nTrim(1,0)\r\n");
-  EXPECT_EQ(TextFile::load(path), (TextFile{"AVISource(\"a.avi\")", "", "Trim(1,0)"}));
+  EXPECT_EQ(platform::loadTextFile(path), (TextFile{"AVISource(\"a.avi\")", "", "Trim(1,0)"}));
 }
 
 TEST(TextFile, ReplacesAnExistingFileWholeAndLeavesNoTemporaryFile) {
   TempDir dir;
   const auto path = dir.file("s.avs");
-  TextFile{"one", "two", "three"}.save(path);
-  TextFile{"four"}.save(path);
+  platform::saveTextFile(TextFile{"one", "two", "three"}, path);
+  platform::saveTextFile(TextFile{"four"}, path);
   EXPECT_EQ(readBytes(path), "four\r\n");
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()),
                           std::filesystem::directory_iterator()),
@@ -55,11 +56,11 @@ TEST(TextFile, ReplacingKeepsTheFilesPermissionsAndRefusesAReadOnlyFile) {
   namespace fs = std::filesystem;
   TempDir dir;
   const auto path = dir.file("layout.lay");
-  TextFile{"old"}.save(path);
+  platform::saveTextFile(TextFile{"old"}, path);
 #ifndef _WIN32  // Windows keeps only a read-only attribute
   fs::permissions(path, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
 #endif
-  TextFile{"new"}.save(path);
+  platform::saveTextFile(TextFile{"new"}, path);
 #ifndef _WIN32
   EXPECT_EQ(fs::status(path).permissions() & fs::perms::all,
             fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
@@ -70,7 +71,7 @@ TEST(TextFile, ReplacingKeepsTheFilesPermissionsAndRefusesAReadOnlyFile) {
     std::fclose(probe);
     GTEST_SKIP() << "this user may write to read-only files";
   }
-  EXPECT_THROW(TextFile{"lost"}.save(path), Error);
+  EXPECT_THROW(platform::saveTextFile(TextFile{"lost"}, path), Error);
   EXPECT_EQ(readBytes(path), "new\r\n");
 }
 
@@ -78,7 +79,7 @@ TEST(TextFile, FailedCreateNamesThePathAndTheReason) {
   TempDir dir;
   const auto path = dir.file("missing/s.avs");
   try {
-    TextFile{"x"}.save(path);
+    platform::saveTextFile(TextFile{"x"}, path);
     FAIL();
   } catch (const Error& error) {
     EXPECT_EQ(std::string(error.what()),
@@ -90,7 +91,7 @@ TEST(TextFile, FailedOpenNamesThePathAndTheReason) {
   TempDir dir;
   const auto path = dir.file("none.vcf");
   try {
-    TextFile::load(path);
+    platform::loadTextFile(path);
     FAIL();
   } catch (const Error& error) {
     EXPECT_EQ(std::string(error.what()),

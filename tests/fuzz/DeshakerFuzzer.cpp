@@ -4,7 +4,7 @@
 #include <cstdlib>
 #include <string_view>
 
-#include "handoff/DeshakerImport.h"
+#include "storage/DeshakerImport.h"
 
 namespace {
 

@@ -8,8 +8,8 @@
 
 #include <unistd.h>
 
-#include "engine/ConversionSettings.h"
-#include "engine/Error.h"
+#include "base/Error.h"
+#include "model/ConversionSettings.h"
 #include "platform/FileSystem.h"
 #include "storage/PresetsFile.h"
 #include "storage/SettingsFile.h"

@@ -1,8 +1,8 @@
-#include "handoff/DeshakerImport.h"
+#include "storage/DeshakerImport.h"
 
 #include <gtest/gtest.h>
 
-#include "engine/Error.h"
+#include "base/Error.h"
 #include "support/TempDir.h"
 
 namespace twinlens {

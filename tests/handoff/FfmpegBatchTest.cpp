@@ -1,9 +1,10 @@
-#include "handoff/FfmpegBatch.h"
+#include "engines/avisynth/FfmpegBatch.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
 
+#include "platform/TextFiles.h"
 #include "support/TempDir.h"
 
 namespace twinlens {
@@ -228,7 +229,7 @@ TEST(FfmpegBatch, GoldenDeshakedSeparateOutputWithColourMatch) {
 
   test::TempDir dir;
   const std::string path = dir.file("trip_L.bat");
-  batch.finish("Hist_day 2-l.avs").save(path);
+  platform::saveTextFile(batch.finish("Hist_day 2-l.avs"), path);
   const std::filesystem::path golden =
       std::filesystem::path(TWINLENS_GOLDEN_DIR) / "ffmpeg_deshake_two_clips" / "expected.bat";
   const std::string expected = test::readBytes(golden);

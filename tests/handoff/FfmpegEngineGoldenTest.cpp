@@ -7,11 +7,12 @@
 #include <cstdlib>
 #include <filesystem>
 
-#include "engine/ClipNames.h"
-#include "engine/SettingsFields.h"
-#include "handoff/FfmpegBatch.h"
-#include "handoff/FfmpegRunner.h"
-#include "handoff/FilterGraphBuilder.h"
+#include "engines/avisynth/FfmpegBatch.h"
+#include "engines/ffmpeg/FfmpegRunner.h"
+#include "engines/ffmpeg/FilterGraphBuilder.h"
+#include "model/ClipNames.h"
+#include "model/SettingsFields.h"
+#include "platform/TextFiles.h"
 #include "support/TempDir.h"
 
 namespace twinlens {
@@ -53,7 +54,7 @@ TEST_P(FfmpegEngineGoldenTest, WritesTheExpectedGraphsAndRunner) {
   MediaInfo left{{25, 1}, 250, true, 48000, false};
   MediaInfo right{{25, 1}, 252, true, 44100, true};
 
-  const FfmpegClipJob job = FilterGraphBuilder(s, c.style).build(clip, left, right);
+  const FfmpegClipJob job = FilterGraphBuilder(c.style).build(makeClipRecipe(s, clip, left, right));
   const FfmpegRunner runner(s, c.style);
   const std::string folder = paths::dir(clip.primaryScript, c.style);
   std::vector<std::string> outputs;
@@ -74,7 +75,8 @@ TEST_P(FfmpegEngineGoldenTest, WritesTheExpectedGraphsAndRunner) {
   actual.append(runner.footer(1));
 
   const fs::path golden = fs::path(TWINLENS_GOLDEN_DIR) / "ffmpeg_engine" / (c.name + ".txt");
-  if (std::getenv("TWINLENS_UPDATE_GOLDEN") != nullptr) actual.save(golden.string());
+  if (std::getenv("TWINLENS_UPDATE_GOLDEN") != nullptr)
+    platform::saveTextFile(actual, golden.string());
   EXPECT_EQ(actual.text(), test::readBytes(golden));
 }
 

@@ -1,4 +1,4 @@
-#include "handoff/VirtualDubJobs.h"
+#include "engines/avisynth/VirtualDubJobs.h"
 
 #include <gtest/gtest.h>
 
@@ -6,7 +6,8 @@
 #include <filesystem>
 #include <tuple>
 
-#include "engine/Error.h"
+#include "base/Error.h"
+#include "platform/TextFiles.h"
 #include "support/TempDir.h"
 
 namespace twinlens {
@@ -100,8 +101,8 @@ TEST(VirtualDubJobsGolden, ThreeSeparateClipsDeinterlacedWithTwoVirtualDubs) {
   jobs.finish();
 
   TempDir out;
-  jobs.firstList().save(out.file("first.jobs"));
-  jobs.secondList().save(out.file("second.jobs"));
+  platform::saveTextFile(jobs.firstList(), out.file("first.jobs"));
+  platform::saveTextFile(jobs.secondList(), out.file("second.jobs"));
   const std::string first = readBytes(folder / "first.jobs");
   const std::string secondExpected = readBytes(folder / "second.jobs");
   ASSERT_FALSE(first.empty());
@@ -127,7 +128,7 @@ TEST(VirtualDubJobsGolden, DeshakedMonoClipIsAnalysedThenEncoded) {
   jobs.finish();
 
   TempDir out;
-  jobs.firstList().save(out.file("VirtualDub.jobs"));
+  platform::saveTextFile(jobs.firstList(), out.file("VirtualDub.jobs"));
   const std::string expected = readBytes(folder / "first.jobs");
   ASSERT_FALSE(expected.empty());
   EXPECT_EQ(readBytes(out.file("VirtualDub.jobs")), expected);

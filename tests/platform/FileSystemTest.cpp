@@ -8,8 +8,8 @@
 #include <functional>
 #include <vector>
 
-#include "engine/Error.h"
-#include "engine/Paths.h"
+#include "base/Error.h"
+#include "base/Paths.h"
 #include "support/ErrorMessage.h"
 #include "support/TempDir.h"
 

@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <cctype>
 
-#include "engine/Paths.h"
+#include "base/Paths.h"
 #include "platform/FileSystem.h"
 #include "storage/ProgramFiles.h"
 

@@ -5,7 +5,7 @@
 #include <filesystem>
 #include <functional>
 
-#include "engine/Error.h"
+#include "base/Error.h"
 #include "support/ErrorMessage.h"
 #include "support/TempDir.h"
 

@@ -4,7 +4,7 @@
 
 #include <filesystem>
 
-#include "engine/Error.h"
+#include "base/Error.h"
 #include "support/TempDir.h"
 
 namespace twinlens {

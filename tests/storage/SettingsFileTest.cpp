@@ -4,8 +4,8 @@
 
 #include <filesystem>
 
-#include "engine/Error.h"
-#include "engine/Paths.h"
+#include "base/Error.h"
+#include "base/Paths.h"
 #include "storage/PresetsFile.h"
 #include "support/ErrorMessage.h"
 #include "support/TempDir.h"

@@ -3,7 +3,7 @@
 #include <functional>
 #include <string>
 
-#include "engine/Error.h"
+#include "base/Error.h"
 
 namespace twinlens::test {
 

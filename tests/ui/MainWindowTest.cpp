@@ -16,7 +16,7 @@
 #include <QTimer>
 
 #include "WindowFixture.h"
-#include "engine/Choices.h"
+#include "model/Choices.h"
 #include "ui/ABOUT.h"
 #include "ui/RadioGroup.h"
 

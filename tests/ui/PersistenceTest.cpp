@@ -8,8 +8,8 @@
 #include <QTest>
 
 #include "WindowFixture.h"
-#include "engine/ConversionSettings.h"
-#include "engine/SettingsFields.h"
+#include "model/ConversionSettings.h"
+#include "model/SettingsFields.h"
 #include "platform/ProgramOutput.h"
 #include "ui/RadioGroup.h"
 

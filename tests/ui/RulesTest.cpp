@@ -3,7 +3,7 @@
 #include <QLabel>
 
 #include "WindowFixture.h"
-#include "engine/Choices.h"
+#include "model/Choices.h"
 #include "ui/RadioGroup.h"
 
 namespace twinlens::ui::test {

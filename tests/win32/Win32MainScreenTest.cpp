@@ -8,7 +8,7 @@
 
 #include <filesystem>
 
-#include "engine/ConversionSettings.h"
+#include "model/ConversionSettings.h"
 #include "support/ScriptedPrompter.h"
 #include "support/TempDir.h"
 #include "window/ControlTable.h"

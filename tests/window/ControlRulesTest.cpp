@@ -4,7 +4,7 @@
 
 #include <functional>
 
-#include "engine/SettingsFields.h"
+#include "model/SettingsFields.h"
 
 namespace twinlens::window {
 namespace {

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <string>
+
+#include "analysis/HistogramMatch.h"
+#include "model/ConversionSettings.h"
+
+namespace twinlens {
+
+// The colour matching of the ffmpeg engine: frames sampled evenly over both views (decoded by the
+// ffmpeg program, the chosen one or the one on the search path), and per channel the table that
+// gives the changed view the reference's distribution of values.
+class FfmpegColourMatcher {
+ public:
+  explicit FfmpegColourMatcher(const ConversionSettings& settings);
+
+  // The tables for the view that is not the reference. `views` tells how the clip holds its
+  // views: "pair" (two files), "side-by-side" or "over-under" (one file). Raises Error when a clip
+  // cannot be read.
+  ChannelTables tables(const std::string& views, const std::string& left, const std::string& right,
+                       bool leftIsReference);
+
+  // How many frames of each view are looked at.
+  static constexpr int kSamples = 24;
+
+ private:
+  RgbHistograms histogramsOf(const std::string& file, const std::string& crop);
+
+  const ConversionSettings& settings_;
+  std::string program_;
+};
+
+}  // namespace twinlens

@@ -1,0 +1,55 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+#include "base/Paths.h"
+#include "base/TextFile.h"
+#include "engines/ffmpeg/FilterGraphBuilder.h"
+#include "model/ConversionSettings.h"
+
+namespace twinlens {
+
+// The runner script of the ffmpeg engine: one ffmpeg command per clip (with the motion analysis
+// and the stereo tagging steps where they apply), a line telling which clip of how many is being
+// encoded, and on to the next clip when one fails; it ends non-zero when any failed. A POSIX
+// shell script for Posix paths, a batch file for Windows paths. It works in its own folder.
+class FfmpegRunner {
+ public:
+  // `colourMatcher` is the twinlens-cli program that makes the colour tables.
+  FfmpegRunner(const ConversionSettings& settings, PathStyle style = nativePathStyle(),
+               std::string colourMatcher = "twinlens-cli");
+
+  // The runner beside a clip's primary script.
+  std::string pathFor(const std::string& primaryScript) const;
+  // Whether its lines end in LF alone (the shell script) rather than CR LF.
+  bool lineFeedsOnly() const { return style_ == PathStyle::Posix; }
+
+  // The first lines of the runner at `runnerPath`. Started without a terminal (from the window),
+  // the shell script writes what it says and what ffmpeg says into "<runner name>.log" beside it.
+  TextFile header(std::size_t clips, const std::string& runnerPath) const;
+  // The commands of clip `number` (counted from 1) of `clips`. `outputFiles` are the encoded
+  // files of the job's outputs, in their order; `folder` is the runner's folder.
+  TextFile clipCommands(std::size_t number, std::size_t clips, const FfmpegClipJob& job,
+                        const std::vector<std::string>& outputFiles,
+                        const std::string& folder) const;
+  TextFile footer(std::size_t clips) const;
+
+  // The temporary Matroska file an MP4 output is encoded to before its stereo tag is written.
+  std::string taggingFileFor(const std::string& output) const;
+  // Whether an output of this file name gets its stereo tag through a remux.
+  bool tagsThroughRemux(const std::string& output, const std::string& stereoMode) const;
+
+ private:
+  std::string quote(const std::string& word) const;
+  std::string program() const;
+  // A file named relative to the runner's folder where it lies in it.
+  std::string named(const std::string& path, const std::string& folder) const;
+
+  const ConversionSettings& settings_;
+  PathStyle style_;
+  std::string colourMatcher_;
+};
+
+}  // namespace twinlens

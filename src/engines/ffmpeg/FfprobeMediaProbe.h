@@ -1,0 +1,32 @@
+#pragma once
+
+#include <string>
+
+#include "model/ConversionSettings.h"
+#include "model/MediaInfo.h"
+
+namespace twinlens {
+
+// Reads a clip through the ffprobe program that lies beside the chosen ffmpeg, or the one on the
+// search path when no ffmpeg is chosen: the video's frame rate and exact frame count (its packets
+// counted), whether it has sound and at what rate, and whether it carries a stereo layout tag.
+class FfprobeMediaProbe : public MediaProbe {
+ public:
+  explicit FfprobeMediaProbe(const ConversionSettings& settings);
+
+  MediaInfo probe(const std::string& path) override;
+
+  // The ffprobe program for an ffmpeg location.
+  static std::string programFor(const std::string& ffmpegLocation);
+  // The ffmpeg program of a location: the location, or "ffmpeg" on the search path when none is
+  // chosen (empty, or the single blank a cleared label leaves).
+  static std::string ffmpegFor(const std::string& ffmpegLocation);
+  // The information in ffprobe's "key=value" report of the streams; raises Error for a report
+  // without a video stream.
+  static MediaInfo parseReport(const std::string& path, const std::string& report);
+
+ private:
+  std::string program_;
+};
+
+}  // namespace twinlens

@@ -1,0 +1,568 @@
+#include "engines/ffmpeg/FilterGraphBuilder.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <optional>
+#include <utility>
+#include <variant>
+
+#include "base/Error.h"
+#include "engines/ffmpeg/FilterGraph.h"
+
+// GCC 12 at -O3 (the Windows build) takes "text" + std::string(...) for an overlapping copy
+// (its bug 105329); the lines are built that way throughout this file.
+#if defined(__GNUC__) && !defined(__clang__)
+#pragma GCC diagnostic ignored "-Wrestrict"
+#endif
+
+namespace twinlens {
+
+namespace {
+
+using Stream = FilterGraph::Stream;
+using namespace recipe;
+constexpr const char* kLanczos4 = ":flags=lanczos:param0=4";
+// The stabiliser works on planar pictures only (packed RGB stops ffmpeg).
+constexpr const char* kStabilisableFormats = "format=pix_fmts=yuv420p|yuv422p|yuv444p|gray";
+
+std::string str(std::int64_t number) {
+  return std::to_string(number);
+}
+
+// Every frame numbered from 0 at the given rate: what AviSynth's frame-based clips are.
+std::string retime(Rational rate) {
+  return "settb=" + Rational::of(rate.den, rate.num).text() + ",setpts=N";
+}
+
+// The sample at the start of a frame.
+std::int64_t sampleAt(std::int64_t frame, Rational rate, int sampleRate) {
+  const std::int64_t numerator = frame * sampleRate * rate.den;
+  return (numerator + rate.num / 2) / rate.num;
+}
+
+std::string audioFrom(std::int64_t firstSample) {
+  return "atrim=start_sample=" + str(firstSample) + ",asetpts=PTS-STARTPTS";
+}
+
+// One view as the graph carries it on.
+struct ViewStream {
+  View view;
+  Stream video;
+  Rational rate;
+  std::int64_t frames = 0;
+};
+
+// One view's sound: the view it comes from and its sample rate.
+struct SoundStream {
+  Stream audio;
+  int sampleRate = 0;
+};
+
+// How many frames of `frames` the frame selection keeps at `offset` of every `cycle`.
+std::int64_t framesAtOffset(std::int64_t frames, int cycle, int offset) {
+  return frames > offset ? (frames - offset + cycle - 1) / cycle : 0;
+}
+
+class GraphComposer {
+ public:
+  GraphComposer(const ClipRecipe& r, std::string transforms, std::string colourTables)
+      : r_(r), transforms_(std::move(transforms)), colourTables_(std::move(colourTables)) {
+    const ClipNames& clip = r.names;
+    pictures_ = r.source == Source::Pictures;
+    media_[0] = pictures_ ? pictureMedia(clip.leftPictures) : r.leftMedia.value_or(MediaInfo{});
+    media_[1] = pictures_ ? pictureMedia(r.twoFiles() ? clip.rightPictures : clip.leftPictures)
+                          : r.rightMedia.value_or(MediaInfo{});
+    if (const auto* shift = r.find<TimeShift>(View::Left)) offset_ = shift->offset;
+    if (const auto* cut = r.find<AudioCut>(View::Left)) audioCut_ = cut->frames;
+    if (const auto* motion = r.find<Motion>(View::Left)) motion_ = *motion;
+  }
+
+  // The inputs of the ffmpeg command, in input order.
+  std::vector<FfmpegClipJob::Input> inputs() const {
+    std::vector<FfmpegClipJob::Input> inputs;
+    auto add = [&](const std::string& file, const PictureSequence& pictures) {
+      if (!pictures_) {
+        inputs.push_back({{}, file});
+        return;
+      }
+      inputs.push_back({{"-framerate", pictureRate().text(), "-start_number", str(pictures.first)},
+                        pictures.pattern});
+    };
+    add(r_.names.leftFile, r_.names.leftPictures);
+    if (r_.twoFiles()) add(r_.names.rightFile, r_.names.rightPictures);
+    return inputs;
+  }
+
+  // The graph that encodes the clip.
+  TextFile encodeGraph(std::vector<FfmpegClipJob::Output>& outputs) {
+    if (r_.outputs.empty()) throw Error("No output format is chosen");
+    const bool layout = r_.outputs.front().views.size() == 2;
+
+    // Which views are needed, for their pictures and for their sound.
+    int videoUses[2] = {0, 0};
+    int soundUses[2] = {0, 0};
+    for (const Output& output : r_.outputs) {
+      for (const View view : output.views) ++videoUses[index(view)];
+      if (output.sound) ++soundUses[index(*output.sound)];
+    }
+
+    std::vector<Stream> videoSources[2];
+    std::vector<Stream> audioSources[2];
+    sources(videoUses, soundUses, videoSources, audioSources);
+
+    std::vector<ViewStream> done[2];
+    for (int v = 0; v < 2; ++v) {
+      for (Stream& source : videoSources[v]) {
+        ViewStream stream{v == 0 ? View::Left : View::Right, std::move(source), {}, 0};
+        viewSteps(stream);
+        stabilise(stream);
+        done[v].push_back(std::move(stream));
+      }
+    }
+    std::vector<SoundStream> sounds[2];
+    for (int v = 0; v < 2; ++v) {
+      for (Stream& source : audioSources[v]) {
+        sounds[v].push_back(soundSteps(v == 0 ? View::Left : View::Right, std::move(source)));
+      }
+    }
+
+    for (std::size_t i = 0; i < r_.outputs.size(); ++i) {
+      const std::vector<View>& views = r_.outputs[i].views;
+      ViewStream first = take(done[index(views.front())]);
+      const Rational rate = first.rate;
+      std::optional<SoundStream> sound;
+      if (r_.outputs[i].sound) sound = take(sounds[index(*r_.outputs[i].sound)]);
+      if (sound) soundTail(*sound, views.front());
+      Stream picture = layout ? assemble(std::move(first), take(done[index(views.back())]))
+                              : std::move(first.video);
+      const std::string colour = colourFormat();
+      if (!colour.empty()) picture.then("format=" + colour);
+
+      FfmpegClipJob::Output output;
+      output.frameRate = rate;
+      output.video = "v" + str(static_cast<std::int64_t>(i));
+      graph_.output(std::move(picture), output.video);
+      if (sound) {
+        output.audio = "a" + str(static_cast<std::int64_t>(i));
+        graph_.output(std::move(sound->audio), output.audio);
+      }
+      output.stereoMode = stereoMode();
+      outputs.push_back(std::move(output));
+    }
+    return graph_.text();
+  }
+
+  // The graph of the motion analysis: the left view up to where it is stabilised.
+  TextFile analysisGraph() {
+    int videoUses[2] = {1, 0};
+    int soundUses[2] = {0, 0};
+    std::vector<Stream> videoSources[2];
+    std::vector<Stream> audioSources[2];
+    sources(videoUses, soundUses, videoSources, audioSources);
+    ViewStream left{View::Left, std::move(videoSources[0].front()), {}, 0};
+    viewSteps(left);
+    left.video.then(kStabilisableFormats);
+    left.video.then("vidstabdetect=result=" + FilterGraph::value(transforms_));
+    graph_.output(std::move(left.video), "vs");
+    return graph_.text();
+  }
+
+ private:
+  static int index(View view) { return viewIndex(view); }
+
+  template <typename T>
+  static T take(std::vector<T>& from) {
+    T item = std::move(from.back());
+    from.pop_back();
+    return item;
+  }
+
+  Rational pictureRate() const {
+    const auto rate = Rational::parse(r_.pictureRate);
+    if (!rate) throw Error("'" + r_.pictureRate + "' is not a valid frame rate");
+    return *rate;
+  }
+
+  MediaInfo pictureMedia(const PictureSequence& pictures) const {
+    MediaInfo info;
+    info.frameRate = pictureRate();
+    info.frames = pictures.last - pictures.first + 1;
+    return info;
+  }
+
+  // The input pads, each split as often as it is used.
+  void sources(const int videoUses[2], const int soundUses[2], std::vector<Stream> video[2],
+               std::vector<Stream> audio[2]) {
+    auto provide = [&](const std::string& pad, bool isAudio, int uses, std::vector<Stream>& out) {
+      if (uses == 0) return;
+      Stream stream = FilterGraph::input(pad, isAudio);
+      if (uses == 1) {
+        out.push_back(std::move(stream));
+      } else {
+        out = graph_.split(std::move(stream), uses);
+      }
+    };
+    if (r_.twoFiles()) {
+      for (int v = 0; v < 2; ++v) {
+        provide("[" + str(v) + ":v:0]", false, videoUses[v], video[v]);
+        provide("[" + str(v) + ":a:0]", true, soundUses[v], audio[v]);
+      }
+      return;
+    }
+    // One file holds both views and one sound.
+    std::vector<Stream> pictures;
+    provide("[0:v:0]", false, videoUses[0] + videoUses[1], pictures);
+    for (int v = 0; v < 2; ++v) {
+      for (int i = 0; i < videoUses[v]; ++i) video[v].push_back(take(pictures));
+    }
+    std::vector<Stream> sounds;
+    provide("[0:a:0]", true, soundUses[0] + soundUses[1], sounds);
+    for (int v = 0; v < 2; ++v) {
+      for (int i = 0; i < soundUses[v]; ++i) audio[v].push_back(take(sounds));
+    }
+  }
+
+  // Frames kept by the time shift: a positive offset advances the right view and ends the left
+  // view as many frames early.
+  std::pair<std::int64_t, std::int64_t> shiftWindow(View view, std::int64_t frames) const {
+    std::int64_t first = 0;
+    std::int64_t end = frames;
+    const bool left = view == View::Left;
+    if (offset_ > 0 && left) end = frames - offset_;
+    if (offset_ > 0 && !left) first = offset_;
+    if (offset_ < 0 && left) first = -offset_;
+    if (offset_ < 0 && !left) end = frames + offset_;
+    if (end <= first) {
+      const std::string& file = left ? r_.names.leftFile : r_.names.rightFile;
+      throw Error("The offset of " + str(offset_) + " frames leaves nothing of \"" + file + "\"");
+    }
+    return {first, end};
+  }
+
+  void viewSteps(ViewStream& st) {
+    const MediaInfo& media = media_[index(st.view)];
+    Stream& video = st.video;
+    st.rate = media.frameRate;
+    st.frames = media.frames;
+    if (pictures_) video.then("trim=end_frame=" + str(st.frames));
+    video.then(retime(st.rate));
+    // The source and the time shift come first; the frame selection and rate, and
+    // stabilisation, last.
+    if (r_.has<Deinterlace>(st.view)) video.then("bwdif=mode=send_frame:parity=auto:deint=all");
+
+    const auto [first, end] = shiftWindow(st.view, st.frames);
+    if (first > 0) video.then("trim=start_frame=" + str(first) + ",setpts=N");
+    if (end < st.frames) video.then("trim=end_frame=" + str(end - first));
+    st.frames = end - first;
+
+    for (const Step& step : r_.of(st.view)) {
+      if (std::holds_alternative<ColourMatch>(step)) {
+        video.then("lut1d=file=" + FilterGraph::value(colourTables_));
+      } else if (const auto* fields = std::get_if<Fields>(&step)) {
+        fieldSteps(st, *fields);
+      } else if (const auto* motion = std::get_if<Motion>(&step)) {
+        motionSteps(st, *motion);
+      } else if (const auto* size = std::get_if<SizeFactors>(&step)) {
+        video.then("scale=trunc(iw*" + str(size->width) + "/2):trunc(ih*" + str(size->height) +
+                   "/2)" + kLanczos4);
+      } else if (const auto* split = std::get_if<Split>(&step)) {
+        const bool left = st.view == View::Left;
+        if (split->layout == InputLayout::SideBySide) {
+          video.then(left ? "crop=iw-trunc(iw/2):ih:0:0" : "crop=iw-trunc(iw/2):ih:trunc(iw/2):0");
+        } else {
+          video.then(left ? "crop=iw:ih-trunc(ih/2):0:0" : "crop=iw:ih-trunc(ih/2):0:trunc(ih/2)");
+        }
+      } else if (const auto* mirror = std::get_if<Mirror>(&step)) {
+        if (mirror->horizontal) video.then("hflip");
+        if (mirror->vertical) video.then("vflip");
+      } else if (const auto* final = std::get_if<FinalSize>(&step)) {
+        if (final->blur) video.then("gblur=sigma=" + blurSigma(*final->blur));
+        video.then("scale=" + FilterGraph::value(final->width) + ":" +
+                   FilterGraph::value(final->height) + kLanczos4);
+      }
+    }
+    frameSelection(st);
+  }
+
+  void fieldSteps(ViewStream& st, const Fields& fields) const {
+    if (fields.change == Fields::Change::WeaveInput) {
+      st.video.then("weave=first_field=top");
+      st.rate = st.rate / Rational{2, 1};
+      st.frames /= 2;
+    } else {
+      st.video.then("setfield=tff,separatefields");
+      st.rate = st.rate * Rational{2, 1};
+      st.frames *= 2;
+    }
+    st.video.then(retime(st.rate));
+  }
+
+  void motionSteps(ViewStream& st, const Motion& motion) {
+    const std::int64_t blended = motion.frames();
+    const std::int64_t averaged = motion.averaged();
+    if (motion.kind == Motion::Kind::Blend) {
+      // Output frame k is the average of input frames k to k+N-1; the last frames repeat the
+      // clip's last frame.
+      if (averaged > 1) {
+        st.video.then("tpad=stop=" + str(averaged - 1) + ":stop_mode=clone,tmix=frames=" +
+                      str(averaged) + ",trim=start_frame=" + str(averaged - 1) + ",setpts=N");
+      }
+      return;
+    }
+    // Every N frames become one, the average of all of them, or of the first half with the
+    // shutter; then the first frame is dropped, as Trim(1, fn) does.
+    if (averaged > 1) {
+      st.video.then("tpad=stop=" + str(averaged - 1) +
+                    ":stop_mode=clone,tmix=frames=" + str(averaged));
+    }
+    st.video.then("select='eq(mod(n," + str(blended) + ")," + str(averaged - 1) + ")'");
+    st.video.then(retime(st.rate));
+    st.video.then("trim=start_frame=1,setpts=N");
+    st.frames = (st.frames + blended - 1) / blended - 1;
+    lapsedFrames_[index(st.view)] = st.frames;
+  }
+
+  // The spread of AviSynth's 3x3 blur: its kernel [a/4, 1-a/2, a/4] has the variance a/2.
+  static std::string blurSigma(const std::string& text) {
+    double amount = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), amount);
+    if (text.empty() || error != std::errc() || end != text.data() + text.size() || amount < 0) {
+      throw Error("'" + text + "' is not a valid blur amount for ffmpeg (a number from 0 up)");
+    }
+    char buffer[32];
+    const auto [last, ignored] = std::to_chars(buffer, buffer + sizeof buffer,
+                                               std::sqrt(amount / 2), std::chars_format::fixed, 4);
+    return std::string(buffer, last);
+  }
+
+  // Repeat or skip (SelectEvery) and the output frame rate: the chosen one, the one the view had
+  // before the selection ("No change"), or the selection's own.
+  void frameSelection(ViewStream& st) {
+    const View view = st.view;
+    const FrameSelection* selection = r_.find<FrameSelection>(view);
+    const RateChange* change = r_.find<RateChange>(view);
+    rateBeforeTail_[index(view)] = st.rate;
+    selectedRate_[index(view)] =
+        selection ? st.rate * Rational::of(selection->pattern.count, selection->pattern.cycle)
+                  : st.rate;
+    Rational out = selectedRate_[index(view)];
+    if (change != nullptr && change->rate) {
+      out = Rational::of(change->rate->num, change->rate->den);
+    } else if (change != nullptr && change->restore) {
+      out = st.rate;
+    }
+    outputRate_[index(view)] = out;
+    if (selection == nullptr) {
+      if (out != st.rate) st.video.then(retime(out));
+      st.rate = out;
+      return;
+    }
+    const choices::FrameSelection& pattern = selection->pattern;
+    const std::string tb = "settb=" + Rational::of(out.den, out.num).text();
+    auto pick = [&](int offset) {
+      return "select='eq(mod(n," + str(pattern.cycle) + ")," + str(offset) + ")'";
+    };
+    std::int64_t frames = 0;
+    if (pattern.count == 1) {
+      st.video.then(pick(pattern.offsets[0]) + "," + tb + ",setpts=N");
+      frames = framesAtOffset(st.frames, pattern.cycle, pattern.offsets[0]);
+    } else {
+      // Each place of the pattern takes its frame of every cycle, and the places are interleaved
+      // by their times.
+      std::vector<Stream> places = graph_.split(std::move(st.video), pattern.count);
+      for (int i = 0; i < pattern.count; ++i) {
+        const int offset = pattern.offsets[static_cast<std::size_t>(i)];
+        places[static_cast<std::size_t>(i)].then(pick(offset) + "," + tb + ",setpts=N*" +
+                                                 str(pattern.count) + "+" + str(i));
+        frames += framesAtOffset(st.frames, pattern.cycle, offset);
+      }
+      st.video = graph_.join(std::move(places), "interleave=nb_inputs=" + str(pattern.count));
+    }
+    st.frames = frames;
+    st.rate = out;
+  }
+
+  void stabilise(ViewStream& st) const {
+    if (!r_.has<Stabilise>(st.view)) return;
+    // One static zoom for the whole clip, from the left view's motion: both views are zoomed
+    // alike, so their disparity keeps its shape.
+    st.video.then(kStabilisableFormats);
+    st.video.then("vidstabtransform=input=" + FilterGraph::value(transforms_) + ":optzoom=1");
+  }
+
+  // The sound of a view up to the rate tail: time shift, audio cut, and what blending or
+  // time-lapse does to it.
+  SoundStream soundSteps(View view, Stream audio) const {
+    const MediaInfo& media = media_[index(view)];
+    SoundStream sound{std::move(audio), media.sampleRate};
+    const Rational rate = media.frameRate;
+    const int sr = media.sampleRate;
+    sound.audio.then("asetpts=PTS-STARTPTS");
+    const auto [first, end] = shiftWindow(view, media.frames);
+    if (first > 0) sound.audio.then(audioFrom(sampleAt(first, rate, sr)));
+    if (end < media.frames)
+      sound.audio.then("atrim=end_sample=" + str(sampleAt(end - first, rate, sr)));
+    if (audioCut_ > 0) {
+      // trim(0,FrameCount()-n) keeps the sound of the first FrameCount()-n+1 frames.
+      const std::int64_t kept = std::max<std::int64_t>(end - first - audioCut_ + 1, 0);
+      sound.audio.then("atrim=end_sample=" + str(sampleAt(kept, rate, sr)));
+    }
+    return sound;
+  }
+
+  // What blending, time-lapse and the rate tail of the view it is dubbed into do to a sound.
+  void soundTail(SoundStream& sound, View view) const {
+    const int sr = sound.sampleRate;
+    // The frame rate the view had before blending or time-lapse (the fields may change it).
+    const Rational viewRate = rateAfterFields(view);
+    if (motion_ && motion_->kind == Motion::Kind::Blend && motion_->frames() / 2 > 1) {
+      // The sound of c0<N/2>: the clip advanced by N/2-1 frames.
+      sound.audio.then(audioFrom(sampleAt(motion_->frames() / 2 - 1, viewRate, sr)));
+    } else if (motion_ && motion_->kind == Motion::Kind::TimeLapse) {
+      // The sound at its own speed, cut to the frames that Trim(1, fn) keeps.
+      const std::int64_t frames = lapsedFrames_[index(view)];
+      sound.audio.then("atrim=start_sample=" + str(sampleAt(1, viewRate, sr)) + ":end_sample=" +
+                       str(sampleAt(frames + 1, viewRate, sr)) + ",asetpts=PTS-STARTPTS");
+    }
+    // AssumeFPS(..., true) changes the sound's speed with the picture's; "Change pitch" then
+    // resamples it to the rate it had.
+    const Rational factor = outputRate_[index(view)] / selectedRate_[index(view)];
+    if (factor == Rational{1, 1}) return;
+    const std::int64_t newRate = (sr * factor.num + factor.den / 2) / factor.den;
+    sound.audio.then("asetrate=" + str(newRate));
+    const RateChange* change = r_.find<RateChange>(view);
+    if (change != nullptr && change->keepPitch) sound.audio.then("aresample=" + str(sr));
+  }
+
+  Rational rateAfterFields(View view) const {
+    Rational rate = media_[index(view)].frameRate;
+    if (const auto* fields = r_.find<Fields>(view)) {
+      rate = fields->change == Fields::Change::WeaveInput ? rate / Rational{2, 1}
+                                                          : rate * Rational{2, 1};
+    }
+    return rate;
+  }
+
+  Stream assemble(ViewStream first, ViewStream second) {
+    switch (r_.layout) {
+      case OutputLayout::OverUnder:
+        return graph_.join({std::move(first.video), std::move(second.video)}, "vstack=inputs=2");
+      case OutputLayout::Interlaced: {
+        // The first view is the first field of each frame, on the bottom lines as AviSynth's
+        // field-based Weave puts it.
+        const std::string tb = "settb=" + Rational::of(first.rate.den, first.rate.num * 2).text();
+        first.video.then(tb + ",setpts=2*N");
+        second.video.then(tb + ",setpts=2*N+1");
+        Stream woven = graph_.join({std::move(first.video), std::move(second.video)},
+                                   "interleave=nb_inputs=2");
+        woven.then("weave=first_field=bottom");
+        woven.then(retime(first.rate));
+        return woven;
+      }
+      default:
+        return graph_.join({std::move(first.video), std::move(second.video)}, "hstack=inputs=2");
+    }
+  }
+
+  std::string colourFormat() const {
+    switch (r_.colour) {
+      case ColourSpace::YV12:
+        return "yuv420p";
+      case ColourSpace::YUY2:
+        return "yuyv422";
+      case ColourSpace::RGB24:
+        return "bgr24";
+      case ColourSpace::RGB32:
+        return "bgra";
+      case ColourSpace::Keep:
+        break;
+    }
+    return {};
+  }
+
+  std::string stereoMode() const {
+    switch (r_.stereoTag) {
+      case StereoTag::LeftRight:
+        return "left_right";
+      case StereoTag::RightLeft:
+        return "right_left";
+      case StereoTag::TopBottom:
+        return "top_bottom";
+      case StereoTag::BottomTop:
+        return "bottom_top";
+      case StereoTag::RowInterleavedLR:
+        return "row_interleaved_lr";
+      case StereoTag::RowInterleavedRL:
+        return "row_interleaved_rl";
+      case StereoTag::Mono:
+        return "mono";
+      case StereoTag::None:
+        break;
+    }
+    return {};
+  }
+
+  const ClipRecipe& r_;
+  std::string transforms_;
+  std::string colourTables_;
+  bool pictures_ = false;
+  MediaInfo media_[2];
+  std::int64_t offset_ = 0;
+  std::int64_t audioCut_ = 0;
+  std::optional<Motion> motion_;
+  Rational rateBeforeTail_[2] = {{25, 1}, {25, 1}};
+  Rational selectedRate_[2] = {{25, 1}, {25, 1}};
+  Rational outputRate_[2] = {{25, 1}, {25, 1}};
+  std::int64_t lapsedFrames_[2] = {0, 0};
+  FilterGraph graph_;
+};
+
+}  // namespace
+
+FilterGraphBuilder::FilterGraphBuilder(PathStyle style) : style_(style) {}
+
+std::vector<std::string> FilterGraphBuilder::plan(const ClipRecipe& r) const {
+  const std::string stem = paths::noext(r.names.primaryScript, style_);
+  std::vector<std::string> graphs;
+  if (r.has<Stabilise>(View::Left)) {
+    graphs.push_back(paths::dir(stem, style_) + "Deshake_1_" + paths::name(stem, style_) +
+                     kGraphExtension);
+  }
+  graphs.push_back(stem + kGraphExtension);
+  return graphs;
+}
+
+FfmpegClipJob FilterGraphBuilder::build(const ClipRecipe& r) const {
+  const ClipNames& clip = r.names;
+  FfmpegClipJob job;
+  const std::vector<std::string> files = plan(r);
+  const std::string stem = paths::name(paths::noext(clip.primaryScript, style_), style_);
+  std::string tables;
+  const ColourMatch* colourMatch = r.find<ColourMatch>(View::Left);
+  if (colourMatch == nullptr) colourMatch = r.find<ColourMatch>(View::Right);
+  if (colourMatch != nullptr) {
+    tables = stem + ".cube";
+    FfmpegClipJob::ColourMatch match;
+    match.reference = colourMatch->reference == View::Left ? "left" : "right";
+    match.views = r.input == InputLayout::SideBySide  ? "side-by-side"
+                  : r.input == InputLayout::OverUnder ? "over-under"
+                                                      : "pair";
+    match.files = {clip.leftFile};
+    if (match.views == "pair") match.files.push_back(clip.rightFile);
+    match.tables = tables;
+    job.colourMatch = std::move(match);
+  }
+  if (r.has<Stabilise>(View::Left)) {
+    job.transforms = stem + ".trf";
+    job.analysisGraphPath = files.front();
+    job.analysisGraph = GraphComposer(r, job.transforms, tables).analysisGraph();
+  }
+  GraphComposer composer(r, job.transforms, tables);
+  job.inputs = composer.inputs();
+  job.graphPath = files.back();
+  job.graph = composer.encodeGraph(job.outputs);
+  return job;
+}
+
+}  // namespace twinlens
