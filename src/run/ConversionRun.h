@@ -11,9 +11,7 @@
 
 namespace twinlens {
 
-class FfmpegBatch;
-class RunPlan;
-class VirtualDubJobs;
+class Engine;
 
 // An open-file dialog as the run asks for it.
 struct OpenFilesRequest {
@@ -63,13 +61,8 @@ class ConversionRun {
   const RunReport& report() const { return report_; }
 
  private:
-  // The settings that need no selection: the integer texts and the VirtualDub files.
-  void checkSettings() const;
-  void write(const RunPlan& plan, FfmpegBatch* batch, VirtualDubJobs* jobs);
-  // The ffmpeg engine's files: every clip's filter graphs and the runner script.
-  void writeGraphs(const RunPlan& plan, const FfmpegBatch* batch);
   std::string colourMatcherProgram() const;
-  void launch(const RunPlan& plan);
+  void launch(const Engine& engine);
 
   ConversionSettings& settings_;
   RunFrontEnd& frontEnd_;

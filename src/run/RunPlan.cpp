@@ -43,37 +43,21 @@ Error missingMvcPartner(const std::string& original, PathStyle style) {
   return Error(message + " exist");
 }
 
-enum class Use { Read, Written, Encoded };
-
-// What the message of a clash says of an encoded file.
-std::string producerOf(std::uint32_t role, const RunPlan::File& file) {
-  switch (role) {
-    case RunPlan::kBatchOutput:
-    case RunPlan::kBatchRightOutput:
-      return "ffmpeg's encode of \"" + file.source + "\"";
-    case RunPlan::kJobOutput:
-    case RunPlan::kSecondJobOutput:
-      return "VirtualDub's job for \"" + file.source + "\"";
-    default:
-      return "VirtualDub's deinterlacing of \"" + file.source + "\"";
-  }
-}
+// A clip's files are numbered within its block of numbers; the run's own files follow the last
+// clip's block.
+constexpr std::uint32_t kFilesPerClip = 256;
 
 }  // namespace
 
 RunPlan::RunPlan(const ConversionSettings& settings, PathStyle style, std::vector<std::string> left,
-                 std::vector<std::string> right, std::size_t n, std::size_t m,
-                 const FfmpegBatch* batch, const VirtualDubJobs* jobs)
+                 std::vector<std::string> right, std::size_t n, std::size_t m, Engine& engine)
     : s_(settings),
       style_(style),
       left_(std::move(left)),
       right_(std::move(right)),
       n_(n),
       m_(m),
-      batch_(batch),
-      jobs_(jobs),
-      builder_(style),
-      graphs_(style) {
+      engine_(engine) {
   // An MVC clip without its partners ends the run there: the clips before it are written, the
   // run's own files are not.
   written_ = n_;
@@ -84,23 +68,7 @@ RunPlan::RunPlan(const ConversionSettings& settings, PathStyle style, std::vecto
       break;
     }
   }
-  if (!complete() || n_ == 0) return;
-
-  // The run's own files are named after its last clip.
-  const ClipNames last = clip(n_ - 1);
-  if (batch_ != nullptr) {
-    runFiles_[kBatchFile] = ffmpegEngine() ? FfmpegRunner(s_, style_).pathFor(last.primaryScript)
-                                           : paths::noext(last.primaryScript, style_) + ".bat";
-  }
-  if (jobs_ != nullptr) {
-    runFiles_[kFirstJobList] = VirtualDubJobs::firstListPath(s_, style_);
-    if (s_.CheckBox_2VD) runFiles_[kSecondJobList] = VirtualDubJobs::secondListPath(s_, style_);
-  }
-  if (s_.RadioGroup_Colour_Match > 0 && !ffmpegEngine()) {
-    runFiles_[kHistogramScript] =
-        paths::dir(last.leftFile, style_) +
-        paths::noext("Hist_" + paths::name(last.leftFile, style_), style_) + ".avs";
-  }
+  engine.begin({n_, written_, [this](std::size_t i) { return clip(i); }});
 }
 
 std::optional<std::pair<std::string, std::string>> RunPlan::pairOf(std::size_t i) const {
@@ -124,111 +92,64 @@ ClipNames RunPlan::clip(std::size_t i) const {
   return names;
 }
 
-bool RunPlan::ffmpegEngine() const {
-  return s_.RadioGroup_Engine == choices::kEngineFfmpeg;
-}
-
-ClipJobScripts RunPlan::jobScripts(const ClipNames& clip) {
-  return {clip.leftDeinterlaceScript, clip.rightDeinterlaceScript, clip.leftOutputScript,
-          clip.rightOutputScript,     clip.sideBySideScript,       clip.overUnderScript};
-}
-
-RunPlan::ClipFiles RunPlan::filesOf(std::size_t i) const {
-  ClipFiles files;
+std::vector<RunPlan::File> RunPlan::filesOf(std::size_t i) const {
+  std::vector<File> files;
   if (i >= n_) {
-    for (std::uint32_t role = kBatchFile; role <= kHistogramScript; ++role) {
-      files[role].path = runFiles_[role];
+    for (RunFile& file : engine_.runFiles()) {
+      files.push_back({std::move(file.path), Use::Written, {}, {}, std::move(file.title)});
     }
     return files;
   }
   const ClipNames names = clip(i);
   // A file read twice is one input.
-  auto read = [&](Role role, const std::string& path) {
-    for (std::uint32_t earlier = kInputLeft; earlier < role; ++earlier) {
-      if (paths::sameName(files[earlier].path, path, style_)) return;
+  auto read = [&](const std::string& path) {
+    for (const File& earlier : files) {
+      if (paths::sameName(earlier.path, path, style_)) return;
     }
-    files[role].path = path;
+    files.push_back({path, Use::Read, {}, {}, {}});
   };
-  read(kInputLeft, names.leftFile);
-  read(kInputRight, names.rightFile);
-  read(kSelectedLeft, left_[i]);
-  if (i < right_.size()) read(kSelectedRight, right_[i]);
+  read(names.leftFile);
+  read(names.rightFile);
+  read(left_[i]);
+  if (i < right_.size()) read(right_[i]);
 
-  std::uint32_t role = kFirstScript;
-  const ClipRecipe recipe = makeClipRecipe(s_, names);
-  if (ffmpegEngine()) {
-    for (std::string& graph : graphs_.plan(recipe)) files[role++].path = std::move(graph);
-  } else {
-    for (PlannedScript& script : builder_.plan(recipe)) files[role++].path = std::move(script.path);
+  for (std::string& path : engine_.clipFiles(names)) {
+    files.push_back({std::move(path), Use::Written, {}, {}, {}});
   }
-
-  // The encoders run only when the run writes the batch file and the job lists.
-  if (batch_ != nullptr && complete()) {
-    std::uint32_t output = kBatchOutput;
-    for (auto& file :
-         batch_->encodedFiles(names.primaryScript, names.rightOutputScript, batchFolder())) {
-      files[output++] = {std::move(file.video), std::move(file.script)};
-    }
+  for (EncodedFile& file : engine_.encodedFiles(names)) {
+    files.push_back(
+        {std::move(file.path), Use::Encoded, std::move(file.maker), std::move(file.source), {}});
   }
-  if (jobs_ != nullptr && complete()) {
-    std::uint32_t output = kJobOutput;
-    for (auto& saved : jobs_->savedVideos(jobScripts(names))) {
-      files[output++] = {std::move(saved.video), std::move(saved.script)};
-    }
-  }
-  // The intermediates the scripts open, which VirtualDub's deinterlacing makes.
-  // (ffmpeg deinterlaces within the graph, with no intermediates.)
-  if (s_.CheckBox_Output_DI && !ffmpegEngine()) {
-    files[kLeftIntermediate] = {paths::noext(names.leftDeinterlaceScript, style_) + ".avi",
-                                names.leftDeinterlaceScript};
-    files[kRightIntermediate] = {paths::noext(names.rightDeinterlaceScript, style_) + ".avi",
-                                 names.rightDeinterlaceScript};
-  }
+  if (files.size() > kFilesPerClip) throw std::length_error("too many files for one clip");
   return files;
 }
 
 void RunPlan::checkClashes() const {
   RunFileIndex index(style_);
   auto add = [&](std::size_t clip) {
-    const ClipFiles files = filesOf(clip);
-    std::size_t count = 0;
-    for (std::uint32_t role = 0; role < kRoles; ++role) {
-      if (!files[role].path.empty()) {
-        index.add(files[role].path, static_cast<std::uint32_t>(clip * kRoles + role));
-        ++count;
-      }
+    const std::vector<File> files = filesOf(clip);
+    for (std::uint32_t i = 0; i < files.size(); ++i) {
+      index.add(files[i].path, static_cast<std::uint32_t>(clip) * kFilesPerClip + i);
     }
     // Every clip has about as many files as the first.
-    if (clip == 0) index.reserve(written_ * (count + 1) + kRoles);
+    if (clip == 0) index.reserve(written_ * (files.size() + 1) + kFilesPerClip);
   };
   for (std::size_t i = 0; i < written_; ++i) add(i);
   if (complete()) add(n_);  // the run's own files
 
   // The files of the clip looked at last, since the files of a clash lie in one or two clips.
   std::size_t cachedClip = n_ + 1;
-  ClipFiles cached;
+  std::vector<File> cached;
   auto fileOf = [&](std::uint32_t number) -> const File& {
-    if (number / kRoles != cachedClip) {
-      cachedClip = number / kRoles;
+    if (number / kFilesPerClip != cachedClip) {
+      cachedClip = number / kFilesPerClip;
       cached = filesOf(cachedClip);
     }
-    return cached[number % kRoles];
-  };
-  auto useOf = [&](std::uint32_t number) {
-    const std::uint32_t role = number % kRoles;
-    if (number / kRoles >= n_ || (role >= kFirstScript && role < kBatchOutput)) return Use::Written;
-    return role < kFirstScript ? Use::Read : Use::Encoded;
+    return cached[number % kFilesPerClip];
   };
   auto owner = [&](std::uint32_t number) -> std::string {
-    if (number / kRoles < n_) return "the clip \"" + left_[number / kRoles] + "\"";
-    switch (number % kRoles) {
-      case kBatchFile:
-        return "the batch file";
-      case kHistogramScript:
-        return "the histogram script";
-      default:
-        return "the VirtualDub job list";
-    }
+    if (number / kFilesPerClip < n_) return "the clip \"" + left_[number / kFilesPerClip] + "\"";
+    return fileOf(number).title;
   };
 
   const auto groups = index.sharedFiles([&](std::uint32_t number) { return fileOf(number).path; });
@@ -238,7 +159,7 @@ void RunPlan::checkClashes() const {
     std::vector<std::uint32_t> written;
     std::vector<std::uint32_t> encoded;
     for (const std::uint32_t number : group) {
-      switch (useOf(number)) {
+      switch (fileOf(number).use) {
         case Use::Read:
           read.push_back(number);
           break;
@@ -261,8 +182,8 @@ void RunPlan::checkClashes() const {
       throw Error::cannotCreate(path, "It is one of the input files");
     }
     if (encoded.size() > 1) {
-      const std::string first = producerOf(encoded[0] % kRoles, fileOf(encoded[0]));
-      const std::string second = producerOf(encoded[1] % kRoles, fileOf(encoded[1]));
+      const std::string first = fileOf(encoded[0]).maker;
+      const std::string second = fileOf(encoded[1]).maker;
       throw Error::cannotCreate(path, "Both " + first + " and " + second +
                                           " would write it; set a file prefix or choose another "
                                           "video extension");
@@ -272,7 +193,7 @@ void RunPlan::checkClashes() const {
                                           "\" would replace a file the run writes; choose another "
                                           "video extension");
     }
-    if (written[0] / kRoles == written[1] / kRoles) {
+    if (written[0] / kFilesPerClip == written[1] / kFilesPerClip) {
       throw Error::cannotCreate(path, "Two scripts of " + owner(written[0]) +
                                           " would get this name; set another file prefix");
     }

@@ -1,20 +1,12 @@
 #include "engines/avisynth/FfmpegBatch.h"
 
+#include "engines/EncodedNames.h"
 #include "engines/avisynth/DeshakerPasses.h"
 #include "model/Choices.h"
 
 namespace twinlens {
 
 namespace {
-
-char lowerAscii(char c) {
-  return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-std::string lowered(std::string text) {
-  for (char& c : text) c = lowerAscii(c);
-  return text;
-}
 
 // cmd.exe expands "%...%" and "%1" even inside double quotes, so a percent sign in a file name
 // must be doubled or the batch file would name a different file.
@@ -45,20 +37,9 @@ std::string FfmpegBatch::ffmpegProgram() const {
   return batchLiteral(location);
 }
 
-bool FfmpegBatch::picturesOut() const {
-  const std::string extension = lowered(settings_.Edit_Video_Extension);
-  return extension == ".jpg" || extension == ".png" || extension == ".bmp";
-}
-
-std::string FfmpegBatch::encodedName(const std::string& scriptName) const {
-  // Picture formats get a numbered sequence.
-  return std::string(picturesOut() ? "ImgSeq_%07d_" : "") + paths::noext(scriptName, style_) +
-         settings_.Edit_Video_Extension;
-}
-
 std::string FfmpegBatch::outputName(const std::string& scriptName) const {
   // "%%" is one percent sign in a batch file.
-  return std::string(picturesOut() ? "ImgSeq_%%07d_" : "") +
+  return std::string(picturesOut(settings_.Edit_Video_Extension) ? "ImgSeq_%%07d_" : "") +
          batchLiteral(paths::noext(scriptName, style_)) + settings_.Edit_Video_Extension;
 }
 
@@ -66,11 +47,13 @@ std::vector<FfmpegBatch::EncodedFile> FfmpegBatch::encodedFiles(
     const std::string& primaryScript, const std::string& rightOutputScript,
     const std::string& batchFolder) const {
   // Every encoded file is named bare, so it lands in the folder the batch file runs in.
-  std::vector<EncodedFile> files{
-      {batchFolder + encodedName(paths::name(primaryScript, style_)), primaryScript}};
+  std::vector<EncodedFile> files{{batchFolder + encodedName(paths::name(primaryScript, style_),
+                                                            settings_.Edit_Video_Extension, style_),
+                                  primaryScript}};
   if (settings_.RadioGroup_Output_Format == choices::kOutputSeparate) {
-    files.push_back(
-        {batchFolder + encodedName(paths::name(rightOutputScript, style_)), rightOutputScript});
+    files.push_back({batchFolder + encodedName(paths::name(rightOutputScript, style_),
+                                               settings_.Edit_Video_Extension, style_),
+                     rightOutputScript});
   }
   return files;
 }

@@ -42,9 +42,7 @@ class FfmpegBatch {
 
  private:
   std::string ffmpegProgram() const;
-  bool picturesOut() const;
-  // The encoded file of a script as ffmpeg names it, and as the batch file spells that name.
-  std::string encodedName(const std::string& scriptName) const;
+  // The encoded file of a script as the batch file spells its name.
   std::string outputName(const std::string& scriptName) const;
   // The command or the two Deshaker pass commands of one script, whose input is named through
   // `folderPrefix`.

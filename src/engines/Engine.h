@@ -1,0 +1,84 @@
+#pragma once
+
+#include <cstddef>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "model/ClipNames.h"
+
+namespace twinlens {
+
+// The clips of one run, as an engine writes them.
+struct RunClips {
+  std::size_t count = 0;    // every clip of the run
+  std::size_t written = 0;  // the clips written: fewer when the run ends early
+  std::function<ClipNames(std::size_t)> names;
+  // A run that ends early writes the clips before the end, but none of its own files.
+  bool complete() const { return written == count; }
+};
+
+// A file of the run's own (a batch file, a job list), and how a message names it.
+struct RunFile {
+  std::string path;
+  std::string title;  // "the batch file"
+};
+
+// A file an encoder writes when the run's files are carried out, what writes it and from what.
+struct EncodedFile {
+  std::string path;
+  std::string maker;   // "ffmpeg's encode of \"<source>\""
+  std::string source;  // the script or graph it is made from
+};
+
+// A program the run starts once every file is in place.
+struct ProgramStart {
+  std::string file;
+  std::string parameters;
+  std::string workingFolder;
+};
+
+// Told of every file an engine has written, in order.
+class EngineOutput {
+ public:
+  virtual ~EngineOutput() = default;
+  virtual void wroteClipFile(const std::string& path) = 0;  // a script or a filter graph
+  virtual void wroteBatchFile(const std::string& path) = 0;
+  virtual void wroteJobList(const std::string& path) = 0;
+  virtual void wroteHistogramScript(const std::string& path) = 0;
+};
+
+// An output target: what turns the clips' recipes into files on disk and the programs that carry
+// them out. The run holds one, chosen by the settings, and asks it:
+//  1. checkSettings(), before any dialog opens;
+//  2. begin(), once the clips are chosen;
+//  3. runFiles(), clipFiles() and encodedFiles() of every clip, which the run checks against each
+//     other and against the inputs before anything is written;
+//  4. write(), which stops with nothing written for anything it can know up front;
+//  5. programs(), once every file is in place.
+class Engine {
+ public:
+  virtual ~Engine() = default;
+
+  // A setting this engine cannot carry out raises Error with the message to show.
+  virtual void checkSettings() const = 0;
+
+  // The run's clips are chosen: the engine reads what it needs and names its own files after the
+  // last clip. A file it cannot read raises Error.
+  virtual void begin(const RunClips& clips) = 0;
+
+  // The run's own files; none when the run ends early.
+  virtual std::vector<RunFile> runFiles() const = 0;
+  // The files written for one clip, in writing order.
+  virtual std::vector<std::string> clipFiles(const ClipNames& clip) const = 0;
+  // The files the encoders write for one clip when the run's files are carried out.
+  virtual std::vector<EncodedFile> encodedFiles(const ClipNames& clip) const = 0;
+
+  // Writes every clip's files and then, when the run is complete, its own.
+  virtual void write(EngineOutput& output) = 0;
+
+  // The programs to start, as the settings ask.
+  virtual std::vector<ProgramStart> programs() const = 0;
+};
+
+}  // namespace twinlens

@@ -1,0 +1,52 @@
+#pragma once
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "base/Paths.h"
+#include "engines/Engine.h"
+#include "engines/avisynth/FfmpegBatch.h"
+#include "engines/avisynth/ScriptBuilder.h"
+#include "engines/avisynth/VirtualDubJobs.h"
+#include "model/ConversionSettings.h"
+
+namespace twinlens {
+
+// AviSynth scripts for every clip; beside them the ffmpeg batch file that encodes them, the
+// VirtualDub job lists, and the histogram script colour matching reads.
+class AviSynthEngine : public Engine {
+ public:
+  AviSynthEngine(const ConversionSettings& settings, PathStyle style);
+
+  // The VirtualDub files: every job carries the lines of one of the three configuration files,
+  // and the job lists must have a VirtualDub to run them.
+  void checkSettings() const override;
+  // Reads the configuration files of the job lists.
+  void begin(const RunClips& clips) override;
+  std::vector<RunFile> runFiles() const override;
+  std::vector<std::string> clipFiles(const ClipNames& clip) const override;
+  std::vector<EncodedFile> encodedFiles(const ClipNames& clip) const override;
+  // The batch file, the job lists and the histogram script grow on disk as the clips are
+  // written, and are put in place after the last one; a run that stops leaves none of them.
+  void write(EngineOutput& output) override;
+  std::vector<ProgramStart> programs() const override;
+
+ private:
+  ClipRecipe recipeOf(const ClipNames& clip) const;
+  std::string batchFolder() const { return paths::dir(batchFile_, style_); }
+
+  const ConversionSettings& s_;
+  PathStyle style_;
+  ScriptBuilder builder_;
+  RunClips clips_;
+  std::optional<FfmpegBatch> batch_;
+  std::unique_ptr<VirtualDubJobs> jobs_;
+  std::string batchFile_;
+  std::string firstJobList_;
+  std::string secondJobList_;
+  std::string histogramScript_;
+};
+
+}  // namespace twinlens

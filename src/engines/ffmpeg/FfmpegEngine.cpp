@@ -1,0 +1,127 @@
+#include "engines/ffmpeg/FfmpegEngine.h"
+
+#include "base/Error.h"
+#include "engines/EncodedNames.h"
+#include "engines/ffmpeg/FfmpegRunner.h"
+#include "engines/ffmpeg/FfprobeMediaProbe.h"
+#include "model/Choices.h"
+#include "platform/FileSystem.h"
+#include "platform/TextFileWriter.h"
+#include "platform/TextFiles.h"
+
+namespace twinlens {
+
+FfmpegEngine::FfmpegEngine(const ConversionSettings& settings, PathStyle style, MediaProbe* probe,
+                           std::string colourMatcher)
+    : s_(settings),
+      style_(style),
+      probe_(probe),
+      colourMatcher_(std::move(colourMatcher)),
+      graphs_(style) {}
+
+void FfmpegEngine::checkSettings() const {
+  const ConversionSettings& s = s_;
+  if (s.RadioGroup_Output_Format < 0) {
+    throw Error("No output format is chosen; choose one under \"Output Format\"");
+  }
+  if (s.RadioGroup_Colour_Match != 0 && s.RadioGroup_Import_Options == choices::kImportPictures) {
+    throw Error(
+        "The ffmpeg engine matches the colours of video clips, not of pictures; choose \"No "
+        "change\" under \"Colo(u)r match reference\" or the engine \"AviSynth scripts\"");
+  }
+  if (s.CheckBox_VD_MakeJobs) {
+    throw Error(
+        "VirtualDub job lists run AviSynth scripts; turn off \"Make VirtualDub Job file(s)\" "
+        "or choose the engine \"AviSynth scripts\"");
+  }
+}
+
+void FfmpegEngine::begin(const RunClips& clips) {
+  clips_ = clips;
+  if (!s_.CheckBox_ffmpeg_make || !clips.complete() || clips.count == 0) return;
+  // The runner is named after the run's last clip.
+  runnerFile_ = FfmpegRunner(s_, style_).pathFor(clips.names(clips.count - 1).primaryScript);
+}
+
+std::vector<RunFile> FfmpegEngine::runFiles() const {
+  if (runnerFile_.empty()) return {};
+  return {{runnerFile_, "the batch file"}};
+}
+
+std::vector<std::string> FfmpegEngine::clipFiles(const ClipNames& clip) const {
+  return graphs_.plan(makeClipRecipe(s_, clip));
+}
+
+std::vector<EncodedFile> FfmpegEngine::encodedFiles(const ClipNames& clip) const {
+  std::vector<EncodedFile> files;
+  // The encoder runs only when the run writes the runner; every output is named bare, so it lands
+  // in the runner's folder.
+  if (runnerFile_.empty()) return files;
+  std::vector<const std::string*> scripts{&clip.primaryScript};
+  if (s_.RadioGroup_Output_Format == choices::kOutputSeparate) {
+    scripts.push_back(&clip.rightOutputScript);
+  }
+  for (const std::string* script : scripts) {
+    files.push_back({runnerFolder() +
+                         encodedName(paths::name(*script, style_), s_.Edit_Video_Extension, style_),
+                     "ffmpeg's encode of \"" + *script + "\"", *script});
+  }
+  return files;
+}
+
+void FfmpegEngine::write(EngineOutput& output) {
+  const bool pictures = s_.RadioGroup_Import_Options == choices::kImportPictures;
+  std::optional<FfprobeMediaProbe> ffprobe;
+  MediaProbe* probe = probe_;
+  if (probe == nullptr && !pictures) probe = &ffprobe.emplace(s_);
+  // What each clip holds is kept (not its recipe), so a long run keeps little per clip.
+  std::vector<std::pair<std::optional<MediaInfo>, std::optional<MediaInfo>>> media(clips_.written);
+  auto recipeOf = [&](std::size_t i) {
+    return makeClipRecipe(s_, clips_.names(i), media[i].first, media[i].second);
+  };
+  for (std::size_t i = 0; i < clips_.written; ++i) {
+    if (!pictures) {
+      const ClipNames clip = clips_.names(i);
+      media[i].first = probe->probe(clip.leftFile);
+      media[i].second = paths::sameName(clip.leftFile, clip.rightFile, style_)
+                            ? media[i].first
+                            : probe->probe(clip.rightFile);
+    }
+    graphs_.build(recipeOf(i));
+  }
+
+  const FfmpegRunner runner(s_, style_, colourMatcher_);
+  std::optional<TextFileWriter> runnerWriter;
+  if (!runnerFile_.empty()) {
+    runnerWriter.emplace(runnerFile_, runner.lineFeedsOnly());
+    runnerWriter->append(runner.header(clips_.count, runnerFile_));
+  }
+  for (std::size_t i = 0; i < clips_.written; ++i) {
+    const ClipRecipe recipe = recipeOf(i);
+    const FfmpegClipJob job = graphs_.build(recipe);
+    auto save = [&](const TextFile& graph, const std::string& path) {
+      platform::saveTextFile(graph, path);
+      output.wroteClipFile(path);
+    };
+    if (!job.analysisGraphPath.empty()) save(job.analysisGraph, job.analysisGraphPath);
+    save(job.graph, job.graphPath);
+    if (runnerWriter) {
+      std::vector<std::string> outputs;
+      for (EncodedFile& file : encodedFiles(recipe.names)) outputs.push_back(std::move(file.path));
+      runnerWriter->append(runner.clipCommands(i + 1, clips_.count, job, outputs, runnerFolder()));
+    }
+  }
+  if (!runnerWriter) return;
+  runnerWriter->append(runner.footer(clips_.count));
+  runnerWriter->commit();
+  if (runner.lineFeedsOnly()) platform::makeExecutable(runnerFile_);
+  output.wroteBatchFile(runnerFile_);
+}
+
+std::vector<ProgramStart> FfmpegEngine::programs() const {
+  // The runner takes no parameters and works in its own folder.
+  if (!s_.CheckBox_Execute_ffmpeg || runnerFile_.empty()) return {};
+  return {{runnerFile_, "", runnerFolder()}};
+}
+
+}  // namespace twinlens

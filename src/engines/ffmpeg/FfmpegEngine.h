@@ -1,0 +1,48 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "base/Paths.h"
+#include "engines/Engine.h"
+#include "engines/ffmpeg/FilterGraphBuilder.h"
+#include "model/ConversionSettings.h"
+#include "model/MediaInfo.h"
+
+namespace twinlens {
+
+// ffmpeg filter graphs for every clip and one runner script that encodes them all, with ffmpeg
+// alone on any system.
+class FfmpegEngine : public Engine {
+ public:
+  // `probe` reads the clips (ffprobe's when null); `colourMatcher` is the twinlens-cli that makes
+  // the colour tables.
+  FfmpegEngine(const ConversionSettings& settings, PathStyle style, MediaProbe* probe,
+               std::string colourMatcher);
+
+  // No output format, job lists for VirtualDub, or colour matching of pictures.
+  void checkSettings() const override;
+  void begin(const RunClips& clips) override;
+  std::vector<RunFile> runFiles() const override;
+  std::vector<std::string> clipFiles(const ClipNames& clip) const override;
+  std::vector<EncodedFile> encodedFiles(const ClipNames& clip) const override;
+  // Every clip is read, and its graphs composed, before the first file is written: a clip ffmpeg
+  // cannot read, or a value its graph cannot take, stops the run with nothing written.
+  void write(EngineOutput& output) override;
+  std::vector<ProgramStart> programs() const override;
+
+ private:
+  std::string runnerFolder() const { return paths::dir(runnerFile_, style_); }
+
+  const ConversionSettings& s_;
+  PathStyle style_;
+  MediaProbe* probe_;
+  std::string colourMatcher_;
+  FilterGraphBuilder graphs_;
+  RunClips clips_;
+  std::string runnerFile_;
+};
+
+}  // namespace twinlens

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "base/Paths.h"
+#include "engines/Engine.h"
+#include "model/ConversionSettings.h"
+#include "model/MediaInfo.h"
+
+namespace twinlens {
+
+// What an engine may draw on besides the settings.
+struct EngineServices {
+  MediaProbe* probe = nullptr;  // reads the clips; null: each engine's own way
+  std::string colourMatcher;    // the twinlens-cli that makes colour tables
+};
+
+// The engine the settings' "Engine" choice names (an unknown choice: the first engine).
+std::unique_ptr<Engine> makeEngine(const ConversionSettings& settings, PathStyle style,
+                                   const EngineServices& services);
+
+}  // namespace twinlens
