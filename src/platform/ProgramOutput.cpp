@@ -17,6 +17,31 @@
 
 namespace twinlens::platform {
 
+std::string windowsCommandLine(const std::vector<std::string>& command) {
+  std::string line;
+  for (const std::string& argument : command) {
+    if (!line.empty()) line.push_back(' ');
+    if (!argument.empty() && argument.find_first_of(" \t\"") == std::string::npos) {
+      line += argument;
+      continue;
+    }
+    line.push_back('"');
+    std::size_t backslashes = 0;
+    for (const char c : argument) {
+      if (c == '\\') {
+        ++backslashes;
+        continue;
+      }
+      line.append(c == '"' ? backslashes * 2 + 1 : backslashes, '\\');
+      backslashes = 0;
+      line.push_back(c);
+    }
+    line.append(backslashes * 2, '\\');
+    line.push_back('"');
+  }
+  return line;
+}
+
 std::string ProgramOutput::lastErrorLine() const {
   std::string text = errors;
   while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
@@ -27,30 +52,6 @@ std::string ProgramOutput::lastErrorLine() const {
 #ifdef _WIN32
 
 namespace {
-
-// One argument as the C runtime of the started program splits its command line: quoted when it
-// holds blanks or quotes, a quote escaped by a backslash and the backslashes before a quote
-// doubled.
-void appendArgument(std::string& line, const std::string& argument) {
-  if (!line.empty()) line.push_back(' ');
-  if (!argument.empty() && argument.find_first_of(" \t\"") == std::string::npos) {
-    line += argument;
-    return;
-  }
-  line.push_back('"');
-  std::size_t backslashes = 0;
-  for (const char c : argument) {
-    if (c == '\\') {
-      ++backslashes;
-      continue;
-    }
-    line.append(c == '"' ? backslashes * 2 + 1 : backslashes, '\\');
-    backslashes = 0;
-    line.push_back(c);
-  }
-  line.append(backslashes * 2, '\\');
-  line.push_back('"');
-}
 
 std::string readAll(HANDLE handle) {
   std::string text;
@@ -65,8 +66,7 @@ std::string readAll(HANDLE handle) {
 
 ProgramOutput runProgram(const std::vector<std::string>& command) {
   ProgramOutput result;
-  std::string line;
-  for (const std::string& argument : command) appendArgument(line, argument);
+  std::string line = windowsCommandLine(command);
 
   SECURITY_ATTRIBUTES inherit{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
   HANDLE outRead = nullptr;

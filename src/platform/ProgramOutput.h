@@ -21,4 +21,9 @@ struct ProgramOutput {
 // collected. Never raises: a program that cannot be started is reported through `started`.
 ProgramOutput runProgram(const std::vector<std::string>& command);
 
+// The command line Windows starts a program with: each argument as the C runtime of the started
+// program splits it back into the same bytes (quoted when it holds blanks or quotes, or is empty;
+// a quote escaped by a backslash, and the backslashes before a quote doubled).
+std::string windowsCommandLine(const std::vector<std::string>& command);
+
 }  // namespace twinlens::platform

@@ -11,6 +11,7 @@
 #include <memory>
 
 #include "model/ConversionSettings.h"
+#include "platform/ProgramOutput.h"
 #include "storage/SettingsFile.h"
 #include "support/DriveFolder.h"
 
@@ -38,24 +39,6 @@ std::string cliProgram() {
   return path;
 }
 
-// Quotes an argument so that the C runtime splits the command line back into the same bytes.
-std::string quoteArgument(const std::string& arg) {
-  std::string quoted = "\"";
-  std::size_t backslashes = 0;
-  for (const char c : arg) {
-    if (c == '\\') {
-      ++backslashes;
-      continue;
-    }
-    quoted.append(c == '"' ? backslashes * 2 + 1 : backslashes, '\\');
-    backslashes = 0;
-    quoted.push_back(c);
-  }
-  quoted.append(backslashes * 2, '\\');
-  quoted.push_back('"');
-  return quoted;
-}
-
 struct Outcome {
   DWORD status;
   std::string out;
@@ -64,8 +47,9 @@ struct Outcome {
 
 // Runs twinlens-cli.exe in the folder `work`, its output and messages going to files there.
 Outcome runCli(const std::vector<std::string>& args, const std::string& work) {
-  std::string commandLine = quoteArgument(cliProgram());
-  for (const std::string& arg : args) commandLine.append(" ").append(quoteArgument(arg));
+  std::vector<std::string> command{cliProgram()};
+  command.insert(command.end(), args.begin(), args.end());
+  std::string commandLine = platform::windowsCommandLine(command);
   const std::string outPath = work + "\\stdout.txt";
   const std::string errPath = work + "\\stderr.txt";
   SECURITY_ATTRIBUTES inherited{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "base/Error.h"
+#include "support/ErrorMessage.h"
 
 namespace twinlens {
 namespace {
@@ -184,12 +185,8 @@ struct BadPictureCase {
 class BadPictures : public ::testing::TestWithParam<BadPictureCase> {};
 
 TEST_P(BadPictures, AreNoIntegers) {
-  try {
-    pictureSequence(GetParam().first, GetParam().last);
-    FAIL() << "no error";
-  } catch (const Error& e) {
-    EXPECT_STREQ(e.what(), GetParam().message);
-  }
+  EXPECT_EQ(test::messageOf([&] { pictureSequence(GetParam().first, GetParam().last); }),
+            GetParam().message);
 }
 
 INSTANTIATE_TEST_SUITE_P(

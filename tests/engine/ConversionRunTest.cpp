@@ -8,6 +8,7 @@
 #include <functional>
 
 #include "base/Error.h"
+#include "support/ErrorMessage.h"
 #include "support/TempDir.h"
 
 namespace twinlens {
@@ -328,15 +329,10 @@ TEST_F(ConversionRunTest, MissingMvcPartnerEndsTheRunWithAMessageKeepingEarlierC
   touch({"m/a-l.avi", "m/a-r.avi"});
   select(touch({"m/a.MTS", "m/b.MTS"}));
 
-  try {
-    convert();
-    FAIL() << "no error";
-  } catch (const Error& error) {
-    EXPECT_EQ(std::string(error.what()),
-              "The separated views of \"" + at("m/b.MTS") + "\" are missing: neither \"" +
-                  at("m/b-l.avi") + "\" and \"" + at("m/b-r.avi") + "\" nor \"" + at("m/b_l.avi") +
-                  "\" and \"" + at("m/b_r.avi") + "\" exist");
-  }
+  EXPECT_EQ(test::messageOf([&] { convert(); }),
+            "The separated views of \"" + at("m/b.MTS") + "\" are missing: neither \"" +
+                at("m/b-l.avi") + "\" and \"" + at("m/b-r.avi") + "\" nor \"" + at("m/b_l.avi") +
+                "\" and \"" + at("m/b_r.avi") + "\" exist");
 
   EXPECT_EQ(frontEnd_.written, (std::vector<std::string>{at("m/a_LR.avs")}));
   EXPECT_EQ(filesOnDisk(), frontEnd_.written);
@@ -390,12 +386,8 @@ TEST_F(ConversionRunTest, PictureWithoutFrameNumberStopsBeforeWriting) {
   // The scan for the frame number runs over the whole path, the folders included.
   select(touch({"p/title"}));
 
-  try {
-    convert();
-    FAIL() << "no error";
-  } catch (const Error& error) {
-    EXPECT_EQ(std::string(error.what()), "'" + at("p/title") + "' is not a valid integer value");
-  }
+  EXPECT_EQ(test::messageOf([&] { convert(); }),
+            "'" + at("p/title") + "' is not a valid integer value");
   EXPECT_TRUE(filesOnDisk().empty());
 }
 
@@ -453,13 +445,8 @@ TEST_F(ConversionRunTest, UnreadableConfigurationFileStopsBeforeTheDialogsOpen) 
   settings_.setVcfLR(at("vd/gone.vcf"));
   select(touch({"v/c1.mp4"}));
 
-  try {
-    convert();
-    FAIL() << "no error";
-  } catch (const Error& error) {
-    EXPECT_EQ(std::string(error.what()),
-              "Cannot open file \"" + at("vd/gone.vcf") + "\". No such file or directory");
-  }
+  EXPECT_EQ(test::messageOf([&] { convert(); }),
+            "Cannot open file \"" + at("vd/gone.vcf") + "\". No such file or directory");
   EXPECT_TRUE(filesOnDisk().empty());
   EXPECT_TRUE(frontEnd_.requests.empty());
 }
@@ -507,12 +494,7 @@ TEST_F(ConversionRunTest, BadOffsetInTheSecondClipKeepsTheFirstAndWritesNoRunFil
   // The offset turns bad once the first clip is on disk.
   frontEnd_.afterWrite = [&](const std::string&) { settings_.Edit_Offset = "1.5"; };
 
-  try {
-    convert();
-    FAIL() << "no error";
-  } catch (const Error& error) {
-    EXPECT_EQ(std::string(error.what()), "'1.5' is not a valid integer value");
-  }
+  EXPECT_EQ(test::messageOf([&] { convert(); }), "'1.5' is not a valid integer value");
   EXPECT_EQ(filesOnDisk(), (std::vector<std::string>{at("v/c1_LR.avs")}));
   EXPECT_TRUE(frontEnd_.launches.empty());
 }

@@ -4,6 +4,7 @@
 
 #include "base/Error.h"
 #include "model/SettingsFields.h"
+#include "support/ErrorMessage.h"
 
 namespace twinlens {
 namespace {
@@ -31,12 +32,8 @@ TEST(ConversionSettings, UserFrameRateKeepsTheTextAndTheLastValidValue) {
   ConversionSettings s;
   s.setUserFrNumText("24000");
   EXPECT_EQ(s.UserFrNum, 24000);
-  try {
-    s.setUserFrNumText("24000x");
-    FAIL();
-  } catch (const Error& error) {
-    EXPECT_STREQ(error.what(), "'24000x' is not a valid integer value");
-  }
+  EXPECT_EQ(test::messageOf([&] { s.setUserFrNumText("24000x"); }),
+            "'24000x' is not a valid integer value");
   EXPECT_EQ(s.UserFrNum, 24000);
   EXPECT_EQ(s.Edit_FR_Num, "24000x");
   EXPECT_THROW(s.setUserFrDenText(""), Error);

@@ -7,6 +7,7 @@
 #include <functional>
 
 #include "base/Error.h"
+#include "support/ErrorMessage.h"
 
 namespace twinlens {
 namespace {
@@ -71,12 +72,8 @@ TEST_P(BadNumbers, StopTheClipBeforeTheHistogramGrows) {
   s.Edit_Audio_Frames_Cut = GetParam().audio;
   TextFile histogram{"earlier clip"};
   const ClipNames names = deriveClipNames(s, kL, kR, W);
-  try {
-    ScriptBuilder(W).build(makeClipRecipe(s, names), histogram);
-    FAIL() << "no error";
-  } catch (const Error& e) {
-    EXPECT_STREQ(e.what(), GetParam().message);
-  }
+  EXPECT_EQ(test::messageOf([&] { ScriptBuilder(W).build(makeClipRecipe(s, names), histogram); }),
+            GetParam().message);
   EXPECT_EQ(histogram, TextFile{"earlier clip"});
 }
 

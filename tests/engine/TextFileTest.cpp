@@ -7,6 +7,7 @@
 
 #include "base/Error.h"
 #include "platform/TextFiles.h"
+#include "support/ErrorMessage.h"
 #include "support/TempDir.h"
 
 namespace twinlens {
@@ -78,25 +79,15 @@ TEST(TextFile, ReplacingKeepsTheFilesPermissionsAndRefusesAReadOnlyFile) {
 TEST(TextFile, FailedCreateNamesThePathAndTheReason) {
   TempDir dir;
   const auto path = dir.file("missing/s.avs");
-  try {
-    platform::saveTextFile(TextFile{"x"}, path);
-    FAIL();
-  } catch (const Error& error) {
-    EXPECT_EQ(std::string(error.what()),
-              "Cannot create file \"" + path + "\". No such file or directory");
-  }
+  EXPECT_EQ(test::messageOf([&] { platform::saveTextFile(TextFile{"x"}, path); }),
+            "Cannot create file \"" + path + "\". No such file or directory");
 }
 
 TEST(TextFile, FailedOpenNamesThePathAndTheReason) {
   TempDir dir;
   const auto path = dir.file("none.vcf");
-  try {
-    platform::loadTextFile(path);
-    FAIL();
-  } catch (const Error& error) {
-    EXPECT_EQ(std::string(error.what()),
-              "Cannot open file \"" + path + "\". No such file or directory");
-  }
+  EXPECT_EQ(test::messageOf([&] { platform::loadTextFile(path); }),
+            "Cannot open file \"" + path + "\". No such file or directory");
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "base/Error.h"
+#include "support/ErrorMessage.h"
 #include "support/TempDir.h"
 
 namespace twinlens {
@@ -149,13 +150,8 @@ TEST(DeshakerImport, UnreadableFileRaisesTheOpenErrorAndChangesNothing) {
   TempDir dir;
   const auto path = dir.file("missing.vcf");
   ConversionSettings s;
-  try {
-    importDeshakerSettings(s, path);
-    FAIL() << "no error";
-  } catch (const Error& error) {
-    EXPECT_EQ(std::string(error.what()),
-              "Cannot open file \"" + path + "\". No such file or directory");
-  }
+  EXPECT_EQ(test::messageOf([&] { importDeshakerSettings(s, path); }),
+            "Cannot open file \"" + path + "\". No such file or directory");
   EXPECT_EQ(s, ConversionSettings());
 }
 

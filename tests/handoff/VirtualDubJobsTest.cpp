@@ -8,6 +8,7 @@
 
 #include "base/Error.h"
 #include "platform/TextFiles.h"
+#include "support/ErrorMessage.h"
 #include "support/TempDir.h"
 
 namespace twinlens {
@@ -400,13 +401,8 @@ TEST_P(VirtualDubMissingConfig, StopsWithTheFileAndTheSystemReason) {
   if (GetParam() == 0) settings_.setVcfDeint(missing);
   if (GetParam() == 1) settings_.setVcfSeparate(missing);
   if (GetParam() == 2) settings_.setVcfLR(missing);
-  try {
-    VirtualDubJobs jobs(settings_, 1, W);
-    FAIL() << "no error";
-  } catch (const Error& error) {
-    EXPECT_EQ(std::string(error.what()),
-              "Cannot open file \"" + missing + "\". No such file or directory");
-  }
+  EXPECT_EQ(test::messageOf([&] { VirtualDubJobs jobs(settings_, 1, W); }),
+            "Cannot open file \"" + missing + "\". No such file or directory");
 }
 
 INSTANTIATE_TEST_SUITE_P(EachOfTheThree, VirtualDubMissingConfig, ::testing::Values(0, 1, 2));

@@ -19,6 +19,21 @@ const std::string kOut = "out with blanks\n";
 const std::string kErr = "err\n";
 #endif
 
+TEST(ProgramOutput, WindowsCommandLinesSplitBackIntoTheSameArguments) {
+  const std::pair<std::vector<std::string>, std::string> cases[] = {
+      {{"twinlens-cli.exe", "run"}, "twinlens-cli.exe run"},
+      {{"C:\\Program Files\\ffmpeg.exe", ""}, "\"C:\\Program Files\\ffmpeg.exe\" \"\""},
+      {{"a", "say \"hi\""}, "a \"say \\\"hi\\\"\""},
+      {{"a", "C:\\my dir\\"}, "a \"C:\\my dir\\\\\""},
+      {{"a", "x\\\"y z"}, "a \"x\\\\\\\"y z\""},
+      {{"a", "tab\there"}, "a \"tab\there\""},
+      {{"a", "back\\slash"}, "a back\\slash"},
+  };
+  for (const auto& [command, line] : cases) {
+    EXPECT_EQ(platform::windowsCommandLine(command), line) << command.back();
+  }
+}
+
 TEST(ProgramOutput, CollectsBothOutputsAndTheExitStatus) {
   const platform::ProgramOutput result = platform::runProgram(kTalker);
   EXPECT_TRUE(result.started);

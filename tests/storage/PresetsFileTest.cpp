@@ -5,6 +5,7 @@
 #include <filesystem>
 
 #include "base/Error.h"
+#include "support/ErrorMessage.h"
 #include "support/TempDir.h"
 
 namespace twinlens {
@@ -101,12 +102,8 @@ TEST_P(PresetsFileBadName, IsRefusedAndNothingIsStored) {
   writeBytes(path, "[Presets]\r\nx=1\r\n");
   PresetsFile presets(path);
   const std::string name = GetParam();
-  try {
-    presets.save(name, "-c:v ffv1", ".avi");
-    FAIL() << "no error";
-  } catch (const Error& error) {
-    EXPECT_EQ(std::string(error.what()), "'" + name + "' cannot be used as a preset name");
-  }
+  EXPECT_EQ(test::messageOf([&] { presets.save(name, "-c:v ffv1", ".avi"); }),
+            "'" + name + "' cannot be used as a preset name");
   EXPECT_EQ(readBytes(path), "[Presets]\r\nx=1\r\n");
 }
 
@@ -126,12 +123,8 @@ TEST(PresetsFile, RefusedFirstWriteStoresNothing) {
   TempDir dir;
   const auto path = dir.file("missing/twinlens.prs");
   PresetsFile presets(path);
-  try {
-    presets.save("x", "-c:v ffv1", ".avi");
-    FAIL() << "no error";
-  } catch (const Error& error) {
-    EXPECT_EQ(std::string(error.what()), "Unable to write to " + path);
-  }
+  EXPECT_EQ(test::messageOf([&] { presets.save("x", "-c:v ffv1", ".avi"); }),
+            "Unable to write to " + path);
   EXPECT_TRUE(presets.names().empty());
 }
 
