@@ -4,8 +4,8 @@
 #include <utility>
 
 #include "base/Error.h"
-#include "base/IntegerText.h"
 #include "model/Choices.h"
+#include "model/ClipRecipe.h"
 #include "platform/FileSystem.h"
 #include "platform/ProgramPath.h"
 #include "run/EngineList.h"
@@ -54,9 +54,9 @@ void ConversionRun::M1Click() {
 
   report_.clear();
   launchFailed_ = false;
-  // A field the user must mend is told before any clip is picked.
-  if (!s.Edit_Offset.empty()) toInteger(s.Edit_Offset);
-  toInteger(s.Edit_Audio_Frames_Cut);
+  // A field the user must mend is told before any clip is picked: the numbers the recipe reads,
+  // and what the engine cannot carry out.
+  makeClipRecipe(s, {});
   const std::unique_ptr<Engine> engine = makeEngine(s, style_, {probe_, colourMatcherProgram()});
   engine->checkSettings();
 

@@ -77,7 +77,9 @@ void AviSynthEngine::begin(const RunClips& clips) {
     firstJobList_ = VirtualDubJobs::firstListPath(s_, style_);
     if (s_.CheckBox_2VD) secondJobList_ = VirtualDubJobs::secondListPath(s_, style_);
   }
-  if (s_.RadioGroup_Colour_Match > 0) {
+  const ClipRecipe conversion = recipeOf(last);
+  if (conversion.has<recipe::ColourMatch>(View::Left) ||
+      conversion.has<recipe::ColourMatch>(View::Right)) {
     histogramScript_ = paths::dir(last.leftFile, style_) +
                        paths::noext("Hist_" + paths::name(last.leftFile, style_), style_) + ".avs";
   }

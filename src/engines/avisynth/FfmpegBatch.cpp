@@ -2,7 +2,6 @@
 
 #include "engines/EncodedNames.h"
 #include "engines/avisynth/DeshakerPasses.h"
-#include "model/Choices.h"
 
 namespace twinlens {
 
@@ -27,7 +26,7 @@ std::string quoted(const std::string& text) {
 }  // namespace
 
 FfmpegBatch::FfmpegBatch(const ConversionSettings& settings, PathStyle style)
-    : settings_(settings), style_(style) {}
+    : settings_(settings), conversion_(makeClipRecipe(settings, {})), style_(style) {}
 
 std::string FfmpegBatch::ffmpegProgram() const {
   const std::string& location = settings_.FfmpegLocation;
@@ -50,7 +49,7 @@ std::vector<FfmpegBatch::EncodedFile> FfmpegBatch::encodedFiles(
   std::vector<EncodedFile> files{{batchFolder + encodedName(paths::name(primaryScript, style_),
                                                             settings_.Edit_Video_Extension, style_),
                                   primaryScript}};
-  if (settings_.RadioGroup_Output_Format == choices::kOutputSeparate) {
+  if (conversion_.layout == recipe::OutputLayout::Separate) {
     files.push_back({batchFolder + encodedName(paths::name(rightOutputScript, style_),
                                                settings_.Edit_Video_Extension, style_),
                      rightOutputScript});
@@ -64,7 +63,7 @@ void FfmpegBatch::addScript(const std::string& script, const std::string& folder
   // The encoded file is named after the plain script, also when a pass script is encoded.
   const std::string encodeTail =
       " " + settings_.Edit_coding_presets + " " + quoted(outputName(name));
-  if (deshakerPassesApply(settings_)) {
+  if (deshakerPassesApply(conversion_)) {
     commands_.add(program + " -i " + quoted(batchLiteral(folderPrefix + "Deshake_1_" + name)) +
                   " -f null /dev/null");
     commands_.add(program + " -i " + quoted(batchLiteral(folderPrefix + "Deshake_2_" + name)) +
@@ -78,8 +77,8 @@ void FfmpegBatch::addClip(const std::string& primaryScript, const std::string& r
                           const std::string& rightFolderPrefix) {
   // The batch file runs in the left clip's folder, so the left scripts go by bare names and the
   // right output script through the right folder prefix.
-  addScript(primaryScript, monoPassesTakeRightNames(settings_) ? rightFolderPrefix : "");
-  if (settings_.RadioGroup_Output_Format == choices::kOutputSeparate)
+  addScript(primaryScript, monoPassesTakeRightNames(conversion_) ? rightFolderPrefix : "");
+  if (conversion_.layout == recipe::OutputLayout::Separate)
     addScript(rightOutputScript, rightFolderPrefix);
 }
 
@@ -92,7 +91,8 @@ TextFile FfmpegBatch::finish(const std::string& histogramScriptName) const {
 TextFile FfmpegBatch::header(const std::string& histogramScriptName) const {
   TextFile batch{"@echo off",
                  "REM Exact versions avisynth 2.5.8 and ffmpeg version 2.5.2 32-bit are required!"};
-  if (settings_.RadioGroup_Colour_Match > 0) {
+  if (conversion_.has<recipe::ColourMatch>(View::Left) ||
+      conversion_.has<recipe::ColourMatch>(View::Right)) {
     // The histogram files must exist before any colour-matched script is encoded.
     batch.add("REM First create histogram txt files");
     batch.add(quoted(ffmpegProgram()) + " -i " + quoted(batchLiteral(histogramScriptName)) +

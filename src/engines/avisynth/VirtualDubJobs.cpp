@@ -1,7 +1,6 @@
 #include "engines/avisynth/VirtualDubJobs.h"
 
 #include "engines/avisynth/DeshakerPasses.h"
-#include "model/Choices.h"
 #include "platform/TextFiles.h"
 
 namespace twinlens {
@@ -59,6 +58,7 @@ std::string VirtualDubJobs::secondListPath(const ConversionSettings& settings, P
 
 VirtualDubJobs::VirtualDubJobs(const ConversionSettings& settings, int clipCount, PathStyle style)
     : settings_(settings),
+      conversion_(makeClipRecipe(settings, {})),
       style_(style),
       // All three are read even when no job of the run needs one: a missing file stops the run
       // before anything is written.
@@ -77,31 +77,32 @@ VirtualDubJobs::VirtualDubJobs(const ConversionSettings& settings, int clipCount
 
 std::vector<VirtualDubJobs::FinalJob> VirtualDubJobs::finalJobs(
     const ClipJobScripts& scripts) const {
-  switch (settings_.RadioGroup_Output_Format) {
-    case choices::kOutputSeparate:
+  switch (conversion_.layout) {
+    case recipe::OutputLayout::Separate:
       return {{scripts.leftOutputScript, &separateConfig_},
               {scripts.rightOutputScript, &separateConfig_}};
-    case choices::kOutputSideBySide:
+    case recipe::OutputLayout::SideBySide:
       return {{scripts.sideBySideScript, &sideBySideConfig_}};
-    case choices::kOutputOverUnder:
-    case choices::kOutputInterlaced:
+    case recipe::OutputLayout::OverUnder:
+    case recipe::OutputLayout::Interlaced:
       return {{scripts.overUnderScript, &sideBySideConfig_}};
-    case choices::kOutputMono:
-      return {{monoPassesTakeRightNames(settings_) ? scripts.rightOutputScript
-                                                   : scripts.leftOutputScript,
+    case recipe::OutputLayout::Mono:
+      return {{monoPassesTakeRightNames(conversion_) ? scripts.rightOutputScript
+                                                     : scripts.leftOutputScript,
                &separateConfig_}};
-    default:
-      // No output format chosen: there is no script to encode.
-      return {};
+    case recipe::OutputLayout::None:
+      break;
   }
+  // No output format chosen: there is no script to encode.
+  return {};
 }
 
 int VirtualDubJobs::jobsPerClip() const {
-  int jobs = settings_.CheckBox_Output_DI ? 2 : 0;
+  int jobs = deinterlaces() ? 2 : 0;
   if (!settings_.CheckBox_Output_DI_Phase) {
     // A deshaked script needs an analysis job before its encoding job.
     jobs += static_cast<int>(finalJobs(ClipJobScripts{}).size()) *
-            (deshakerPassesApply(settings_) ? 2 : 1);
+            (deshakerPassesApply(conversion_) ? 2 : 1);
   }
   return jobs;
 }
@@ -151,7 +152,7 @@ void VirtualDubJobs::addClip(int index, const ClipJobScripts& scripts) {
   int& jobNumber = second ? secondJobNumber_ : firstJobNumber_;
 
   // Deinterlacing first: the clip's other scripts read its intermediates.
-  if (settings_.CheckBox_Output_DI) {
+  if (deinterlaces()) {
     for (const std::string* script :
          {&scripts.leftDeinterlaceScript, &scripts.rightDeinterlaceScript}) {
       addJob(list, jobNumber, *script, aviBeside(*script), deinterlaceConfig_, false);
@@ -161,7 +162,7 @@ void VirtualDubJobs::addClip(int index, const ClipJobScripts& scripts) {
 
   for (const FinalJob& job : finalJobs(scripts)) {
     const std::string video = aviBeside(job.script);
-    if (deshakerPassesApply(settings_)) {
+    if (deshakerPassesApply(conversion_)) {
       // The plain script is not written; Deshaker's first pass only analyses (it writes
       // Deshaker.log), the second encodes into the plain script's video.
       addJob(list, jobNumber, passScript(job.script, 1), video, *job.config, true);
@@ -176,7 +177,7 @@ std::vector<VirtualDubJobs::SavedVideo> VirtualDubJobs::savedVideos(
     const ClipJobScripts& scripts) const {
   std::vector<SavedVideo> videos;
   if (settings_.CheckBox_Output_DI_Phase) return videos;
-  const bool passes = deshakerPassesApply(settings_);
+  const bool passes = deshakerPassesApply(conversion_);
   for (const FinalJob& job : finalJobs(scripts)) {
     videos.push_back({aviBeside(job.script), passes ? passScript(job.script, 2) : job.script});
   }

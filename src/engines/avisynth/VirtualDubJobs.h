@@ -7,6 +7,7 @@
 
 #include "base/Paths.h"
 #include "base/TextFile.h"
+#include "model/ClipRecipe.h"
 #include "model/ConversionSettings.h"
 
 namespace twinlens {
@@ -70,6 +71,7 @@ class VirtualDubJobs {
     const TextFile* config;
   };
 
+  bool deinterlaces() const { return conversion_.has<recipe::Deinterlace>(View::Left); }
   int jobsPerClip() const;
   std::vector<FinalJob> finalJobs(const ClipJobScripts& scripts) const;
   std::string aviBeside(const std::string& script) const;
@@ -80,6 +82,7 @@ class VirtualDubJobs {
               const TextFile& config, bool nullPass);
 
   const ConversionSettings& settings_;
+  ClipRecipe conversion_;  // what every clip of the run does
   PathStyle style_;
   TextFile deinterlaceConfig_;
   TextFile separateConfig_;

@@ -4,7 +4,6 @@
 #include "engines/EncodedNames.h"
 #include "engines/ffmpeg/FfmpegRunner.h"
 #include "engines/ffmpeg/FfprobeMediaProbe.h"
-#include "model/Choices.h"
 #include "platform/FileSystem.h"
 #include "platform/TextFileWriter.h"
 #include "platform/TextFiles.h"
@@ -21,10 +20,13 @@ FfmpegEngine::FfmpegEngine(const ConversionSettings& settings, PathStyle style, 
 
 void FfmpegEngine::checkSettings() const {
   const ConversionSettings& s = s_;
-  if (s.RadioGroup_Output_Format < 0) {
+  const ClipRecipe conversion = makeClipRecipe(s, {});
+  if (conversion.layout == recipe::OutputLayout::None) {
     throw Error("No output format is chosen; choose one under \"Output Format\"");
   }
-  if (s.RadioGroup_Colour_Match != 0 && s.RadioGroup_Import_Options == choices::kImportPictures) {
+  const bool matches = conversion.has<recipe::ColourMatch>(View::Left) ||
+                       conversion.has<recipe::ColourMatch>(View::Right);
+  if (matches && conversion.source == recipe::Source::Pictures) {
     throw Error(
         "The ffmpeg engine matches the colours of video clips, not of pictures; choose \"No "
         "change\" under \"Colo(u)r match reference\" or the engine \"AviSynth scripts\"");
@@ -58,7 +60,7 @@ std::vector<EncodedFile> FfmpegEngine::encodedFiles(const ClipNames& clip) const
   // in the runner's folder.
   if (runnerFile_.empty()) return files;
   std::vector<const std::string*> scripts{&clip.primaryScript};
-  if (s_.RadioGroup_Output_Format == choices::kOutputSeparate) {
+  if (makeClipRecipe(s_, clip).layout == recipe::OutputLayout::Separate) {
     scripts.push_back(&clip.rightOutputScript);
   }
   for (const std::string* script : scripts) {
@@ -70,7 +72,7 @@ std::vector<EncodedFile> FfmpegEngine::encodedFiles(const ClipNames& clip) const
 }
 
 void FfmpegEngine::write(EngineOutput& output) {
-  const bool pictures = s_.RadioGroup_Import_Options == choices::kImportPictures;
+  const bool pictures = makeClipRecipe(s_, {}).source == recipe::Source::Pictures;
   std::optional<FfprobeMediaProbe> ffprobe;
   MediaProbe* probe = probe_;
   if (probe == nullptr && !pictures) probe = &ffprobe.emplace(s_);
