@@ -82,10 +82,6 @@ inline constexpr int kImportAviSource = 0;
 inline constexpr int kImportDirectShow = 1;
 inline constexpr int kImportPictures = 2;
 
-// Engines, by index.
-inline constexpr int kEngineAviSynth = 0;
-inline constexpr int kEngineFfmpeg = 1;
-
 // The "User defined" output frame rate.
 inline constexpr int kUserDefinedFrameRate = 9;
 
