@@ -63,6 +63,7 @@ void AviSynthEngine::checkSettings() const {
 
 void AviSynthEngine::begin(const RunClips& clips) {
   clips_ = clips;
+  conversion_ = makeClipRecipe(s_, {});
   // The job lists come first: they read the configuration files.
   if (s_.CheckBox_VD_MakeJobs) {
     jobs_ = std::make_unique<VirtualDubJobs>(s_, static_cast<int>(clips.count), style_);
@@ -77,9 +78,8 @@ void AviSynthEngine::begin(const RunClips& clips) {
     firstJobList_ = VirtualDubJobs::firstListPath(s_, style_);
     if (s_.CheckBox_2VD) secondJobList_ = VirtualDubJobs::secondListPath(s_, style_);
   }
-  const ClipRecipe conversion = recipeOf(last);
-  if (conversion.has<recipe::ColourMatch>(View::Left) ||
-      conversion.has<recipe::ColourMatch>(View::Right)) {
+  if (conversion_.has<recipe::ColourMatch>(View::Left) ||
+      conversion_.has<recipe::ColourMatch>(View::Right)) {
     histogramScript_ = paths::dir(last.leftFile, style_) +
                        paths::noext("Hist_" + paths::name(last.leftFile, style_), style_) + ".avs";
   }
@@ -123,7 +123,7 @@ std::vector<EncodedFile> AviSynthEngine::encodedFiles(const ClipNames& clip) con
     }
   }
   // The intermediates the scripts open, which VirtualDub's deinterlacing makes.
-  if (recipeOf(clip).has<recipe::Deinterlace>(View::Left)) {
+  if (conversion_.has<recipe::Deinterlace>(View::Left)) {
     for (const std::string* script : {&clip.leftDeinterlaceScript, &clip.rightDeinterlaceScript}) {
       files.push_back({paths::noext(*script, style_) + ".avi",
                        "VirtualDub's deinterlacing of \"" + *script + "\"", *script});

@@ -41,6 +41,7 @@ class AviSynthEngine : public Engine {
   PathStyle style_;
   ScriptBuilder builder_;
   RunClips clips_;
+  ClipRecipe conversion_;  // what every clip of the run does (without its names)
   std::optional<FfmpegBatch> batch_;
   std::unique_ptr<VirtualDubJobs> jobs_;
   std::string batchFile_;

@@ -40,6 +40,7 @@ void FfmpegEngine::checkSettings() const {
 
 void FfmpegEngine::begin(const RunClips& clips) {
   clips_ = clips;
+  conversion_ = makeClipRecipe(s_, {});
   if (!s_.CheckBox_ffmpeg_make || !clips.complete() || clips.count == 0) return;
   // The runner is named after the run's last clip.
   runnerFile_ = FfmpegRunner(s_, style_).pathFor(clips.names(clips.count - 1).primaryScript);
@@ -60,7 +61,7 @@ std::vector<EncodedFile> FfmpegEngine::encodedFiles(const ClipNames& clip) const
   // in the runner's folder.
   if (runnerFile_.empty()) return files;
   std::vector<const std::string*> scripts{&clip.primaryScript};
-  if (makeClipRecipe(s_, clip).layout == recipe::OutputLayout::Separate) {
+  if (conversion_.layout == recipe::OutputLayout::Separate) {
     scripts.push_back(&clip.rightOutputScript);
   }
   for (const std::string* script : scripts) {
@@ -72,7 +73,7 @@ std::vector<EncodedFile> FfmpegEngine::encodedFiles(const ClipNames& clip) const
 }
 
 void FfmpegEngine::write(EngineOutput& output) {
-  const bool pictures = makeClipRecipe(s_, {}).source == recipe::Source::Pictures;
+  const bool pictures = conversion_.source == recipe::Source::Pictures;
   std::optional<FfprobeMediaProbe> ffprobe;
   MediaProbe* probe = probe_;
   if (probe == nullptr && !pictures) probe = &ffprobe.emplace(s_);

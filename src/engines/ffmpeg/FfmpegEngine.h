@@ -42,6 +42,7 @@ class FfmpegEngine : public Engine {
   std::string colourMatcher_;
   FilterGraphBuilder graphs_;
   RunClips clips_;
+  ClipRecipe conversion_;  // what every clip of the run does (without its names)
   std::string runnerFile_;
 };
 
