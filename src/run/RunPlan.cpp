@@ -1,8 +1,7 @@
 #include "run/RunPlan.h"
 
-#include "engines/avisynth/FfmpegBatch.h"
-#include "engines/avisynth/VirtualDubJobs.h"
-#include "engines/ffmpeg/FfmpegRunner.h"
+#include <stdexcept>
+
 #include "model/Choices.h"
 #include "platform/FileSystem.h"
 #include "run/RunFileIndex.h"

@@ -23,6 +23,9 @@ class RunPlan {
   // Tells `engine` the run's clips (Engine::begin).
   RunPlan(const ConversionSettings& settings, PathStyle style, std::vector<std::string> left,
           std::vector<std::string> right, std::size_t n, std::size_t m, Engine& engine);
+  // The engine reads the clips' names through this plan.
+  RunPlan(const RunPlan&) = delete;
+  RunPlan& operator=(const RunPlan&) = delete;
 
   // The clips of the run, and those that are written: all of them, unless an MVC clip's
   // partners are missing, which ends the run before that clip.
