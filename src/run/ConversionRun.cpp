@@ -49,14 +49,13 @@ std::string ConversionRun::colourMatcherProgram() const {
 
 void ConversionRun::M1Click() {
   const ConversionSettings& s = settings_;
-  const bool separateInput = s.RadioGroup_Input_Format == choices::kInputSeparate;
-  const bool pictures = s.RadioGroup_Import_Options == choices::kImportPictures;
-
   report_.clear();
   launchFailed_ = false;
   // A field the user must mend is told before any clip is picked: the numbers the recipe reads,
   // and what the engine cannot carry out.
-  makeClipRecipe(s, {});
+  const ClipRecipe conversion = makeClipRecipe(s, {});
+  const bool separateInput = conversion.twoFiles();
+  const bool pictures = conversion.source == recipe::Source::Pictures;
   const std::unique_ptr<Engine> engine = makeEngine(s, style_, {probe_, colourMatcherProgram()});
   engine->checkSettings();
 
