@@ -29,6 +29,7 @@ struct EncodedFile {
   std::string path;
   std::string maker;   // "ffmpeg's encode of \"<source>\""
   std::string source;  // the script or graph it is made from
+  bool video = true;   // false: a file made on the way (colour tables, transforms)
 };
 
 // A program the run starts once every file is in place.

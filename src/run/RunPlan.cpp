@@ -116,8 +116,12 @@ std::vector<RunPlan::File> RunPlan::filesOf(std::size_t i) const {
     files.push_back({std::move(path), Use::Written, {}, {}, {}});
   }
   for (EncodedFile& file : engine_.encodedFiles(names)) {
-    files.push_back(
-        {std::move(file.path), Use::Encoded, std::move(file.maker), std::move(file.source), {}});
+    files.push_back({std::move(file.path),
+                     Use::Encoded,
+                     std::move(file.maker),
+                     std::move(file.source),
+                     {},
+                     file.video});
   }
   if (files.size() > kFilesPerClip) throw std::length_error("too many files for one clip");
   return files;
@@ -171,26 +175,34 @@ void RunPlan::checkClashes() const {
       }
     }
     if (written.empty() && encoded.empty()) continue;
-    const std::string path = fileOf(encoded.empty() ? written[0] : encoded[0]).path;
+    const File first = fileOf(encoded.empty() ? written[0] : encoded[0]);
+    const std::string& path = first.path;
+    // A file the runner makes on its way is named by what makes it.
+    std::string maker = first.maker;
+    if (!maker.empty()) maker[0] = 'T';  // every maker's text begins with "the" or "ffmpeg"
+    const bool video = encoded.empty() || fileOf(encoded[0]).video;
     if (!encoded.empty() && !read.empty()) {
-      throw Error::cannotCreate(path,
-                                "The encoded video would replace the input clip; set a file prefix "
-                                "or choose another video extension");
+      throw Error::cannotCreate(
+          path, video ? "The encoded video would replace the input clip; set a file prefix "
+                        "or choose another video extension"
+                      : maker + " would replace the input clip; set a file prefix");
     }
     if (!written.empty() && !read.empty()) {
       throw Error::cannotCreate(path, "It is one of the input files");
     }
     if (encoded.size() > 1) {
-      const std::string first = fileOf(encoded[0]).maker;
-      const std::string second = fileOf(encoded[1]).maker;
-      throw Error::cannotCreate(path, "Both " + first + " and " + second +
+      const std::string firstMaker = fileOf(encoded[0]).maker;
+      const std::string secondMaker = fileOf(encoded[1]).maker;
+      throw Error::cannotCreate(path, "Both " + firstMaker + " and " + secondMaker +
                                           " would write it; set a file prefix or choose another "
                                           "video extension");
     }
     if (!encoded.empty()) {
-      throw Error::cannotCreate(path, "The encoded video of \"" + fileOf(encoded[0]).source +
-                                          "\" would replace a file the run writes; choose another "
-                                          "video extension");
+      throw Error::cannotCreate(
+          path, video ? "The encoded video of \"" + first.source +
+                            "\" would replace a file the run writes; choose another video "
+                            "extension"
+                      : maker + " would replace a file the run writes; set another file prefix");
     }
     if (written[0] / kFilesPerClip == written[1] / kFilesPerClip) {
       throw Error::cannotCreate(path, "Two scripts of " + owner(written[0]) +

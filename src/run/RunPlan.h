@@ -51,6 +51,7 @@ class RunPlan {
     std::string maker;   // an encoded file: what writes it
     std::string source;  // an encoded file: what it is made from
     std::string title;   // a file of the run's own: what it is
+    bool video = true;   // an encoded file: a video, or a file made on the way
   };
 
   std::optional<std::pair<std::string, std::string>> pairOf(std::size_t i) const;

@@ -162,6 +162,23 @@ INSTANTIATE_TEST_SUITE_P(
                   {"Cannot create file \"", "@v/Hist_c.avs", "\". The clip \"", "@v/c.mp4",
                    "\" and the histogram script would both write it; set another file prefix or "
                    "rename one of the clips."}},
+        ClashCase{"RunnersColourTablesReplaceAClip",
+                  {"v/a.mp4", "v/a_LR.cube"},
+                  false,
+                  {"--left", "@v/a.mp4", "--left", "@v/a_LR.cube", "--set", "RadioGroup_Engine=1",
+                   "--set", "RadioGroup_Input_Format=1", "--set", "RadioGroup_Output_Format=1",
+                   "--set", "RadioGroup_Colour_Match=1", "--set", "CheckBox_ffmpeg_make=1"},
+                  {"Cannot create file \"", "@v/a_LR.cube", "\". The colour tables of \"",
+                   "@v/a_LR.ffgraph", "\" would replace the input clip; set a file prefix."}},
+        ClashCase{
+            "RunnersStereoTaggingReplacesAClip",
+            {"v/a.mp4", "v/a_LR.tagging.mkv"},
+            false,
+            {"--left", "@v/a.mp4", "--left", "@v/a_LR.tagging.mkv", "--set", "RadioGroup_Engine=1",
+             "--set", "RadioGroup_Input_Format=1", "--set", "RadioGroup_Output_Format=1", "--set",
+             "CheckBox_ffmpeg_make=1", "--set", "Edit_Video_Extension=.mp4"},
+            {"Cannot create file \"", "@v/a_LR.tagging.mkv", "\". The stereo tagging of \"",
+             "@v/a_LR.mp4", "\" would replace the input clip; set a file prefix."}},
         ClashCase{"VirtualDubFileNeverChosen",
                   {"v/a.mp4"},
                   true,
@@ -174,6 +191,21 @@ INSTANTIATE_TEST_SUITE_P(
                   {"--left", "@v/a.mp4", "--set", "Edit_Offset=1.5"},
                   {"'1.5' is not a valid integer value."}}),
     [](const auto& info) { return std::string(info.param.label); });
+
+#ifndef _WIN32
+// The shell runner started from the window writes its log beside itself.
+INSTANTIATE_TEST_SUITE_P(ShellRuns, CliClashTest,
+                         ::testing::Values(ClashCase{
+                             "RunnersLogReplacesAClip",
+                             {"v/x.mp4", "v/y.log"},
+                             false,
+                             {"--left", "@v/x.mp4", "--left", "@v/y.log", "--set",
+                              "RadioGroup_Engine=1", "--set", "RadioGroup_Input_Format=3", "--set",
+                              "RadioGroup_Output_Format=4", "--set", "CheckBox_ffmpeg_make=1"},
+                             {"Cannot create file \"", "@v/y.log",
+                              "\". It is one of the input files."}}),
+                         [](const auto& info) { return std::string(info.param.label); });
+#endif
 
 TEST_F(CliRunSafetyTest, RunStoppedByARefusedFileKeepsEarlierScriptsAndLeavesNoTemporaryFile) {
   touch({"v/c1.mp4", "v/c2.mp4"});

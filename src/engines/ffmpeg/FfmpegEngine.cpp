@@ -48,7 +48,12 @@ void FfmpegEngine::begin(const RunClips& clips) {
 
 std::vector<RunFile> FfmpegEngine::runFiles() const {
   if (runnerFile_.empty()) return {};
-  return {{runnerFile_, "the batch file"}};
+  std::vector<RunFile> files{{runnerFile_, "the batch file"}};
+  // Started without a terminal, the shell runner writes its log beside itself.
+  if (FfmpegRunner(s_, style_).lineFeedsOnly()) {
+    files.push_back({paths::noext(runnerFile_, style_) + ".log", "the runner's log"});
+  }
+  return files;
 }
 
 std::vector<std::string> FfmpegEngine::clipFiles(const ClipNames& clip) const {
@@ -68,6 +73,25 @@ std::vector<EncodedFile> FfmpegEngine::encodedFiles(const ClipNames& clip) const
     files.push_back({runnerFolder() +
                          encodedName(paths::name(*script, style_), s_.Edit_Video_Extension, style_),
                      "ffmpeg's encode of \"" + *script + "\"", *script});
+  }
+  // What the runner makes on its way: the colour tables and the motion analysis before the
+  // encode, and a Matroska file that takes the stereo tag into an MP4 file after it.
+  const ClipRecipe recipe = makeClipRecipe(s_, clip);
+  const std::string graph = graphs_.plan(recipe).back();
+  auto madeOnTheWay = [&](const std::string& name, const char* what) {
+    if (name.empty()) return;
+    files.push_back(
+        {runnerFolder() + name, std::string(what) + " of \"" + graph + "\"", graph, false});
+  };
+  madeOnTheWay(graphs_.colourTablesName(recipe), "the colour tables");
+  madeOnTheWay(graphs_.transformsName(recipe), "the motion analysis");
+  const FfmpegRunner runner(s_, style_);
+  const std::string mode = FilterGraphBuilder::stereoModeName(recipe.stereoTag);
+  const std::size_t outputs = files.size();
+  for (std::size_t i = 0; i < outputs && files[i].video; ++i) {
+    if (!runner.tagsThroughRemux(files[i].path, mode)) continue;
+    files.push_back({runner.taggingFileFor(files[i].path),
+                     "the stereo tagging of \"" + files[i].path + "\"", files[i].path, false});
   }
   return files;
 }
@@ -110,7 +134,9 @@ void FfmpegEngine::write(EngineOutput& output) {
     save(job.graph, job.graphPath);
     if (runnerWriter) {
       std::vector<std::string> outputs;
-      for (EncodedFile& file : encodedFiles(recipe.names)) outputs.push_back(std::move(file.path));
+      for (EncodedFile& file : encodedFiles(recipe.names)) {
+        if (file.video) outputs.push_back(std::move(file.path));
+      }
       runnerWriter->append(runner.clipCommands(i + 1, clips_.count, job, outputs, runnerFolder()));
     }
   }

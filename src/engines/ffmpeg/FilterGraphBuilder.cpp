@@ -147,7 +147,7 @@ class GraphComposer {
         output.audio = "a" + str(static_cast<std::int64_t>(i));
         graph_.output(std::move(sound->audio), output.audio);
       }
-      output.stereoMode = stereoMode();
+      output.stereoMode = FilterGraphBuilder::stereoModeName(r_.stereoTag);
       outputs.push_back(std::move(output));
     }
     return graph_.text();
@@ -481,28 +481,6 @@ class GraphComposer {
     return {};
   }
 
-  std::string stereoMode() const {
-    switch (r_.stereoTag) {
-      case StereoTag::LeftRight:
-        return "left_right";
-      case StereoTag::RightLeft:
-        return "right_left";
-      case StereoTag::TopBottom:
-        return "top_bottom";
-      case StereoTag::BottomTop:
-        return "bottom_top";
-      case StereoTag::RowInterleavedLR:
-        return "row_interleaved_lr";
-      case StereoTag::RowInterleavedRL:
-        return "row_interleaved_rl";
-      case StereoTag::Mono:
-        return "mono";
-      case StereoTag::None:
-        break;
-    }
-    return {};
-  }
-
   const ClipRecipe& r_;
   std::string transforms_;
   std::string colourTables_;
@@ -533,16 +511,56 @@ std::vector<std::string> FilterGraphBuilder::plan(const ClipRecipe& r) const {
   return graphs;
 }
 
+std::string FilterGraphBuilder::stereoModeName(StereoTag tag) {
+  switch (tag) {
+    case StereoTag::LeftRight:
+      return "left_right";
+    case StereoTag::RightLeft:
+      return "right_left";
+    case StereoTag::TopBottom:
+      return "top_bottom";
+    case StereoTag::BottomTop:
+      return "bottom_top";
+    case StereoTag::RowInterleavedLR:
+      return "row_interleaved_lr";
+    case StereoTag::RowInterleavedRL:
+      return "row_interleaved_rl";
+    case StereoTag::Mono:
+      return "mono";
+    case StereoTag::None:
+      break;
+  }
+  return {};
+}
+
+namespace {
+
+// The runner's own files are named like the clip's primary script.
+std::string stemOf(const ClipRecipe& r, PathStyle style) {
+  return paths::name(paths::noext(r.names.primaryScript, style), style);
+}
+
+const ColourMatch* colourMatchOf(const ClipRecipe& r) {
+  const ColourMatch* match = r.find<ColourMatch>(View::Left);
+  return match != nullptr ? match : r.find<ColourMatch>(View::Right);
+}
+
+}  // namespace
+
+std::string FilterGraphBuilder::colourTablesName(const ClipRecipe& r) const {
+  return colourMatchOf(r) != nullptr ? stemOf(r, style_) + ".cube" : std::string();
+}
+
+std::string FilterGraphBuilder::transformsName(const ClipRecipe& r) const {
+  return r.has<Stabilise>(View::Left) ? stemOf(r, style_) + ".trf" : std::string();
+}
+
 FfmpegClipJob FilterGraphBuilder::build(const ClipRecipe& r) const {
   const ClipNames& clip = r.names;
   FfmpegClipJob job;
   const std::vector<std::string> files = plan(r);
-  const std::string stem = paths::name(paths::noext(clip.primaryScript, style_), style_);
-  std::string tables;
-  const ColourMatch* colourMatch = r.find<ColourMatch>(View::Left);
-  if (colourMatch == nullptr) colourMatch = r.find<ColourMatch>(View::Right);
-  if (colourMatch != nullptr) {
-    tables = stem + ".cube";
+  const std::string tables = colourTablesName(r);
+  if (const ColourMatch* colourMatch = colourMatchOf(r)) {
     FfmpegClipJob::ColourMatch match;
     match.reference = colourMatch->reference == View::Left ? "left" : "right";
     match.views = r.input == InputLayout::SideBySide  ? "side-by-side"
@@ -554,7 +572,7 @@ FfmpegClipJob FilterGraphBuilder::build(const ClipRecipe& r) const {
     job.colourMatch = std::move(match);
   }
   if (r.has<Stabilise>(View::Left)) {
-    job.transforms = stem + ".trf";
+    job.transforms = transformsName(r);
     job.analysisGraphPath = files.front();
     job.analysisGraph = GraphComposer(r, job.transforms, tables).analysisGraph();
   }

@@ -67,6 +67,13 @@ class FilterGraphBuilder {
   // longer than the clip.
   FfmpegClipJob build(const ClipRecipe& clip) const;
 
+  // The files the runner makes for the clip on its way, bare names in its folder (empty where the
+  // clip needs none): the colour tables, and the transforms of the motion analysis.
+  std::string colourTablesName(const ClipRecipe& clip) const;
+  std::string transformsName(const ClipRecipe& clip) const;
+  // The name of a stereo layout as ffmpeg's stereo_mode takes it (empty for none).
+  static std::string stereoModeName(recipe::StereoTag tag);
+
   static constexpr const char* kGraphExtension = ".ffgraph";
 
  private:
