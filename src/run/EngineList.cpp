@@ -27,6 +27,14 @@ static_assert(kEngines.size() == choices::kEngine.size(), "one engine for every 
 
 }  // namespace
 
+int firstStartEngine() {
+#ifdef _WIN32
+  return 0;  // AviSynth scripts
+#else
+  return 1;  // ffmpeg filters
+#endif
+}
+
 std::unique_ptr<Engine> makeEngine(const ConversionSettings& settings, PathStyle style,
                                    const EngineServices& services) {
   const int choice = settings.RadioGroup_Engine;

@@ -16,6 +16,10 @@ struct EngineServices {
   std::string colourMatcher;    // the twinlens-cli that makes colour tables
 };
 
+// The engine a first start chooses, with no settings file yet: the one whose files run on this
+// system (AviSynth scripts need Windows).
+int firstStartEngine();
+
 // The engine the settings' "Engine" choice names (an unknown choice: the first engine).
 std::unique_ptr<Engine> makeEngine(const ConversionSettings& settings, PathStyle style,
                                    const EngineServices& services);

@@ -7,6 +7,8 @@
 #include "base/Error.h"
 #include "base/Paths.h"
 #include "model/Choices.h"
+#include "platform/FileSystem.h"
+#include "run/EngineList.h"
 #include "storage/DeshakerImport.h"
 #include "storage/PresetsFile.h"
 #include "storage/SettingsFile.h"
@@ -53,7 +55,14 @@ void MainScreenModel::FormActivate() {
   activated_ = true;
   presets_ = std::make_unique<PresetsFile>(presetsPath_);
   fillPresetList();
+  // A first start, with no settings file yet, chooses the engine that runs on this system; a
+  // settings file keeps its own choice.
+  const bool firstStart = !platform::fileExists(settingsPath_);
   loadSettingsFrom(settingsPath_);
+  if (firstStart) {
+    settings_.RadioGroup_Engine = firstStartEngine();
+    view_.showSettings();
+  }
 }
 
 bool MainScreenModel::FormClose() {

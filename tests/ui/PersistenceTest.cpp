@@ -32,12 +32,14 @@ TEST_F(Persistence, AFirstStartShowsTheDefaultsAndClosingWritesTheSettingsFile) 
   EXPECT_TRUE(prompter.errors.isEmpty());
   const ConversionSettings defaults(programFolder());
   for (const SettingsField& field : settingsFields()) {
-    // Without a presets file there is no preset to select.
-    if (field.name == "ComboBox_FF_codec") continue;
+    // Without a presets file there is no preset to select; the engine is the one that runs here.
+    if (field.name == "ComboBox_FF_codec" || field.name == "RadioGroup_Engine") continue;
     EXPECT_EQ(settingsFieldText(window->settings(), field), settingsFieldText(defaults, field))
         << field.name;
   }
   EXPECT_EQ(window->settings().ComboBox_FF_codec, -1);
+  // AviSynth scripts run on Windows alone: here the first start chooses the ffmpeg filters.
+  EXPECT_EQ(control<RadioGroup>(QStringLiteral("RadioGroup_Engine"))->itemIndex(), 1);
   EXPECT_EQ(text("Edit_FR_Num"), "30000");
   EXPECT_EQ(control<QLabel>(QStringLiteral("Label_VDub_Plugin"))->text(), " ");
   ASSERT_TRUE(close());
@@ -58,6 +60,8 @@ TEST_F(Persistence, AStartWithASettingsFileShowsItsValues) {
   activate();
   EXPECT_TRUE(prompter.errors.isEmpty());
   EXPECT_EQ(control<RadioGroup>(QStringLiteral("RadioGroup_Input_Format"))->itemIndex(), 3);
+  // A settings file holds its engine; one without the key has the AviSynth scripts.
+  EXPECT_EQ(control<RadioGroup>(QStringLiteral("RadioGroup_Engine"))->itemIndex(), 0);
   EXPECT_EQ(control<QComboBox>(QStringLiteral("ComboBox_Colour"))->currentIndex(), 3);
   EXPECT_EQ(text("Edit_final_H"), "1280");
   EXPECT_EQ(text("Edit_Prefix"), "new_");
@@ -339,6 +343,7 @@ TEST_F(Persistence, AMissingDeshakerVcfIsReportedAndChangesNothing) {
 
 TEST_F(Persistence, ConvertFilesWritesTheScriptsOfTheChosenClips) {
   activate();
+  choose(QStringLiteral("RadioGroup_Engine"), 0);  // AviSynth scripts
   choose(QStringLiteral("RadioGroup_Input_Format"), 1);
   choose(QStringLiteral("RadioGroup_Output_Format"), 1);
   click(QStringLiteral("CheckBox_ffmpeg_make"));
@@ -370,6 +375,7 @@ TEST_F(Persistence, ConvertFilesWritesTheScriptsOfTheChosenClips) {
 
 TEST_F(Persistence, ConvertFilesShowsARunErrorAndKeepsTheWindowGoing) {
   activate();
+  choose(QStringLiteral("RadioGroup_Engine"), 0);  // AviSynth scripts
   choose(QStringLiteral("RadioGroup_Input_Format"), 3);
   click(QStringLiteral("CheckBox_VD_MakeJobs"));
   // Job lists need the three VirtualDub configuration files; one was never chosen. The message
@@ -389,6 +395,7 @@ TEST_F(Persistence, ConvertFilesShowsARunErrorAndKeepsTheWindowGoing) {
 }  // namespace
 TEST_F(Persistence, AfterARunTheStatusBarAndTheReportTellWhatItDid) {
   activate();
+  choose(QStringLiteral("RadioGroup_Engine"), 0);  // AviSynth scripts
   choose(QStringLiteral("RadioGroup_Input_Format"), 1);
   choose(QStringLiteral("RadioGroup_Output_Format"), 1);
   click(QStringLiteral("CheckBox_ffmpeg_make"));

@@ -119,6 +119,7 @@ TEST_F(MainScreenModelTest, KeyReleasesTakeTheFieldsAndReportAnIntegerError) {
 
 TEST_F(MainScreenModelTest, ConvertFilesWritesTheScriptsAndSaysSo) {
   model_.FormActivate();
+  model_.settings().RadioGroup_Engine = 0;  // AviSynth scripts
   model_.settings().RadioGroup_Input_Format = 1;
   model_.settings().RadioGroup_Output_Format = 1;
   writeBytes(at("clips/trip.avi"), "");
