@@ -1,7 +1,10 @@
 #include "model/ClipRecipe.h"
 
+#include <cmath>
+#include <cstdio>
 #include <utility>
 
+#include "base/Error.h"
 #include "base/IntegerText.h"
 
 namespace twinlens {
@@ -190,6 +193,52 @@ std::vector<Output> outputsOf(const ClipRecipe& r, const std::optional<Motion>& 
   return outputs;
 }
 
+// A frame rate as people write it: "25", "29.97", "59.94".
+std::string rateText(Rational rate) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%.3f", rate.value());
+  std::string written(text);
+  while (written.back() == '0') written.pop_back();
+  if (written.back() == '.') written.pop_back();
+  return written;
+}
+
+std::string sizeText(const MediaInfo& media) {
+  return std::to_string(media.width) + "x" + std::to_string(media.height);
+}
+
+// Two cameras' views of one clip: the right view takes the left's size where their shapes agree;
+// shapes or frame rates that do not agree stop the clip, since no step can make a pair of them.
+void conformViews(ClipRecipe& r) {
+  if (!r.twoFiles() || !r.leftMedia || !r.rightMedia) return;
+  const MediaInfo& left = *r.leftMedia;
+  const MediaInfo& right = *r.rightMedia;
+  const std::string files = "\"" + r.names.leftFile + "\" and \"" + r.names.rightFile + "\"";
+  const double rates = left.frameRate.value() / right.frameRate.value();
+  if (std::abs(rates - 1) > 0.001) {
+    throw Error("The views " + files + " run at different frame rates (" +
+                rateText(left.frameRate) + " and " + rateText(right.frameRate) +
+                " frames a second); convert one of them to the other's rate first: frames "
+                "dropped or repeated in one eye do not make a stereo pair");
+  }
+  if (left.width <= 0 || left.height <= 0 || right.width <= 0 || right.height <= 0) return;
+  if (left.width == right.width && left.height == right.height) return;
+  const double shapes = (static_cast<double>(left.width) / left.height) /
+                        (static_cast<double>(right.width) / right.height);
+  if (std::abs(shapes - 1) > 0.01) {
+    throw Error("The views " + files + " differ in shape (" + sizeText(left) + " and " +
+                sizeText(right) + "); crop or pad one of them to the other's shape first");
+  }
+  // The right view is scaled as soon as it is read (after its deinterlacing and time shift).
+  std::vector<Step>& steps = r.steps[viewIndex(View::Right)];
+  auto at = steps.begin();
+  while (at != steps.end() &&
+         (std::holds_alternative<Deinterlace>(*at) || std::holds_alternative<TimeShift>(*at))) {
+    ++at;
+  }
+  steps.insert(at, ConformSize{left.width, left.height});
+}
+
 StereoTag tagOf(const ClipRecipe& r) {
   switch (r.layout) {
     case OutputLayout::SideBySide:
@@ -225,6 +274,7 @@ ClipRecipe makeClipRecipe(const ConversionSettings& s, ClipNames names,
   for (const View view : {View::Left, View::Right}) {
     r.steps[viewIndex(view)] = viewSteps(s, view, r.source, r.input, offset, audioCut);
   }
+  conformViews(r);
   r.layout = layoutOf(s);
   r.reversed = s.CheckBox_Reverse_LR;
   r.outputs = outputsOf(r, motionOf(s));

@@ -61,6 +61,12 @@ struct TimeShift {
   std::int64_t offset = 0;
   friend bool operator==(const TimeShift&, const TimeShift&) = default;
 };
+// The view is scaled to the other view's size (the same shape, another size).
+struct ConformSize {
+  int width = 0;
+  int height = 0;
+  friend bool operator==(const ConformSize&, const ConformSize&) = default;
+};
 // The view's colours are matched to the reference view's.
 struct ColourMatch {
   View reference = View::Left;
@@ -143,7 +149,7 @@ struct Stabilise {
 
 using Step =
     std::variant<Deinterlace, TimeShift, ColourMatch, AudioCut, Fields, Motion, SizeFactors, Split,
-                 Mirror, FinalSize, FrameSelection, RateChange, Stabilise>;
+                 Mirror, FinalSize, FrameSelection, RateChange, Stabilise, ConformSize>;
 
 // One output file's picture: one view, or two in a layout (the first stands left, on top, or is
 // the first field), and the view whose sound it carries, if any.
@@ -193,8 +199,11 @@ struct ClipRecipe {
 };
 
 // The recipe of one clip. `left` and `right` are what its files hold, where the run has read
-// them (sound and stereo tags then decide the outputs' sound and tag). A time shift or audio cut
-// that is not an integer raises "'<text>' is not a valid integer value".
+// them: sound and stereo tags then decide the outputs' sound and tag, and two files of one clip
+// are compared. A right view of the left's shape but another size is scaled to the left's size;
+// views of different shapes, or of frame rates more than 0.1 % apart, raise Error naming both
+// files, both values and the cure. A time shift or audio cut that is not an integer raises
+// "'<text>' is not a valid integer value".
 ClipRecipe makeClipRecipe(const ConversionSettings& settings, ClipNames names,
                           std::optional<MediaInfo> left = std::nullopt,
                           std::optional<MediaInfo> right = std::nullopt);

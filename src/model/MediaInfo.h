@@ -14,6 +14,8 @@ struct MediaInfo {
   bool hasAudio = false;
   int sampleRate = 0;         // of the first sound track
   bool stereoTagged = false;  // the video carries a stereo layout tag
+  int width = 0;              // the picture's size; 0 where unknown
+  int height = 0;
 
   friend bool operator==(const MediaInfo&, const MediaInfo&) = default;
 };

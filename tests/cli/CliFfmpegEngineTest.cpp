@@ -626,6 +626,66 @@ TEST(Engine1Stops, WithAMessageAndNothingWritten) {
   }
 }
 
+// Two cameras' views: a right view of the left's shape at another size is scaled to the left's
+// size and the pair encodes; another shape or another frame rate stops the run before anything
+// is written, with the values and the cure.
+TEST(Engine1Mismatches, AreConformedOrStopTheRun) {
+  Footage& clips = footage();
+  TempDir dir;
+  const std::string left = dir.file("a_L.mkv");
+  fs::copy_file(clips.at("pair/clip_L.mkv"), left);
+  const std::string right = clips.at("pair/clip_R.mkv");
+  auto remade = [&](const std::string& name, const std::string& filter) {
+    run({"ffmpeg", "-v", "error", "-y", "-i", right, "-vf", filter, "-c:v", "ffv1", "-c:a",
+         "pcm_s16le", dir.file(name)});
+    return dir.file(name);
+  };
+  const std::vector<std::string> common{"--set", "RadioGroup_Engine=1",
+                                        "--set", "CheckBox_ffmpeg_make=1",
+                                        "--set", "RadioGroup_Output_Format=1",
+                                        "--set", "Edit_Video_Extension=.mkv",
+                                        "--set", "Edit_coding_presets=-c:v ffv1 -c:a pcm_s16le"};
+  auto convert = [&](const std::string& rightFile) {
+    std::vector<std::string> args{"--left", left, "--right", rightFile};
+    args.insert(args.end(), common.begin(), common.end());
+    return test::runCli(args);
+  };
+
+  const std::string wide = remade("wide_R.mkv", "scale=64:36");
+  const std::string fast = remade("fast_R.mkv", "fps=30");
+  const std::pair<std::string, std::string> stops[] = {
+      {wide, "The views \"" + left + "\" and \"" + wide +
+                 "\" differ in shape (64x48 and 64x36); crop or pad one of them to the other's "
+                 "shape first"},
+      {fast, "The views \"" + left + "\" and \"" + fast +
+                 "\" run at different frame rates (25 and 30 frames a second); convert one of "
+                 "them to the other's rate first: frames dropped or repeated in one eye do not "
+                 "make a stereo pair"},
+  };
+  for (const auto& [rightFile, message] : stops) {
+    const auto before = tree(dir.path());
+    const test::CliOutcome outcome = convert(rightFile);
+    EXPECT_EQ(outcome.status, 1);
+    EXPECT_EQ(outcome.err.rfind(message, 0), 0u) << outcome.err;
+    EXPECT_EQ(tree(dir.path()), before);
+  }
+
+  const std::string small = remade("a_R.mkv", "scale=32:24");
+  const test::CliOutcome outcome = convert(small);
+  ASSERT_EQ(outcome.status, 0) << outcome.err;
+  ASSERT_EQ(platform::runProgram({dir.file("a_LR.sh")}).exitCode, 0)
+      << test::readBytes(dir.file("a_LR.log"));
+  const Decoded both = decode(dir.file("a_LR.mkv"));
+  ASSERT_EQ(both.width, 2 * kWidth);
+  ASSERT_EQ(both.height, kHeight);
+  ASSERT_EQ(both.planes.size(), static_cast<std::size_t>(kFrames));
+  for (const int frame : {0, kFrames / 2, kFrames - 1}) {
+    const ViewReading reading = both.read(frame, kWidth, 0, kWidth, kHeight);
+    EXPECT_EQ(reading.view, 'R') << frame;
+    EXPECT_NEAR(reading.frame, frame, 0.5) << frame;
+  }
+}
+
 // How well two views agree once the disparity is undone: the best PSNR of the luma over the
 // middle of the pictures, the right view shifted by 8 to 16 pixels (a zoom scales the disparity).
 double agreement(const Decoded& left, const Decoded& right) {

@@ -18,10 +18,10 @@ using recipe::StereoTag;
 
 // A step's name, for readable comparisons.
 std::string nameOf(const recipe::Step& step) {
-  static const char* const kNames[] = {"deinterlace", "time shift", "colour match", "audio cut",
-                                       "fields",      "motion",     "size factors", "split",
-                                       "mirror",      "final size", "selection",    "rate change",
-                                       "stabilise"};
+  static const char* const kNames[] = {"deinterlace", "time shift",  "colour match", "audio cut",
+                                       "fields",      "motion",      "size factors", "split",
+                                       "mirror",      "final size",  "selection",    "rate change",
+                                       "stabilise",   "conform size"};
   return kNames[step.index()];
 }
 
@@ -161,6 +161,60 @@ INSTANTIATE_TEST_SUITE_P(
                                  std::nullopt,
                                  {},
                                  StereoTag::None}),
+    [](const auto& info) { return std::string(info.param.title); });
+
+// Two cameras' views of one clip: conformed where a step can make them a pair, else refused.
+struct MismatchCase {
+  const char* title;
+  MediaInfo right;  // beside a 1920x1080 left view at 25 frames a second
+  std::optional<recipe::ConformSize> conform;
+  const char* message;  // empty: the clip goes on
+};
+
+class Mismatches : public ::testing::TestWithParam<MismatchCase> {};
+
+TEST_P(Mismatches, AreConformedOrRefused) {
+  ClipNames names;
+  names.leftFile = "/v/a_L.mp4";
+  names.rightFile = "/v/a_R.mp4";
+  const MediaInfo left{{25, 1}, 100, true, 48000, false, 1920, 1080};
+  const std::string message = test::messageOf([&] {
+    const ClipRecipe r = makeClipRecipe(ConversionSettings{}, names, left, GetParam().right);
+    const auto* conform = r.find<recipe::ConformSize>(View::Right);
+    EXPECT_EQ(conform ? std::optional(*conform) : std::nullopt, GetParam().conform);
+    EXPECT_FALSE(r.has<recipe::ConformSize>(View::Left));
+  });
+  EXPECT_EQ(message, *GetParam().message ? GetParam().message : "(no error)");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Views, Mismatches,
+    ::testing::Values(
+        MismatchCase{"Alike", {{25, 1}, 100, true, 48000, false, 1920, 1080}, std::nullopt, ""},
+        MismatchCase{"SmallerOfTheSameShape",
+                     {{25, 1}, 100, true, 48000, false, 1280, 720},
+                     recipe::ConformSize{1920, 1080},
+                     ""},
+        MismatchCase{"ShapeWithinOnePercent",
+                     {{25, 1}, 100, true, 48000, false, 1280, 716},
+                     recipe::ConformSize{1920, 1080},
+                     ""},
+        MismatchCase{"AnotherShape",
+                     {{25, 1}, 100, true, 48000, false, 1440, 1080},
+                     std::nullopt,
+                     "The views \"/v/a_L.mp4\" and \"/v/a_R.mp4\" differ in shape (1920x1080 and "
+                     "1440x1080); crop or pad one of them to the other's shape first"},
+        MismatchCase{"RatesWithinOnePerMille",
+                     {{25025, 1000}, 100, true, 48000, false, 1920, 1080},
+                     std::nullopt,
+                     ""},
+        MismatchCase{"AnotherRate",
+                     {{30000, 1001}, 100, true, 48000, false, 1920, 1080},
+                     std::nullopt,
+                     "The views \"/v/a_L.mp4\" and \"/v/a_R.mp4\" run at different frame rates "
+                     "(25 and 29.97 frames a second); convert one of them to the other's rate "
+                     "first: frames dropped or repeated in one eye do not make a stereo pair"},
+        MismatchCase{"SizeUnknown", {{25, 1}, 100, true, 48000, false, 0, 0}, std::nullopt, ""}),
     [](const auto& info) { return std::string(info.param.title); });
 
 TEST(ClipRecipe, ABadNumberIsToldBeforeAnythingIsDecided) {

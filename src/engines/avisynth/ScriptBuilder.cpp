@@ -86,7 +86,10 @@ void appendView(TextFile& out, const Clip& c, View v, const std::string& home, b
                 bool rightSoundBefore = false) {
   appendSourceAndShift(out, c, v, home);
   for (const Step& step : c.r.of(v)) {
-    if (std::holds_alternative<ColourMatch>(step)) {
+    if (const auto* conform = std::get_if<ConformSize>(&step)) {
+      out.add("Lanczos4Resize(" + std::to_string(conform->width) + "," +
+              std::to_string(conform->height) + ")");
+    } else if (std::holds_alternative<ColourMatch>(step)) {
       appendColourMatch(out, c, v, home);
     } else if (const auto* cut = std::get_if<AudioCut>(&step)) {
       scriptlines::audioCut(out, cut->text);

@@ -68,6 +68,8 @@ MediaInfo FfprobeMediaProbe::parseReport(const std::string& path, const std::str
       info.sampleRate = tryToInteger(value).value_or(0);
     } else if (key == "type" && kind == "video" && !video) {
       info.stereoTagged = true;
+    } else if ((key == "width" || key == "height") && kind == "video" && !video) {
+      (key == "width" ? info.width : info.height) = tryToInteger(value).value_or(0);
     }
   }
   finishStream();
@@ -81,8 +83,8 @@ MediaInfo FfprobeMediaProbe::parseReport(const std::string& path, const std::str
 MediaInfo FfprobeMediaProbe::probe(const std::string& path) {
   const platform::ProgramOutput result = platform::runProgram(
       {program_, "-v", "error", "-count_packets", "-show_entries",
-       "stream=codec_type,sample_rate,avg_frame_rate,r_frame_rate,nb_read_packets:stream_side_"
-       "data=type",
+       "stream=codec_type,width,height,sample_rate,avg_frame_rate,r_frame_rate,nb_read_packets:"
+       "stream_side_data=type",
        "-of", "default=noprint_wrappers=1", path});
   if (!result.started) {
     throw Error("Cannot read \"" + path + "\": " + result.lastErrorLine() +

@@ -257,7 +257,9 @@ class GraphComposer {
     st.frames = end - first;
 
     for (const Step& step : r_.of(st.view)) {
-      if (std::holds_alternative<ColourMatch>(step)) {
+      if (const auto* conform = std::get_if<ConformSize>(&step)) {
+        video.then("scale=" + str(conform->width) + ":" + str(conform->height) + kLanczos4);
+      } else if (std::holds_alternative<ColourMatch>(step)) {
         video.then("lut1d=file=" + FilterGraph::value(colourTables_));
       } else if (const auto* fields = std::get_if<Fields>(&step)) {
         fieldSteps(st, *fields);
