@@ -311,6 +311,10 @@ int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
       err << error.displayText() << '\n';
       status = 1;
     }
+    // The notes of the clips, which leave the exit status as it is.
+    for (const RunReport::Note& note : conversion.report().notes()) {
+      err << "note\t" << note.clip << '\t' << note.text << '\n';
+    }
     if (!saveSettingsFile.empty()) SaveSettings(settings, saveSettingsFile);
     out.flush();
     return status;

@@ -47,6 +47,8 @@ class EngineOutput {
   virtual void wroteBatchFile(const std::string& path) = 0;
   virtual void wroteJobList(const std::string& path) = 0;
   virtual void wroteHistogramScript(const std::string& path) = 0;
+  // Something the user should know of a clip (named by its left file).
+  virtual void noted(const std::string& clip, const std::string& text) = 0;
 };
 
 // An output target: what turns the clips' recipes into files on disk and the programs that carry

@@ -221,6 +221,12 @@ void conformViews(ClipRecipe& r) {
                 " frames a second); convert one of them to the other's rate first: frames "
                 "dropped or repeated in one eye do not make a stereo pair");
   }
+  if (left.frameRate != right.frameRate) {
+    r.notes.push_back("The views run at " + rateText(left.frameRate) + " and " +
+                      rateText(right.frameRate) +
+                      " frames a second: the cameras' clocks drift apart, which \"Detect from "
+                      "sound\" measures");
+  }
   if (left.width <= 0 || left.height <= 0 || right.width <= 0 || right.height <= 0) return;
   if (left.width == right.width && left.height == right.height) return;
   const double shapes = (static_cast<double>(left.width) / left.height) /
@@ -237,6 +243,8 @@ void conformViews(ClipRecipe& r) {
     ++at;
   }
   steps.insert(at, ConformSize{left.width, left.height});
+  r.notes.push_back("The right view is scaled from " + sizeText(right) + " to " + sizeText(left) +
+                    ", the left view's size");
 }
 
 StereoTag tagOf(const ClipRecipe& r) {

@@ -177,6 +177,8 @@ struct ClipRecipe {
   std::vector<recipe::Output> outputs;
   recipe::ColourSpace colour = recipe::ColourSpace::Keep;
   recipe::StereoTag stereoTag = recipe::StereoTag::None;
+  // What the run tells of the clip: how its views were made a pair, what the user should know.
+  std::vector<std::string> notes;
 
   const std::vector<recipe::Step>& of(View view) const { return steps[viewIndex(view)]; }
   bool hasSound() const { return source != recipe::Source::Pictures; }

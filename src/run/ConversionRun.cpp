@@ -115,6 +115,9 @@ void ConversionRun::M1Click() {
       report_.wroteHistogramScript();
       frontEnd_.wrote(path);
     }
+    void noted(const std::string& clip, const std::string& text) override {
+      report_.noted({clip, text});
+    }
 
    private:
     RunReport& report_;

@@ -31,6 +31,13 @@ class RunReport {
   void wroteJobList(const std::string& path);
   void wroteHistogramScript() { ++written_; }
   void started(Program program) { programs_.push_back(std::move(program)); }
+  // Something the user should know of a clip, named by its left file.
+  struct Note {
+    std::string clip;
+    std::string text;
+    friend bool operator==(const Note&, const Note&) = default;
+  };
+  void noted(Note note) { notes_.push_back(std::move(note)); }
   void stopped() { stopped_ = true; }
 
   // True once a run got past its left dialog.
@@ -39,6 +46,7 @@ class RunReport {
   const std::string& batchFile() const { return batchFile_; }
   const std::vector<std::string>& jobLists() const { return jobLists_; }
   const std::vector<Program>& programs() const { return programs_; }
+  const std::vector<Note>& notes() const { return notes_; }
 
   // One line for the status bar, for example
   // "Wrote 3 files; batch file: /v/clip_L.bat; job list: /vd/VirtualDub.jobs".
@@ -52,6 +60,7 @@ class RunReport {
   std::string batchFile_;
   std::vector<std::string> jobLists_;
   std::vector<Program> programs_;
+  std::vector<Note> notes_;
 };
 
 }  // namespace twinlens

@@ -44,6 +44,9 @@ RunReportDialog::RunReportDialog(const std::vector<std::string>& written, const 
     }
     lineFor(list_, text, program.file);
   }
+  for (const RunReport::Note& note : report.notes()) {
+    lineFor(list_, "Note on " + fromCore(note.clip) + ": " + fromCore(note.text), note.clip);
+  }
   layout->addWidget(list_);
 
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);

@@ -94,6 +94,9 @@ HWND Win32RunReport::show(HINSTANCE instance, HWND owner, HFONT font, int dpi,
     }
     addLine(text, program.file);
   }
+  for (const RunReport::Note& note : runReport.notes()) {
+    addLine("Note on " + note.clip + ": " + note.text, note.clip);
+  }
   SendMessageA(report->list, LB_SETHORIZONTALEXTENT, static_cast<WPARAM>(px(2000)), 0);
   HWND open = child("BUTTON", "Open folder", BS_PUSHBUTTON | WS_TABSTOP, width - px(200),
                     height - px(36), px(100), px(26), kOpenFolder);

@@ -673,6 +673,9 @@ TEST(Engine1Mismatches, AreConformedOrStopTheRun) {
   const std::string small = remade("a_R.mkv", "scale=32:24");
   const test::CliOutcome outcome = convert(small);
   ASSERT_EQ(outcome.status, 0) << outcome.err;
+  EXPECT_EQ(
+      outcome.err,
+      "note\t" + left + "\tThe right view is scaled from 32x24 to 64x48, the left view's size\n");
   ASSERT_EQ(platform::runProgram({dir.file("a_LR.sh")}).exitCode, 0)
       << test::readBytes(dir.file("a_LR.log"));
   const Decoded both = decode(dir.file("a_LR.mkv"));

@@ -169,6 +169,7 @@ struct MismatchCase {
   MediaInfo right;  // beside a 1920x1080 left view at 25 frames a second
   std::optional<recipe::ConformSize> conform;
   const char* message;  // empty: the clip goes on
+  std::vector<std::string> notes = {};
 };
 
 class Mismatches : public ::testing::TestWithParam<MismatchCase> {};
@@ -183,6 +184,7 @@ TEST_P(Mismatches, AreConformedOrRefused) {
     const auto* conform = r.find<recipe::ConformSize>(View::Right);
     EXPECT_EQ(conform ? std::optional(*conform) : std::nullopt, GetParam().conform);
     EXPECT_FALSE(r.has<recipe::ConformSize>(View::Left));
+    EXPECT_EQ(r.notes, GetParam().notes);
   });
   EXPECT_EQ(message, *GetParam().message ? GetParam().message : "(no error)");
 }
@@ -194,11 +196,13 @@ INSTANTIATE_TEST_SUITE_P(
         MismatchCase{"SmallerOfTheSameShape",
                      {{25, 1}, 100, true, 48000, false, 1280, 720},
                      recipe::ConformSize{1920, 1080},
-                     ""},
+                     "",
+                     {"The right view is scaled from 1280x720 to 1920x1080, the left view's size"}},
         MismatchCase{"ShapeWithinOnePercent",
                      {{25, 1}, 100, true, 48000, false, 1280, 716},
                      recipe::ConformSize{1920, 1080},
-                     ""},
+                     "",
+                     {"The right view is scaled from 1280x716 to 1920x1080, the left view's size"}},
         MismatchCase{"AnotherShape",
                      {{25, 1}, 100, true, 48000, false, 1440, 1080},
                      std::nullopt,
@@ -207,7 +211,9 @@ INSTANTIATE_TEST_SUITE_P(
         MismatchCase{"RatesWithinOnePerMille",
                      {{25025, 1000}, 100, true, 48000, false, 1920, 1080},
                      std::nullopt,
-                     ""},
+                     "",
+                     {"The views run at 25 and 25.025 frames a second: the cameras' clocks drift "
+                      "apart, which \"Detect from sound\" measures"}},
         MismatchCase{"AnotherRate",
                      {{30000, 1001}, 100, true, 48000, false, 1920, 1080},
                      std::nullopt,

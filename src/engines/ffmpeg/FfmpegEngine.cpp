@@ -125,6 +125,7 @@ void FfmpegEngine::write(EngineOutput& output) {
   }
   for (std::size_t i = 0; i < clips_.written; ++i) {
     const ClipRecipe recipe = recipeOf(i);
+    for (const std::string& note : recipe.notes) output.noted(recipe.names.leftFile, note);
     const FfmpegClipJob job = graphs_.build(recipe);
     auto save = [&](const TextFile& graph, const std::string& path) {
       platform::saveTextFile(graph, path);
