@@ -488,4 +488,26 @@ TEST_F(Persistence, DetectFromSoundSaysWhyOneFileHasNoOffsetToMeasure) {
   EXPECT_EQ(text("Edit_Offset"), QStringLiteral("0"));
 }
 
+// The notes of a run's clips stand in its report after what it wrote and started, each opening
+// the folder of its clip.
+TEST(RunReportNotes, FollowTheFilesAndOpenTheirClipsFolder) {
+  RunReport report;
+  report.begin();
+  report.wroteScript();
+  report.noted(
+      {"/v/a_L.mp4", "The right view is scaled from 32x24 to 64x48, the left view's size"});
+  QStringList opened;
+  RunReportDialog dialog({"/w/a_LR.ffgraph"}, report,
+                         [&](const QString& folder) { opened << folder; });
+  auto* list = dialog.findChild<QListWidget*>(QStringLiteral("RunReportList"));
+  ASSERT_NE(list, nullptr);
+  ASSERT_EQ(list->count(), 2);
+  EXPECT_EQ(list->item(1)->text(),
+            QStringLiteral("Note on /v/a_L.mp4: The right view is scaled from 32x24 to 64x48, the "
+                           "left view's size"));
+  list->setCurrentRow(1);
+  dialog.findChild<QPushButton*>(QStringLiteral("RunReportOpenFolder"))->click();
+  EXPECT_EQ(opened, QStringList{QStringLiteral("/v/")});
+}
+
 }  // namespace twinlens::ui::test
