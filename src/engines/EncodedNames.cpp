@@ -13,6 +13,11 @@ std::string lowered(std::string text) {
 
 }  // namespace
 
+std::string extensionOf(const std::string& path, PathStyle style) {
+  const std::string name = paths::name(path, style);
+  return lowered(name.substr(paths::noext(name, style).size()));
+}
+
 bool picturesOut(const std::string& extension) {
   const std::string lower = lowered(extension);
   return lower == ".jpg" || lower == ".png" || lower == ".bmp";

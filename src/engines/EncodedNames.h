@@ -6,6 +6,9 @@
 
 namespace twinlens {
 
+// The extension of a file's name (".mkv"), in lower case.
+std::string extensionOf(const std::string& path, PathStyle style);
+
 // Whether a video extension names a picture format, which ffmpeg writes as a numbered sequence.
 bool picturesOut(const std::string& extension);
 

@@ -1,5 +1,6 @@
 #include "engines/ffmpeg/FfmpegRunner.h"
 
+#include "engines/EncodedNames.h"
 #include "engines/ffmpeg/FilterGraph.h"
 
 // GCC 12 at -O3 (the Windows build) takes "text" + std::string(...) for an overlapping copy
@@ -11,18 +12,6 @@
 namespace twinlens {
 
 namespace {
-
-std::string lowered(std::string text) {
-  for (char& c : text) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return text;
-}
-
-std::string extensionOf(const std::string& path, PathStyle style) {
-  const std::string name = paths::name(path, style);
-  return lowered(name.substr(paths::noext(name, style).size()));
-}
 
 bool matroska(const std::string& extension) {
   return extension == ".mkv" || extension == ".webm" || extension == ".mk3d";
