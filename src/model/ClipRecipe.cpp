@@ -154,9 +154,20 @@ std::vector<Step> viewSteps(const ConversionSettings& s, View view, Source sourc
   return steps;
 }
 
+std::string quoted(const std::string& file) {
+  return "\"" + file + "\"";
+}
+
+// Whether a view's file has sound; a file not read is taken to have it.
+bool soundIn(const ClipRecipe& r, View view) {
+  const std::optional<MediaInfo>& media = view == View::Left ? r.leftMedia : r.rightMedia;
+  return !media || media->hasAudio;
+}
+
 // The views each output shows, and whose sound goes with them: blending and time-lapse dub in
 // the left view's sound where the left view is shown too, or the right view's ("Use R audio").
-std::vector<Output> outputsOf(const ClipRecipe& r, const std::optional<Motion>& motion) {
+// A view without sound lends the other view's, with a note.
+std::vector<Output> outputsOf(ClipRecipe& r, const std::optional<Motion>& motion) {
   std::vector<std::vector<View>> shown;
   const View first = r.reversed ? View::Right : View::Left;
   const View second = r.reversed ? View::Left : View::Right;
@@ -179,6 +190,8 @@ std::vector<Output> outputsOf(const ClipRecipe& r, const std::optional<Motion>& 
       break;
   }
   std::vector<Output> outputs;
+  bool lent[2] = {false, false};  // by viewIndex()
+  bool silent = false;
   for (std::vector<View>& views : shown) {
     std::optional<View> sound = views.front();
     if (motion && motion->rightSound) {
@@ -186,9 +199,32 @@ std::vector<Output> outputsOf(const ClipRecipe& r, const std::optional<Motion>& 
     } else if (motion && views.size() == 2) {
       sound = View::Left;
     }
-    const std::optional<MediaInfo>& media = *sound == View::Left ? r.leftMedia : r.rightMedia;
-    if (!r.hasSound() || (media && !media->hasAudio)) sound.reset();
+    if (!r.hasSound()) {
+      sound.reset();
+    } else if (!soundIn(r, *sound)) {
+      const View other = *sound == View::Left ? View::Right : View::Left;
+      if (r.twoFiles() && soundIn(r, other)) {
+        lent[viewIndex(other)] = true;
+        sound = other;
+      } else {
+        sound.reset();
+        silent = true;
+      }
+    }
     outputs.push_back({std::move(views), sound});
+  }
+  const ClipNames& n = r.names;
+  if (lent[0]) {
+    r.notes.push_back(quoted(n.rightFile) + " has no sound: the left view's sound goes with it");
+  }
+  if (lent[1]) {
+    r.notes.push_back(quoted(n.leftFile) + " has no sound: the right view's sound goes with it");
+  }
+  if (silent && r.twoFiles()) {
+    r.notes.push_back("Neither " + quoted(n.leftFile) + " nor " + quoted(n.rightFile) +
+                      " has sound: the outputs are silent");
+  } else if (silent) {
+    r.notes.push_back(quoted(n.leftFile) + " has no sound: the outputs are silent");
   }
   return outputs;
 }
@@ -203,23 +239,85 @@ std::string rateText(Rational rate) {
   return written;
 }
 
+// "1920x1080", with the pixels' shape where they are not square: "1440x1080 with 4:3 pixels".
 std::string sizeText(const MediaInfo& media) {
-  return std::to_string(media.width) + "x" + std::to_string(media.height);
+  std::string text = std::to_string(media.width) + "x" + std::to_string(media.height);
+  if (media.pixelAspect != Rational{1, 1}) {
+    text += " with " + std::to_string(media.pixelAspect.num) + ":" +
+            std::to_string(media.pixelAspect.den) + " pixels";
+  }
+  return text;
 }
 
-// Two cameras' views of one clip: the right view takes the left's size where their shapes agree;
-// shapes or frame rates that do not agree stop the clip, since no step can make a pair of them.
+std::string scanText(MediaInfo::Scan scan) {
+  switch (scan) {
+    case MediaInfo::Scan::TopFirst:
+      return "interlaced, top field first";
+    case MediaInfo::Scan::BottomFirst:
+      return "interlaced, bottom field first";
+    default:
+      return "progressive";
+  }
+}
+
+std::string rangeText(const MediaInfo& media) {
+  if (media.transfer == "smpte2084") return "HDR, PQ";
+  if (media.transfer == "arib-std-b67") return "HDR, HLG";
+  return "SDR";
+}
+
+// Unevenly spaced frames are laid on the view's nominal rate before anything else is done.
+void evenOutFrames(ClipRecipe& r) {
+  for (const View view : {View::Left, View::Right}) {
+    const std::optional<MediaInfo>& media = view == View::Left ? r.leftMedia : r.rightMedia;
+    if (!media || !media->variableRate) continue;
+    std::vector<Step>& steps = r.steps[viewIndex(view)];
+    steps.insert(steps.begin(), ConformRate{FrameRate{media->frameRate.num, media->frameRate.den}});
+    if (view == View::Right && !r.twoFiles()) continue;  // one file, told once
+    const std::string& file = view == View::Left ? r.names.leftFile : r.names.rightFile;
+    r.notes.push_back(quoted(file) + " has a variable frame rate: its frames are laid on " +
+                      rateText(media->frameRate) +
+                      " frames a second by their time stamps, repeated or dropped where the time "
+                      "stamps say so");
+  }
+}
+
+// Two cameras' views of one clip: the right view takes the left's size and pixel shape where
+// their pictures' shapes agree; what no step can make a pair of stops the clip.
 void conformViews(ClipRecipe& r) {
   if (!r.twoFiles() || !r.leftMedia || !r.rightMedia) return;
   const MediaInfo& left = *r.leftMedia;
   const MediaInfo& right = *r.rightMedia;
-  const std::string files = "\"" + r.names.leftFile + "\" and \"" + r.names.rightFile + "\"";
-  const double rates = left.frameRate.value() / right.frameRate.value();
-  if (std::abs(rates - 1) > 0.001) {
-    throw Error("The views " + files + " run at different frame rates (" +
-                rateText(left.frameRate) + " and " + rateText(right.frameRate) +
-                " frames a second); convert one of them to the other's rate first: frames "
-                "dropped or repeated in one eye do not make a stereo pair");
+  const std::string files = quoted(r.names.leftFile) + " and " + quoted(r.names.rightFile);
+  auto refuse = [&](const std::string& what, const std::string& a, const std::string& b,
+                    const std::string& cure) {
+    throw Error("The views " + files + " " + what + " (" + a + " and " + b + "); " + cure);
+  };
+  if (std::abs(left.frameRate.value() / right.frameRate.value() - 1) > 0.001) {
+    refuse("run at different frame rates", rateText(left.frameRate),
+           rateText(right.frameRate) + " frames a second",
+           "convert one of them to the other's rate first: frames dropped or repeated in one eye "
+           "do not make a stereo pair");
+  }
+  if (left.rotation != right.rotation) {
+    refuse("are turned differently by their rotation tags", std::to_string(left.rotation),
+           std::to_string(right.rotation) + " degrees",
+           "turn one of them to the other's way first, or clear its rotation tag");
+  }
+  const bool scansKnown =
+      left.scan != MediaInfo::Scan::Unknown && right.scan != MediaInfo::Scan::Unknown;
+  if (scansKnown && left.scan != right.scan) {
+    const bool bothInterlaced =
+        left.scan != MediaInfo::Scan::Progressive && right.scan != MediaInfo::Scan::Progressive;
+    refuse(bothInterlaced ? "differ in field order" : "differ in scan", scanText(left.scan),
+           scanText(right.scan),
+           bothInterlaced ? "re-encode one of them with the other's field order first"
+                          : "deinterlace the interlaced one first (\"Deinterlace\" does both "
+                            "views alike)");
+  }
+  if (rangeText(left) != rangeText(right)) {
+    refuse("differ in dynamic range", rangeText(left), rangeText(right),
+           "grade both to one range first: an eye in HDR beside an eye in SDR is no pair");
   }
   if (left.frameRate != right.frameRate) {
     r.notes.push_back("The views run at " + rateText(left.frameRate) + " and " +
@@ -227,24 +325,33 @@ void conformViews(ClipRecipe& r) {
                       " frames a second: the cameras' clocks drift apart, which \"Detect from "
                       "sound\" measures");
   }
+  if (left.rotation != 0) {
+    r.notes.push_back("Both views are turned by " + std::to_string(left.rotation) +
+                      " degrees, as their rotation tags say");
+  }
   if (left.width <= 0 || left.height <= 0 || right.width <= 0 || right.height <= 0) return;
-  if (left.width == right.width && left.height == right.height) return;
-  const double shapes = (static_cast<double>(left.width) / left.height) /
-                        (static_cast<double>(right.width) / right.height);
+  if (left.width == right.width && left.height == right.height &&
+      left.pixelAspect == right.pixelAspect) {
+    return;
+  }
+  const double shapes = (left.width * left.pixelAspect.value() / left.height) /
+                        (right.width * right.pixelAspect.value() / right.height);
   if (std::abs(shapes - 1) > 0.01) {
-    throw Error("The views " + files + " differ in shape (" + sizeText(left) + " and " +
-                sizeText(right) + "); crop or pad one of them to the other's shape first");
+    refuse("differ in shape", sizeText(left), sizeText(right),
+           "crop or pad one of them to the other's shape first");
   }
   // The right view is scaled as soon as it is read (after its deinterlacing and time shift).
   std::vector<Step>& steps = r.steps[viewIndex(View::Right)];
   auto at = steps.begin();
   while (at != steps.end() &&
-         (std::holds_alternative<Deinterlace>(*at) || std::holds_alternative<TimeShift>(*at))) {
+         (std::holds_alternative<ConformRate>(*at) || std::holds_alternative<Deinterlace>(*at) ||
+          std::holds_alternative<TimeShift>(*at))) {
     ++at;
   }
-  steps.insert(at, ConformSize{left.width, left.height});
+  steps.insert(at, ConformSize{left.width, left.height, left.pixelAspect});
+  const bool sameShape = left.pixelAspect == right.pixelAspect;
   r.notes.push_back("The right view is scaled from " + sizeText(right) + " to " + sizeText(left) +
-                    ", the left view's size");
+                    (sameShape ? ", the left view's size" : ", the left view's size and pixels"));
 }
 
 StereoTag tagOf(const ClipRecipe& r) {
@@ -282,7 +389,13 @@ ClipRecipe makeClipRecipe(const ConversionSettings& s, ClipNames names,
   for (const View view : {View::Left, View::Right}) {
     r.steps[viewIndex(view)] = viewSteps(s, view, r.source, r.input, offset, audioCut);
   }
+  evenOutFrames(r);
   conformViews(r);
+  if (r.leftMedia && r.leftMedia->hdr()) {
+    r.transfer = r.leftMedia->transfer;
+    r.primaries = r.leftMedia->primaries;
+    r.matrix = r.leftMedia->matrix;
+  }
   r.layout = layoutOf(s);
   r.reversed = s.CheckBox_Reverse_LR;
   r.outputs = outputsOf(r, motionOf(s));

@@ -61,11 +61,18 @@ struct TimeShift {
   std::int64_t offset = 0;
   friend bool operator==(const TimeShift&, const TimeShift&) = default;
 };
-// The view is scaled to the other view's size (the same shape, another size).
+// The view is scaled to the other view's size and pixel shape (the picture's shape the same).
 struct ConformSize {
   int width = 0;
   int height = 0;
+  Rational pixelAspect{1, 1};
   friend bool operator==(const ConformSize&, const ConformSize&) = default;
+};
+// The view's unevenly spaced frames are laid on an even grid of its nominal rate by their time
+// stamps: a frame is repeated or dropped where the time stamps say so.
+struct ConformRate {
+  FrameRate rate;
+  friend bool operator==(const ConformRate&, const ConformRate&) = default;
 };
 // The view's colours are matched to the reference view's.
 struct ColourMatch {
@@ -147,9 +154,10 @@ struct Stabilise {
   friend bool operator==(const Stabilise&, const Stabilise&) = default;
 };
 
-using Step =
-    std::variant<Deinterlace, TimeShift, ColourMatch, AudioCut, Fields, Motion, SizeFactors, Split,
-                 Mirror, FinalSize, FrameSelection, RateChange, Stabilise, ConformSize>;
+// Conform steps arise only where the run has read the clip's files.
+using Step = std::variant<Deinterlace, TimeShift, ColourMatch, AudioCut, Fields, Motion,
+                          SizeFactors, Split, Mirror, FinalSize, FrameSelection, RateChange,
+                          Stabilise, ConformSize, ConformRate>;
 
 // One output file's picture: one view, or two in a layout (the first stands left, on top, or is
 // the first field), and the view whose sound it carries, if any.
@@ -177,6 +185,10 @@ struct ClipRecipe {
   std::vector<recipe::Output> outputs;
   recipe::ColourSpace colour = recipe::ColourSpace::Keep;
   recipe::StereoTag stereoTag = recipe::StereoTag::None;
+  // The colour tags of HDR views (PQ or HLG), which the outputs carry; empty for others.
+  std::string transfer;
+  std::string primaries;
+  std::string matrix;
   // What the run tells of the clip: how its views were made a pair, what the user should know.
   std::vector<std::string> notes;
 
@@ -201,11 +213,13 @@ struct ClipRecipe {
 };
 
 // The recipe of one clip. `left` and `right` are what its files hold, where the run has read
-// them: sound and stereo tags then decide the outputs' sound and tag, and two files of one clip
-// are compared. A right view of the left's shape but another size is scaled to the left's size;
-// views of different shapes, or of frame rates more than 0.1 % apart, raise Error naming both
-// files, both values and the cure. A time shift or audio cut that is not an integer raises
-// "'<text>' is not a valid integer value".
+// them: sound and stereo tags then decide the outputs' sound and tag, unevenly spaced frames are
+// laid on their nominal rate, a view without sound lends the other's, and two files of one clip
+// are compared. A right view of the left's picture shape but another size or pixel shape is
+// scaled to the left's. Views of different picture shapes, frame rates more than 0.1 % apart,
+// different rotations, scans or field orders, or HDR beside SDR raise Error naming both files,
+// both values and the cure. What was conformed, and what the user should know, is in `notes`. A
+// time shift or audio cut that is not an integer raises "'<text>' is not a valid integer value".
 ClipRecipe makeClipRecipe(const ConversionSettings& settings, ClipNames names,
                           std::optional<MediaInfo> left = std::nullopt,
                           std::optional<MediaInfo> right = std::nullopt);

@@ -14,8 +14,23 @@ struct MediaInfo {
   bool hasAudio = false;
   int sampleRate = 0;         // of the first sound track
   bool stereoTagged = false;  // the video carries a stereo layout tag
-  int width = 0;              // the picture's size; 0 where unknown
+  int width = 0;              // the picture's size as a player shows it (turned); 0 where unknown
   int height = 0;
+  Rational pixelAspect{1, 1};  // the shape of a pixel, width over height
+  int rotation = 0;            // the degrees a player turns the picture by: 0, 90, 180 or 270
+  // The order of the fields: unknown, whole frames, or the field shown first.
+  enum class Scan { Unknown, Progressive, TopFirst, BottomFirst };
+  Scan scan = Scan::Unknown;
+  int bitDepth = 0;  // bits per sample of the picture; 0 where unknown
+  // The colour tags as ffmpeg names them ("smpte2084", "bt2020", "bt2020nc"); empty where unknown.
+  std::string transfer = {};
+  std::string primaries = {};
+  std::string matrix = {};
+  // The frames are not evenly spaced: `frameRate` is then the clip's nominal rate and `frames`
+  // the count of frames at that rate from its first frame's time to its last.
+  bool variableRate = false;
+
+  bool hdr() const { return transfer == "smpte2084" || transfer == "arib-std-b67"; }
 
   friend bool operator==(const MediaInfo&, const MediaInfo&) = default;
 };

@@ -111,7 +111,10 @@ struct Decoded {
   std::vector<std::string> planes;
   int sampleRate = 0;
   std::int64_t samples = 0;
-  std::string stereo;  // ffprobe's stereo type of the video, empty without one
+  std::string stereo;       // ffprobe's stereo type of the video, empty without one
+  std::string pixelAspect;  // "1:1"
+  std::string pixelFormat;
+  std::string transfer;
 
   int luma(int frame, int x, int y) const {
     return static_cast<unsigned char>(
@@ -152,8 +155,9 @@ Decoded decode(const std::string& file) {
   Decoded out;
   const std::string report =
       run({"ffprobe", "-v", "error", "-show_entries",
-           "stream=codec_type,width,height,r_frame_rate,sample_rate:stream_side_data=type", "-of",
-           "default=noprint_wrappers=1", file});
+           "stream=codec_type,width,height,r_frame_rate,sample_rate,sample_aspect_ratio,pix_fmt,"
+           "color_transfer:stream_side_data=type",
+           "-of", "default=noprint_wrappers=1", file});
   std::string kind;
   std::size_t start = 0;
   while (start < report.size()) {
@@ -168,6 +172,9 @@ Decoded decode(const std::string& file) {
     if (kind == "video" && key == "height") out.height = std::stoi(value);
     if (kind == "video" && key == "r_frame_rate") out.rate = value;
     if (kind == "video" && key == "type") out.stereo = value;
+    if (kind == "video" && key == "sample_aspect_ratio") out.pixelAspect = value;
+    if (kind == "video" && key == "pix_fmt") out.pixelFormat = value;
+    if (kind == "video" && key == "color_transfer") out.transfer = value;
     if (kind == "audio" && key == "sample_rate") out.sampleRate = std::stoi(value);
   }
   const std::string frames = run({"ffmpeg", "-v", "error", "-i", file, "-map", "0:v", "-f",
@@ -626,68 +633,247 @@ TEST(Engine1Stops, WithAMessageAndNothingWritten) {
   }
 }
 
-// Two cameras' views: a right view of the left's shape at another size is scaled to the left's
-// size and the pair encodes; another shape or another frame rate stops the run before anything
-// is written, with the values and the cure.
-TEST(Engine1Mismatches, AreConformedOrStopTheRun) {
+// Two cameras' views, each mismatch from the command line: a view conformed (the note on
+// standard error, the output checked frame by frame) or the run stopped before anything is
+// written (the message, exit 1, no file).
+struct CameraCase {
+  std::string name;
+  // The ffmpeg filters and output options that remake each view from the frame-coded clip
+  // (empty: the clip as it is).
+  std::vector<std::string> left;
+  std::vector<std::string> right;
+  std::vector<std::string> settings = {};  // beyond side by side, ffv1 and PCM
+  std::string stop = {};                   // the message's start; empty: the run goes on
+  std::vector<std::string> notes = {};     // with "{L}" and "{R}" for the files
+  std::function<void(const Decoded&)> check = nullptr;
+  std::pair<int, int> turns = {0, 0};  // the views' rotation tags, in degrees
+};
+
+class CameraMismatches : public ::testing::TestWithParam<CameraCase> {};
+
+// Reads each side of a side-by-side output frame: the view and frame number shown.
+std::vector<ViewReading> sides(const Decoded& out, int frame) {
+  return {out.read(frame, 0, 0, out.width / 2, out.height),
+          out.read(frame, out.width / 2, 0, out.width / 2, out.height)};
+}
+
+TEST_P(CameraMismatches, AreConformedOrStopTheRun) {
+  const CameraCase& c = GetParam();
   Footage& clips = footage();
   TempDir dir;
-  const std::string left = dir.file("a_L.mkv");
-  fs::copy_file(clips.at("pair/clip_L.mkv"), left);
-  const std::string right = clips.at("pair/clip_R.mkv");
-  auto remade = [&](const std::string& name, const std::string& filter) {
-    run({"ffmpeg", "-v", "error", "-y", "-i", right, "-vf", filter, "-c:v", "ffv1", "-c:a",
-         "pcm_s16le", dir.file(name)});
-    return dir.file(name);
+  auto remade = [&](const std::string& from, const std::vector<std::string>& how, int turn,
+                    const std::string& name) {
+    std::string file = clips.at(from);
+    if (!how.empty()) {
+      file = dir.file("remade_" + name + ".mkv");
+      std::vector<std::string> command{"ffmpeg", "-v", "error", "-y", "-i", clips.at(from)};
+      command.insert(command.end(), how.begin(), how.end());
+      command.push_back(file);
+      run(command);
+    }
+    // A rotation tag is written by a stream copy into a QuickTime file.
+    const std::string made = dir.file(name + (turn != 0 ? ".mov" : ".mkv"));
+    if (turn != 0) {
+      run({"ffmpeg", "-v", "error", "-y", "-i", file, "-c", "copy", "-metadata:s:v:0",
+           "rotate=" + std::to_string(turn), made});
+    } else {
+      fs::copy_file(file, made);
+    }
+    return made;
   };
-  const std::vector<std::string> common{"--set", "RadioGroup_Engine=1",
-                                        "--set", "CheckBox_ffmpeg_make=1",
-                                        "--set", "RadioGroup_Output_Format=1",
-                                        "--set", "Edit_Video_Extension=.mkv",
-                                        "--set", "Edit_coding_presets=-c:v ffv1 -c:a pcm_s16le"};
-  auto convert = [&](const std::string& rightFile) {
-    std::vector<std::string> args{"--left", left, "--right", rightFile};
-    args.insert(args.end(), common.begin(), common.end());
-    return test::runCli(args);
-  };
+  const std::string left = remade("pair/clip_L.mkv", c.left, c.turns.first, "a_L");
+  const std::string right = remade("pair/clip_R.mkv", c.right, c.turns.second, "b_R");
+  std::vector<std::string> args{"--left",  left,
+                                "--right", right,
+                                "--set",   "RadioGroup_Engine=1",
+                                "--set",   "CheckBox_ffmpeg_make=1",
+                                "--set",   "RadioGroup_Output_Format=1",
+                                "--set",   "Edit_Video_Extension=.mkv",
+                                "--set",   "Edit_coding_presets=-c:v ffv1 -c:a pcm_s16le"};
+  for (const std::string& setting : c.settings) args.insert(args.end(), {"--set", setting});
 
-  const std::string wide = remade("wide_R.mkv", "scale=64:36");
-  const std::string fast = remade("fast_R.mkv", "fps=30");
-  const std::pair<std::string, std::string> stops[] = {
-      {wide, "The views \"" + left + "\" and \"" + wide +
-                 "\" differ in shape (64x48 and 64x36); crop or pad one of them to the other's "
-                 "shape first"},
-      {fast, "The views \"" + left + "\" and \"" + fast +
-                 "\" run at different frame rates (25 and 30 frames a second); convert one of "
-                 "them to the other's rate first: frames dropped or repeated in one eye do not "
-                 "make a stereo pair"},
+  const auto before = tree(dir.path());
+  const test::CliOutcome outcome = test::runCli(args);
+  auto named = [&](std::string text) {
+    for (const auto& [mark, file] : {std::pair{"{L}", left}, std::pair{"{R}", right}}) {
+      for (std::size_t at; (at = text.find(mark)) != std::string::npos;) {
+        text.replace(at, 3, file);
+      }
+    }
+    return text;
   };
-  for (const auto& [rightFile, message] : stops) {
-    const auto before = tree(dir.path());
-    const test::CliOutcome outcome = convert(rightFile);
+  if (!c.stop.empty()) {
     EXPECT_EQ(outcome.status, 1);
-    EXPECT_EQ(outcome.err.rfind(message, 0), 0u) << outcome.err;
-    EXPECT_EQ(tree(dir.path()), before);
+    EXPECT_EQ(outcome.err.rfind(named(c.stop), 0), 0u) << outcome.err;
+    EXPECT_TRUE(tree(dir.path()) == before) << "a file was written";
+    return;
   }
-
-  const std::string small = remade("a_R.mkv", "scale=32:24");
-  const test::CliOutcome outcome = convert(small);
   ASSERT_EQ(outcome.status, 0) << outcome.err;
-  EXPECT_EQ(
-      outcome.err,
-      "note\t" + left + "\tThe right view is scaled from 32x24 to 64x48, the left view's size\n");
+  std::string notes;
+  for (const std::string& note : c.notes) notes += "note\t" + left + "\t" + named(note) + "\n";
+  EXPECT_EQ(outcome.err, notes);
   ASSERT_EQ(platform::runProgram({dir.file("a_LR.sh")}).exitCode, 0)
       << test::readBytes(dir.file("a_LR.log"));
   const Decoded both = decode(dir.file("a_LR.mkv"));
-  ASSERT_EQ(both.width, 2 * kWidth);
-  ASSERT_EQ(both.height, kHeight);
   ASSERT_EQ(both.planes.size(), static_cast<std::size_t>(kFrames));
-  for (const int frame : {0, kFrames / 2, kFrames - 1}) {
-    const ViewReading reading = both.read(frame, kWidth, 0, kWidth, kHeight);
-    EXPECT_EQ(reading.view, 'R') << frame;
-    EXPECT_NEAR(reading.frame, frame, 0.5) << frame;
-  }
+  c.check(both);
 }
+
+// Every frame shows the left view's frame j beside the right view's frame `right(j)`.
+std::function<void(const Decoded&)> pairedFrames(int width, std::function<int(int)> right) {
+  return [=](const Decoded& out) {
+    ASSERT_EQ(out.width, 2 * width);
+    ASSERT_EQ(out.height, kHeight);
+    for (int j = 0; j < kFrames; ++j) {
+      const std::vector<ViewReading> seen = sides(out, j);
+      EXPECT_EQ(seen[0].view, 'L') << j;
+      EXPECT_NEAR(seen[0].frame, j, 0.5) << j;
+      EXPECT_EQ(seen[1].view, 'R') << j;
+      EXPECT_NEAR(seen[1].frame, right(j), 0.5) << j;
+    }
+  };
+}
+
+int same(int j) {
+  return j;
+}
+
+const std::vector<std::string> kLossless{"-c:v", "ffv1", "-c:a", "pcm_s16le"};
+
+std::vector<std::string> remake(std::vector<std::string> how) {
+  how.insert(how.end(), kLossless.begin(), kLossless.end());
+  return how;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cameras, CameraMismatches,
+    ::testing::Values(
+        CameraCase{"AnotherShape",
+                   {},
+                   remake({"-vf", "scale=64:36,setsar=1"}),
+                   {},
+                   "The views \"{L}\" and \"{R}\" differ in shape (64x48 and 64x36); crop or pad "
+                   "one of them to the other's shape first"},
+        CameraCase{"AnotherRate",
+                   {},
+                   remake({"-vf", "fps=30"}),
+                   {},
+                   "The views \"{L}\" and \"{R}\" run at different frame rates (25 and 30 frames "
+                   "a second); convert one of them to the other's rate first"},
+        CameraCase{"TurnedOnlyOnTheRight",
+                   {},
+                   {},
+                   {},
+                   "The views \"{L}\" and \"{R}\" are turned differently by their rotation tags "
+                   "(0 and 90 degrees); turn one of them to the other's way first",
+                   {},
+                   nullptr,
+                   {0, 90}},
+        CameraCase{"InterlacedBesideProgressive",
+                   {},
+                   remake({"-field_order", "tt"}),
+                   {},
+                   "The views \"{L}\" and \"{R}\" differ in scan (progressive and interlaced, "
+                   "top field first); deinterlace the interlaced one first"},
+        CameraCase{"FieldOrders",
+                   remake({"-field_order", "bb"}),
+                   remake({"-field_order", "tt"}),
+                   {},
+                   "The views \"{L}\" and \"{R}\" differ in field order (interlaced, bottom field "
+                   "first and interlaced, top field first)"},
+        CameraCase{"HdrBesideSdr",
+                   {},
+                   remake({"-pix_fmt", "yuv420p10le", "-color_trc", "smpte2084"}),
+                   {},
+                   "The views \"{L}\" and \"{R}\" differ in dynamic range (SDR and HDR, PQ)"},
+        CameraCase{"SmallerOfTheSameShape",
+                   {},
+                   remake({"-vf", "scale=32:24"}),
+                   {},
+                   "",
+                   {"The right view is scaled from 32x24 to 64x48, the left view's size"},
+                   pairedFrames(kWidth, same)},
+        CameraCase{"WidePixelsOfTheSameShape",
+                   {},
+                   remake({"-vf", "scale=48:48,setsar=4/3"}),
+                   {},
+                   "",
+                   {"The right view is scaled from 48x48 with 4:3 pixels to 64x48, the left view's "
+                    "size and pixels"},
+                   [](const Decoded& out) {
+                     pairedFrames(kWidth, same)(out);
+                     EXPECT_EQ(out.pixelAspect, "1:1");
+                   }},
+        CameraCase{"WidePixelsKeptInAHalfWidthLayout",
+                   remake({"-vf", "scale=48:48,setsar=4/3"}),
+                   remake({"-vf", "scale=48:48,setsar=4/3"}),
+                   {"CheckBox_Output_HW=1"},
+                   "",
+                   {},
+                   [](const Decoded& out) {
+                     pairedFrames(24, same)(out);
+                     EXPECT_EQ(out.pixelAspect, "4:3");
+                   }},
+        CameraCase{"ClockDrift",
+                   {},
+                   remake({"-vf", "setpts=N/(25.02*TB)", "-r", "25.02"}),
+                   {},
+                   "",
+                   {"The views run at 25 and 25.02 frames a second: the cameras' clocks drift "
+                    "apart, which \"Detect from sound\" measures"},
+                   pairedFrames(kWidth, same)},
+        CameraCase{"VariableRate",
+                   {},
+                   remake({"-vf", "select='not(between(n,10,14))'", "-fps_mode", "passthrough"}),
+                   {},
+                   "",
+                   {"\"{R}\" has a variable frame rate: its frames are laid on 25 frames a second "
+                    "by their time stamps, repeated or dropped where the time stamps say so"},
+                   [](const Decoded& out) {
+                     // The camera held frame 9 until frame 15 was due; the sound runs on.
+                     pairedFrames(kWidth, [](int j) { return j >= 10 && j <= 14 ? 9 : j; })(out);
+                     EXPECT_NEAR(static_cast<double>(out.samples), 1.6 * kLeftSampleRate, 1024);
+                   }},
+        CameraCase{"TurnedAlike",
+                   {},
+                   {},
+                   {},
+                   "",
+                   {"Both views are turned by 180 degrees, as their rotation tags say"},
+                   [](const Decoded& out) {
+                     const std::vector<ViewReading> seen = sides(out, 7);
+                     EXPECT_TRUE(seen[0].hflip && seen[0].vflip);
+                     EXPECT_EQ(seen[0].view, 'L');
+                     EXPECT_NEAR(seen[0].frame, 7, 0.5);
+                   },
+                   {180, 180}},
+        CameraCase{"TheLeftWithoutSound",
+                   remake({"-an"}),
+                   {},
+                   {},
+                   "",
+                   {"\"{L}\" has no sound: the right view's sound goes with it"},
+                   [](const Decoded& out) { EXPECT_EQ(out.sampleRate, kRightSampleRate); }},
+        CameraCase{"NeitherWithSound",
+                   remake({"-an"}),
+                   remake({"-an"}),
+                   {},
+                   "",
+                   {"Neither \"{L}\" nor \"{R}\" has sound: the outputs are silent"},
+                   [](const Decoded& out) { EXPECT_EQ(out.sampleRate, 0); }},
+        CameraCase{"TenBitHdr",
+                   remake({"-pix_fmt", "yuv420p10le", "-color_trc", "arib-std-b67",
+                           "-color_primaries", "bt2020", "-colorspace", "bt2020nc"}),
+                   remake({"-pix_fmt", "yuv420p10le", "-color_trc", "arib-std-b67",
+                           "-color_primaries", "bt2020", "-colorspace", "bt2020nc"}),
+                   {},
+                   "",
+                   {},
+                   [](const Decoded& out) {
+                     EXPECT_EQ(out.pixelFormat, "yuv420p10le");
+                     EXPECT_EQ(out.transfer, "arib-std-b67");
+                   }}),
+    [](const auto& info) { return info.param.name; });
 
 // How well two views agree once the disparity is undone: the best PSNR of the luma over the
 // middle of the pictures, the right view shifted by 8 to 16 pixels (a zoom scales the disparity).

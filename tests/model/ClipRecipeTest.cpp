@@ -18,10 +18,10 @@ using recipe::StereoTag;
 
 // A step's name, for readable comparisons.
 std::string nameOf(const recipe::Step& step) {
-  static const char* const kNames[] = {"deinterlace", "time shift",  "colour match", "audio cut",
-                                       "fields",      "motion",      "size factors", "split",
-                                       "mirror",      "final size",  "selection",    "rate change",
-                                       "stabilise",   "conform size"};
+  static const char* const kNames[] = {"deinterlace", "time shift",   "colour match", "audio cut",
+                                       "fields",      "motion",       "size factors", "split",
+                                       "mirror",      "final size",   "selection",    "rate change",
+                                       "stabilise",   "conform size", "conform rate"};
   return kNames[step.index()];
 }
 
@@ -94,11 +94,20 @@ INSTANTIATE_TEST_SUITE_P(
                                  std::nullopt,
                                  {{{L}, L}, {{R}, R}},
                                  StereoTag::None},
-                      OutputCase{"ASilentRightFileGivesItsViewNoSound",
+                      OutputCase{"ASilentRightFileBorrowsTheLeftSound",
                                  [](auto&) {},
                                  kSilentRight,
-                                 {{{L}, L}, {{R}, std::nullopt}},
+                                 {{{L}, L}, {{R}, L}},
                                  StereoTag::None},
+                      OutputCase{"ASilentRightFileLendsNothingToUseRightAudio",
+                                 [](auto& s) {
+                                   s.RadioGroup_Output_Format = 1;
+                                   s.RadioGroup_Blend_TL = 1;
+                                   s.CheckBox_Blend_RightSound = true;
+                                 },
+                                 kSilentRight,
+                                 {{{L, R}, L}},
+                                 StereoTag::LeftRight},
                       OutputCase{"ReversedSeparateViewsSwapPlaces",
                                  [](auto& s) { s.CheckBox_Reverse_LR = true; },
                                  std::nullopt,
@@ -166,9 +175,10 @@ INSTANTIATE_TEST_SUITE_P(
 // Two cameras' views of one clip: conformed where a step can make them a pair, else refused.
 struct MismatchCase {
   const char* title;
-  MediaInfo right;  // beside a 1920x1080 left view at 25 frames a second
-  std::optional<recipe::ConformSize> conform;
-  const char* message;  // empty: the clip goes on
+  // What differs from a progressive 1920x1080 view at 25 frames a second with sound.
+  std::function<void(MediaInfo& left, MediaInfo& right)> differ;
+  std::vector<std::string> rightSteps;  // the conform steps of the right view
+  const char* message;                  // empty: the clip goes on
   std::vector<std::string> notes = {};
 };
 
@@ -178,50 +188,147 @@ TEST_P(Mismatches, AreConformedOrRefused) {
   ClipNames names;
   names.leftFile = "/v/a_L.mp4";
   names.rightFile = "/v/a_R.mp4";
-  const MediaInfo left{{25, 1}, 100, true, 48000, false, 1920, 1080};
+  MediaInfo left{{25, 1}, 100, true, 48000, false, 1920, 1080};
+  left.scan = MediaInfo::Scan::Progressive;
+  MediaInfo right = left;
+  GetParam().differ(left, right);
   const std::string message = test::messageOf([&] {
-    const ClipRecipe r = makeClipRecipe(ConversionSettings{}, names, left, GetParam().right);
-    const auto* conform = r.find<recipe::ConformSize>(View::Right);
-    EXPECT_EQ(conform ? std::optional(*conform) : std::nullopt, GetParam().conform);
-    EXPECT_FALSE(r.has<recipe::ConformSize>(View::Left));
+    ConversionSettings s;
+    s.RadioGroup_Output_Format = 1;
+    const ClipRecipe r = makeClipRecipe(s, names, left, right);
+    std::vector<std::string> conforms;
+    for (const std::string& step : stepNames(r, View::Right)) {
+      if (step.rfind("conform", 0) == 0) conforms.push_back(step);
+    }
+    EXPECT_EQ(conforms, GetParam().rightSteps);
+    if (const auto* size = r.find<recipe::ConformSize>(View::Right)) {
+      EXPECT_EQ(*size, (recipe::ConformSize{left.width, left.height, left.pixelAspect}));
+    }
     EXPECT_EQ(r.notes, GetParam().notes);
   });
   EXPECT_EQ(message, *GetParam().message ? GetParam().message : "(no error)");
 }
 
+const char* const kDrift =
+    "The views run at 25 and 25.025 frames a second: the cameras' clocks drift apart, which "
+    "\"Detect from sound\" measures";
+
 INSTANTIATE_TEST_SUITE_P(
     Views, Mismatches,
     ::testing::Values(
-        MismatchCase{"Alike", {{25, 1}, 100, true, 48000, false, 1920, 1080}, std::nullopt, ""},
+        MismatchCase{"Alike", [](auto&, auto&) {}, {}, ""},
         MismatchCase{"SmallerOfTheSameShape",
-                     {{25, 1}, 100, true, 48000, false, 1280, 720},
-                     recipe::ConformSize{1920, 1080},
+                     [](auto&, auto& r) { r.width = 1280, r.height = 720; },
+                     {"conform size"},
                      "",
                      {"The right view is scaled from 1280x720 to 1920x1080, the left view's size"}},
         MismatchCase{"ShapeWithinOnePercent",
-                     {{25, 1}, 100, true, 48000, false, 1280, 716},
-                     recipe::ConformSize{1920, 1080},
+                     [](auto&, auto& r) { r.width = 1280, r.height = 716; },
+                     {"conform size"},
                      "",
                      {"The right view is scaled from 1280x716 to 1920x1080, the left view's size"}},
         MismatchCase{"AnotherShape",
-                     {{25, 1}, 100, true, 48000, false, 1440, 1080},
-                     std::nullopt,
+                     [](auto&, auto& r) { r.width = 1440; },
+                     {},
                      "The views \"/v/a_L.mp4\" and \"/v/a_R.mp4\" differ in shape (1920x1080 and "
                      "1440x1080); crop or pad one of them to the other's shape first"},
-        MismatchCase{"RatesWithinOnePerMille",
-                     {{25025, 1000}, 100, true, 48000, false, 1920, 1080},
-                     std::nullopt,
+        MismatchCase{"WidePixelsOfTheSameShape",
+                     [](auto&, auto& r) {
+                       r.width = 1440, r.pixelAspect = {4, 3};
+                     },
+                     {"conform size"},
                      "",
-                     {"The views run at 25 and 25.025 frames a second: the cameras' clocks drift "
-                      "apart, which \"Detect from sound\" measures"}},
+                     {"The right view is scaled from 1440x1080 with 4:3 pixels to 1920x1080, the "
+                      "left view's size and pixels"}},
+        MismatchCase{"BothOfWidePixels",
+                     [](auto& l, auto& r) {
+                       l.width = r.width = 1440;
+                       l.pixelAspect = r.pixelAspect = {4, 3};
+                     },
+                     {},
+                     ""},
+        MismatchCase{"RatesWithinOnePerMille",
+                     [](auto&, auto& r) {
+                       r.frameRate = {25025, 1000};
+                     },
+                     {},
+                     "",
+                     {kDrift}},
         MismatchCase{"AnotherRate",
-                     {{30000, 1001}, 100, true, 48000, false, 1920, 1080},
-                     std::nullopt,
+                     [](auto&, auto& r) {
+                       r.frameRate = {30000, 1001};
+                     },
+                     {},
                      "The views \"/v/a_L.mp4\" and \"/v/a_R.mp4\" run at different frame rates "
                      "(25 and 29.97 frames a second); convert one of them to the other's rate "
                      "first: frames dropped or repeated in one eye do not make a stereo pair"},
-        MismatchCase{"SizeUnknown", {{25, 1}, 100, true, 48000, false, 0, 0}, std::nullopt, ""}),
+        MismatchCase{
+            "VariableRateBesideTheSameSize",
+            [](auto&, auto& r) { r.variableRate = true, r.width = 1280, r.height = 720; },
+            {"conform rate", "conform size"},
+            "",
+            {"\"/v/a_R.mp4\" has a variable frame rate: its frames are laid on 25 frames a "
+             "second by their time stamps, repeated or dropped where the time stamps say "
+             "so",
+             "The right view is scaled from 1280x720 to 1920x1080, the left view's size"}},
+        MismatchCase{"TurnedOneWay",
+                     [](auto& l, auto& r) { l.rotation = r.rotation = 90; },
+                     {},
+                     "",
+                     {"Both views are turned by 90 degrees, as their rotation tags say"}},
+        MismatchCase{"TurnedOnlyOnTheRight",
+                     [](auto&, auto& r) { r.rotation = 270; },
+                     {},
+                     "The views \"/v/a_L.mp4\" and \"/v/a_R.mp4\" are turned differently by their "
+                     "rotation tags (0 and 270 degrees); turn one of them to the other's way "
+                     "first, or clear its rotation tag"},
+        MismatchCase{"InterlacedBesideProgressive",
+                     [](auto&, auto& r) { r.scan = MediaInfo::Scan::TopFirst; },
+                     {},
+                     "The views \"/v/a_L.mp4\" and \"/v/a_R.mp4\" differ in scan (progressive and "
+                     "interlaced, top field first); deinterlace the interlaced one first "
+                     "(\"Deinterlace\" does both views alike)"},
+        MismatchCase{"FieldOrders",
+                     [](auto& l, auto& r) {
+                       l.scan = MediaInfo::Scan::BottomFirst;
+                       r.scan = MediaInfo::Scan::TopFirst;
+                     },
+                     {},
+                     "The views \"/v/a_L.mp4\" and \"/v/a_R.mp4\" differ in field order "
+                     "(interlaced, bottom field first and interlaced, top field first); re-encode "
+                     "one of them with the other's field order first"},
+        MismatchCase{
+            "ScanUnknown", [](auto&, auto& r) { r.scan = MediaInfo::Scan::Unknown; }, {}, ""},
+        MismatchCase{"HdrBesideSdr",
+                     [](auto& l, auto&) { l.transfer = "arib-std-b67"; },
+                     {},
+                     "The views \"/v/a_L.mp4\" and \"/v/a_R.mp4\" differ in dynamic range (HDR, "
+                     "HLG and SDR); grade both to one range first: an eye in HDR beside an eye in "
+                     "SDR is no pair"},
+        MismatchCase{"NeitherHasSound",
+                     [](auto& l, auto& r) { l.hasAudio = r.hasAudio = false; },
+                     {},
+                     "",
+                     {"Neither \"/v/a_L.mp4\" nor \"/v/a_R.mp4\" has sound: the outputs are "
+                      "silent"}},
+        MismatchCase{"TheLeftHasNoSound",
+                     [](auto& l, auto&) { l.hasAudio = false; },
+                     {},
+                     "",
+                     {"\"/v/a_L.mp4\" has no sound: the right view's sound goes with it"}},
+        MismatchCase{"SizeUnknown", [](auto&, auto& r) { r.width = r.height = 0; }, {}, ""}),
     [](const auto& info) { return std::string(info.param.title); });
+
+// HDR views carry their colour tags to the outputs; others carry none.
+TEST(ClipRecipe, HdrTagsGoWithTheOutputs) {
+  MediaInfo hdr{{25, 1}, 100, true, 48000, false, 3840, 2160};
+  hdr.transfer = "smpte2084", hdr.primaries = "bt2020", hdr.matrix = "bt2020nc";
+  const ClipRecipe r = makeClipRecipe(ConversionSettings{}, {}, hdr, hdr);
+  EXPECT_EQ(r.transfer + " " + r.primaries + " " + r.matrix, "smpte2084 bt2020 bt2020nc");
+  MediaInfo sdr = hdr;
+  sdr.transfer = "bt709";
+  EXPECT_EQ(makeClipRecipe(ConversionSettings{}, {}, sdr, sdr).transfer, "");
+}
 
 TEST(ClipRecipe, ABadNumberIsToldBeforeAnythingIsDecided) {
   ConversionSettings s;

@@ -110,6 +110,7 @@ TextFile FfmpegRunner::clipCommands(std::size_t number, std::size_t clips, const
     encode += " -map \"[" + output.video + "]\"";
     if (!output.audio.empty()) encode += " -map \"[" + output.audio + "]\"";
     encode += " -r " + output.frameRate.text();
+    for (const std::string& tag : job.colourTags) encode += " " + tag;
     if (!settings_.Edit_coding_presets.empty()) encode += " " + settings_.Edit_coding_presets;
     const std::string extension = extensionOf(file, style_);
     if (tagsThroughRemux(file, output.stereoMode)) {

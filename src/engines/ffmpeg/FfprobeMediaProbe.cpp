@@ -1,6 +1,13 @@
 #include "engines/ffmpeg/FfprobeMediaProbe.h"
 
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <map>
+#include <optional>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 #include "base/Error.h"
 #include "base/IntegerText.h"
@@ -13,6 +20,68 @@ namespace {
 
 bool endsWith(std::string_view text, std::string_view ending) {
   return text.size() >= ending.size() && text.substr(text.size() - ending.size()) == ending;
+}
+
+std::optional<double> decimal(std::string_view text) {
+  double number = 0;
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), number);
+  if (text.empty() || error != std::errc() || end != text.data() + text.size()) return {};
+  return number;
+}
+
+// A value ffprobe could not tell reads as nothing.
+std::string known(std::string_view value) {
+  return value == "unknown" || value == "N/A" ? std::string() : std::string(value);
+}
+
+// "4:3" as ffprobe tells a pixel's shape; square where it tells none ("0:1", "N/A").
+Rational aspectOf(std::string_view text) {
+  const std::size_t colon = text.find(':');
+  if (colon == std::string_view::npos) return {1, 1};
+  const auto num = tryToInteger(text.substr(0, colon));
+  const auto den = tryToInteger(text.substr(colon + 1));
+  if (!num || !den || *num <= 0 || *den <= 0) return {1, 1};
+  return Rational::of(*num, *den);
+}
+
+// The field shown first: "tt" and "bt" show the top field first, "bb" and "tb" the bottom.
+MediaInfo::Scan scanOf(std::string_view order) {
+  if (order == "progressive") return MediaInfo::Scan::Progressive;
+  if (order == "tt" || order == "bt") return MediaInfo::Scan::TopFirst;
+  if (order == "bb" || order == "tb") return MediaInfo::Scan::BottomFirst;
+  return MediaInfo::Scan::Unknown;
+}
+
+// The bits per sample a pixel format's name tells ("yuv420p10le": 10); 8 for the others.
+int depthOf(std::string_view format) {
+  if (endsWith(format, "le") || endsWith(format, "be")) format.remove_suffix(2);
+  std::size_t digits = format.size();
+  while (digits > 0 && format[digits - 1] >= '0' && format[digits - 1] <= '9') --digits;
+  if (digits == 0 || digits == format.size() || format[digits - 1] != 'p') return 8;
+  return static_cast<int>(tryToInteger(format.substr(digits)).value_or(8));
+}
+
+// Frames whose times stray from an even spacing by more than half a frame were dropped or held
+// by the camera: the clip is read at its base rate, its frames counted by their times.
+void evenOut(MediaInfo& info, Rational baseRate, std::vector<double> times) {
+  if (times.size() < 3) return;
+  std::sort(times.begin(), times.end());
+  const double span = times.back() - times.front();
+  if (span <= 0) return;
+  const double spacing = span / static_cast<double>(times.size() - 1);
+  bool even = true;
+  for (std::size_t i = 0; i < times.size() && even; ++i) {
+    even = std::abs(times[i] - times.front() - static_cast<double>(i) * spacing) <= spacing / 2;
+  }
+  if (even) return;
+  // A base rate far from the frames' own (a time base's, not a camera's) gives way to theirs.
+  const double mean = 1 / spacing;
+  if (baseRate.num <= 0 || baseRate.value() > 2 * mean || baseRate.value() < mean / 2) {
+    baseRate = Rational::of(std::llround(mean * 1000), 1000);
+  }
+  info.variableRate = true;
+  info.frameRate = baseRate;
+  info.frames = std::llround(span * baseRate.value()) + 1;
 }
 
 }  // namespace
@@ -37,10 +106,17 @@ MediaInfo FfprobeMediaProbe::parseReport(const std::string& path, const std::str
   std::string_view kind;
   Rational average;
   Rational real;
+  std::int64_t streamIndex = -1;
+  std::int64_t videoIndex = -1;
+  std::int64_t packetStream = -1;
+  std::map<std::int64_t, std::vector<double>> times;  // of each stream's packets
+  Rational baseRate;  // the first video stream's base rate, which unevenly spaced frames keep
   auto finishStream = [&] {
     if (kind == "video" && !video) {
       video = true;
+      videoIndex = streamIndex;
       info.frameRate = average.num > 0 ? average : real;
+      baseRate = real.num > 0 ? real : info.frameRate;
     }
   };
   std::string_view rest(report);
@@ -53,23 +129,50 @@ MediaInfo FfprobeMediaProbe::parseReport(const std::string& path, const std::str
     if (equals == std::string_view::npos) continue;
     const std::string_view key = line.substr(0, equals);
     const std::string_view value = line.substr(equals + 1);
-    if (key == "codec_type") {
+    const bool firstVideo = kind == "video" && !video;
+    if (key == "stream_index") {
+      packetStream = tryToInteger(value).value_or(-1);
+    } else if (key == "pts_time") {
+      if (const auto time = decimal(value)) times[packetStream].push_back(*time);
+    } else if (key == "index") {
+      finishStream();
+      kind = {};
+      streamIndex = tryToInteger(value).value_or(-1);
+    } else if (key == "codec_type") {
       finishStream();
       kind = value;
       average = {};
       real = {};
     } else if (key == "avg_frame_rate" || key == "r_frame_rate") {
       (key == "avg_frame_rate" ? average : real) = Rational::parse(value).value_or(Rational{});
-    } else if (key == "nb_read_packets" && kind == "video" && !video) {
+    } else if (key == "nb_read_packets" && firstVideo) {
       info.frames = tryToInteger(value).value_or(0);
     } else if (key == "sample_rate" && kind == "audio" && !audio) {
       audio = true;
       info.hasAudio = true;
       info.sampleRate = tryToInteger(value).value_or(0);
-    } else if (key == "type" && kind == "video" && !video) {
+    } else if (key == "type" && firstVideo) {
       info.stereoTagged = true;
-    } else if ((key == "width" || key == "height") && kind == "video" && !video) {
+    } else if ((key == "width" || key == "height") && firstVideo) {
       (key == "width" ? info.width : info.height) = tryToInteger(value).value_or(0);
+    } else if (key == "sample_aspect_ratio" && firstVideo) {
+      info.pixelAspect = aspectOf(value);
+    } else if ((key == "rotation" || key == "TAG:rotate") && firstVideo) {
+      const std::int64_t degrees = tryToInteger(value).value_or(0);
+      info.rotation = static_cast<int>((degrees % 360 + 360) % 360);
+    } else if (key == "field_order" && firstVideo) {
+      info.scan = scanOf(value);
+    } else if (key == "bits_per_raw_sample" && firstVideo) {
+      const std::int64_t bits = tryToInteger(value).value_or(0);
+      if (bits > 0) info.bitDepth = static_cast<int>(bits);
+    } else if (key == "pix_fmt" && firstVideo) {
+      info.bitDepth = depthOf(value);
+    } else if (key == "color_transfer" && firstVideo) {
+      info.transfer = known(value);
+    } else if (key == "color_primaries" && firstVideo) {
+      info.primaries = known(value);
+    } else if (key == "color_space" && firstVideo) {
+      info.matrix = known(value);
     }
   }
   finishStream();
@@ -77,14 +180,22 @@ MediaInfo FfprobeMediaProbe::parseReport(const std::string& path, const std::str
     throw Error("Cannot convert \"" + path + "\" with ffmpeg: it holds no video");
   }
   if (info.hasAudio && info.sampleRate <= 0) info.hasAudio = false;
+  // A player turns the picture a quarter: it shows the other way round.
+  if (info.rotation == 90 || info.rotation == 270) {
+    std::swap(info.width, info.height);
+    info.pixelAspect = Rational::of(info.pixelAspect.den, info.pixelAspect.num);
+  }
+  evenOut(info, baseRate, times[videoIndex]);
   return info;
 }
 
 MediaInfo FfprobeMediaProbe::probe(const std::string& path) {
   const platform::ProgramOutput result = platform::runProgram(
       {program_, "-v", "error", "-count_packets", "-show_entries",
-       "stream=codec_type,width,height,sample_rate,avg_frame_rate,r_frame_rate,nb_read_packets:"
-       "stream_side_data=type",
+       "packet=stream_index,pts_time:stream=index,codec_type,width,height,sample_aspect_ratio,"
+       "pix_fmt,field_order,color_transfer,color_primaries,color_space,bits_per_raw_sample,"
+       "sample_rate,avg_frame_rate,r_frame_rate,nb_read_packets:stream_side_data=type,rotation:"
+       "stream_tags=rotate",
        "-of", "default=noprint_wrappers=1", path});
   if (!result.started) {
     throw Error("Cannot read \"" + path + "\": " + result.lastErrorLine() +

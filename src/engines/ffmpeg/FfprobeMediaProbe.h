@@ -9,7 +9,9 @@ namespace twinlens {
 
 // Reads a clip through the ffprobe program that lies beside the chosen ffmpeg, or the one on the
 // search path when no ffmpeg is chosen: the video's frame rate and exact frame count (its packets
-// counted), whether it has sound and at what rate, and whether it carries a stereo layout tag.
+// counted, or for unevenly spaced frames their times), its size, pixel shape and rotation, its
+// fields, bit depth and colour tags, whether it has sound and at what rate, and whether it
+// carries a stereo layout tag.
 class FfprobeMediaProbe : public MediaProbe {
  public:
   explicit FfprobeMediaProbe(const ConversionSettings& settings);

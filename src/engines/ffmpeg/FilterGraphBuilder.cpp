@@ -73,6 +73,9 @@ class GraphComposer {
     media_[0] = pictures_ ? pictureMedia(clip.leftPictures) : r.leftMedia.value_or(MediaInfo{});
     media_[1] = pictures_ ? pictureMedia(r.twoFiles() ? clip.rightPictures : clip.leftPictures)
                           : r.rightMedia.value_or(MediaInfo{});
+    // The views are paired frame by frame: a right view that runs a little faster or slower
+    // (the cameras' clocks drift apart) is timed at the left view's rate.
+    if (r.twoFiles() && !pictures_) media_[1].frameRate = media_[0].frameRate;
     if (const auto* shift = r.find<TimeShift>(View::Left)) offset_ = shift->offset;
     if (const auto* cut = r.find<AudioCut>(View::Left)) audioCut_ = cut->frames;
     if (const auto* motion = r.find<Motion>(View::Left)) motion_ = *motion;
@@ -246,6 +249,10 @@ class GraphComposer {
     st.rate = media.frameRate;
     st.frames = media.frames;
     if (pictures_) video.then("trim=end_frame=" + str(st.frames));
+    if (const auto* even = r_.find<ConformRate>(st.view)) {
+      // The frames' own times lay them on the even grid; from there on they are numbered.
+      video.then("setpts=PTS-STARTPTS,fps=" + Rational::of(even->rate.num, even->rate.den).text());
+    }
     video.then(retime(st.rate));
     // The source and the time shift come first; the frame selection and rate, and
     // stabilisation, last.
@@ -258,7 +265,8 @@ class GraphComposer {
 
     for (const Step& step : r_.of(st.view)) {
       if (const auto* conform = std::get_if<ConformSize>(&step)) {
-        video.then("scale=" + str(conform->width) + ":" + str(conform->height) + kLanczos4);
+        video.then("scale=" + str(conform->width) + ":" + str(conform->height) + kLanczos4 +
+                   ",setsar=" + conform->pixelAspect.text());
       } else if (std::holds_alternative<ColourMatch>(step)) {
         video.then("lut1d=file=" + FilterGraph::value(colourTables_));
       } else if (const auto* fields = std::get_if<Fields>(&step)) {
@@ -268,6 +276,11 @@ class GraphComposer {
       } else if (const auto* size = std::get_if<SizeFactors>(&step)) {
         video.then("scale=trunc(iw*" + str(size->width) + "/2):trunc(ih*" + str(size->height) +
                    "/2)" + kLanczos4);
+        // Half-width and half-height pictures are packed, not reshaped: the pixels keep the
+        // shape they had (the scaler would change it to keep the picture's).
+        if (size->width != size->height) {
+          video.then("setsar=sar*" + Rational::of(size->width, size->height).text());
+        }
       } else if (const auto* split = std::get_if<Split>(&step)) {
         const bool left = st.view == View::Left;
         if (split->layout == InputLayout::SideBySide) {
@@ -580,6 +593,13 @@ FfmpegClipJob FilterGraphBuilder::build(const ClipRecipe& r) const {
   }
   GraphComposer composer(r, job.transforms, tables);
   job.inputs = composer.inputs();
+  const std::pair<const char*, const std::string*> tags[] = {
+      {"-color_trc", &r.transfer}, {"-color_primaries", &r.primaries}, {"-colorspace", &r.matrix}};
+  for (const auto& [option, value] : tags) {
+    if (value->empty()) continue;
+    job.colourTags.push_back(option);
+    job.colourTags.push_back(*value);
+  }
   job.graphPath = files.back();
   job.graph = composer.encodeGraph(job.outputs);
   return job;

@@ -49,6 +49,9 @@ struct FfmpegClipJob {
   TextFile analysisGraph;
   std::string transforms;
   std::vector<Output> outputs;  // in the order of the encoded files (the primary file first)
+  // The encoder's options that tag the outputs' colours, where the views are HDR
+  // ("-color_trc", "smpte2084", ...): the filters that join views drop the frames' own tags.
+  std::vector<std::string> colourTags;
 };
 
 // Renders a clip's recipe as ffmpeg filter graphs: the steps in the recipe's order, with the frame
