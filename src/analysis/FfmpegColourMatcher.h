@@ -1,15 +1,20 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
+#include <vector>
+
+#include "base/Rational.h"
 
 #include "analysis/HistogramMatch.h"
 #include "model/ConversionSettings.h"
 
 namespace twinlens {
 
-// The colour matching of the ffmpeg engine: frames sampled evenly over both views (decoded by the
-// ffmpeg program, the chosen one or the one on the search path), and per channel the table that
-// gives the changed view the reference's distribution of values.
+// The colour matching of the ffmpeg engine: frames sampled evenly over both views (sought and
+// decoded one by one by the ffmpeg program, the chosen one or the one on the search path, so that
+// nothing else of the clips is read), and per channel the table that gives the changed view the
+// reference's distribution of values.
 class FfmpegColourMatcher {
  public:
   explicit FfmpegColourMatcher(const ConversionSettings& settings);
@@ -21,13 +26,18 @@ class FfmpegColourMatcher {
                        bool leftIsReference);
 
   // How many frames of each view are looked at.
-  static constexpr int kSamples = 24;
+  static constexpr std::size_t kSamples = 24;
+
+  // The times (in seconds from the clip's start) of the frames sampled from a clip of `frames`
+  // frames at `rate`: every frames/kSamples-th frame from the first, each half a frame in.
+  static std::vector<double> sampleTimes(std::int64_t frames, Rational rate);
 
  private:
-  RgbHistograms histogramsOf(const std::string& file, const std::string& crop);
+  std::vector<double> samplesOf(const std::string& file) const;
+  RgbHistograms histogramsOf(const std::string& file, const std::string& crop) const;
 
-  const ConversionSettings& settings_;
   std::string program_;
+  std::string probe_;
 };
 
 }  // namespace twinlens

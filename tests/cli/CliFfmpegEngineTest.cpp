@@ -13,6 +13,7 @@
 #include <optional>
 
 #include "CliOutcome.h"
+#include "platform/FileSystem.h"
 #include "platform/ProgramOutput.h"
 #include "support/TempDir.h"
 
@@ -584,6 +585,28 @@ TEST(Engine1ColourMatch, TheChangedViewTakesTheReferencesColours) {
   EXPECT_LE(after, 0.1 * before);
   // The reference view keeps its colours.
   EXPECT_LT(meanDifference(dir.file("cam_L.mkv"), dir.file("m_cam_L.mkv")), 0.5);
+}
+
+// The colour tables come from frames sought one by one: any file name reaches ffmpeg whole, and a
+// file that is no clip is told.
+TEST(Engine1ColourMatch, ReadsAnyFileNameAndRefusesWhatIsNoClip) {
+  TempDir dir;
+  const std::string odd = dir.file("it's [a], b; c=d:e.mkv");
+  run({"ffmpeg", "-v", "error", "-y", "-f", "lavfi", "-i", "testsrc2=s=160x120:r=25:d=2", "-c:v",
+       "ffv1", odd});
+  platform::writeFileReplacing(dir.file("notes.mkv"), "not a clip\n");
+  const std::pair<std::string, std::string> cases[] = {
+      {odd, ""},
+      {dir.file("notes.mkv"), "Cannot read the colours of \"" + dir.file("notes.mkv") + "\": "},
+  };
+  for (const auto& [right, message] : cases) {
+    const std::string tables = dir.file(fs::path(right).stem().string() + ".cube");
+    const test::CliOutcome outcome =
+        test::runCli({"colour-match", "--reference", "left", "--lut", tables, odd, right});
+    EXPECT_EQ(outcome.status, message.empty() ? 0 : 1) << outcome.err;
+    EXPECT_EQ(outcome.err.substr(0, message.size()), message);
+    EXPECT_EQ(fs::exists(tables), message.empty());
+  }
 }
 
 // Every file below a folder, with its bytes.
