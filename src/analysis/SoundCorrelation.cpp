@@ -45,12 +45,13 @@ SoundLag correlateSounds(const std::vector<float>& first, const std::vector<floa
   }
   fft->backward(a);
 
-  // Lag k sits at index k, a negative lag at size + k.
+  // Lag k sits at index k, a negative lag at size + k; the correlation is circular, so the
+  // spread around a lag near the ends wraps round too.
   const auto maxLag = static_cast<std::ptrdiff_t>(
-      std::min(maxLagSeconds * sampleRate, static_cast<double>(size / 2 - 1)));
+      std::max(0.0, std::min(maxLagSeconds * sampleRate, static_cast<double>(size / 2) - 1)));
   auto at = [&](std::ptrdiff_t lag) {
-    return a[static_cast<std::size_t>(lag < 0 ? lag + static_cast<std::ptrdiff_t>(size) : lag)]
-        .real();
+    const auto n = static_cast<std::ptrdiff_t>(size);
+    return a[static_cast<std::size_t>((lag % n + n) % n)].real();
   };
   // The clocks' drift spreads a peak over a few samples: the correlation summed over a
   // millisecond either way collects it, while chance peaks do not add up.

@@ -42,6 +42,15 @@ Error cannotHold(std::string_view text, const std::string& path) {
   return Error(message);
 }
 
+// What could not be read back as written would corrupt the file's structure; it is refused.
+void checkHeld(const std::vector<IniFile::Entry>& entries, const std::string& path) {
+  for (const IniFile::Entry& entry : entries) {
+    if (!IniText::canHoldSection(entry.section)) throw cannotHold(entry.section, path);
+    if (!IniText::canHoldKey(entry.key)) throw cannotHold(entry.key, path);
+    if (!IniText::canHoldValue(entry.value)) throw cannotHold(entry.value, path);
+  }
+}
+
 }  // namespace
 
 IniFile::IniFile(std::string path) : path_(std::move(path)) {}
@@ -56,13 +65,26 @@ std::vector<std::string> IniFile::keys(const std::string& section) const {
 }
 
 void IniFile::write(const std::string& section, const std::string& key, const std::string& value) {
-  // What could not be read back as written would corrupt the file's structure; refuse it.
-  if (!IniText::canHoldSection(section)) throw cannotHold(section, path_);
-  if (!IniText::canHoldKey(key)) throw cannotHold(key, path_);
-  if (!IniText::canHoldValue(value)) throw cannotHold(value, path_);
+  write({Entry{section, key, value}});
+}
+
+void IniFile::set(IniText& text, const std::vector<Entry>& entries, const std::string& path) {
+  checkHeld(entries, path);
+  std::vector<IniText::Change> changes;
+  changes.reserve(entries.size());
+  for (const Entry& entry : entries) changes.push_back({entry.section, entry.key, entry.value});
+  text.set(changes);
+}
+
+void IniFile::write(const std::vector<Entry>& entries) {
+  checkHeld(entries, path_);
   IniText text = readForChange(path_);
-  text.set(section, key, value);
+  set(text, entries, path_);
   replaceFile(path_, text);
+}
+
+IniText IniFile::text() const {
+  return readForLookup(path_);
 }
 
 void IniFile::remove(const std::string& section, const std::string& key) {

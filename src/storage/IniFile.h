@@ -5,6 +5,8 @@
 
 namespace twinlens {
 
+class IniText;
+
 // Profile-string access to an INI file: case-insensitive sections and keys, every call reads or
 // writes the file afresh, writes replace the file as a whole (atomically) and keep every line
 // they do not change.
@@ -27,6 +29,22 @@ class IniFile {
   void write(const std::string& section, const std::string& key, const std::string& value);
   // Deletes the key (every copy of it in its section); nothing happens when it is missing.
   void remove(const std::string& section, const std::string& key);
+
+  // One value of a write of many.
+  struct Entry {
+    std::string section;
+    std::string key;
+    std::string value;
+  };
+  // Writes the values in order with one replacement of the file. One that could not be read
+  // back raises as write() does, before anything is written.
+  void write(const std::vector<Entry>& entries);
+  // The values set into a text in order; raises as write() does (naming `path`) and leaves the
+  // text alone when one could not be read back.
+  static void set(IniText& text, const std::vector<Entry>& entries, const std::string& path);
+
+  // The file's text as it stands; empty when there is none or it cannot be read.
+  IniText text() const;
 
  private:
   std::string path_;

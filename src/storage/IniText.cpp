@@ -142,6 +142,45 @@ std::optional<std::string> IniText::value(std::string_view section, std::string_
   return readBack(std::string_view(lines_[line]).substr(parsed_[line].valueBegin));
 }
 
+std::size_t IniText::Lookup::FoldedHash::operator()(const Names& names) const {
+  std::size_t hash = 14695981039346656037u;  // FNV-1a over both names, folded
+  for (const std::string_view name : {names.first, names.second}) {
+    for (const char c : name) hash = (hash ^ static_cast<unsigned char>(lower(c))) * 1099511628211u;
+    hash = (hash ^ 0xffu) * 1099511628211u;
+  }
+  return hash;
+}
+
+bool IniText::Lookup::FoldedEqual::operator()(const Names& a, const Names& b) const {
+  return sameName(a.first, b.first) && sameName(a.second, b.second);
+}
+
+IniText::Lookup IniText::lookup() const {
+  Lookup lookup;
+  lookup.text_ = this;
+  lookup.lines_.reserve(lines_.size());
+  std::unordered_set<std::string> sections;
+  std::string_view section;
+  bool counted = false;  // the line is in the first section of its name, which value() reads
+  for (std::size_t i = 0; i < lines_.size(); ++i) {
+    if (parsed_[i].kind == Kind::Section) {
+      section = nameOf(i);
+      counted = sections.insert(lowered(section)).second;
+    } else if (parsed_[i].kind == Kind::Key && counted) {
+      lookup.lines_.emplace(Lookup::Names{section, nameOf(i)}, i);  // the first key counts
+    }
+  }
+  return lookup;
+}
+
+std::optional<std::string> IniText::Lookup::value(std::string_view section,
+                                                  std::string_view key) const {
+  const auto found = lines_.find(Names{section, key});
+  if (found == lines_.end()) return std::nullopt;
+  const std::size_t line = found->second;
+  return readBack(std::string_view(text_->lines_[line]).substr(text_->parsed_[line].valueBegin));
+}
+
 std::vector<std::string> IniText::keys(std::string_view section) const {
   std::vector<std::string> names;
   const std::size_t header = findSection(section);
@@ -185,6 +224,82 @@ void IniText::set(std::string_view section, std::string_view key, std::string_vi
   const auto at = static_cast<std::ptrdiff_t>(after + 1);
   lines_.insert(lines_.begin() + at, joined(key, "=", value));
   parsed_.insert(parsed_.begin() + at, parse(lines_[after + 1]));
+}
+
+void IniText::set(const std::vector<Change>& changes) {
+  // A section as the changes find it: the first header of its name and the line its new keys
+  // follow (its last key line, or the header), or one added at the end; and its new key lines.
+  struct Place {
+    std::size_t header = npos;  // npos: a section added at the end
+    std::size_t after = npos;
+    std::string name;
+    std::vector<std::string> added;
+  };
+  std::vector<Place> places;
+  std::unordered_map<std::string, std::size_t> placeOf;  // folded name: index in places
+  // A key's line: in the text (place npos), or the `line`-th line added to a place.
+  struct KeyLine {
+    std::size_t place = npos;
+    std::size_t line = 0;
+  };
+  std::unordered_map<std::string, KeyLine> keyOf;  // "section\nkey", folded
+  std::string current;                             // the folded section a line is in, or empty
+  std::size_t currentPlace = npos;
+  for (std::size_t i = 0; i < lines_.size(); ++i) {
+    if (parsed_[i].kind == Kind::Section) {
+      const std::string name = lowered(nameOf(i));
+      const bool first = placeOf.emplace(name, places.size()).second;
+      current = first ? name + "\n" : std::string();
+      currentPlace = first ? places.size() : npos;
+      if (first) places.push_back({i, i, {}, {}});
+    } else if (parsed_[i].kind == Kind::Key && currentPlace != npos) {
+      places[currentPlace].after = i;
+      keyOf.emplace(current + lowered(nameOf(i)), KeyLine{npos, i});
+    }
+  }
+  for (const Change& change : changes) {
+    const std::string section = lowered(change.section);
+    auto [found, added] = placeOf.emplace(section, places.size());
+    if (added) places.push_back({npos, npos, std::string(change.section), {}});
+    Place& place = places[found->second];
+    const auto [key, isNew] = keyOf.emplace(section + "\n" + lowered(change.key),
+                                            KeyLine{found->second, place.added.size()});
+    if (isNew) {
+      place.added.push_back(joined(change.key, "=", change.value));
+    } else if (key->second.place != npos) {
+      std::string& line = places[key->second.place].added[key->second.line];
+      line.resize(parse(line).valueBegin);
+      line.append(change.value);
+    } else {
+      // Keep the key as it was spelled and the blanks around "="; only the value changes.
+      std::string& text = lines_[key->second.line];
+      text.resize(parsed_[key->second.line].valueBegin);
+      text.append(change.value);
+      parsed_[key->second.line] = parse(text);
+    }
+  }
+  // The new keys of the text's sections go in after their places, the new sections at the end.
+  std::vector<std::vector<std::string>*> insertAfter(lines_.size(), nullptr);
+  for (Place& place : places) {
+    if (place.header != npos && !place.added.empty()) insertAfter[place.after] = &place.added;
+  }
+  std::vector<std::string> lines;
+  lines.reserve(lines_.size() + changes.size() + places.size());
+  for (std::size_t i = 0; i < lines_.size(); ++i) {
+    lines.push_back(std::move(lines_[i]));
+    if (insertAfter[i] != nullptr) {
+      for (std::string& line : *insertAfter[i]) lines.push_back(std::move(line));
+    }
+  }
+  for (Place& place : places) {
+    if (place.header != npos) continue;
+    lines.push_back(joined("[", place.name, "]"));
+    for (std::string& line : place.added) lines.push_back(std::move(line));
+  }
+  lines_ = std::move(lines);
+  parsed_.clear();
+  parsed_.reserve(lines_.size());
+  for (const std::string& line : lines_) parsed_.push_back(parse(line));
 }
 
 bool IniText::remove(std::string_view section, std::string_view key) {

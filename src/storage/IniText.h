@@ -4,6 +4,8 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
+#include <utility>
 #include <vector>
 
 namespace twinlens {
@@ -27,12 +29,40 @@ class IniText {
   // The value after the first "=", blanks trimmed, one pair of matching surrounding quotes
   // removed, cut to 2047 characters; nothing for a missing section or key.
   std::optional<std::string> value(std::string_view section, std::string_view key) const;
+  // Every value of the text found at once, for reading many keys: value() of each, without a
+  // search through the text for each one. Valid while the text is neither changed nor moved.
+  class Lookup {
+   public:
+    std::optional<std::string> value(std::string_view section, std::string_view key) const;
+
+   private:
+    friend class IniText;
+    // A section's and a key's names, compared without letter case.
+    using Names = std::pair<std::string_view, std::string_view>;
+    struct FoldedHash {
+      std::size_t operator()(const Names& names) const;
+    };
+    struct FoldedEqual {
+      bool operator()(const Names& a, const Names& b) const;
+    };
+    const IniText* text_ = nullptr;
+    std::unordered_map<Names, std::size_t, FoldedHash, FoldedEqual> lines_;  // the key's line
+  };
+  Lookup lookup() const;
+
   // The key names of the section in file order, each once, within the 16 KB list.
   std::vector<std::string> keys(std::string_view section) const;
 
   // Replaces the value of the key in place, or appends the key at the end of its section, or
   // the section at the end of the text. The section, key and value must pass the checks below.
   void set(std::string_view section, std::string_view key, std::string_view value);
+  // Many values set at once: the text set() of each in order gives, with one pass over the text.
+  struct Change {
+    std::string_view section;
+    std::string_view key;
+    std::string_view value;
+  };
+  void set(const std::vector<Change>& changes);
   // Removes every line of the key within its section; false when there was none.
   bool remove(std::string_view section, std::string_view key);
 

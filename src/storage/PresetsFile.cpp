@@ -46,8 +46,17 @@ void PresetsFile::remove(const std::string& name) {
 }
 
 void PresetsFile::showPreset(ConversionSettings& settings, const std::string& name) const {
-  settings.Edit_coding_presets = parameters(name);
-  settings.Edit_Video_Extension = extension(name);
+  showPreset(text(), settings, name);
+}
+
+std::vector<std::string> PresetsFile::names(const IniText& presets) {
+  return presets.keys(kPresets);
+}
+
+void PresetsFile::showPreset(const IniText& presets, ConversionSettings& settings,
+                             const std::string& name) {
+  settings.Edit_coding_presets = presets.value(kPresets, name).value_or("");
+  settings.Edit_Video_Extension = presets.value(kExtensions, name).value_or("");
   settings.Edit_preset_name = name;
 }
 

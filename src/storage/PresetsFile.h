@@ -5,6 +5,7 @@
 
 #include "model/ConversionSettings.h"
 #include "storage/IniFile.h"
+#include "storage/IniText.h"
 
 namespace twinlens {
 
@@ -28,6 +29,12 @@ class PresetsFile {
   // Sets Edit_coding_presets, Edit_Video_Extension and Edit_preset_name from the preset named
   // (empty for no selection).
   void showPreset(ConversionSettings& settings, const std::string& name) const;
+
+  // The same from the file's text read once.
+  IniText text() const { return ini_.text(); }
+  static std::vector<std::string> names(const IniText& presets);
+  static void showPreset(const IniText& presets, ConversionSettings& settings,
+                         const std::string& name);
 
  private:
   IniFile ini_;

@@ -11,6 +11,7 @@
 #include "base/Paths.h"
 #include "model/SettingsFields.h"
 #include "storage/IniFile.h"
+#include "storage/IniText.h"
 #include "storage/PresetsFile.h"
 
 namespace twinlens {
@@ -100,47 +101,71 @@ const SettingsField& fieldNamed(std::string_view name) {
   return *field;
 }
 
-// The field's value as written to the file.
-std::string textOf(const ConversionSettings& settings, const SettingsKey& entry) {
-  if (!entry.savedFrom.empty()) return settingsFieldText(settings, fieldNamed(entry.savedFrom));
-  return settingsFieldText(settings, fieldNamed(entry.field));
+// The field each key reads and the one it is saved from, found once.
+struct KeyFields {
+  const SettingsField* read;
+  const SettingsField* saved;
+};
+const std::array<KeyFields, kKeys.size()>& keyFields() {
+  static const auto fields = [] {
+    std::array<KeyFields, kKeys.size()> found{};
+    for (std::size_t row = 0; row < kKeys.size(); ++row) {
+      const SettingsKey& entry = kKeys[row];
+      found[row].read = &fieldNamed(entry.field);
+      found[row].saved = entry.savedFrom.empty() ? found[row].read : &fieldNamed(entry.savedFrom);
+    }
+    return found;
+  }();
+  return fields;
 }
 
 }  // namespace
 
 void LoadSettings(ConversionSettings& settings, const std::string& path, const PresetsFile* presets,
                   const std::string& programFolder, const std::vector<std::string>* listedPresets) {
+  const IniText presetsText = presets != nullptr ? presets->text() : IniText();
+  LoadSettings(settings, IniFile(path).text(), presets != nullptr ? &presetsText : nullptr,
+               programFolder, listedPresets);
+}
+
+void LoadSettings(ConversionSettings& settings, const IniText& file, const IniText* presets,
+                  const std::string& programFolder, const std::vector<std::string>* listedPresets) {
   const ConversionSettings defaults(programFolder);
-  const IniFile ini(path);
+  const IniText::Lookup values = file.lookup();
+  const auto read = [&values](const std::string& section, const std::string& key,
+                              const std::string& fallback) {
+    return values.value(section, key).value_or(fallback);
+  };
   std::vector<std::string> presetNames;
 
-  for (const SettingsKey& entry : kKeys) {
+  for (std::size_t row = 0; row < kKeys.size(); ++row) {
+    const SettingsKey& entry = kKeys[row];
     const std::string section(entry.section);
     const std::string key(entry.key);
-    const SettingsField& field = fieldNamed(entry.field);
+    const SettingsField& field = *keyFields()[row].read;
     switch (field.kind) {
       case Kind::Text: {
         const auto member = std::get<std::string S::*>(field.member);
-        settings.*member = ini.read(section, key, defaults.*member);
+        settings.*member = read(section, key, defaults.*member);
         break;
       }
       case Kind::Flag: {
         // Any non-zero number checks.
         const auto member = std::get<bool S::*>(field.member);
-        const auto number = tryToInteger(ini.read(section, key, defaults.*member ? "1" : "0"));
+        const auto number = tryToInteger(read(section, key, defaults.*member ? "1" : "0"));
         settings.*member = number ? *number != 0 : defaults.*member;
         break;
       }
       case Kind::Integer: {
         // A number that is not one stops the load.
         const auto member = std::get<int S::*>(field.member);
-        settings.*member = toInteger(ini.read(section, key, std::to_string(defaults.*member)));
+        settings.*member = toInteger(read(section, key, std::to_string(defaults.*member)));
         break;
       }
       case Kind::Radio:
       case Kind::DropDown: {
         const auto member = std::get<int S::*>(field.member);
-        const int index = tryToInteger(ini.read(section, key, std::to_string(defaults.*member)))
+        const int index = tryToInteger(read(section, key, std::to_string(defaults.*member)))
                               .value_or(defaults.*member);
         if (field.kind == Kind::Radio) {
           settings.*member = ConversionSettings::clampRadioIndex(index, field.count);
@@ -148,7 +173,7 @@ void LoadSettings(ConversionSettings& settings, const std::string& path, const P
           settings.*member = ConversionSettings::dropDownIndex(index, field.count);
         } else if (presets != nullptr) {
           // The preset box: a position in the list of presets shown.
-          presetNames = listedPresets != nullptr ? *listedPresets : presets->names();
+          presetNames = listedPresets != nullptr ? *listedPresets : PresetsFile::names(*presets);
           settings.*member =
               ConversionSettings::dropDownIndex(index, static_cast<int>(presetNames.size()));
         } else {
@@ -169,17 +194,24 @@ void LoadSettings(ConversionSettings& settings, const std::string& path, const P
   settings.setUserFrDen(settings.UserFrDen);
   if (presets != nullptr) {
     const int selected = settings.ComboBox_FF_codec;
-    presets->showPreset(
-        settings, selected >= 0 ? presetNames[static_cast<std::size_t>(selected)] : std::string());
+    PresetsFile::showPreset(
+        *presets, settings,
+        selected >= 0 ? presetNames[static_cast<std::size_t>(selected)] : std::string());
   }
 }
 
-void SaveSettings(const ConversionSettings& settings, const std::string& path) {
-  IniFile ini(path);
+std::vector<IniFile::Entry> settingsEntries(const ConversionSettings& settings) {
+  std::vector<IniFile::Entry> entries;
   for (const std::size_t row : kSaveOrder) {
     const SettingsKey& entry = kKeys[row];
-    ini.write(std::string(entry.section), std::string(entry.key), textOf(settings, entry));
+    entries.push_back({std::string(entry.section), std::string(entry.key),
+                       settingsFieldText(settings, *keyFields()[row].saved)});
   }
+  return entries;
+}
+
+void SaveSettings(const ConversionSettings& settings, const std::string& path) {
+  IniFile(path).write(settingsEntries(settings));
 }
 
 }  // namespace twinlens

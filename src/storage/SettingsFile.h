@@ -4,6 +4,8 @@
 #include <vector>
 
 #include "model/ConversionSettings.h"
+#include "storage/IniFile.h"
+#include "storage/IniText.h"
 
 namespace twinlens {
 
@@ -20,7 +22,17 @@ void LoadSettings(ConversionSettings& settings, const std::string& path, const P
                   const std::string& programFolder,
                   const std::vector<std::string>* listedPresets = nullptr);
 
-// Writes the 52 settings keys. Raises "Unable to write to <path>" and stops at a refused write.
+// The same from a settings text and a presets text in memory (no presets when null).
+void LoadSettings(ConversionSettings& settings, const IniText& file, const IniText* presets,
+                  const std::string& programFolder,
+                  const std::vector<std::string>* listedPresets = nullptr);
+
+// The 52 settings keys with their values, in the order they are written.
+std::vector<IniFile::Entry> settingsEntries(const ConversionSettings& settings);
+
+// Writes the 52 settings keys with one replacement of the file, keeping its other lines. Raises
+// "Unable to write to <path>" when the file cannot be replaced, or "'<text>' cannot be written to
+// <path>" for a value that could not be read back; the file then stays as it was.
 void SaveSettings(const ConversionSettings& settings, const std::string& path);
 
 }  // namespace twinlens

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 #include "storage/IniText.h"
 
@@ -40,10 +41,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::string written = text.text();
   check(IniText(written).text() == written);  // a file once written reads back the same
 
+  // Reading many keys at once gives what reading each one gives.
+  const IniText::Lookup lookup = text.lookup();
+  check(lookup.value(section, key) == text.value(section, key));
   std::size_t listed = 0;
   for (const auto& name : text.keys(section)) {
     listed += name.size() + 1;
     check(text.value(section, name).has_value());
+    check(lookup.value(section, name) == text.value(section, name));
   }
   check(listed <= IniText::kKeyListBytes);
   if (const auto found = text.value(section, key)) {
@@ -53,6 +58,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (IniText::canHoldSection(section) && IniText::canHoldKey(key) &&
       IniText::canHoldValue(value)) {
     const auto otherBefore = text.value(section, otherKey);
+    if (IniText::canHoldKey(otherKey)) {
+      // Values set at once land as they land one by one.
+      std::vector<IniText::Change> changes{{section, otherKey, value}, {section, key, value}};
+      if (IniText::canHoldSection(key)) changes.push_back({key, otherKey, value});
+      IniText many(file);
+      many.set(changes);
+      IniText oneByOne(file);
+      for (const auto& change : changes) oneByOne.set(change.section, change.key, change.value);
+      check(many.text() == oneByOne.text());
+    }
     text.set(section, key, value);
     const IniText reread(text.text());
     check(reread.value(section, key) == IniText::readBack(value));

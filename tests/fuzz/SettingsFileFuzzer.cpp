@@ -1,52 +1,32 @@
-// Any bytes as a settings file: loading gives values or the integer error, never anything else,
-// and what it loaded can always be saved and loaded again. Files go to the temporary folder
-// (TMPDIR), which `make fuzz` puts on a memory file system and removes afterwards.
+// Any bytes as a settings file, and the same bytes as the presets file, so that "Codec" meets a
+// list of some length: loading gives values or the integer error, never anything else, the preset
+// chosen is one of the list, and every value loaded could be saved. All in memory, so that the
+// search runs at the parser's own speed; the save and the second load are settings_round_trip's.
 #include <cstdint>
 #include <cstdlib>
-#include <filesystem>
-#include <string>
-
-#include <unistd.h>
+#include <string_view>
 
 #include "base/Error.h"
 #include "model/ConversionSettings.h"
-#include "platform/FileSystem.h"
+#include "storage/IniText.h"
 #include "storage/PresetsFile.h"
 #include "storage/SettingsFile.h"
 
-namespace {
-
-const std::filesystem::path& folder() {
-  static const std::filesystem::path path = [] {
-    auto p = std::filesystem::temp_directory_path() / ("twinlens-fuzz-" + std::to_string(getpid()));
-    std::filesystem::create_directories(p);
-    return p;
-  }();
-  return path;
-}
-
-}  // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace twinlens;
-  const std::string path = (folder() / "fuzz.ini").string();
-  const std::string bytes(reinterpret_cast<const char*>(data), size);
-  platform::writeFileReplacing(path, bytes);
-  // The same bytes as the presets file, so that "Codec" meets a list of some length.
-  const std::string presetsPath = (folder() / "fuzz.prs").string();
-  platform::writeFileReplacing(presetsPath, bytes);
-  const PresetsFile presets(presetsPath);
+  const IniText file(std::string_view(reinterpret_cast<const char*>(data), size));
 
   ConversionSettings settings("/program");
   try {
-    LoadSettings(settings, path, &presets, "/program");
+    LoadSettings(settings, file, &file, "/program");
   } catch (const Error&) {
     return 0;  // a frame rate that is not an integer
   }
-  if (settings.ComboBox_FF_codec >= static_cast<int>(presets.names().size())) std::abort();
-  std::filesystem::remove(path);
-  SaveSettings(settings, path);
-  ConversionSettings again("/program");
-  LoadSettings(again, path, &presets, "/program");
+  if (settings.ComboBox_FF_codec >= static_cast<int>(PresetsFile::names(file).size())) {
+    std::abort();
+  }
+  for (const IniFile::Entry& entry : settingsEntries(settings)) {
+    if (!IniText::canHoldValue(entry.value)) std::abort();
+  }
   return 0;
 }

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 namespace twinlens {
 namespace {
@@ -19,7 +20,9 @@ class IniTextRead : public ::testing::TestWithParam<ReadCase> {};
 
 TEST_P(IniTextRead, FindsTheValue) {
   const auto& c = GetParam();
-  EXPECT_EQ(IniText(c.text).value(c.section, c.key), c.expected);
+  const IniText text(c.text);
+  EXPECT_EQ(text.value(c.section, c.key), c.expected);
+  EXPECT_EQ(text.lookup().value(c.section, c.key), c.expected);  // many keys read at once
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -104,6 +107,29 @@ TEST_P(IniTextWrite, ChangesOnlyWhatItMust) {
   text.set(c.section, c.key, c.value);
   EXPECT_EQ(text.text(), c.after);
   EXPECT_EQ(text.value(c.section, c.key), IniText::readBack(c.value));
+  // Set among others at once, it lands where it lands alone.
+  IniText many(c.before);
+  many.set({{c.section, c.key, "first"}, {c.section, c.key, c.value}});
+  EXPECT_EQ(many.text(), c.after);
+}
+
+// Many values at once give what setting each in turn gives: keys a section gains follow its
+// last key in order, new sections follow at the end, and a key set twice keeps the last value.
+TEST(IniText, ManyValuesAtOnceAsOneByOne) {
+  const std::string before = "x=0\r\n[S]\r\na=1\r\n; note\r\n[T]\r\n[s]\r\nb=2\r\n";
+  const std::vector<IniText::Change> changes{{"U", "u", "1"}, {"S", "b", "3"}, {"T", "t", "4"},
+                                             {"s", "A", "5"}, {"u", "v", "6"}, {"S", "c", "7"},
+                                             {"U", "u", "8"}, {"W", "w", "9"}};
+  IniText oneByOne(before);
+  for (const IniText::Change& change : changes) {
+    oneByOne.set(change.section, change.key, change.value);
+  }
+  IniText many(before);
+  many.set(changes);
+  EXPECT_EQ(many.text(), oneByOne.text());
+  EXPECT_EQ(many.text(),
+            "x=0\r\n[S]\r\na=5\r\nb=3\r\nc=7\r\n; note\r\n[T]\r\nt=4\r\n[s]\r\nb=2\r\n"
+            "[U]\r\nu=8\r\nv=6\r\n[W]\r\nw=9\r\n");
 }
 
 INSTANTIATE_TEST_SUITE_P(

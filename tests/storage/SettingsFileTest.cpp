@@ -352,5 +352,17 @@ TEST(SettingsFile, RefusedWriteReportsThePathAndWritesNothing) {
             "Unable to write to " + dir.file("folder.lay"));
 }
 
+// A value the file could not give back (a typed line break) refuses the whole save: the file
+// keeps every byte it had, rather than the keys written before that one.
+TEST(SettingsFile, AValueTheFileCannotHoldLeavesTheFileAsItWas) {
+  TempDir dir;
+  const auto path = dir.file("mine.lay");
+  writeBytes(path, "[Output]\r\nFormat=2\r\n");
+  ConversionSettings s = changedSettings();
+  s.Prefix = "3D\n_";
+  EXPECT_EQ(messageOf([&] { SaveSettings(s, path); }), "'3D\n_' cannot be written to " + path);
+  EXPECT_EQ(readBytes(path), "[Output]\r\nFormat=2\r\n");
+}
+
 }  // namespace
 }  // namespace twinlens

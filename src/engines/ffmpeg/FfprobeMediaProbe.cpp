@@ -22,6 +22,11 @@ bool endsWith(std::string_view text, std::string_view ending) {
   return text.size() >= ending.size() && text.substr(text.size() - ending.size()) == ending;
 }
 
+// A count ffprobe tells; 0 for anything that is not one.
+std::int64_t count(std::string_view value) {
+  return std::max<std::int64_t>(tryToInteger(value).value_or(0), 0);
+}
+
 std::optional<double> decimal(std::string_view text) {
   double number = 0;
   const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), number);
@@ -58,7 +63,7 @@ int depthOf(std::string_view format) {
   std::size_t digits = format.size();
   while (digits > 0 && format[digits - 1] >= '0' && format[digits - 1] <= '9') --digits;
   if (digits == 0 || digits == format.size() || format[digits - 1] != 'p') return 8;
-  return static_cast<int>(tryToInteger(format.substr(digits)).value_or(8));
+  return static_cast<int>(std::min<std::int64_t>(count(format.substr(digits)), 64));
 }
 
 // Frames whose times stray from an even spacing by more than half a frame were dropped or held
@@ -67,7 +72,7 @@ void evenOut(MediaInfo& info, Rational baseRate, std::vector<double> times) {
   if (times.size() < 3) return;
   std::sort(times.begin(), times.end());
   const double span = times.back() - times.front();
-  if (span <= 0) return;
+  if (!(span > 0) || span > 1e7) return;  // over a hundred days: no camera's clip
   const double spacing = span / static_cast<double>(times.size() - 1);
   bool even = true;
   for (std::size_t i = 0; i < times.size() && even; ++i) {
@@ -76,9 +81,13 @@ void evenOut(MediaInfo& info, Rational baseRate, std::vector<double> times) {
   if (even) return;
   // A base rate far from the frames' own (a time base's, not a camera's) gives way to theirs.
   const double mean = 1 / spacing;
+  if (!(mean < 1e6)) return;
   if (baseRate.num <= 0 || baseRate.value() > 2 * mean || baseRate.value() < mean / 2) {
-    baseRate = Rational::of(std::llround(mean * 1000), 1000);
+    const std::int64_t milliframes = std::llround(mean * 1000);
+    if (milliframes <= 0) return;  // a frame in over a quarter of an hour: no video to lay out
+    baseRate = Rational::of(milliframes, 1000);
   }
+  if (span * baseRate.value() > 1e9) return;
   info.variableRate = true;
   info.frameRate = baseRate;
   info.frames = std::llround(span * baseRate.value()) + 1;
@@ -133,7 +142,8 @@ MediaInfo FfprobeMediaProbe::parseReport(const std::string& path, const std::str
     if (key == "stream_index") {
       packetStream = tryToInteger(value).value_or(-1);
     } else if (key == "pts_time") {
-      if (const auto time = decimal(value)) times[packetStream].push_back(*time);
+      const auto time = decimal(value);
+      if (time && std::isfinite(*time)) times[packetStream].push_back(*time);
     } else if (key == "index") {
       finishStream();
       kind = {};
@@ -146,24 +156,28 @@ MediaInfo FfprobeMediaProbe::parseReport(const std::string& path, const std::str
     } else if (key == "avg_frame_rate" || key == "r_frame_rate") {
       (key == "avg_frame_rate" ? average : real) = Rational::parse(value).value_or(Rational{});
     } else if (key == "nb_read_packets" && firstVideo) {
-      info.frames = tryToInteger(value).value_or(0);
+      info.frames = count(value);
     } else if (key == "sample_rate" && kind == "audio" && !audio) {
       audio = true;
       info.hasAudio = true;
-      info.sampleRate = tryToInteger(value).value_or(0);
+      info.sampleRate = static_cast<int>(std::min<std::int64_t>(count(value), 1 << 30));
     } else if (key == "type" && firstVideo) {
       info.stereoTagged = true;
     } else if ((key == "width" || key == "height") && firstVideo) {
-      (key == "width" ? info.width : info.height) = tryToInteger(value).value_or(0);
+      (key == "width" ? info.width : info.height) =
+          static_cast<int>(std::min<std::int64_t>(count(value), 1 << 30));
     } else if (key == "sample_aspect_ratio" && firstVideo) {
       info.pixelAspect = aspectOf(value);
     } else if ((key == "rotation" || key == "TAG:rotate") && firstVideo) {
-      const std::int64_t degrees = tryToInteger(value).value_or(0);
-      info.rotation = static_cast<int>((degrees % 360 + 360) % 360);
+      // Newer ffprobe programs tell the angle with decimals; players turn by quarters.
+      const double degrees = decimal(value).value_or(0);
+      const std::int64_t quarters =
+          std::isfinite(degrees) && std::abs(degrees) < 1e6 ? std::llround(degrees / 90) : 0;
+      info.rotation = static_cast<int>((quarters % 4 + 4) % 4 * 90);
     } else if (key == "field_order" && firstVideo) {
       info.scan = scanOf(value);
     } else if (key == "bits_per_raw_sample" && firstVideo) {
-      const std::int64_t bits = tryToInteger(value).value_or(0);
+      const std::int64_t bits = std::min<std::int64_t>(count(value), 64);
       if (bits > 0) info.bitDepth = static_cast<int>(bits);
     } else if (key == "pix_fmt" && firstVideo) {
       info.bitDepth = depthOf(value);

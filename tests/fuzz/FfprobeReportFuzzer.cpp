@@ -1,0 +1,34 @@
+// Any bytes as ffprobe's report of a clip: the probe reads a clip the run can use or refuses it,
+// never anything in between.
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+
+#include "base/Error.h"
+#include "engines/ffmpeg/FfprobeMediaProbe.h"
+
+namespace {
+
+void check(bool condition) {
+  if (!condition) std::abort();
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  using namespace twinlens;
+  const std::string report(reinterpret_cast<const char*>(data), size);
+  MediaInfo info;
+  try {
+    info = FfprobeMediaProbe::parseReport("clip.mp4", report);
+  } catch (const Error&) {
+    return 0;
+  }
+  check(info.frameRate.num > 0 && info.frameRate.den > 0);
+  check(info.frames >= 0 && info.width >= 0 && info.height >= 0);
+  check(!info.hasAudio || info.sampleRate > 0);
+  check(info.pixelAspect.num > 0 && info.pixelAspect.den > 0);
+  check(info.rotation == 0 || info.rotation == 90 || info.rotation == 180 || info.rotation == 270);
+  check(info.bitDepth >= 0 && info.bitDepth <= 64);
+  return 0;
+}
