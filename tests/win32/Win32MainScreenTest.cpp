@@ -1,6 +1,7 @@
 // The Win32 window in the test process under Wine: controls found by name, driven with the
 // messages a user's actions send, and read back.
 #include "win32/Win32MainScreen.h"
+#include "win32/Win32RunReport.h"
 
 #include <gtest/gtest.h>
 
@@ -9,6 +10,7 @@
 #include <filesystem>
 
 #include "model/ConversionSettings.h"
+#include "run/RunReport.h"
 #include "support/ScriptedPrompter.h"
 #include "support/TempDir.h"
 #include "window/ControlTable.h"
@@ -242,6 +244,31 @@ TEST_F(Win32MainScreenTest, ConvertFilesWritesTheScriptsAndSaysSo) {
   EXPECT_EQ(opened, std::vector<std::string>{at("clips/")});
   SendMessageA(report, WM_CLOSE, 0, 0);
   EXPECT_FALSE(IsWindow(report));
+}
+
+// What the run tells of a clip (a view conformed, sound lent) stands in the report below the
+// files, and opens the clip's folder.
+TEST_F(Win32MainScreenTest, TheRunReportShowsTheClipsNotes) {
+  RunReport report;
+  report.begin();
+  report.wroteScript();
+  report.noted(
+      {at("v/a_L.mp4"), "The right view is scaled from 32x24 to 64x48, the left view's size"});
+  std::vector<std::string> opened;
+  HWND window = Win32RunReport::show(GetModuleHandleA(nullptr), screen_.handle(), nullptr, 96,
+                                     {at("w/a_LR.ffgraph")}, report,
+                                     [&](const std::string& folder) { opened.push_back(folder); });
+  HWND list = GetDlgItem(window, 10);
+  ASSERT_EQ(SendMessageA(list, LB_GETCOUNT, 0, 0), 2);
+  char line[512] = {};
+  SendMessageA(list, LB_GETTEXT, 1, reinterpret_cast<LPARAM>(line));
+  EXPECT_EQ(std::string(line), "Note on " + at("v/a_L.mp4") +
+                                   ": The right view is scaled from 32x24 to 64x48, the left "
+                                   "view's size");
+  SendMessageA(list, LB_SETCURSEL, 1, 0);
+  SendMessageA(window, WM_COMMAND, 11, 0);
+  EXPECT_EQ(opened, std::vector<std::string>{at("v/")});
+  SendMessageA(window, WM_CLOSE, 0, 0);
 }
 
 TEST_F(Win32MainScreenTest, ScrollsWhenMadeSmallerThanItsContent) {
