@@ -1,11 +1,8 @@
 #pragma once
 
-#include <cstdint>
 #include <string>
-#include <vector>
 
-#include "base/Rational.h"
-
+#include "analysis/FfmpegFrameSampler.h"
 #include "analysis/HistogramMatch.h"
 #include "model/ConversionSettings.h"
 
@@ -28,16 +25,10 @@ class FfmpegColourMatcher {
   // How many frames of each view are looked at.
   static constexpr std::size_t kSamples = 24;
 
-  // The times (in seconds from the clip's start) of the frames sampled from a clip of `frames`
-  // frames at `rate`: every frames/kSamples-th frame from the first, each half a frame in.
-  static std::vector<double> sampleTimes(std::int64_t frames, Rational rate);
-
  private:
-  std::vector<double> samplesOf(const std::string& file) const;
   RgbHistograms histogramsOf(const std::string& file, const std::string& crop) const;
 
-  std::string program_;
-  std::string probe_;
+  FfmpegFrameSampler sampler_;
 };
 
 }  // namespace twinlens

@@ -1,9 +1,11 @@
 #include <CLI/CLI.hpp>
 #include <algorithm>
 #include <exception>
+#include <functional>
 #include <optional>
 
 #include "analysis/FfmpegColourMatcher.h"
+#include "analysis/FfmpegGeometryMeasurer.h"
 #include "analysis/FfmpegSoundSource.h"
 #include "analysis/OffsetDetector.h"
 #include "base/Error.h"
@@ -26,12 +28,17 @@ namespace {
 constexpr const char* kUsage =
     "Usage: twinlens-cli [--settings FILE] [--presets FILE] [--set NAME=VALUE]... "
     "[--left FILE]... [--right FILE]... [--launch] [--save-settings FILE]\n"
-    "       twinlens-cli detect-offset LEFT RIGHT [--seconds S] [--settings FILE]";
+    "       twinlens-cli detect-offset LEFT RIGHT [--seconds S] [--settings FILE]\n"
+    "       twinlens-cli measure-geometry LEFT [RIGHT] [--views pair|side-by-side|over-under] "
+    "[--frames N] [--settings FILE] [--json]";
 constexpr const char* kColourUsage =
     "Usage: twinlens-cli colour-match --reference left|right [--views pair|side-by-side|"
     "over-under] --lut FILE [--ffmpeg PROGRAM] LEFT [RIGHT]";
 constexpr const char* kDetectUsage =
     "Usage: twinlens-cli detect-offset LEFT RIGHT [--seconds S] [--settings FILE]";
+constexpr const char* kGeometryUsage =
+    "Usage: twinlens-cli measure-geometry LEFT [RIGHT] [--views pair|side-by-side|over-under] "
+    "[--frames N] [--settings FILE] [--json]";
 
 // A command line that cannot be carried out as given.
 struct UsageError {
@@ -145,6 +152,35 @@ void showRememberedPreset(ConversionSettings& settings, const PresetsFile& prese
 
 // `detect-offset LEFT RIGHT [--seconds S] [--settings FILE]`: the cameras' offset and drift
 // measured from the two clips' sound, as the button beside "Offset frames" measures it.
+// Parses a command's arguments (and checks them further with `check`, which raises
+// CLI::ValidationError). Returns the exit status where the command ends here: 0 after its help,
+// 2 for arguments it cannot take, told with its usage line.
+std::optional<int> parseCommand(CLI::App& app, const std::vector<std::string>& args,
+                                const char* name, const char* usage,
+                                const std::function<void()>& check, std::ostream& out,
+                                std::ostream& err) {
+  try {
+    std::vector<std::string> reversed(args.rbegin(), args.rend());
+    app.parse(reversed);
+    if (check) check();
+  } catch (const CLI::ParseError& error) {
+    if (error.get_exit_code() == static_cast<int>(CLI::ExitCodes::Success)) {
+      return app.exit(error, out, err);
+    }
+    err << "twinlens-cli " << name << ": " << error.what() << '\n' << usage << '\n';
+    return 2;
+  }
+  return std::nullopt;
+}
+
+// Two clips for a pair, one file for views side by side or over and under.
+void checkClips(const std::vector<std::string>& files, const std::string& views) {
+  if (files.size() != (views == "pair" ? 2u : 1u)) {
+    throw CLI::ValidationError(
+        "CLIPS", views == "pair" ? "a pair needs two clips" : "one file holds both views");
+  }
+}
+
 int detectOffset(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
   CLI::App app("Measures the time offset and the clock drift between two clips from their sound.",
                "twinlens-cli detect-offset");
@@ -158,15 +194,9 @@ int detectOffset(const std::vector<std::string>& args, std::ostream& out, std::o
       ->check(CLI::Range(1.0, 3600.0));
   app.add_option("--settings", settingsFile, "Settings file naming the ffmpeg to use")
       ->type_name("FILE");
-  try {
-    std::vector<std::string> reversed(args.rbegin(), args.rend());
-    app.parse(reversed);
-  } catch (const CLI::ParseError& error) {
-    if (error.get_exit_code() == static_cast<int>(CLI::ExitCodes::Success)) {
-      return app.exit(error, out, err);
-    }
-    err << "twinlens-cli detect-offset: " << error.what() << '\n' << kDetectUsage << '\n';
-    return 2;
+  if (const auto ended =
+          parseCommand(app, args, "detect-offset", kDetectUsage, nullptr, out, err)) {
+    return *ended;
   }
   try {
     ConversionSettings settings(programFolder());
@@ -176,6 +206,47 @@ int detectOffset(const std::vector<std::string>& args, std::ostream& out, std::o
         OffsetDetector(source, seconds)
             .detect(platform::absolutePath(left), platform::absolutePath(right));
     for (const std::string& line : report.lines()) out << line << '\n';
+    return 0;
+  } catch (const Error& error) {
+    err << error.displayText() << '\n';
+    return 1;
+  }
+}
+
+// `measure-geometry LEFT [RIGHT] [--views ...] [--frames N] [--settings FILE] [--json]`: how the
+// right view lies against the left one and how deep the scene is.
+int measureGeometry(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+  CLI::App app("Measures the misalignment of a pair's views and the parallax of its scene.",
+               "twinlens-cli measure-geometry");
+  std::vector<std::string> files;
+  std::string views = "pair";
+  int frames = FfmpegGeometryMeasurer::kDefaultFrames;
+  std::string settingsFile;
+  bool json = false;
+  app.add_option("CLIPS", files, "The left and the right clip, or the one file")
+      ->required()
+      ->check(existingFile());
+  app.add_option("--views", views, "How the clip holds its views")
+      ->check(CLI::IsMember({"pair", "side-by-side", "over-under"}));
+  app.add_option("--frames", frames, "How many frames are measured")->check(CLI::Range(1, 240));
+  app.add_option("--settings", settingsFile, "Settings file naming the ffmpeg to use")
+      ->type_name("FILE");
+  app.add_flag("--json", json, "One JSON object instead of lines");
+  if (const auto ended = parseCommand(
+          app, args, "measure-geometry", kGeometryUsage, [&] { checkClips(files, views); }, out,
+          err)) {
+    return *ended;
+  }
+  try {
+    ConversionSettings settings(programFolder());
+    if (!settingsFile.empty()) LoadSettings(settings, settingsFile, nullptr, programFolder());
+    const GeometryReport report = FfmpegGeometryMeasurer(settings).measure(
+        views, platform::absolutePath(files.front()), platform::absolutePath(files.back()), frames);
+    if (json) {
+      out << report.json() << '\n';
+    } else {
+      for (const std::string& line : report.lines()) out << line << '\n';
+    }
     return 0;
   } catch (const Error& error) {
     err << error.displayText() << '\n';
@@ -205,19 +276,9 @@ int colourMatch(const std::vector<std::string>& args, std::ostream& out, std::os
   app.add_option("CLIPS", files, "The left and the right clip, or the one file")
       ->required()
       ->check(existingFile());
-  try {
-    std::vector<std::string> reversed(args.rbegin(), args.rend());
-    app.parse(reversed);
-    if (files.size() != (views == "pair" ? 2u : 1u)) {
-      throw CLI::ValidationError(
-          "CLIPS", views == "pair" ? "a pair needs two clips" : "one file holds both views");
-    }
-  } catch (const CLI::ParseError& error) {
-    if (error.get_exit_code() == static_cast<int>(CLI::ExitCodes::Success)) {
-      return app.exit(error, out, err);
-    }
-    err << "twinlens-cli colour-match: " << error.what() << '\n' << kColourUsage << '\n';
-    return 2;
+  if (const auto ended = parseCommand(
+          app, args, "colour-match", kColourUsage, [&] { checkClips(files, views); }, out, err)) {
+    return *ended;
   }
   try {
     ConversionSettings settings(programFolder());
@@ -238,6 +299,9 @@ int colourMatch(const std::vector<std::string>& args, std::ostream& out, std::os
 int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
   if (!args.empty() && args.front() == "detect-offset") {
     return detectOffset(std::vector<std::string>(args.begin() + 1, args.end()), out, err);
+  }
+  if (!args.empty() && args.front() == "measure-geometry") {
+    return measureGeometry(std::vector<std::string>(args.begin() + 1, args.end()), out, err);
   }
   if (!args.empty() && args.front() == "colour-match") {
     return colourMatch(std::vector<std::string>(args.begin() + 1, args.end()), out, err);

@@ -18,7 +18,9 @@ using test::writeBytes;
 constexpr const char* kUsage =
     "Usage: twinlens-cli [--settings FILE] [--presets FILE] [--set NAME=VALUE]... "
     "[--left FILE]... [--right FILE]... [--launch] [--save-settings FILE]\n"
-    "       twinlens-cli detect-offset LEFT RIGHT [--seconds S] [--settings FILE]\n";
+    "       twinlens-cli detect-offset LEFT RIGHT [--seconds S] [--settings FILE]\n"
+    "       twinlens-cli measure-geometry LEFT [RIGHT] [--views pair|side-by-side|over-under] "
+    "[--frames N] [--settings FILE] [--json]\n";
 
 using Outcome = test::CliOutcome;
 

@@ -108,6 +108,19 @@ std::string FfprobeMediaProbe::ffmpegFor(const std::string& ffmpegLocation) {
   return ffmpegLocation.empty() || ffmpegLocation == " " ? "ffmpeg" : ffmpegLocation;
 }
 
+void FfprobeMediaProbe::forEachEntry(
+    std::string_view report,
+    const std::function<void(std::string_view key, std::string_view value)>& entry) {
+  while (!report.empty()) {
+    const std::size_t end = report.find('\n');
+    std::string_view line = report.substr(0, end);
+    report = end == std::string_view::npos ? std::string_view() : report.substr(end + 1);
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    const std::size_t equals = line.find('=');
+    if (equals != std::string_view::npos) entry(line.substr(0, equals), line.substr(equals + 1));
+  }
+}
+
 MediaInfo FfprobeMediaProbe::parseReport(const std::string& path, const std::string& report) {
   MediaInfo info;
   bool video = false;
@@ -128,16 +141,7 @@ MediaInfo FfprobeMediaProbe::parseReport(const std::string& path, const std::str
       baseRate = real.num > 0 ? real : info.frameRate;
     }
   };
-  std::string_view rest(report);
-  while (!rest.empty()) {
-    const std::size_t end = rest.find('\n');
-    std::string_view line = rest.substr(0, end);
-    rest = end == std::string_view::npos ? std::string_view() : rest.substr(end + 1);
-    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-    const std::size_t equals = line.find('=');
-    if (equals == std::string_view::npos) continue;
-    const std::string_view key = line.substr(0, equals);
-    const std::string_view value = line.substr(equals + 1);
+  forEachEntry(report, [&](std::string_view key, std::string_view value) {
     const bool firstVideo = kind == "video" && !video;
     if (key == "stream_index") {
       packetStream = tryToInteger(value).value_or(-1);
@@ -188,7 +192,7 @@ MediaInfo FfprobeMediaProbe::parseReport(const std::string& path, const std::str
     } else if (key == "color_space" && firstVideo) {
       info.matrix = known(value);
     }
-  }
+  });
   finishStream();
   if (!video || info.frameRate.num <= 0) {
     throw Error("Cannot convert \"" + path + "\" with ffmpeg: it holds no video");

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <functional>
 #include <string>
+#include <string_view>
 
 #include "model/ConversionSettings.h"
 #include "model/MediaInfo.h"
@@ -23,6 +25,11 @@ class FfprobeMediaProbe : public MediaProbe {
   // The ffmpeg program of a location: the location, or "ffmpeg" on the search path when none is
   // chosen (empty, or the single blank a cleared label leaves).
   static std::string ffmpegFor(const std::string& ffmpegLocation);
+  // Each "key=value" line of a report ffprobe writes with `-of default=noprint_wrappers=1`, in
+  // order; other lines are skipped.
+  static void forEachEntry(
+      std::string_view report,
+      const std::function<void(std::string_view key, std::string_view value)>& entry);
   // The information in ffprobe's "key=value" report of the streams; raises Error for a report
   // without a video stream.
   static MediaInfo parseReport(const std::string& path, const std::string& report);

@@ -1,0 +1,70 @@
+#include "analysis/FfmpegGeometryMeasurer.h"
+
+#include <algorithm>
+#include <future>
+
+#include "base/Error.h"
+#include "engines/ffmpeg/FfprobeMediaProbe.h"
+
+namespace twinlens {
+
+namespace {
+
+std::vector<GrayImage> framesOf(const FfmpegFrameSampler::Strip& strip) {
+  std::vector<GrayImage> frames;
+  const std::size_t row = static_cast<std::size_t>(strip.width) * strip.frames;
+  for (int f = 0; f < strip.frames; ++f) {
+    GrayImage frame(strip.width, strip.height);
+    for (int y = 0; y < strip.height; ++y) {
+      for (int x = 0; x < strip.width; ++x) {
+        frame.at(x, y) =
+            static_cast<unsigned char>(strip.bytes[static_cast<std::size_t>(y) * row +
+                                                   static_cast<std::size_t>(f) * strip.width + x]);
+      }
+    }
+    frames.push_back(std::move(frame));
+  }
+  return frames;
+}
+
+}  // namespace
+
+FfmpegGeometryMeasurer::FfmpegGeometryMeasurer(const ConversionSettings& settings)
+    : sampler_(settings), settings_(settings) {}
+
+GeometryReport FfmpegGeometryMeasurer::measure(const std::string& views, const std::string& left,
+                                               const std::string& right, int frames) {
+  const std::string what = "the pictures of";
+  const FfmpegFrameSampler::Views where = FfmpegFrameSampler::viewsOf(views, left, right);
+  const MediaInfo media = FfprobeMediaProbe(settings_).probe(left);
+  const int viewWidth = views == "side-by-side" ? media.width / 2 : media.width;
+  if (viewWidth < 64) throw Error("The views of \"" + left + "\" are too small to measure");
+  const int width = std::min(kWorkingWidth, viewWidth) & ~1;
+  const auto count = static_cast<std::size_t>(std::max(frames, 1));
+  // The two views are read at once, each at the same times of its clip.
+  auto rightStrip = std::async(std::launch::async, [&] {
+    return sampler_.strip(where.rightFile, sampler_.sampleTimes(where.rightFile, count, what),
+                          where.rightCrop, width, "gray", 1, what);
+  });
+  const FfmpegFrameSampler::Strip leftStrip = sampler_.strip(
+      left, sampler_.sampleTimes(left, count, what), where.leftCrop, width, "gray", 1, what);
+  const FfmpegFrameSampler::Strip rightPictures = rightStrip.get();
+  const std::vector<GrayImage> lefts = framesOf(leftStrip);
+  const std::vector<GrayImage> rights = framesOf(rightPictures);
+  if (lefts.empty() || lefts.size() != rights.size() ||
+      lefts.front().height != rights.front().height) {
+    throw Error("Cannot measure the geometry of \"" + left + "\" and \"" + where.rightFile +
+                "\": the views differ in length or shape");
+  }
+  GeometryEstimator estimator;
+  for (std::size_t i = 0; i < lefts.size(); ++i) estimator.add(lefts[i], rights[i]);
+  try {
+    return estimator.report(viewWidth);
+  } catch (const Error& error) {
+    const std::string files =
+        views == "pair" ? "\"" + left + "\" and \"" + right + "\"" : "\"" + left + "\"";
+    throw Error("Cannot measure the geometry of " + files + ": " + error.what());
+  }
+}
+
+}  // namespace twinlens

@@ -1,0 +1,313 @@
+#include "analysis/GeometryEstimator.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstdio>
+#include <numbers>
+
+#include "analysis/PhaseCorrelation.h"
+#include "base/Error.h"
+
+namespace twinlens {
+
+namespace {
+
+constexpr int kCoarsePiece = 32;
+constexpr int kFinePiece = 64;
+constexpr int kLevels = 3;          // full, half, quarter
+constexpr int kGrid = 40;           // pixels between the pieces' centres
+constexpr int kMargin = 32;         // from the edges to the first centres
+constexpr double kMinPeak = 0.08;   // below: no match
+constexpr double kAmbiguous = 0.7;  // a rival this close to the peak: no clear match
+constexpr double kRepeats = 0.6;    // a piece this like itself elsewhere repeats a pattern
+constexpr int kMinMatches = 12;
+
+double degrees(double radians) {
+  return radians * 180 / std::numbers::pi;
+}
+
+double percentile(std::vector<double> values, double fraction) {
+  if (values.empty()) return 0;
+  const auto at = static_cast<std::size_t>(fraction * static_cast<double>(values.size() - 1) + 0.5);
+  std::nth_element(values.begin(), values.begin() + static_cast<std::ptrdiff_t>(at), values.end());
+  return values[at];
+}
+
+double spread(const GrayImage& picture) {
+  double sum = 0;
+  double squares = 0;
+  for (const float value : picture.pixels)
+    sum += value, squares += static_cast<double>(value) * value;
+  const double n = static_cast<double>(picture.pixels.size());
+  return n > 0 ? std::sqrt(std::max(0.0, squares / n - (sum / n) * (sum / n))) : 0;
+}
+
+// The least-squares solution of a small system by elimination with partial pivoting.
+template <std::size_t N>
+std::array<double, N> solve(std::array<std::array<double, N + 1>, N> m) {
+  for (std::size_t col = 0; col < N; ++col) {
+    std::size_t pivot = col;
+    for (std::size_t row = col + 1; row < N; ++row) {
+      if (std::abs(m[row][col]) > std::abs(m[pivot][col])) pivot = row;
+    }
+    std::swap(m[col], m[pivot]);
+    if (std::abs(m[col][col]) < 1e-12) continue;
+    for (std::size_t row = 0; row < N; ++row) {
+      if (row == col) continue;
+      const double factor = m[row][col] / m[col][col];
+      for (std::size_t k = col; k <= N; ++k) m[row][k] -= factor * m[col][k];
+    }
+  }
+  std::array<double, N> x{};
+  for (std::size_t i = 0; i < N; ++i) x[i] = std::abs(m[i][i]) < 1e-12 ? 0 : m[i][N] / m[i][i];
+  return x;
+}
+
+std::string number(double value, int decimals) {
+  char text[64];
+  std::snprintf(text, sizeof text, "%.*f", decimals, value);
+  return text;
+}
+
+}  // namespace
+
+void GeometryEstimator::add(const GrayImage& left, const GrayImage& right) {
+  width_ = left.width;
+  ++frames_;
+  if (spread(left) < 2 || spread(right) < 2) {
+    ++flat_;
+    return;
+  }
+  std::array<GrayImage, kLevels + 1> lefts{left};
+  std::array<GrayImage, kLevels + 1> rights{right};
+  for (int level = 1; level <= kLevels; ++level) {
+    lefts[static_cast<std::size_t>(level)] = lefts[static_cast<std::size_t>(level - 1)].halved();
+    rights[static_cast<std::size_t>(level)] = rights[static_cast<std::size_t>(level - 1)].halved();
+  }
+  PhaseCorrelation coarse(kCoarsePiece);
+  PhaseCorrelation fine(kFinePiece);
+
+  // The whole scene's shift, from the middle of the smallest pictures: where every piece starts
+  // looking.
+  double globalX = 0;
+  double globalY = 0;
+  {
+    const GrayImage& l = lefts[kLevels];
+    const GrayImage& r = rights[kLevels];
+    const int size = std::min({64, l.width, l.height}) & ~1;
+    if (size >= 16) {
+      PhaseCorrelation whole(size >= 64 ? 64 : size >= 32 ? 32 : 16);
+      const int s = whole.size();
+      const int x0 = (l.width - s) / 2;
+      const int y0 = (l.height - s) / 2;
+      const PhaseCorrelation::Shift shift = whole.measure(l, x0, y0, r, x0, y0);
+      globalX = shift.dx * (1 << kLevels);
+      globalY = shift.dy * (1 << kLevels);
+    }
+  }
+
+  const double cx0 = left.width / 2.0;
+  const double cy0 = left.height / 2.0;
+  for (int cy = kMargin; cy + kMargin <= left.height; cy += kGrid) {
+    for (int cx = kMargin; cx + kMargin <= left.width; cx += kGrid) {
+      ++pieces_;
+      double dx = globalX;
+      double dy = globalY;
+      bool found = true;
+      PhaseCorrelation::Shift last;
+      for (int level = kLevels - 1; level >= 0 && found; --level) {
+        const GrayImage& l = lefts[static_cast<std::size_t>(level)];
+        const GrayImage& r = rights[static_cast<std::size_t>(level)];
+        PhaseCorrelation& piece = level == 0 ? fine : coarse;
+        const int half = piece.size() / 2;
+        const double scale = 1 << level;
+        const int size = piece.size();
+        int x1 = static_cast<int>(std::lround(cx / scale)) - half;
+        int y1 = static_cast<int>(std::lround(cy / scale)) - half;
+        int x2 = static_cast<int>(std::lround((cx + dx) / scale)) - half;
+        int y2 = static_cast<int>(std::lround((cy + dy) / scale)) - half;
+        if (level > 0) {
+          // Near the edges the smaller pictures' pieces move inwards, both alike: there they
+          // only tell the finer levels where to look.
+          const int inX = std::clamp(x1, 0, l.width - size) - x1;
+          const int inY = std::clamp(y1, 0, l.height - size) - y1;
+          x1 += inX, x2 += inX, y1 += inY, y2 += inY;
+        }
+        if (x1 < 0 || y1 < 0 || x2 < 0 || y2 < 0 || x1 + size > l.width || y1 + size > l.height ||
+            x2 + size > r.width || y2 + size > r.height) {
+          found = false;
+          break;
+        }
+        last = piece.measure(l, x1, y1, r, x2, y2);
+        const double residualX = last.dx - (x2 - x1);
+        const double residualY = last.dy - (y2 - y1);
+        const bool clear = last.peak >= kMinPeak && last.ambiguity <= kAmbiguous &&
+                           std::abs(residualX) <= size / 4.0 && std::abs(residualY) <= size / 4.0;
+        if (!clear && level > 0) continue;  // too little detail this small: the finer level
+        if (!clear) {
+          // The same pattern over and over matches anywhere.
+          if (piece.repetition(l, x1, y1) > kRepeats) ++ambiguous_;
+          found = false;
+          break;
+        }
+        dx = last.dx * scale;
+        dy = last.dy * scale;
+        if (level > 0) continue;
+        // The piece of the right view taken where the left one was found, until what is left
+        // of the shift is too small for the parabola to bias.
+        for (int round = 0; round < 2; ++round) {
+          const PhaseCorrelation::Shift exact = piece.measureAt(l, x1, y1, r, x1 + dx, y1 + dy);
+          if (exact.peak < kMinPeak || std::abs(exact.dx - dx) > 1 || std::abs(exact.dy - dy) > 1) {
+            break;
+          }
+          dx = exact.dx;
+          dy = exact.dy;
+          last.peak = exact.peak;
+        }
+      }
+      if (!found) continue;
+      matches_.push_back({cx - cx0, cy - cy0, dx, dy, last.peak});
+    }
+  }
+}
+
+GeometryReport GeometryEstimator::report(int viewWidth) const {
+  if (frames_ > 0 && flat_ == frames_) {
+    throw Error("the pictures hold too little detail to match (a black or flat view)");
+  }
+  if (static_cast<int>(matches_.size()) < kMinMatches) {
+    if (ambiguous_ > pieces_ / 4) {
+      throw Error("the views repeat a pattern without a clear match");
+    }
+    throw Error("the views show no common picture that could be matched");
+  }
+  const double half = width_ / 2.0;
+  // dy = c0 + c1 u + c2 v + c3 u v + c4 v v, u and v the piece's place in half widths.
+  auto terms = [&](const Match& m) {
+    const double u = m.x / half;
+    const double v = m.y / half;
+    return std::array<double, 5>{1, u, v, u * v, v * v};
+  };
+  std::vector<double> weights(matches_.size(), 1.0);
+  std::array<double, 5> c{};
+  for (int round = 0; round < 12; ++round) {
+    std::array<std::array<double, 6>, 5> normal{};
+    for (std::size_t i = 0; i < matches_.size(); ++i) {
+      const double w = weights[i] * matches_[i].weight;
+      if (w <= 0) continue;
+      const auto t = terms(matches_[i]);
+      for (std::size_t a = 0; a < 5; ++a) {
+        for (std::size_t b = 0; b < 5; ++b) normal[a][b] += w * t[a] * t[b];
+        normal[a][5] += w * t[a] * matches_[i].dy;
+      }
+    }
+    c = solve<5>(normal);
+    // Tukey's weights, from the residuals' median absolute deviation.
+    std::vector<double> residuals;
+    for (const Match& m : matches_) {
+      const auto t = terms(m);
+      double model = 0;
+      for (std::size_t a = 0; a < 5; ++a) model += c[a] * t[a];
+      residuals.push_back(m.dy - model);
+    }
+    std::vector<double> absolute;
+    for (const double r : residuals) absolute.push_back(std::abs(r));
+    // A correspondence more than 2 pixels off the model is no part of it, however spread the
+    // rest are (chance matches of unrelated pictures spread wide).
+    const double sigma = 1.4826 * percentile(absolute, 0.5);
+    const double limit = std::clamp(4.685 * sigma, 0.5, 2.0);
+    for (std::size_t i = 0; i < residuals.size(); ++i) {
+      const double q = residuals[i] / limit;
+      weights[i] = std::abs(q) < 1 ? (1 - q * q) * (1 - q * q) : 0;
+    }
+  }
+
+  const double toView = static_cast<double>(viewWidth) / width_;
+  const double a1 = c[1] / half;
+  const double a2 = c[2] / half;
+  const double a3 = c[3] / (half * half);
+  const double a4 = c[4] / (half * half);
+  const double focal = half / std::tan(kFieldOfViewDeg / 2 * std::numbers::pi / 180);
+
+  GeometryReport report;
+  report.fieldOfViewDeg = kFieldOfViewDeg;
+  report.verticalOffsetPx = c[0] * toView;
+  report.rollDeg = degrees(std::asin(std::clamp(a1, -1.0, 1.0)));
+  report.zoomPercent = 100 * a2;
+  report.toeInDeg = degrees(std::atan(a3 * focal));
+  report.tiltDeg = degrees(std::atan(a4 * focal));
+
+  std::vector<double> before;
+  std::vector<double> after;
+  std::vector<double> parallax;
+  for (std::size_t i = 0; i < matches_.size(); ++i) {
+    if (weights[i] <= 0) continue;
+    const Match& m = matches_[i];
+    const auto t = terms(m);
+    double model = 0;
+    for (std::size_t a = 0; a < 5; ++a) model += c[a] * t[a];
+    before.push_back(std::abs(m.dy) * toView);
+    after.push_back(std::abs(m.dy - model) * toView);
+    // What roll, zoom and the keystones move sideways; what is left is depth.
+    const double sideways = -a1 * m.y + a2 * m.x + a3 * m.x * m.x + a4 * m.x * m.y;
+    parallax.push_back((m.dx - sideways) / width_ * 1000);
+  }
+  auto error = [](const std::vector<double>& values) {
+    GeometryReport::Error e;
+    double sum = 0;
+    for (const double v : values) sum += v;
+    e.mean = values.empty() ? 0 : sum / static_cast<double>(values.size());
+    e.p95 = percentile(values, 0.95);
+    return e;
+  };
+  report.verticalBefore = error(before);
+  report.verticalAfter = error(after);
+  report.parallaxNearPermille = percentile(parallax, 0.01);
+  report.parallaxFarPermille = percentile(parallax, 0.99);
+  report.correspondences = static_cast<int>(parallax.size());
+  report.frames = frames_;
+  report.confidence =
+      pieces_ > 0 ? std::min(1.0, static_cast<double>(parallax.size()) / pieces_) : 0;
+  // Chance matches of unrelated pictures agree on no model: few of them fit.
+  if (static_cast<int>(parallax.size()) < std::max(kMinMatches, pieces_ / 10)) {
+    throw Error("the views show no common picture that could be matched");
+  }
+  return report;
+}
+
+std::vector<std::string> GeometryReport::lines() const {
+  return {
+      "Vertical offset: " + number(verticalOffsetPx, 2) + " px (the right view lower)",
+      "Roll: " + number(rollDeg, 3) + " degrees (the right view turned clockwise)",
+      "Zoom: " + number(zoomPercent, 3) + " % (the right view larger)",
+      "Toe-in: " + number(toeInDeg, 3) + " degrees, tilt: " + number(tiltDeg, 3) +
+          " degrees (for a field of view of " + number(fieldOfViewDeg, 0) + " degrees)",
+      "Vertical error: " + number(verticalBefore.mean, 2) + " px mean, " +
+          number(verticalBefore.p95, 2) + " px at the 95th percentile; once aligned " +
+          number(verticalAfter.mean, 2) + " px and " + number(verticalAfter.p95, 2) + " px",
+      "Parallax: near " + number(parallaxNearPermille, 1) + " per mille, far " +
+          number(parallaxFarPermille, 1) + " per mille of the width (range " +
+          number(parallaxFarPermille - parallaxNearPermille, 1) + ")",
+      "Confidence: " + number(confidence, 2) + " (" + std::to_string(correspondences) +
+          " matches in " + std::to_string(frames) + (frames == 1 ? " frame)" : " frames)"),
+  };
+}
+
+std::string GeometryReport::json() const {
+  auto error = [](const Error& e) {
+    return "{\"mean\": " + number(e.mean, 3) + ", \"p95\": " + number(e.p95, 3) + "}";
+  };
+  return "{\"vertical_offset_px\": " + number(verticalOffsetPx, 3) +
+         ", \"roll_deg\": " + number(rollDeg, 4) + ", \"zoom_percent\": " + number(zoomPercent, 4) +
+         ", \"toe_in_deg\": " + number(toeInDeg, 4) + ", \"tilt_deg\": " + number(tiltDeg, 4) +
+         ", \"field_of_view_deg\": " + number(fieldOfViewDeg, 1) +
+         ", \"vertical_error_before_px\": " + error(verticalBefore) +
+         ", \"vertical_error_after_px\": " + error(verticalAfter) +
+         ", \"parallax_near_permille\": " + number(parallaxNearPermille, 2) +
+         ", \"parallax_far_permille\": " + number(parallaxFarPermille, 2) +
+         ", \"confidence\": " + number(confidence, 3) + ", \"frames\": " + std::to_string(frames) +
+         ", \"correspondences\": " + std::to_string(correspondences) + "}";
+}
+
+}  // namespace twinlens

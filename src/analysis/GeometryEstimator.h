@@ -1,0 +1,71 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "analysis/GrayImage.h"
+
+namespace twinlens {
+
+// How a pair's right view lies against its left view, and how deep the scene is.
+struct GeometryReport {
+  // The error of a model over its correspondences, in pixels of the view.
+  struct Error {
+    double mean = 0;
+    double p95 = 0;
+  };
+  double verticalOffsetPx = 0;  // the right view's picture lower by this much at the centre
+  double rollDeg = 0;           // turned clockwise by this much
+  double zoomPercent = 0;       // larger by this much
+  double toeInDeg = 0;          // the keystone of cameras turned towards each other
+  double tiltDeg = 0;           // the keystone of cameras tilted against each other
+  double fieldOfViewDeg = 0;    // the horizontal field of view the keystones assume
+  Error verticalBefore;         // the views' vertical disparity as they are
+  Error verticalAfter;          // what is left once the misalignment is corrected
+  // The horizontal parallax (right minus left) of the aligned pair in per mille of the width:
+  // the near point (1st percentile, negative in front of the screen) and the far point (99th).
+  double parallaxNearPermille = 0;
+  double parallaxFarPermille = 0;
+  double confidence = 0;  // 0 to 1
+  int frames = 0;
+  int correspondences = 0;
+
+  // The lines shown to the user, and the report as one JSON object.
+  std::vector<std::string> lines() const;
+  std::string json() const;
+};
+
+// Measures the geometry of a pair from its pictures: pieces of the left view found in the right
+// view by phase correlation, coarse to fine; the vertical disparity fitted robustly by the model
+// of a rig (offset, roll, zoom, toe-in and tilt keystones), and the horizontal disparity left
+// once the model is taken out read as the scene's parallax.
+class GeometryEstimator {
+ public:
+  // The horizontal field of view the keystones are told for: a usual camera's.
+  static constexpr double kFieldOfViewDeg = 60;
+
+  // One pair of grey pictures of one size.
+  void add(const GrayImage& left, const GrayImage& right);
+
+  // The figures, the pixel ones told in pixels of views `viewWidth` wide. Raises Error saying why
+  // for a pair that cannot be measured (too little detail, no common picture, a pattern without
+  // a clear match).
+  GeometryReport report(int viewWidth) const;
+
+ private:
+  struct Match {
+    double x = 0;  // the piece's centre in the left view, from the picture's centre
+    double y = 0;
+    double dx = 0;  // where it lies in the right view, relative
+    double dy = 0;
+    double weight = 0;
+  };
+  std::vector<Match> matches_;
+  int width_ = 0;
+  int frames_ = 0;
+  int flat_ = 0;       // frames with a view of no detail
+  int pieces_ = 0;     // looked for
+  int ambiguous_ = 0;  // found more than once
+};
+
+}  // namespace twinlens
