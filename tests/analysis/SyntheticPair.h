@@ -1,0 +1,96 @@
+// Generated pairs of known geometry: a textured left view, and a right view drawn from it through
+// a rig's misalignment (vertical offset, roll, zoom, toe-in and tilt keystones) and a scene's
+// depth.
+#pragma once
+
+#include <algorithm>
+#include <cmath>
+#include <functional>
+#include <numbers>
+#include <random>
+#include <utility>
+
+#include "analysis/GeometryEstimator.h"
+#include "analysis/GrayImage.h"
+
+namespace twinlens::synthetic {
+
+constexpr int kWidth = 960;
+constexpr int kHeight = 540;
+
+inline double sample(const GrayImage& picture, double x, double y) {
+  x = std::clamp(x, 0.0, picture.width - 1.001);
+  y = std::clamp(y, 0.0, picture.height - 1.001);
+  const int x0 = static_cast<int>(x);
+  const int y0 = static_cast<int>(y);
+  const double fx = x - x0;
+  const double fy = y - y0;
+  return (1 - fy) * ((1 - fx) * picture.at(x0, y0) + fx * picture.at(x0 + 1, y0)) +
+         fy * ((1 - fx) * picture.at(x0, y0 + 1) + fx * picture.at(x0 + 1, y0 + 1));
+}
+
+// Smooth blotches over finer grain, as a scene's surfaces give.
+inline GrayImage texture(unsigned seed) {
+  std::mt19937 random(seed);
+  std::uniform_real_distribution<double> value(0, 255);
+  auto noise = [&](int step) {
+    GrayImage coarse(kWidth / step + 2, kHeight / step + 2);
+    for (float& p : coarse.pixels) p = static_cast<float>(value(random));
+    return coarse;
+  };
+  const GrayImage large = noise(24);
+  const GrayImage small = noise(4);
+  GrayImage picture(kWidth, kHeight);
+  for (int y = 0; y < kHeight; ++y) {
+    for (int x = 0; x < kWidth; ++x) {
+      picture.at(x, y) = static_cast<float>(0.6 * sample(large, x / 24.0, y / 24.0) +
+                                            0.4 * sample(small, x / 4.0, y / 4.0));
+    }
+  }
+  return picture;
+}
+
+struct Rig {
+  double vertical = 0;  // px
+  double rollDeg = 0;
+  double zoomPercent = 0;
+  double toeInDeg = 0;
+  double tiltDeg = 0;
+  // The scene's parallax at a place of the left view (centred coordinates), in pixels.
+  std::function<double(double x, double y)> depth = [](double, double) { return 0.0; };
+};
+
+// Where a point of the left view (centred coordinates) lies in the right view.
+inline std::pair<double, double> moved(const Rig& rig, double x, double y) {
+  const double focal =
+      (kWidth / 2.0) / std::tan(GeometryEstimator::kFieldOfViewDeg / 2 * std::numbers::pi / 180);
+  const double roll = std::sin(rig.rollDeg * std::numbers::pi / 180);
+  const double zoom = rig.zoomPercent / 100;
+  const double toeIn = std::tan(rig.toeInDeg * std::numbers::pi / 180) / focal;
+  const double tilt = std::tan(rig.tiltDeg * std::numbers::pi / 180) / focal;
+  const double dx = rig.depth(x, y) - roll * y + zoom * x + toeIn * x * x + tilt * x * y;
+  const double dy = rig.vertical + roll * x + zoom * y + toeIn * x * y + tilt * y * y;
+  return {x + dx, y + dy};
+}
+
+// The right view: each of its pixels found in the left view by undoing the movement.
+inline GrayImage rightView(const GrayImage& left, const Rig& rig) {
+  GrayImage right(kWidth, kHeight);
+  const double cx = kWidth / 2.0;
+  const double cy = kHeight / 2.0;
+  for (int y = 0; y < kHeight; ++y) {
+    for (int x = 0; x < kWidth; ++x) {
+      double lx = x - cx;
+      double ly = y - cy;
+      for (int i = 0; i < 6; ++i) {
+        const auto [mx, my] = moved(rig, lx, ly);
+        lx += (x - cx) - mx;
+        ly += (y - cy) - my;
+      }
+      right.at(x, y) = static_cast<float>(sample(left, lx + cx, ly + cy));
+    }
+  }
+  return right;
+}
+
+}  // namespace twinlens::synthetic
