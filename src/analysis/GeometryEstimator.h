@@ -7,6 +7,18 @@
 
 namespace twinlens {
 
+// How deep a scene's parallax takes a television screen's viewers, after a broadcaster's
+// guideline: green within -10 and +20 per mille of the width; amber within -25 and +40 per mille
+// with a range of at most 30; red beyond.
+enum class DepthVerdict { Green, Amber, Red };
+DepthVerdict depthVerdict(double nearPermille, double farPermille);
+const char* depthVerdictName(DepthVerdict verdict);
+
+// The shift of "Automatic" convergence, in per mille of the width (positive: the scene moves
+// behind the screen): the near point 3 per mille behind the screen, unless that takes the far
+// point beyond +20 per mille; then the far point at +20.
+double automaticConvergence(double nearPermille, double farPermille);
+
 // How a pair's right view lies against its left view, and how deep the scene is.
 struct GeometryReport {
   // The error of a model over its correspondences, in pixels of the view.

@@ -83,5 +83,30 @@ TEST(GeometryEstimate, PairsWithoutAClearMatchAreRefused) {
   }
 }
 
+// The guideline's three colours at and beyond their limits, and where automatic convergence puts
+// a scene: its near point 3 per mille behind the screen, or its far point at +20.
+TEST(DepthBudget, ColoursTheParallaxAndConvergesItAutomatically) {
+  struct Row {
+    double near;
+    double far;
+    DepthVerdict verdict;
+    double shift;
+  };
+  const Row rows[] = {
+      {-10, 20, DepthVerdict::Green, 0},    // both limits of green; the far point holds it
+      {-10.5, 19, DepthVerdict::Amber, 1},  // a little nearer
+      {-25, 5, DepthVerdict::Amber, 15},    // amber's near limit, its widest range
+      {-25, 5.5, DepthVerdict::Red, 14.5},  // a range over 30
+      {10, 40, DepthVerdict::Amber, -20},   // amber's far limit
+      {10, 40.5, DepthVerdict::Red, -20.5},
+      {-30, -20, DepthVerdict::Red, 33},  // all in front: near point to +3
+      {2, 10, DepthVerdict::Green, 1},
+  };
+  for (const Row& row : rows) {
+    EXPECT_EQ(depthVerdict(row.near, row.far), row.verdict) << row.near << " " << row.far;
+    EXPECT_DOUBLE_EQ(automaticConvergence(row.near, row.far), row.shift) << row.near;
+  }
+}
+
 }  // namespace
 }  // namespace twinlens

@@ -64,6 +64,8 @@ TEST(MeasureGeometry, TellsTheOffsetAndTheParallaxOrWhyNot) {
     EXPECT_LT(field(outcome.out, "vertical_error_after_px"), 0.15);
     EXPECT_NEAR(field(outcome.out, "parallax_near_permille"), 15.6, 0.5);
     EXPECT_NEAR(field(outcome.out, "parallax_far_permille"), 15.6, 0.5);
+    EXPECT_NE(outcome.out.find("\"depth_verdict\": \"green\""), std::string::npos);
+    EXPECT_NEAR(field(outcome.out, "automatic_convergence_permille"), 3 - 15.6, 0.5);
     EXPECT_GT(field(outcome.out, "confidence"), 0.5);
     EXPECT_EQ(field(outcome.out, "frames"), 3);
   }
