@@ -7,7 +7,7 @@
 
 #include <string>
 
-#include "SyntheticPair.h"
+#include "support/SyntheticPair.h"
 #include "support/ErrorMessage.h"
 
 namespace twinlens {

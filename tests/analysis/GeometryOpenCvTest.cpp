@@ -10,7 +10,7 @@
 #include <opencv2/calib3d.hpp>
 #include <opencv2/features2d.hpp>
 
-#include "SyntheticPair.h"
+#include "support/SyntheticPair.h"
 
 namespace twinlens {
 namespace {

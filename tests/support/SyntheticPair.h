@@ -15,7 +15,7 @@
 
 namespace twinlens::synthetic {
 
-constexpr int kWidth = 960;
+constexpr int kWidth = 960;  // the size the tests measure at
 constexpr int kHeight = 540;
 
 inline double sample(const GrayImage& picture, double x, double y) {
@@ -30,19 +30,19 @@ inline double sample(const GrayImage& picture, double x, double y) {
 }
 
 // Smooth blotches over finer grain, as a scene's surfaces give.
-inline GrayImage texture(unsigned seed) {
+inline GrayImage texture(unsigned seed, int width = kWidth, int height = kHeight) {
   std::mt19937 random(seed);
   std::uniform_real_distribution<double> value(0, 255);
   auto noise = [&](int step) {
-    GrayImage coarse(kWidth / step + 2, kHeight / step + 2);
+    GrayImage coarse(width / step + 2, height / step + 2);
     for (float& p : coarse.pixels) p = static_cast<float>(value(random));
     return coarse;
   };
   const GrayImage large = noise(24);
   const GrayImage small = noise(4);
-  GrayImage picture(kWidth, kHeight);
-  for (int y = 0; y < kHeight; ++y) {
-    for (int x = 0; x < kWidth; ++x) {
+  GrayImage picture(width, height);
+  for (int y = 0; y < height; ++y) {
+    for (int x = 0; x < width; ++x) {
       picture.at(x, y) = static_cast<float>(0.6 * sample(large, x / 24.0, y / 24.0) +
                                             0.4 * sample(small, x / 4.0, y / 4.0));
     }
@@ -61,9 +61,9 @@ struct Rig {
 };
 
 // Where a point of the left view (centred coordinates) lies in the right view.
-inline std::pair<double, double> moved(const Rig& rig, double x, double y) {
+inline std::pair<double, double> moved(const Rig& rig, double x, double y, int width) {
   const double focal =
-      (kWidth / 2.0) / std::tan(GeometryEstimator::kFieldOfViewDeg / 2 * std::numbers::pi / 180);
+      (width / 2.0) / std::tan(GeometryEstimator::kFieldOfViewDeg / 2 * std::numbers::pi / 180);
   const double roll = std::sin(rig.rollDeg * std::numbers::pi / 180);
   const double zoom = rig.zoomPercent / 100;
   const double toeIn = std::tan(rig.toeInDeg * std::numbers::pi / 180) / focal;
@@ -75,15 +75,15 @@ inline std::pair<double, double> moved(const Rig& rig, double x, double y) {
 
 // The right view: each of its pixels found in the left view by undoing the movement.
 inline GrayImage rightView(const GrayImage& left, const Rig& rig) {
-  GrayImage right(kWidth, kHeight);
-  const double cx = kWidth / 2.0;
-  const double cy = kHeight / 2.0;
-  for (int y = 0; y < kHeight; ++y) {
-    for (int x = 0; x < kWidth; ++x) {
+  GrayImage right(left.width, left.height);
+  const double cx = left.width / 2.0;
+  const double cy = left.height / 2.0;
+  for (int y = 0; y < left.height; ++y) {
+    for (int x = 0; x < left.width; ++x) {
       double lx = x - cx;
       double ly = y - cy;
       for (int i = 0; i < 6; ++i) {
-        const auto [mx, my] = moved(rig, lx, ly);
+        const auto [mx, my] = moved(rig, lx, ly, left.width);
         lx += (x - cx) - mx;
         ly += (y - cy) - my;
       }
