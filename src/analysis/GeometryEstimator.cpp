@@ -22,6 +22,7 @@ constexpr double kMinPeak = 0.08;   // below: no match
 constexpr double kAmbiguous = 0.7;  // a rival this close to the peak: no clear match
 constexpr double kRepeats = 0.6;    // a piece this like itself elsewhere repeats a pattern
 constexpr int kMinMatches = 12;
+constexpr double kNeighbourAgreement = 1.5;  // pixels of horizontal disparity
 
 double degrees(double radians) {
   return radians * 180 / std::numbers::pi;
@@ -107,6 +108,7 @@ void GeometryEstimator::add(const GrayImage& left, const GrayImage& right) {
     }
   }
 
+  std::vector<Match> frame;
   const double cx0 = left.width / 2.0;
   const double cy0 = left.height / 2.0;
   for (int cy = kMargin; cy + kMargin <= left.height; cy += kGrid) {
@@ -167,8 +169,21 @@ void GeometryEstimator::add(const GrayImage& left, const GrayImage& right) {
         }
       }
       if (!found) continue;
-      matches_.push_back({cx - cx0, cy - cy0, dx, dy, last.peak});
+      frame.push_back({cx - cx0, cy - cy0, dx, dy, last.peak});
     }
+  }
+  // A surface spans several pieces: a piece whose neighbours all lie at other depths matched
+  // something else (a flat patch, an edge along itself) and tells nothing.
+  for (const Match& m : frame) {
+    int agreeing = 0;
+    for (const Match& other : frame) {
+      if (&other == &m || std::abs(other.x - m.x) > kGrid + 1 ||
+          std::abs(other.y - m.y) > kGrid + 1) {
+        continue;
+      }
+      if (std::abs(other.dx - m.dx) < kNeighbourAgreement) ++agreeing;
+    }
+    if (agreeing >= 2) matches_.push_back(m);
   }
 }
 

@@ -110,17 +110,26 @@ double PhaseCorrelation::repetition(const GrayImage& picture, int x0, int y0) {
   for (std::complex<double>& value : a_) value = std::norm(value);
   transform(a_, true);
   const int n = size_;
-  const double centre = a_[0].real();
+  auto at = [&](int x, int y) {
+    return a_[static_cast<std::size_t>(((y % n + n) % n) * n + ((x % n + n) % n))].real();
+  };
+  const double centre = at(0, 0);
   if (centre <= 0) return 0;
   double rival = 0;
-  for (int y = 0; y < n; ++y) {
-    for (int x = 0; x < n; ++x) {
-      // Away from the central peak, and within half the piece, where the pieces overlap enough.
-      const int ddx = std::min(x, n - x);
-      const int ddy = std::min(y, n - y);
-      if ((ddx > 2 || ddy > 2) && ddx <= n / 4 && ddy <= n / 4) {
-        rival = std::max(rival, a_[static_cast<std::size_t>(y * n + x)].real());
+  for (int y = -n / 4; y <= n / 4; ++y) {
+    for (int x = -n / 4; x <= n / 4; ++x) {
+      // Another peak: a local maximum away from the centre (a smooth surface's autocorrelation
+      // falls away from the centre without one), within a quarter of the piece, where the
+      // pieces overlap enough.
+      if (std::abs(x) <= 2 && std::abs(y) <= 2) continue;
+      const double value = at(x, y);
+      bool peak = value > rival;
+      for (int j = -1; j <= 1 && peak; ++j) {
+        for (int i = -1; i <= 1 && peak; ++i) {
+          if ((i != 0 || j != 0) && at(x + i, y + j) > value) peak = false;
+        }
       }
+      if (peak) rival = value;
     }
   }
   return rival / centre;
