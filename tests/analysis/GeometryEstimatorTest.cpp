@@ -7,8 +7,8 @@
 
 #include <string>
 
-#include "support/SyntheticPair.h"
 #include "support/ErrorMessage.h"
+#include "support/SyntheticPair.h"
 
 namespace twinlens {
 namespace {
