@@ -110,7 +110,7 @@ int main() {
     return std::uniform_real_distribution<double>(-limit, limit)(random);
   };
   ConversionSettings settings;
-  FfmpegGeometryMeasurer measurer(settings);
+  FfmpegGeometryMeasurer measurer(settings, 1);
   std::printf("%-14s %8s %8s %8s %8s %8s %9s %9s %7s\n", "scene", "vert px", "roll", "zoom %",
               "toe-in", "tilt", "near pm", "far pm", "after");
   std::vector<double> errors[8];
@@ -136,7 +136,7 @@ int main() {
       return 1;
     }
     try {
-      const GeometryReport r = measurer.measure("pair", left, right, 1);
+      const GeometryReport r = measurer.measure(recipe::InputLayout::Pair, left, right);
       const double found[7] = {r.verticalOffsetPx - rig.vertical,
                                r.rollDeg - rig.rollDeg,
                                r.zoomPercent - rig.zoomPercent,
@@ -185,7 +185,8 @@ int main() {
   }
   const auto start = std::chrono::steady_clock::now();
   try {
-    const GeometryReport r = measurer.measure("pair", longLeft, longRight, 24);
+    const GeometryReport r =
+        FfmpegGeometryMeasurer(settings).measure(recipe::InputLayout::Pair, longLeft, longRight);
     const double seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     std::printf(

@@ -29,18 +29,26 @@ std::vector<GrayImage> framesOf(const FfmpegFrameSampler::Strip& strip) {
 
 }  // namespace
 
-FfmpegGeometryMeasurer::FfmpegGeometryMeasurer(const ConversionSettings& settings)
-    : sampler_(settings), settings_(settings) {}
+FfmpegGeometryMeasurer::FfmpegGeometryMeasurer(const ConversionSettings& settings, int frames)
+    : sampler_(settings), settings_(settings), frames_(frames) {}
 
-GeometryReport FfmpegGeometryMeasurer::measure(const std::string& views, const std::string& left,
-                                               const std::string& right, int frames) {
+GeometryReport FfmpegGeometryMeasurer::measure(recipe::InputLayout layout, const std::string& left,
+                                               const std::string& right) {
+  using recipe::InputLayout;
+  if (layout == InputLayout::Mono) {
+    throw Error("\"" + left + "\" holds one view: there is no pair to measure");
+  }
   const std::string what = "the pictures of";
+  const std::string views = layout == InputLayout::SideBySide  ? "side-by-side"
+                            : layout == InputLayout::OverUnder ? "over-under"
+                                                               : "pair";
   const FfmpegFrameSampler::Views where = FfmpegFrameSampler::viewsOf(views, left, right);
   const MediaInfo media = FfprobeMediaProbe(settings_).probe(left);
-  const int viewWidth = views == "side-by-side" ? media.width / 2 : media.width;
+  const int viewWidth = layout == InputLayout::SideBySide ? media.width / 2 : media.width;
+  const int viewHeight = layout == InputLayout::OverUnder ? media.height / 2 : media.height;
   if (viewWidth < 64) throw Error("The views of \"" + left + "\" are too small to measure");
   const int width = std::min(kWorkingWidth, viewWidth) & ~1;
-  const auto count = static_cast<std::size_t>(std::max(frames, 1));
+  const auto count = static_cast<std::size_t>(std::max(frames_, 1));
   // The two views are read at once, each at the same times of its clip.
   auto rightStrip = std::async(std::launch::async, [&] {
     return sampler_.strip(where.rightFile, sampler_.sampleTimes(where.rightFile, count, what),
@@ -59,10 +67,13 @@ GeometryReport FfmpegGeometryMeasurer::measure(const std::string& views, const s
   GeometryEstimator estimator;
   for (std::size_t i = 0; i < lefts.size(); ++i) estimator.add(lefts[i], rights[i]);
   try {
-    return estimator.report(viewWidth);
+    GeometryReport report = estimator.report(viewWidth);
+    report.viewWidth = viewWidth;
+    report.viewHeight = viewHeight;
+    return report;
   } catch (const Error& error) {
     const std::string files =
-        views == "pair" ? "\"" + left + "\" and \"" + right + "\"" : "\"" + left + "\"";
+        layout == InputLayout::Pair ? "\"" + left + "\" and \"" + right + "\"" : "\"" + left + "\"";
     throw Error("Cannot measure the geometry of " + files + ": " + error.what());
   }
 }

@@ -5,26 +5,28 @@
 #include "analysis/FfmpegFrameSampler.h"
 #include "analysis/GeometryEstimator.h"
 #include "model/ConversionSettings.h"
+#include "model/PairMeasurer.h"
 
 namespace twinlens {
 
 // The geometry of a clip's pair from frames sampled over it, read through the ffmpeg program.
-class FfmpegGeometryMeasurer {
+class FfmpegGeometryMeasurer : public PairMeasurer {
  public:
-  explicit FfmpegGeometryMeasurer(const ConversionSettings& settings);
-
-  // `views`: "pair" (two files), "side-by-side" or "over-under" (one file). Raises Error with a
-  // message naming the clip when it cannot be read or measured.
-  GeometryReport measure(const std::string& views, const std::string& left,
-                         const std::string& right, int frames);
-
   static constexpr int kDefaultFrames = 24;
+
+  // `frames`: how many frames, spread over the clip, are measured.
+  explicit FfmpegGeometryMeasurer(const ConversionSettings& settings, int frames = kDefaultFrames);
+
+  GeometryReport measure(recipe::InputLayout layout, const std::string& left,
+                         const std::string& right) override;
+
   // The width the pictures are measured at (narrower views at their own).
   static constexpr int kWorkingWidth = 960;
 
  private:
   FfmpegFrameSampler sampler_;
   ConversionSettings settings_;
+  int frames_;
 };
 
 }  // namespace twinlens

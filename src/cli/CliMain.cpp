@@ -70,6 +70,9 @@ class CommandLineFrontEnd : public RunFrontEnd {
   }
 
   void wrote(const std::string& path) override { out_ << "wrote\t" << path << '\n'; }
+  void progress(const std::string& text) override {
+    out_ << "progress\t" << text << '\n' << std::flush;
+  }
 
  private:
   std::vector<std::string> left_;
@@ -240,8 +243,12 @@ int measureGeometry(const std::vector<std::string>& args, std::ostream& out, std
   try {
     ConversionSettings settings(programFolder());
     if (!settingsFile.empty()) LoadSettings(settings, settingsFile, nullptr, programFolder());
-    const GeometryReport report = FfmpegGeometryMeasurer(settings).measure(
-        views, platform::absolutePath(files.front()), platform::absolutePath(files.back()), frames);
+    const recipe::InputLayout layout = views == "side-by-side" ? recipe::InputLayout::SideBySide
+                                       : views == "over-under" ? recipe::InputLayout::OverUnder
+                                                               : recipe::InputLayout::Pair;
+    const GeometryReport report = FfmpegGeometryMeasurer(settings, frames)
+                                      .measure(layout, platform::absolutePath(files.front()),
+                                               platform::absolutePath(files.back()));
     if (json) {
       out << report.json() << '\n';
     } else {

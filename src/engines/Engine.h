@@ -49,6 +49,8 @@ class EngineOutput {
   virtual void wroteHistogramScript(const std::string& path) = 0;
   // Something the user should know of a clip (named by its left file).
   virtual void noted(const std::string& clip, const std::string& text) = 0;
+  // What a long step before the writing is doing ("Measuring the geometry of clip 2 of 5: ...").
+  virtual void progress(const std::string& text) { (void)text; }
 };
 
 // An output target: what turns the clips' recipes into files on disk and the programs that carry

@@ -62,6 +62,10 @@ inline constexpr std::array<std::string_view, 3> kBlendTimeLapse = {
     "No change", "Blend frames from video", "Time-lapse from video"};
 inline constexpr std::array<std::string_view, 7> kBlend = {
     "2 frames", "4 frames", "8 frames", "16 frames", "32 frames", "64 frames", "128 frames"};
+inline constexpr std::array<std::string_view, 3> kAlign = {"No change", "Measure each clip",
+                                                           "Use these values"};
+inline constexpr std::array<std::string_view, 3> kConvergence = {"No change", "Automatic",
+                                                                 "Shift by"};
 inline constexpr std::array<std::string_view, 2> kEngine = {"AviSynth scripts", "ffmpeg filters"};
 
 // Output formats, by index.
@@ -81,6 +85,12 @@ inline constexpr int kInputMono = 3;
 inline constexpr int kImportAviSource = 0;
 inline constexpr int kImportDirectShow = 1;
 inline constexpr int kImportPictures = 2;
+
+// "Align views" and "Convergence", by index.
+inline constexpr int kAlignMeasure = 1;
+inline constexpr int kAlignValues = 2;
+inline constexpr int kConvergenceAutomatic = 1;
+inline constexpr int kConvergenceShift = 2;
 
 // The "User defined" output frame rate.
 inline constexpr int kUserDefinedFrameRate = 9;

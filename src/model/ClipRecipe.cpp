@@ -2,8 +2,10 @@
 
 #include <cmath>
 #include <cstdio>
+#include <tuple>
 #include <utility>
 
+#include "base/DecimalText.h"
 #include "base/Error.h"
 #include "base/IntegerText.h"
 
@@ -354,6 +356,114 @@ void conformViews(ClipRecipe& r) {
                     (sameShape ? ", the left view's size" : ", the left view's size and pixels"));
 }
 
+// A figure as the notes tell it.
+std::string decimals(double value, int places) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%.*f", places, value);
+  return text;
+}
+
+// What "Align views" and "Convergence" ask for, read before any clip is looked at.
+struct Geometry {
+  bool measures = false;  // the rig from the clip's pictures
+  std::optional<Align> typed;
+  bool automatic = false;
+  double shiftPx = 0;
+  bool any() const { return measures || typed || automatic || shiftPx != 0; }
+};
+
+Geometry geometryOf(const ConversionSettings& s) {
+  Geometry g;
+  g.measures = s.RadioGroup_Align == choices::kAlignMeasure;
+  if (s.RadioGroup_Align == choices::kAlignValues) {
+    g.typed = Align{toDecimal(s.Edit_Align_Vertical), toDecimal(s.Edit_Align_Roll),
+                    toDecimal(s.Edit_Align_Zoom), toDecimal(s.Edit_Align_Toe_In),
+                    toDecimal(s.Edit_Align_Tilt)};
+  }
+  g.automatic = s.RadioGroup_Convergence == choices::kConvergenceAutomatic;
+  if (s.RadioGroup_Convergence == choices::kConvergenceShift) {
+    g.shiftPx = toDecimal(s.Edit_Convergence);
+  }
+  return g;
+}
+
+// How much larger than as read the view is where it is aligned: its size factors, and fields
+// woven or separated.
+std::pair<double, double> stretchOf(const ClipRecipe& r, View view) {
+  double x = 1;
+  double y = 1;
+  if (const auto* size = r.find<SizeFactors>(view)) {
+    x = size->width / 2.0;
+    y = size->height / 2.0;
+  }
+  if (const auto* fields = r.find<Fields>(view)) {
+    y *= fields->change == Fields::Change::WeaveInput ? 2 : 0.5;
+  }
+  return {x, y};
+}
+
+// The views aligned and converged, as soon as each stands alone (after a split) and before it is
+// mirrored, sized or retimed; with a measurement, the depth that gives is told.
+void alignViews(ClipRecipe& r, const Geometry& g, const std::optional<GeometryReport>& measured) {
+  if (!g.any() || r.input == InputLayout::Mono) return;
+  std::optional<Align> align = g.typed;
+  if (g.measures && measured) {
+    align = Align{measured->verticalOffsetPx, measured->rollDeg, measured->zoomPercent,
+                  measured->toeInDeg, measured->tiltDeg};
+  }
+  if (!align) align = Align{};
+  // The view's size as read: the left file's, halved where it holds both views.
+  const MediaInfo* media = r.leftMedia && r.leftMedia->width > 0 ? &*r.leftMedia : nullptr;
+  if (media != nullptr) {
+    align->width = r.input == InputLayout::SideBySide ? media->width / 2 : media->width;
+    align->height = r.input == InputLayout::OverUnder ? media->height / 2 : media->height;
+  } else if (measured && measured->viewWidth > 0) {
+    align->width = measured->viewWidth;
+    align->height = measured->viewHeight;
+  }
+  double shiftPermille = 0;
+  if (g.automatic && measured) {
+    shiftPermille =
+        automaticConvergence(measured->parallaxNearPermille, measured->parallaxFarPermille);
+    align->convergencePx = shiftPermille * align->width / 1000;
+  } else if (!g.automatic && g.shiftPx != 0) {
+    align->convergencePx = g.shiftPx;
+    if (align->width > 0) shiftPermille = g.shiftPx * 1000 / align->width;
+  }
+  if (measured) {
+    const double near = measured->parallaxNearPermille + shiftPermille;
+    const double far = measured->parallaxFarPermille + shiftPermille;
+    r.notes.push_back("Depth: near " + decimals(near, 1) + ", far " + decimals(far, 1) +
+                      " per mille of the width" +
+                      (shiftPermille != 0 ? " after a convergence shift of " +
+                                                decimals(align->convergencePx, 1) + " px"
+                                          : std::string()) +
+                      ": " + depthVerdictName(depthVerdict(near, far)));
+  }
+  if (align->verticalPx == 0 && align->rollDeg == 0 && align->zoomPercent == 0 &&
+      align->toeInDeg == 0 && align->tiltDeg == 0 && align->convergencePx == 0) {
+    return;
+  }
+  if (align->width <= 0 || align->height <= 0) {
+    if (r.names.leftFile.empty()) return;  // no clip yet: the settings are being checked
+    throw Error("The views of " + quoted(r.names.leftFile) +
+                " cannot be aligned: their size is not known (picture sequences are not read)");
+  }
+  for (const View view : {View::Left, View::Right}) {
+    Align placed = *align;
+    std::tie(placed.stretchX, placed.stretchY) = stretchOf(r, view);
+    std::vector<Step>& steps = r.steps[viewIndex(view)];
+    auto at = steps.begin();
+    while (at != steps.end() && !std::holds_alternative<Mirror>(*at) &&
+           !std::holds_alternative<FinalSize>(*at) &&
+           !std::holds_alternative<FrameSelection>(*at) &&
+           !std::holds_alternative<RateChange>(*at) && !std::holds_alternative<Stabilise>(*at)) {
+      ++at;
+    }
+    steps.insert(at, placed);
+  }
+}
+
 StereoTag tagOf(const ClipRecipe& r) {
   switch (r.layout) {
     case OutputLayout::SideBySide:
@@ -373,11 +483,23 @@ StereoTag tagOf(const ClipRecipe& r) {
 
 }  // namespace
 
+bool measuresViews(const ConversionSettings& s) {
+  return s.RadioGroup_Align == choices::kAlignMeasure ||
+         s.RadioGroup_Convergence == choices::kConvergenceAutomatic;
+}
+
+bool alignsViews(const ConversionSettings& s) {
+  return measuresViews(s) || s.RadioGroup_Align == choices::kAlignValues ||
+         s.RadioGroup_Convergence == choices::kConvergenceShift;
+}
+
 ClipRecipe makeClipRecipe(const ConversionSettings& s, ClipNames names,
-                          std::optional<MediaInfo> left, std::optional<MediaInfo> right) {
-  // Both numbers are read first, so a bad one stops the clip before anything is decided.
+                          std::optional<MediaInfo> left, std::optional<MediaInfo> right,
+                          const std::optional<GeometryReport>& measured) {
+  // The numbers are read first, so a bad one stops the clip before anything is decided.
   const std::int64_t offset = s.Edit_Offset.empty() ? 0 : toInteger(s.Edit_Offset);
   const std::int64_t audioCut = toInteger(s.Edit_Audio_Frames_Cut);
+  const Geometry geometry = geometryOf(s);
 
   ClipRecipe r;
   r.names = std::move(names);
@@ -391,6 +513,7 @@ ClipRecipe makeClipRecipe(const ConversionSettings& s, ClipNames names,
   }
   evenOutFrames(r);
   conformViews(r);
+  alignViews(r, geometry, measured);
   if (r.leftMedia && r.leftMedia->hdr()) {
     r.transfer = r.leftMedia->transfer;
     r.primaries = r.leftMedia->primaries;

@@ -10,6 +10,7 @@
 #include "model/Choices.h"
 #include "model/ClipNames.h"
 #include "model/ConversionSettings.h"
+#include "model/GeometryReport.h"
 #include "model/MediaInfo.h"
 
 namespace twinlens {
@@ -154,10 +155,29 @@ struct Stabilise {
   friend bool operator==(const Stabilise&, const Stabilise&) = default;
 };
 
+// The right view's misalignment against the left view (lower by `verticalPx`, turned clockwise,
+// larger, and the keystones of toe-in and tilt for a 60 degree field of view) taken out half in
+// each view, and the views moved apart by `convergencePx` (positive: the scene behind the
+// screen). Pixels are those of the view as its file holds it, `width` x `height`; where the step
+// stands the view is `stretchX` and `stretchY` times that size.
+struct Align {
+  double verticalPx = 0;
+  double rollDeg = 0;
+  double zoomPercent = 0;
+  double toeInDeg = 0;
+  double tiltDeg = 0;
+  double convergencePx = 0;
+  int width = 0;
+  int height = 0;
+  double stretchX = 1;
+  double stretchY = 1;
+  friend bool operator==(const Align&, const Align&) = default;
+};
+
 // Conform steps arise only where the run has read the clip's files.
 using Step = std::variant<Deinterlace, TimeShift, ColourMatch, AudioCut, Fields, Motion,
                           SizeFactors, Split, Mirror, FinalSize, FrameSelection, RateChange,
-                          Stabilise, ConformSize, ConformRate>;
+                          Stabilise, ConformSize, ConformRate, Align>;
 
 // One output file's picture: one view, or two in a layout (the first stands left, on top, or is
 // the first field), and the view whose sound it carries, if any.
@@ -220,8 +240,19 @@ struct ClipRecipe {
 // different rotations, scans or field orders, or HDR beside SDR raise Error naming both files,
 // both values and the cure. What was conformed, and what the user should know, is in `notes`. A
 // time shift or audio cut that is not an integer raises "'<text>' is not a valid integer value".
+//
+// The views are aligned and converged as "Align views" and "Convergence" say: by the typed values
+// (one that is no number raises "'<text>' is not a valid number"), or by what `measured` found in
+// the clip's pictures; the depth that gives is told in `notes`. Choices that need a measurement
+// align nothing without one.
+// Whether the settings align or converge the views, and whether that needs each clip's pictures
+// measured.
+bool alignsViews(const ConversionSettings& settings);
+bool measuresViews(const ConversionSettings& settings);
+
 ClipRecipe makeClipRecipe(const ConversionSettings& settings, ClipNames names,
                           std::optional<MediaInfo> left = std::nullopt,
-                          std::optional<MediaInfo> right = std::nullopt);
+                          std::optional<MediaInfo> right = std::nullopt,
+                          const std::optional<GeometryReport>& measured = std::nullopt);
 
 }  // namespace twinlens

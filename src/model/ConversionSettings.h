@@ -62,6 +62,18 @@ struct ConversionSettings {
   std::string DeshakePart1b = kDefaultDeshakePart1b;
   std::string DeshakePart2 = kDefaultDeshakePart2;
 
+  // Tab "Geometry": how the right view's misalignment against the left is corrected (the
+  // values in pixels of the view as its file holds it, degrees and per cent), and the
+  // convergence shift in pixels (positive moves the scene behind the screen).
+  int RadioGroup_Align = 0;
+  std::string Edit_Align_Vertical = "0";
+  std::string Edit_Align_Roll = "0";
+  std::string Edit_Align_Zoom = "0";
+  std::string Edit_Align_Toe_In = "0";
+  std::string Edit_Align_Tilt = "0";
+  int RadioGroup_Convergence = 0;
+  std::string Edit_Convergence = "0";
+
   // Tab "FFmpeg".
   int RadioGroup_Engine = 0;  // 0: AviSynth scripts, 1: ffmpeg filter graphs and a runner script
   std::string FfmpegLocation;

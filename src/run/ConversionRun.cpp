@@ -1,9 +1,12 @@
 #include "run/ConversionRun.h"
 
 #include <memory>
+#include <optional>
 #include <utility>
 
+#include "analysis/FfmpegGeometryMeasurer.h"
 #include "base/Error.h"
+#include "engines/ffmpeg/FfprobeMediaProbe.h"
 #include "model/Choices.h"
 #include "model/ClipRecipe.h"
 #include "platform/FileSystem.h"
@@ -36,8 +39,8 @@ std::vector<std::string> filesOrEmpty(std::optional<std::vector<std::string>> ch
 }  // namespace
 
 ConversionRun::ConversionRun(ConversionSettings& settings, RunFrontEnd& frontEnd, PathStyle style,
-                             MediaProbe* probe)
-    : settings_(settings), frontEnd_(frontEnd), style_(style), probe_(probe) {}
+                             MediaProbe* probe, PairMeasurer* measurer)
+    : settings_(settings), frontEnd_(frontEnd), style_(style), probe_(probe), measurer_(measurer) {}
 
 // The twinlens-cli that makes the colour tables: the one beside this program, else the one on the
 // search path.
@@ -56,7 +59,12 @@ void ConversionRun::M1Click() {
   const ClipRecipe conversion = makeClipRecipe(s, {});
   const bool separateInput = conversion.twoFiles();
   const bool pictures = conversion.source == recipe::Source::Pictures;
-  const std::unique_ptr<Engine> engine = makeEngine(s, style_, {probe_, colourMatcherProgram()});
+  std::optional<FfprobeMediaProbe> ffprobe;
+  std::optional<FfmpegGeometryMeasurer> ffmpeg;
+  MediaProbe* probe = probe_ != nullptr ? probe_ : &ffprobe.emplace(s);
+  PairMeasurer* measurer = measurer_ != nullptr ? measurer_ : &ffmpeg.emplace(s);
+  const std::unique_ptr<Engine> engine =
+      makeEngine(s, style_, {probe, colourMatcherProgram(), measurer});
   engine->checkSettings();
 
   std::vector<std::string> left =
@@ -118,6 +126,7 @@ void ConversionRun::M1Click() {
     void noted(const std::string& clip, const std::string& text) override {
       report_.noted({clip, text});
     }
+    void progress(const std::string& text) override { frontEnd_.progress(text); }
 
    private:
     RunReport& report_;

@@ -7,6 +7,7 @@
 #include "base/Paths.h"
 #include "model/ConversionSettings.h"
 #include "model/MediaInfo.h"
+#include "model/PairMeasurer.h"
 #include "run/RunReport.h"
 
 namespace twinlens {
@@ -33,6 +34,9 @@ class RunFrontEnd {
                              const std::string& workingFolder) = 0;
   // Told of every file the run has written, in order.
   virtual void wrote(const std::string& path) = 0;
+  // Told what a long step before the writing is doing ("Measuring the geometry of clip 2 of 5:
+  // ..."); nothing is shown by default.
+  virtual void progress(const std::string& text) { (void)text; }
 };
 
 // "Convert files" (M1Click): one run from the file dialogs to the files on disk and the
@@ -47,11 +51,15 @@ class RunFrontEnd {
 // what the run would write is left untouched.
 class ConversionRun {
  public:
-  // `probe` reads the clips for the ffmpeg engine; without one, ffprobe does.
+  // `probe` reads the clips, `measurer` measures their geometry where the settings ask for it;
+  // without them, ffprobe and the ffmpeg program do.
   ConversionRun(ConversionSettings& settings, RunFrontEnd& frontEnd,
-                PathStyle style = nativePathStyle(), MediaProbe* probe = nullptr);
+                PathStyle style = nativePathStyle(), MediaProbe* probe = nullptr,
+                PairMeasurer* measurer = nullptr);
 
   void M1Click();
+  // What measures the clips' geometry from now on (the ffmpeg program when null).
+  void setMeasurer(PairMeasurer* measurer) { measurer_ = measurer; }
 
   // The folder of the first file of the last right selection accepted by this run object (one
   // program session); empty before the first. A cancelled right dialog sets PathRight to it.
@@ -68,6 +76,7 @@ class ConversionRun {
   RunFrontEnd& frontEnd_;
   PathStyle style_;
   MediaProbe* probe_;
+  PairMeasurer* measurer_;
   std::string lastRightFolder_;
   RunReport report_;
   bool launchFailed_ = false;

@@ -159,7 +159,7 @@ TSDIAppForm::TSDIAppForm(UiPrompter& prompter, AppFiles files, const std::string
 
   tabs_ = named(new QTabWidget, "PageControl1");
   for (QWidget* tab : {buildInputTab(), buildOutputTab(), buildFrameRatesTab(), buildAdvancedTab(),
-                       buildFfmpegTab(), buildVirtualDubTab()}) {
+                       buildGeometryTab(), buildFfmpegTab(), buildVirtualDubTab()}) {
     tabs_->addTab(tab, qt(spec(tab->objectName().toLatin1().constData()).caption));
   }
   tabs_->setCurrentIndex(0);
@@ -321,6 +321,30 @@ QWidget* TSDIAppForm::buildAdvancedTab() {
   deshakerLayout->addLayout(row({vcf}));
   column->addWidget(deshaker);
   return page("TabSheet_Advanced", column);
+}
+
+QWidget* TSDIAppForm::buildGeometryTab() {
+  auto* column = new QVBoxLayout;
+  column->addWidget(radioGroup("RadioGroup_Align"));
+  auto* values = group("GroupBox_Align_Values");
+  auto* grid = new QGridLayout(values);
+  int line = 0;
+  for (const char* name : {"Vertical", "Roll", "Zoom", "Toe_In", "Tilt"}) {
+    const std::string field = std::string("Edit_Align_") + name;
+    const std::string caption = std::string("Label_Align_") + name;
+    auto* edit = textField(field.c_str());
+    grid->addWidget(label(caption.c_str(), edit), line, 0);
+    grid->addWidget(edit, line++, 1);
+  }
+  auto* measure = button("Button_Measure_Alignment");
+  connect(measure, &QPushButton::clicked, this, &TSDIAppForm::Button_Measure_AlignmentClick);
+  grid->addWidget(measure, line, 0, 1, 2, Qt::AlignLeft);
+  grid->setColumnStretch(2, 1);
+  column->addWidget(values);
+  column->addWidget(radioGroup("RadioGroup_Convergence"));
+  auto* shift = textField("Edit_Convergence");
+  column->addLayout(row({label("Label_Convergence", shift), shift}));
+  return page("TabSheet_Geometry", column);
 }
 
 QWidget* TSDIAppForm::buildFfmpegTab() {
@@ -809,6 +833,10 @@ void TSDIAppForm::Button4Click() {
 
 void TSDIAppForm::Button_Detect_OffsetClick() {
   model_.Button_Detect_OffsetClick();
+}
+
+void TSDIAppForm::Button_Measure_AlignmentClick() {
+  model_.Button_Measure_AlignmentClick();
 }
 
 void TSDIAppForm::Button5Click() {

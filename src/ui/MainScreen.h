@@ -68,6 +68,7 @@ class TSDIAppForm : public QMainWindow, private window::ScreenView, private wind
   void Button4Click();
   void Button5Click();
   void Button_Detect_OffsetClick();
+  void Button_Measure_AlignmentClick();
   void Button_VDub_PluginClick();
   void Button_Deshaker_SettingsClick();
 
@@ -117,6 +118,7 @@ class TSDIAppForm : public QMainWindow, private window::ScreenView, private wind
   QWidget* buildOutputTab();
   QWidget* buildFrameRatesTab();
   QWidget* buildAdvancedTab();
+  QWidget* buildGeometryTab();
   QWidget* buildFfmpegTab();
   QWidget* buildVirtualDubTab();
   QWidget* buildHandOffBoxes();

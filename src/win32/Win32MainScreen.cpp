@@ -828,6 +828,7 @@ void Win32MainScreen::command(int id, int code, HWND from) {
       if (spec.name == "Button4") m.Button4Click();
       if (spec.name == "Button5") m.Button5Click();
       if (spec.name == "Button_Detect_Offset") m.Button_Detect_OffsetClick();
+      if (spec.name == "Button_Measure_Alignment") m.Button_Measure_AlignmentClick();
       if (spec.name == "Button_VDub_Plugin") m.Button_VDub_PluginClick();
       if (spec.name == "Button_Deshaker_Settings") m.Button_Deshaker_SettingsClick();
       if (spec.name == "Button_new_preset") m.Button_new_presetClick();

@@ -1,7 +1,9 @@
 #include "window/MainScreenModel.h"
 
+#include <cstdio>
 #include <optional>
 
+#include "analysis/FfmpegGeometryMeasurer.h"
 #include "analysis/FfmpegSoundSource.h"
 #include "analysis/OffsetDetector.h"
 #include "base/Error.h"
@@ -19,6 +21,22 @@ namespace {
 
 constexpr const char* kLayoutFilter = "Layout files (*.lay)|*.lay|All files (*.*)|*.*";
 
+std::string joinedLines(const std::vector<std::string>& lines) {
+  std::string text;
+  for (const std::string& line : lines) text += (text.empty() ? "" : "\n") + line;
+  return text;
+}
+
+// A measured value as the fields show it; a value that rounds to zero is "0.00", never "-0.00".
+std::string fixed(double value, int decimals) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%.*f", decimals, value);
+  std::string shown(text);
+  if (shown.front() == '-' && shown.find_first_not_of("-0.") == std::string::npos)
+    shown.erase(0, 1);
+  return shown;
+}
+
 }  // namespace
 
 MainScreenModel::MainScreenModel(Prompter& prompter, ScreenView& view, std::string settingsPath,
@@ -30,7 +48,7 @@ MainScreenModel::MainScreenModel(Prompter& prompter, ScreenView& view, std::stri
       presetsPath_(std::move(presetsPath)),
       programFolder_(programFolder),
       settings_(programFolder),
-      runFrontEnd_(prompter, std::move(launcher)),
+      runFrontEnd_(prompter, view, std::move(launcher)),
       run_(settings_, runFrontEnd_) {}
 
 MainScreenModel::~MainScreenModel() = default;
@@ -171,6 +189,21 @@ void MainScreenModel::Button_Deshaker_SettingsClick() {
   guarded([&] { importDeshakerSettings(settings_, chosen->front()); });
 }
 
+template <typename Measure>
+auto MainScreenModel::whileBusy(const std::string& status, Measure&& measure) {
+  view_.showStatus(status);
+  view_.showBusy(true);
+  try {
+    auto result = measure();
+    view_.showBusy(false);
+    return result;
+  } catch (...) {
+    view_.showBusy(false);
+    view_.showStatus({});
+    throw;
+  }
+}
+
 void MainScreenModel::Button_Detect_OffsetClick() {
   if (settings_.RadioGroup_Input_Format != choices::kInputSeparate) {
     prompter_.showError(
@@ -188,24 +221,53 @@ void MainScreenModel::Button_Detect_OffsetClick() {
   guarded([&] {
     std::optional<FfmpegSoundSource> ffmpeg;
     SoundSource& source = soundSource_ != nullptr ? *soundSource_ : ffmpeg.emplace(settings_);
-    view_.showStatus("Measuring the offset from the clips' sound...");
-    view_.showBusy(true);
-    std::optional<OffsetReport> measured;
-    try {
-      measured = OffsetDetector(source).detect(left->front(), right->front());
-    } catch (...) {
-      view_.showBusy(false);
-      view_.showStatus({});
-      throw;
-    }
-    view_.showBusy(false);
-    const OffsetReport& report = *measured;
+    const OffsetReport report = whileBusy("Measuring the offset from the clips' sound...", [&] {
+      return OffsetDetector(source).detect(left->front(), right->front());
+    });
     view_.showStatus("Offset frames: " + std::to_string(report.frames));
     settings_.Edit_Offset = std::to_string(report.frames);
     view_.showSettings();
-    std::string text;
-    for (const std::string& line : report.lines()) text += (text.empty() ? "" : "\n") + line;
-    prompter_.showInformation(text);
+    prompter_.showInformation(joinedLines(report.lines()));
+  });
+}
+
+void MainScreenModel::Button_Measure_AlignmentClick() {
+  const recipe::InputLayout layout = makeClipRecipe(settings_, {}).input;
+  if (layout == recipe::InputLayout::Mono) {
+    prompter_.showError(
+        "A 2D file holds one view: there is no pair to align. Choose \"Separate L and R files\", "
+        "\"Side-by-side LR\" or \"Over-under OU\" to measure one.");
+    return;
+  }
+  const bool twoFiles = layout == recipe::InputLayout::Pair;
+  const auto left = prompter_.openFiles(
+      twoFiles ? "Select the left camera's clip" : "Select the clip holding both views", {},
+      settings_.PathLeft, false);
+  if (!left || left->empty()) return;
+  std::optional<std::vector<std::string>> right = left;
+  if (twoFiles) {
+    right = prompter_.openFiles("Select the right camera's clip", {}, settings_.PathRight, false);
+    if (!right || right->empty()) return;
+  }
+  guarded([&] {
+    std::optional<FfmpegGeometryMeasurer> ffmpeg;
+    PairMeasurer& measurer = pairMeasurer_ != nullptr ? *pairMeasurer_ : ffmpeg.emplace(settings_);
+    const GeometryReport report =
+        whileBusy("Measuring the alignment from the clips' pictures...",
+                  [&] { return measurer.measure(layout, left->front(), right->front()); });
+    settings_.Edit_Align_Vertical = fixed(report.verticalOffsetPx, 2);
+    settings_.Edit_Align_Roll = fixed(report.rollDeg, 3);
+    settings_.Edit_Align_Zoom = fixed(report.zoomPercent, 3);
+    settings_.Edit_Align_Toe_In = fixed(report.toeInDeg, 3);
+    settings_.Edit_Align_Tilt = fixed(report.tiltDeg, 3);
+    // Measured values that nothing uses would surprise: "No change" becomes "Use these values".
+    if (settings_.RadioGroup_Align <= 0) settings_.RadioGroup_Align = choices::kAlignValues;
+    view_.showSettings();
+    view_.showStatus(
+        "Vertical offset: " + settings_.Edit_Align_Vertical +
+        " px, roll: " + settings_.Edit_Align_Roll + " degrees, depth: " +
+        depthVerdictName(depthVerdict(report.parallaxNearPermille, report.parallaxFarPermille)));
+    prompter_.showInformation(joinedLines(report.lines()));
   });
 }
 

@@ -11,6 +11,7 @@
 #include "window/WindowRunFrontEnd.h"
 
 namespace twinlens {
+class PairMeasurer;
 class PresetsFile;
 class SoundSource;
 }  // namespace twinlens
@@ -57,6 +58,15 @@ class MainScreenModel {
   void Button_Detect_OffsetClick();
   // Where that measurement gets the clips' sound; the ffmpeg program when none is set.
   void setSoundSource(SoundSource* source) { soundSource_ = source; }
+  // Measures the right view's misalignment against the left view of a chosen pair (or of the one
+  // file holding both), puts it into the values of "Use these values" and shows the report.
+  void Button_Measure_AlignmentClick();
+  // What measures it, and the clips of a run that aligns by measurement; the ffmpeg program when
+  // none is set.
+  void setPairMeasurer(PairMeasurer* measurer) {
+    pairMeasurer_ = measurer;
+    run_.setMeasurer(measurer);
+  }
 
   // Presets.
   bool hasPresets() const { return presets_ != nullptr; }
@@ -84,6 +94,9 @@ class MainScreenModel {
       showError(error.what());
     }
   }
+  // Runs a measurement with the window showing `status` and busy.
+  template <typename Measure>
+  auto whileBusy(const std::string& status, Measure&& measure);
   // The error's message, with a period after a letter or digit.
   void showError(const std::string& message);
 
@@ -106,6 +119,7 @@ class MainScreenModel {
   ConversionRun run_;
   bool activated_ = false;
   SoundSource* soundSource_ = nullptr;
+  PairMeasurer* pairMeasurer_ = nullptr;
 };
 
 }  // namespace twinlens::window

@@ -6,6 +6,7 @@
 
 #include "run/ConversionRun.h"
 #include "window/Prompter.h"
+#include "window/ScreenView.h"
 
 namespace twinlens::window {
 
@@ -18,8 +19,8 @@ using Launcher = std::function<std::string(const std::string& file, const std::s
 // run wrote, for the run's report.
 class WindowRunFrontEnd : public RunFrontEnd {
  public:
-  WindowRunFrontEnd(Prompter& prompter, Launcher launcher)
-      : prompter_(prompter), launcher_(std::move(launcher)) {}
+  WindowRunFrontEnd(Prompter& prompter, ScreenView& view, Launcher launcher)
+      : prompter_(prompter), view_(view), launcher_(std::move(launcher)) {}
 
   void setLauncher(Launcher launcher) { launcher_ = std::move(launcher); }
 
@@ -32,6 +33,8 @@ class WindowRunFrontEnd : public RunFrontEnd {
     return launcher_ ? launcher_(file, parameters, workingFolder) : std::string();
   }
   void wrote(const std::string& path) override { written_.push_back(path); }
+  // A long step shows in the status bar.
+  void progress(const std::string& text) override { view_.showStatus(text); }
 
   // The files the last run wrote, in order; cleared before each run.
   const std::vector<std::string>& written() const { return written_; }
@@ -39,6 +42,7 @@ class WindowRunFrontEnd : public RunFrontEnd {
 
  private:
   Prompter& prompter_;
+  ScreenView& view_;
   Launcher launcher_;
   std::vector<std::string> written_;
 };

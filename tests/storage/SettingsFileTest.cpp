@@ -76,6 +76,14 @@ ConversionSettings changedSettings() {
   s.setUserFrNum(24000);
   s.setUserFrDen(1001);
   s.FfmpegLocation = "/tools/ffmpeg/ffmpeg.exe";
+  s.RadioGroup_Align = 2;
+  s.Edit_Align_Vertical = "-12.5";
+  s.Edit_Align_Roll = "0.75";
+  s.Edit_Align_Zoom = "1.2";
+  s.Edit_Align_Toe_In = "0.3";
+  s.Edit_Align_Tilt = "-0.2";
+  s.RadioGroup_Convergence = 2;
+  s.Edit_Convergence = "14";
   s.FfmpegDialogFolder = paths::dir(s.FfmpegLocation);
   return s;
 }
@@ -90,7 +98,7 @@ TEST(SettingsFile, FirstStartWithoutAFileGivesEveryDefault) {
   EXPECT_FALSE(std::filesystem::exists(dir.file("twinlens.ini")));
 }
 
-TEST(SettingsFile, DefaultsWrittenFromScratchHaveTheFiveSectionsInOrder) {
+TEST(SettingsFile, DefaultsWrittenFromScratchHaveTheSixSectionsInOrder) {
   TempDir dir;
   const auto path = dir.file("twinlens.ini");
   SaveSettings(ConversionSettings(kProgramFolder), path);
@@ -114,7 +122,9 @@ TEST(SettingsFile, DefaultsWrittenFromScratchHaveTheFiveSectionsInOrder) {
             "4|\r\n"
             "Deshake Part 2=|0|0|0|0|0|0|0|0|0|0|0|0|0|1|15|15|5|15|1|1|30|30|0|0|1|0|1|0|1|10|"
             "1000|1|64|0|0|20|5000|100|20|1\"\r\n"
-            "[Final]\r\nUser FR Num=30000\r\nUser FR Den=1001\r\n");
+            "[Final]\r\nUser FR Num=30000\r\nUser FR Den=1001\r\n"
+            "[Geometry]\r\nAlign=0\r\nVertical=0\r\nRoll=0\r\nZoom=0\r\nToe-in=0\r\nTilt=0\r\n"
+            "Convergence=0\r\nConvergence Shift=0\r\n");
 }
 
 TEST(SettingsFile, SaveLoadSaveIsByteIdentical) {

@@ -488,6 +488,16 @@ TEST_F(Persistence, DetectFromSoundSaysWhyOneFileHasNoOffsetToMeasure) {
   EXPECT_EQ(text("Edit_Offset"), QStringLiteral("0"));
 }
 
+TEST_F(Persistence, MeasureAlignmentSaysWhyA2DFileHasNoPairToMeasure) {
+  activate();
+  choose(QStringLiteral("RadioGroup_Input_Format"), 3);
+  control<QPushButton>(QStringLiteral("Button_Measure_Alignment"))->click();
+  ASSERT_EQ(prompter.errors.size(), 1);
+  EXPECT_TRUE(prompter.errors[0].startsWith(QStringLiteral("A 2D file holds one view")));
+  EXPECT_TRUE(prompter.dialogs.empty());
+  EXPECT_EQ(text("Edit_Align_Vertical"), QStringLiteral("0"));
+}
+
 // The notes of a run's clips stand in its report after what it wrote and started, each opening
 // the folder of its clip.
 TEST(RunReportNotes, FollowTheFilesAndOpenTheirClipsFolder) {

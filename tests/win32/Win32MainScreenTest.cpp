@@ -11,6 +11,7 @@
 
 #include "model/ConversionSettings.h"
 #include "run/RunReport.h"
+#include "support/DrawnPairs.h"
 #include "support/ScriptedPrompter.h"
 #include "support/TempDir.h"
 #include "window/ControlTable.h"
@@ -213,6 +214,20 @@ TEST_F(Win32MainScreenTest, TheEngineChoiceAndDetectFromSoundReachTheModel) {
       "A side-by-side, over-under or 2D file holds one sound track for both views"));
   EXPECT_TRUE(prompter_.dialogs.empty());
   EXPECT_EQ(text(control("Edit_Offset")), "0");
+}
+
+TEST_F(Win32MainScreenTest, MeasureAlignmentFillsTheGeometryTab) {
+  screen_.model().FormActivate();
+  test::DrawnPairs pairs;
+  screen_.model().setPairMeasurer(&pairs);
+  prompter_.openAnswers = {std::vector<std::string>{at("left.mkv")},
+                           std::vector<std::string>{at("right.mkv")}};
+  click(control("Button_Measure_Alignment"));
+  ASSERT_TRUE(prompter_.errors.empty()) << prompter_.errors[0];
+  EXPECT_NEAR(std::stod(text(control("Edit_Align_Vertical"))), 8, 0.1);
+  EXPECT_NEAR(std::stod(text(control("Edit_Align_Roll"))), 0.5, 0.01);
+  EXPECT_EQ(SendMessageA(screen_.option("RadioGroup_Align", 2), BM_GETCHECK, 0, 0), BST_CHECKED);
+  EXPECT_EQ(prompter_.informations.size(), 1u);
 }
 
 TEST_F(Win32MainScreenTest, ConvertFilesWritesTheScriptsAndSaysSo) {

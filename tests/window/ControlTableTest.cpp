@@ -63,7 +63,7 @@ INSTANTIATE_TEST_SUITE_P(
         Shown{"TabSheet_FFmpeg", "", "FFmpeg", "", ""}),
     [](const auto& info) { return std::string(info.param.control); });
 
-TEST(ControlTable, SixTabsAndEveryControlInsideAParentNamedBeforeIt) {
+TEST(ControlTable, SevenTabsAndEveryControlInsideAParentNamedBeforeIt) {
   std::set<std::string_view> seen;
   std::vector<std::string_view> tabs;
   for (const Control& control : controls()) {
@@ -80,7 +80,7 @@ TEST(ControlTable, SixTabsAndEveryControlInsideAParentNamedBeforeIt) {
     }
   }
   EXPECT_EQ(tabs, (std::vector<std::string_view>{"Input settings", "Output settings", "Frame rates",
-                                                 "Advanced", "FFmpeg", "VirtualDub"}));
+                                                 "Advanced", "Geometry", "FFmpeg", "VirtualDub"}));
 }
 
 // A control that shows a setting is named after its field and is of the field's kind, and starts

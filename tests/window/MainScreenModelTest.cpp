@@ -9,6 +9,7 @@
 #include <map>
 
 #include "analysis/OffsetDetector.h"
+#include "support/DrawnPairs.h"
 #include "support/ScriptedPrompter.h"
 #include "support/TempDir.h"
 
@@ -191,6 +192,55 @@ TEST_F(MainScreenModelTest, DetectFromSoundPutsTheOffsetIntoItsFieldOrSaysWhyNot
   EXPECT_TRUE(
       prompter_.errors[1].starts_with("A side-by-side, over-under or 2D file holds one "
                                       "sound track for both views"));
+}
+
+TEST_F(MainScreenModelTest, MeasureAlignmentFillsTheValuesOrSaysWhyNot) {
+  test::DrawnPairs pairs;
+  model_.setPairMeasurer(&pairs);
+  prompter_.openAnswers = {std::vector<std::string>{at("left.mkv")},
+                           std::vector<std::string>{at("right.mkv")}};
+  model_.Button_Measure_AlignmentClick();
+  ASSERT_TRUE(prompter_.errors.empty()) << prompter_.errors[0];
+  const ConversionSettings& s = model_.settings();
+  EXPECT_NEAR(std::stod(s.Edit_Align_Vertical), 8, 0.1);
+  EXPECT_NEAR(std::stod(s.Edit_Align_Roll), 0.5, 0.01);
+  EXPECT_NEAR(std::stod(s.Edit_Align_Zoom), 1, 0.02);
+  EXPECT_NEAR(std::stod(s.Edit_Align_Toe_In), 0, 0.05);
+  EXPECT_EQ(s.RadioGroup_Align, 2);  // "No change" would leave the values unused
+  EXPECT_EQ(view_.busyChanges, (std::vector<bool>{true, false}));
+  EXPECT_TRUE(view_.status.starts_with("Vertical offset: " + s.Edit_Align_Vertical + " px"))
+      << view_.status;
+  ASSERT_EQ(prompter_.informations.size(), 1u);
+  EXPECT_NE(prompter_.informations[0].find("\nParallax: near "), std::string::npos);
+  EXPECT_EQ(prompter_.titles, (std::vector<std::string>{"Select the left camera's clip",
+                                                        "Select the right camera's clip"}));
+
+  // One file holding both views is asked for once; "Measure each clip" stays chosen.
+  model_.settings().RadioGroup_Input_Format = 2;
+  model_.settings().RadioGroup_Align = 1;
+  prompter_.openAnswers = {std::vector<std::string>{at("trip_OU.mkv")}};
+  model_.Button_Measure_AlignmentClick();
+  EXPECT_EQ(prompter_.titles.back(), "Select the clip holding both views");
+  EXPECT_EQ(pairs.layouts.back(), recipe::InputLayout::OverUnder);
+  EXPECT_EQ(model_.settings().RadioGroup_Align, 1);
+
+  // A flat view: the message, and the values as they were.
+  model_.settings().Edit_Align_Vertical = "3";
+  prompter_.openAnswers = {std::vector<std::string>{at("flat.mkv")}};
+  model_.Button_Measure_AlignmentClick();
+  EXPECT_EQ(model_.settings().Edit_Align_Vertical, "3");
+  ASSERT_EQ(prompter_.errors.size(), 1u);
+  EXPECT_EQ(prompter_.errors[0], "Cannot measure the geometry of \"" + at("flat.mkv") +
+                                     "\": the pictures hold too little detail to match (a black or "
+                                     "flat view)");
+
+  // A 2D file has no pair: no dialog opens.
+  model_.settings().RadioGroup_Input_Format = 3;
+  const std::size_t asked = prompter_.titles.size();
+  model_.Button_Measure_AlignmentClick();
+  EXPECT_EQ(prompter_.titles.size(), asked);
+  ASSERT_EQ(prompter_.errors.size(), 2u);
+  EXPECT_TRUE(prompter_.errors[1].starts_with("A 2D file holds one view")) << prompter_.errors[1];
 }
 
 TEST_F(MainScreenModelTest, ALayoutLoadErrorShowsWhatWasReadAndTheMessage) {

@@ -1,8 +1,11 @@
 #include "engines/avisynth/AviSynthEngine.h"
 
+#include <cstdio>
 #include <utility>
 
 #include "base/Error.h"
+#include "engines/ClipGeometry.h"
+#include "model/AlignWarp.h"
 #include "platform/TextFileWriter.h"
 #include "platform/TextFiles.h"
 
@@ -19,10 +22,28 @@ ClipJobScripts jobScripts(const ClipNames& clip) {
           clip.rightOutputScript,     clip.sideBySideScript,       clip.overUnderScript};
 }
 
+// Where AviSynth's resizers leave more than half a pixel of vertical error (they turn nothing),
+// the user is told, and pointed to the engine that corrects it.
+void noteUncorrected(const ClipRecipe& recipe, EngineOutput& output) {
+  const auto* align = recipe.find<recipe::Align>(View::Right);
+  if (align == nullptr) return;
+  const double left = AlignWarp(*align, false).uncorrectedVerticalPx();
+  if (left <= 0.5) return;
+  char amount[32];
+  std::snprintf(amount, sizeof amount, "%.1f", left);
+  output.noted(recipe.names.leftFile,
+               std::string("AviSynth scripts correct the views' vertical offset and zoom but not "
+                           "their roll, toe-in and tilt, which leave up to ") +
+                   amount +
+                   " px of vertical error; the engine \"ffmpeg filters\" corrects them "
+                   "too");
+}
+
 }  // namespace
 
-AviSynthEngine::AviSynthEngine(const ConversionSettings& settings, PathStyle style)
-    : s_(settings), style_(style), builder_(style) {}
+AviSynthEngine::AviSynthEngine(const ConversionSettings& settings, PathStyle style,
+                               MediaProbe* probe, PairMeasurer* measurer)
+    : s_(settings), style_(style), probe_(probe), measurer_(measurer), builder_(style) {}
 
 void AviSynthEngine::checkSettings() const {
   const ConversionSettings& s = s_;
@@ -94,8 +115,29 @@ std::vector<RunFile> AviSynthEngine::runFiles() const {
   return files;
 }
 
-ClipRecipe AviSynthEngine::recipeOf(const ClipNames& clip) const {
-  return makeClipRecipe(s_, clip);
+ClipRecipe AviSynthEngine::recipeOf(const ClipNames& clip, std::size_t index) const {
+  if (index >= facts_.size()) return makeClipRecipe(s_, clip);
+  const ClipFacts& facts = facts_[index];
+  return makeClipRecipe(s_, clip, facts.media, std::nullopt, facts.geometry);
+}
+
+void AviSynthEngine::readClips(EngineOutput& output) {
+  facts_.clear();
+  if (!alignsViews(s_) || conversion_.input == recipe::InputLayout::Mono) return;
+  facts_.resize(clips_.written);
+  for (std::size_t i = 0; i < clips_.written; ++i) {
+    const ClipNames clip = clips_.names(i);
+    if (probe_ != nullptr && conversion_.source != recipe::Source::Pictures) {
+      facts_[i].media = probe_->probe(clip.leftFile);
+    }
+    if (measurer_ != nullptr) {
+      facts_[i].geometry =
+          measureClip(s_, *measurer_, conversion_, clip, i, clips_.written, output);
+    } else if (measuresViews(s_)) {
+      throw Error("Nothing can measure the clips' geometry here");
+    }
+    recipeOf(clip, i);  // a clip that cannot be aligned stops the run before anything is written
+  }
 }
 
 std::vector<std::string> AviSynthEngine::clipFiles(const ClipNames& clip) const {
@@ -133,6 +175,7 @@ std::vector<EncodedFile> AviSynthEngine::encodedFiles(const ClipNames& clip) con
 }
 
 void AviSynthEngine::write(EngineOutput& output) {
+  readClips(output);
   // The run's own files grow on disk as the clips go; a run that stops leaves none of them.
   std::optional<TextFileWriter> batchWriter;
   std::optional<TextFileWriter> firstJobs;
@@ -152,8 +195,11 @@ void AviSynthEngine::write(EngineOutput& output) {
 
   for (std::size_t i = 0; i < clips_.written; ++i) {
     const ClipNames clip = clips_.names(i);
+    const ClipRecipe recipe = recipeOf(clip, i);
+    for (const std::string& note : recipe.notes) output.noted(clip.leftFile, note);
+    noteUncorrected(recipe, output);
     TextFile histogram;
-    for (const ScriptFile& script : builder_.build(recipeOf(clip), histogram)) {
+    for (const ScriptFile& script : builder_.build(recipe, histogram)) {
       platform::saveTextFile(script.lines, script.path);
       output.wroteClipFile(script.path);
     }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
@@ -11,6 +12,9 @@
 #include "engines/avisynth/ScriptBuilder.h"
 #include "engines/avisynth/VirtualDubJobs.h"
 #include "model/ConversionSettings.h"
+#include "model/GeometryReport.h"
+#include "model/MediaInfo.h"
+#include "model/PairMeasurer.h"
 
 namespace twinlens {
 
@@ -18,7 +22,10 @@ namespace twinlens {
 // VirtualDub job lists, and the histogram script colour matching reads.
 class AviSynthEngine : public Engine {
  public:
-  AviSynthEngine(const ConversionSettings& settings, PathStyle style);
+  // Where the views are aligned, `probe` reads each clip's size and `measurer` measures its
+  // geometry where the settings ask for it.
+  AviSynthEngine(const ConversionSettings& settings, PathStyle style, MediaProbe* probe = nullptr,
+                 PairMeasurer* measurer = nullptr);
 
   // The VirtualDub files: every job carries the lines of one of the three configuration files,
   // and the job lists must have a VirtualDub to run them.
@@ -34,11 +41,21 @@ class AviSynthEngine : public Engine {
   std::vector<ProgramStart> programs() const override;
 
  private:
-  ClipRecipe recipeOf(const ClipNames& clip) const;
+  // The clip's recipe; with `index`, from what was read of the clip before writing.
+  ClipRecipe recipeOf(const ClipNames& clip, std::size_t index = SIZE_MAX) const;
+  // Reads every clip whose views are aligned: its size, and its geometry where it is measured.
+  void readClips(EngineOutput& output);
   std::string batchFolder() const { return paths::dir(batchFile_, style_); }
 
   const ConversionSettings& s_;
   PathStyle style_;
+  MediaProbe* probe_;
+  PairMeasurer* measurer_;
+  struct ClipFacts {
+    std::optional<MediaInfo> media;
+    std::optional<GeometryReport> geometry;
+  };
+  std::vector<ClipFacts> facts_;  // by clip, where the views are aligned
   ScriptBuilder builder_;
   RunClips clips_;
   ClipRecipe conversion_;  // what every clip of the run does (without its names)

@@ -109,6 +109,8 @@ void appendView(TextFile& out, const Clip& c, View v, const std::string& home, b
       if (!c.deinterlace) scriptlines::sizeLines(out, *size);
     } else if (const auto* split = std::get_if<Split>(&step)) {
       if (!c.deinterlace) scriptlines::splitLines(out, v, *split);
+    } else if (const auto* align = std::get_if<Align>(&step)) {
+      scriptlines::alignLines(out, v, *align);
     } else if (const auto* mirror = std::get_if<Mirror>(&step)) {
       scriptlines::mirrorLines(out, *mirror);
     } else if (const auto* final = std::get_if<FinalSize>(&step)) {

@@ -1,8 +1,10 @@
 #include "engines/avisynth/ScriptLines.h"
 
 #include <array>
+#include <cstdio>
 #include <string_view>
 
+#include "model/AlignWarp.h"
 #include "model/Choices.h"
 
 namespace twinlens::scriptlines {
@@ -156,6 +158,21 @@ void splitLines(TextFile& out, View view, const recipe::Split& split) {
 void mirrorLines(TextFile& out, const recipe::Mirror& mirror) {
   if (mirror.horizontal) out.add("FlipHorizontal()");
   if (mirror.vertical) out.add("FlipVertical()");
+}
+
+void alignLines(TextFile& out, View view, const recipe::Align& align) {
+  const AlignWarp warp(align, false);
+  const AlignWarp::Point first = warp.source(view, {0, 0});
+  const AlignWarp::Point last =
+      warp.source(view, {static_cast<double>(align.width), static_cast<double>(align.height)});
+  auto decimal = [](double value) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.4f", value);
+    return std::string(text);
+  };
+  out.add("Lanczos4Resize(Width(), Height(), " + decimal(first.x * align.stretchX) + ", " +
+          decimal(first.y * align.stretchY) + ", " + decimal((last.x - first.x) * align.stretchX) +
+          ", " + decimal((last.y - first.y) * align.stretchY) + ")");
 }
 
 void finalSize(TextFile& out, const recipe::FinalSize& size) {

@@ -36,6 +36,9 @@ void splitLines(TextFile& out, View view, const recipe::Split& split);
 
 // Mirrors a view horizontally and vertically.
 void mirrorLines(TextFile& out, const recipe::Mirror& mirror);
+// The view resampled from the source window that takes out its half of the vertical offset and
+// zoom and its half of the convergence shift (AviSynth's resizers turn nothing).
+void alignLines(TextFile& out, View view, const recipe::Align& align);
 
 // Optional blur and the resize to the final size of one view.
 void finalSize(TextFile& out, const recipe::FinalSize& size);

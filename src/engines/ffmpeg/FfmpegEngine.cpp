@@ -1,6 +1,7 @@
 #include "engines/ffmpeg/FfmpegEngine.h"
 
 #include "base/Error.h"
+#include "engines/ClipGeometry.h"
 #include "engines/EncodedNames.h"
 #include "engines/ffmpeg/FfmpegRunner.h"
 #include "engines/ffmpeg/FfprobeMediaProbe.h"
@@ -11,11 +12,12 @@
 namespace twinlens {
 
 FfmpegEngine::FfmpegEngine(const ConversionSettings& settings, PathStyle style, MediaProbe* probe,
-                           std::string colourMatcher)
+                           std::string colourMatcher, PairMeasurer* measurer)
     : s_(settings),
       style_(style),
       probe_(probe),
       colourMatcher_(std::move(colourMatcher)),
+      measurer_(measurer),
       graphs_(style) {}
 
 void FfmpegEngine::checkSettings() const {
@@ -103,16 +105,22 @@ void FfmpegEngine::write(EngineOutput& output) {
   if (probe == nullptr && !pictures) probe = &ffprobe.emplace(s_);
   // What each clip holds is kept (not its recipe), so a long run keeps little per clip.
   std::vector<std::pair<std::optional<MediaInfo>, std::optional<MediaInfo>>> media(clips_.written);
+  std::vector<std::optional<GeometryReport>> geometry(clips_.written);
   auto recipeOf = [&](std::size_t i) {
-    return makeClipRecipe(s_, clips_.names(i), media[i].first, media[i].second);
+    return makeClipRecipe(s_, clips_.names(i), media[i].first, media[i].second, geometry[i]);
   };
   for (std::size_t i = 0; i < clips_.written; ++i) {
+    const ClipNames clip = clips_.names(i);
     if (!pictures) {
-      const ClipNames clip = clips_.names(i);
       media[i].first = probe->probe(clip.leftFile);
       media[i].second = paths::sameName(clip.leftFile, clip.rightFile, style_)
                             ? media[i].first
                             : probe->probe(clip.rightFile);
+    }
+    if (measurer_ != nullptr) {
+      geometry[i] = measureClip(s_, *measurer_, conversion_, clip, i, clips_.written, output);
+    } else if (measuresViews(s_)) {
+      throw Error("Nothing can measure the clips' geometry here");
     }
     graphs_.build(recipeOf(i));
   }

@@ -10,6 +10,7 @@
 #include "engines/ffmpeg/FilterGraphBuilder.h"
 #include "model/ConversionSettings.h"
 #include "model/MediaInfo.h"
+#include "model/PairMeasurer.h"
 
 namespace twinlens {
 
@@ -18,9 +19,9 @@ namespace twinlens {
 class FfmpegEngine : public Engine {
  public:
   // `probe` reads the clips (ffprobe's when null); `colourMatcher` is the twinlens-cli that makes
-  // the colour tables.
+  // the colour tables; `measurer` measures the clips' geometry where the settings ask for it.
   FfmpegEngine(const ConversionSettings& settings, PathStyle style, MediaProbe* probe,
-               std::string colourMatcher);
+               std::string colourMatcher, PairMeasurer* measurer = nullptr);
 
   // No output format, job lists for VirtualDub, or colour matching of pictures.
   void checkSettings() const override;
@@ -28,8 +29,9 @@ class FfmpegEngine : public Engine {
   std::vector<RunFile> runFiles() const override;
   std::vector<std::string> clipFiles(const ClipNames& clip) const override;
   std::vector<EncodedFile> encodedFiles(const ClipNames& clip) const override;
-  // Every clip is read, and its graphs composed, before the first file is written: a clip ffmpeg
-  // cannot read, or a value its graph cannot take, stops the run with nothing written.
+  // Every clip is read (and measured, where the views are aligned by measurement), and its graphs
+  // composed, before the first file is written: a clip ffmpeg cannot read or measure, or a value
+  // its graph cannot take, stops the run with nothing written.
   void write(EngineOutput& output) override;
   std::vector<ProgramStart> programs() const override;
 
@@ -40,6 +42,7 @@ class FfmpegEngine : public Engine {
   PathStyle style_;
   MediaProbe* probe_;
   std::string colourMatcher_;
+  PairMeasurer* measurer_;
   FilterGraphBuilder graphs_;
   RunClips clips_;
   ClipRecipe conversion_;  // what every clip of the run does (without its names)

@@ -3,12 +3,14 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <cstdio>
 #include <optional>
 #include <utility>
 #include <variant>
 
 #include "base/Error.h"
 #include "engines/ffmpeg/FilterGraph.h"
+#include "model/AlignWarp.h"
 
 // GCC 12 at -O3 (the Windows build) takes "text" + std::string(...) for an overlapping copy
 // (its bug 105329); the lines are built that way throughout this file.
@@ -28,6 +30,30 @@ constexpr const char* kStabilisableFormats = "format=pix_fmts=yuv420p|yuv422p|yu
 
 std::string str(std::int64_t number) {
   return std::to_string(number);
+}
+
+std::string decimal(double value) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%.4f", value);
+  return text;
+}
+
+// One resample of the view that aligns and converges it: its output's corners taken from where
+// the rig's model puts them, at the view's size where the step stands.
+std::string perspective(const Align& align, View view) {
+  const AlignWarp warp(align, true);
+  const double w = align.width;
+  const double h = align.height;
+  std::string filter = "perspective=";
+  int corner = 0;
+  for (const AlignWarp::Point output : {AlignWarp::Point{0, 0}, AlignWarp::Point{w, 0},
+                                        AlignWarp::Point{0, h}, AlignWarp::Point{w, h}}) {
+    const AlignWarp::Point at = warp.source(view, output);
+    filter += "x" + str(corner) + "=" + decimal(at.x * align.stretchX) + ":y" + str(corner) + "=" +
+              decimal(at.y * align.stretchY) + ":";
+    ++corner;
+  }
+  return filter + "interpolation=cubic:sense=source";
 }
 
 // Every frame numbered from 0 at the given rate: what AviSynth's frame-based clips are.
@@ -288,6 +314,8 @@ class GraphComposer {
         } else {
           video.then(left ? "crop=iw:ih-trunc(ih/2):0:0" : "crop=iw:ih-trunc(ih/2):0:trunc(ih/2)");
         }
+      } else if (const auto* align = std::get_if<Align>(&step)) {
+        video.then(perspective(*align, st.view));
       } else if (const auto* mirror = std::get_if<Mirror>(&step)) {
         if (mirror->horizontal) video.then("hflip");
         if (mirror->vertical) video.then("vflip");
