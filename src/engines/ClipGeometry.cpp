@@ -2,8 +2,6 @@
 
 #include <string>
 
-#include "base/Error.h"
-
 namespace twinlens {
 
 std::optional<GeometryReport> measureClip(const ConversionSettings& settings,
@@ -12,11 +10,6 @@ std::optional<GeometryReport> measureClip(const ConversionSettings& settings,
                                           std::size_t count, EngineOutput& output) {
   if (!measuresViews(settings) || conversion.input == recipe::InputLayout::Mono) {
     return std::nullopt;
-  }
-  if (conversion.source == recipe::Source::Pictures) {
-    throw Error("The pictures of \"" + clip.leftFile +
-                "\" cannot be measured: convert them to a clip first, or align them by typed "
-                "values");
   }
   output.progress("Measuring the geometry of clip " + std::to_string(index + 1) + " of " +
                   std::to_string(count) + ": \"" + clip.leftFile + "\"");

@@ -12,7 +12,7 @@ namespace twinlens {
 
 // The geometry of clip `index` of `count` measured from its pictures, where "Align views" or
 // "Convergence" asks for it and the clip has a pair; the output is told which clip is measured.
-// Raises Error when the clip cannot be measured (picture sequences are not read).
+// Raises Error when the clip cannot be measured.
 std::optional<GeometryReport> measureClip(const ConversionSettings& settings,
                                           PairMeasurer& measurer, const ClipRecipe& conversion,
                                           const ClipNames& clip, std::size_t index,

@@ -406,6 +406,11 @@ std::pair<double, double> stretchOf(const ClipRecipe& r, View view) {
 // mirrored, sized or retimed; with a measurement, the depth that gives is told.
 void alignViews(ClipRecipe& r, const Geometry& g, const std::optional<GeometryReport>& measured) {
   if (!g.any() || r.input == InputLayout::Mono) return;
+  if (r.source == Source::Pictures) {
+    throw Error(
+        "Picture sequences are not aligned: the run reads neither their size nor their pictures; "
+        "choose \"No change\" under \"Align views\" and \"Convergence\"");
+  }
   std::optional<Align> align = g.typed;
   if (g.measures && measured) {
     align = Align{measured->verticalOffsetPx, measured->rollDeg, measured->zoomPercent,
@@ -444,11 +449,8 @@ void alignViews(ClipRecipe& r, const Geometry& g, const std::optional<GeometryRe
       align->toeInDeg == 0 && align->tiltDeg == 0 && align->convergencePx == 0) {
     return;
   }
-  if (align->width <= 0 || align->height <= 0) {
-    if (r.names.leftFile.empty()) return;  // no clip yet: the settings are being checked
-    throw Error("The views of " + quoted(r.names.leftFile) +
-                " cannot be aligned: their size is not known (picture sequences are not read)");
-  }
+  // Before the run has read the clip (while it plans its files) nothing is aligned yet.
+  if (align->width <= 0 || align->height <= 0) return;
   for (const View view : {View::Left, View::Right}) {
     Align placed = *align;
     std::tie(placed.stretchX, placed.stretchY) = stretchOf(r, view);

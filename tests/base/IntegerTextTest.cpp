@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <utility>
+
+#include "base/DecimalText.h"
 #include "base/Error.h"
 #include "support/ErrorMessage.h"
 
@@ -40,6 +43,18 @@ INSTANTIATE_TEST_SUITE_P(Forms, IntegerTextRejects,
                          ::testing::Values("", " ", " 5", "5 ", "12a", "abc", "-", "+", "$", "0x",
                                            "1.5", "2147483648", "-2147483649",
                                            "99999999999999999999", "$80000000", "--1", "0xG"));
+
+// Decimal numbers as typed: what is taken, and what is refused.
+TEST(DecimalText, TakesSignedDecimalsAndNothingElse) {
+  const std::pair<const char*, double> taken[] = {
+      {"0", 0}, {"-12.5", -12.5}, {"+2", 2}, {".75", 0.75}, {"3.", 3}, {"-0.004", -0.004}};
+  for (const auto& [text, value] : taken) EXPECT_EQ(tryToDecimal(text), value) << text;
+  for (const char* text :
+       {"", " ", "-", ".", "-.", "1e3", "inf", "nan", " 1", "1 ", "1,5", "1.2.3", "0x10", "--1"}) {
+    EXPECT_EQ(tryToDecimal(text), std::nullopt) << text;
+  }
+  EXPECT_EQ(test::messageOf([] { toDecimal("1,5"); }), "'1,5' is not a valid number");
+}
 
 TEST(ErrorDisplayText, AppendsAPeriodOnlyAfterALetterOrDigit) {
   EXPECT_EQ(Error::displayText("'x' is not a valid integer value"),

@@ -21,7 +21,7 @@ std::string nameOf(const recipe::Step& step) {
   static const char* const kNames[] = {"deinterlace", "time shift",   "colour match", "audio cut",
                                        "fields",      "motion",       "size factors", "split",
                                        "mirror",      "final size",   "selection",    "rate change",
-                                       "stabilise",   "conform size", "conform rate"};
+                                       "stabilise",   "conform size", "conform rate", "align"};
   return kNames[step.index()];
 }
 
@@ -337,6 +337,60 @@ TEST(ClipRecipe, ABadNumberIsToldBeforeAnythingIsDecided) {
   s.Edit_Offset = "0";
   s.Edit_Audio_Frames_Cut = "";
   EXPECT_EQ(test::messageOf([&] { makeClipRecipe(s, {}); }), "'' is not a valid integer value");
+}
+
+// "Align views" and "Convergence": the Align step stands where each view stands alone, sized in
+// pixels of the view as read; automatic convergence and the depth come from the measurement.
+TEST(ClipRecipe, GeometryAlignsEachViewWhereItStandsAlone) {
+  const MediaInfo halfWidth{{25, 1}, 100, true, 48000, false, 1920, 1080};
+  GeometryReport measured;
+  measured.verticalOffsetPx = 6;
+  measured.rollDeg = 0.2;
+  measured.parallaxNearPermille = -12;
+  measured.parallaxFarPermille = 8;
+  ClipNames names;
+  names.leftFile = "/v/a.mp4";
+  ConversionSettings s;
+  s.RadioGroup_Input_Format = 1;  // side by side, each view squeezed to half its width
+  s.CheckBox_Input_HW = true;
+  s.CheckBox_HMR = true;
+  s.RadioGroup_Align = 1;
+  s.RadioGroup_Convergence = 1;
+  const ClipRecipe r = makeClipRecipe(s, names, halfWidth, std::nullopt, measured);
+  EXPECT_EQ(stepNames(r, View::Right),
+            (std::vector<std::string>{"size factors", "split", "align", "mirror"}));
+  const auto* align = r.find<recipe::Align>(View::Right);
+  ASSERT_NE(align, nullptr);
+  // Near -12 and far 8: moving the near point to +3 would take the far point past +20, so the
+  // far point goes to +20: a shift of 12 per mille of 960 pixels.
+  EXPECT_EQ(*align, (recipe::Align{6, 0.2, 0, 0, 0, 11.52, 960, 1080, 2, 1}));
+  EXPECT_EQ(*r.find<recipe::Align>(View::Left), *align);
+  EXPECT_EQ(
+      r.notes.back(),
+      "Depth: near 0.0, far 20.0 per mille of the width after a convergence shift of 11.5 px: "
+      "green");
+
+  // Measuring without a measurement (the settings checked before any clip) aligns nothing;
+  // neither does "No change", nor a 2D file.
+  EXPECT_FALSE(makeClipRecipe(s, {}).has<recipe::Align>(View::Right));
+  s.RadioGroup_Align = 0;
+  s.RadioGroup_Convergence = 0;
+  EXPECT_EQ(makeClipRecipe(s, names, halfWidth, std::nullopt, measured).notes,
+            std::vector<std::string>{});
+  s.RadioGroup_Align = 2;
+  s.Edit_Align_Vertical = "-3.5";
+  s.RadioGroup_Input_Format = 3;
+  EXPECT_FALSE(makeClipRecipe(s, names, halfWidth).has<recipe::Align>(View::Right));
+
+  // Typed values that are no numbers, and pictures, stop before any clip is read.
+  s.Edit_Align_Roll = "0,5";
+  EXPECT_EQ(test::messageOf([&] { makeClipRecipe(s, {}); }), "'0,5' is not a valid number");
+  s.Edit_Align_Roll = "0.5";
+  s.RadioGroup_Input_Format = 0;
+  s.RadioGroup_Import_Options = 2;
+  EXPECT_TRUE(test::messageOf([&] {
+                makeClipRecipe(s, {});
+              }).starts_with("Picture sequences are not aligned"));
 }
 
 }  // namespace
