@@ -720,6 +720,11 @@ void TSDIAppForm::showStatus(const std::string& text) {
   statusBar()->showMessage(fromCore(text));
 }
 
+void TSDIAppForm::showProgress(const std::string& text) {
+  showStatus(text);
+  statusBar()->repaint();
+}
+
 std::optional<std::vector<std::string>> TSDIAppForm::openFiles(const std::string& title,
                                                                const std::string& filter,
                                                                const std::string& folder,

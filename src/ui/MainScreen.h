@@ -102,6 +102,7 @@ class TSDIAppForm : public QMainWindow, private window::ScreenView, private wind
   void setFieldText(std::string_view field, const std::string& text) override;
   void showStatus(const std::string& text) override;
   void showBusy(bool busy) override;
+  void showProgress(const std::string& text) override;
   // The dialogs and message boxes, through the window's prompter.
   std::optional<std::vector<std::string>> openFiles(const std::string& title,
                                                     const std::string& filter,

@@ -715,6 +715,11 @@ void Win32MainScreen::showStatus(const std::string& value) {
   SendMessageA(status_, SB_SETTEXTA, 0, reinterpret_cast<LPARAM>(value.c_str()));
 }
 
+void Win32MainScreen::showProgress(const std::string& text) {
+  showStatus(text);
+  UpdateWindow(status_);
+}
+
 void Win32MainScreen::showBusy(bool busy) {
   // The status line paints before the measurement holds the message loop.
   if (busy) UpdateWindow(status_);

@@ -107,6 +107,7 @@ class Win32MainScreen : private window::ScreenView {
   void setFieldText(std::string_view field, const std::string& text) override;
   void showStatus(const std::string& text) override;
   void showBusy(bool busy) override;
+  void showProgress(const std::string& text) override;
 
   HINSTANCE instance_;
   window::MainScreenModel model_;

@@ -28,6 +28,8 @@ class ScreenView {
   virtual void showStatus(const std::string& text) = 0;
   // A long measurement runs (true) or has ended (false): the window shows that it is busy.
   virtual void showBusy(bool busy) = 0;
+  // A status-bar text shown at once, while a long step of a run holds the window.
+  virtual void showProgress(const std::string& text) = 0;
 };
 
 }  // namespace twinlens::window

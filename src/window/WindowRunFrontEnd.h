@@ -34,7 +34,7 @@ class WindowRunFrontEnd : public RunFrontEnd {
   }
   void wrote(const std::string& path) override { written_.push_back(path); }
   // A long step shows in the status bar.
-  void progress(const std::string& text) override { view_.showStatus(text); }
+  void progress(const std::string& text) override { view_.showProgress(text); }
 
   // The files the last run wrote, in order; cleared before each run.
   const std::vector<std::string>& written() const { return written_; }

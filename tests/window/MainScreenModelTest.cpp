@@ -48,6 +48,8 @@ class RecordingView : public ScreenView {
   }
   void showStatus(const std::string& text) override { status = text; }
   void showBusy(bool busy) override { busyChanges.push_back(busy); }
+  void showProgress(const std::string& text) override { progress.push_back(text); }
+  std::vector<std::string> progress;
   std::vector<bool> busyChanges;
 };
 
@@ -192,6 +194,34 @@ TEST_F(MainScreenModelTest, DetectFromSoundPutsTheOffsetIntoItsFieldOrSaysWhyNot
   EXPECT_TRUE(
       prompter_.errors[1].starts_with("A side-by-side, over-under or 2D file holds one "
                                       "sound track for both views"));
+}
+
+// "Measure each clip": the run measures the clip before it writes, shows which in the status bar,
+// aligns the script's views and tells the depth in its report.
+TEST_F(MainScreenModelTest, ARunMeasuresEachClipAndTellsItsDepth) {
+  model_.FormActivate();
+  test::DrawnPairs pairs;
+  model_.setPairMeasurer(&pairs);
+  ConversionSettings& s = model_.settings();
+  s.RadioGroup_Engine = 0;  // AviSynth scripts
+  s.RadioGroup_Input_Format = 1;
+  s.RadioGroup_Output_Format = 1;
+  s.RadioGroup_Align = 1;
+  s.RadioGroup_Convergence = 1;
+  writeBytes(at("clips/trip.avi"), "");
+  prompter_.openAnswers = {std::vector<std::string>{at("clips/trip.avi")}};
+  model_.M1Click();
+  ASSERT_TRUE(prompter_.errors.empty()) << prompter_.errors[0];
+  EXPECT_EQ(view_.progress, std::vector<std::string>{"Measuring the geometry of clip 1 of 1: \"" +
+                                                     at("clips/trip.avi") + "\""});
+  EXPECT_EQ(pairs.layouts, std::vector<recipe::InputLayout>{recipe::InputLayout::SideBySide});
+  EXPECT_NE(readBytes(at("clips/trip_LR.avs")).find("Lanczos4Resize(Width(), Height(), "),
+            std::string::npos);
+  const std::vector<RunReport::Note>& notes = model_.runReport().notes();
+  ASSERT_FALSE(notes.empty());
+  EXPECT_TRUE(notes.front().text.starts_with("Depth: near 3.0, far ")) << notes.front().text;
+  // The roll of half a degree is more than AviSynth's resizers can leave.
+  EXPECT_NE(notes.back().text.find("not their roll, toe-in and tilt"), std::string::npos);
 }
 
 TEST_F(MainScreenModelTest, MeasureAlignmentFillsTheValuesOrSaysWhyNot) {

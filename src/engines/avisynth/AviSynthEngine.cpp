@@ -127,14 +127,16 @@ void AviSynthEngine::readClips(EngineOutput& output) {
   facts_.resize(clips_.written);
   for (std::size_t i = 0; i < clips_.written; ++i) {
     const ClipNames clip = clips_.names(i);
-    if (probe_ != nullptr && conversion_.source != recipe::Source::Pictures) {
-      facts_[i].media = probe_->probe(clip.leftFile);
-    }
     if (measurer_ != nullptr) {
       facts_[i].geometry =
           measureClip(s_, *measurer_, conversion_, clip, i, clips_.written, output);
     } else if (measuresViews(s_)) {
       throw Error("Nothing can measure the clips' geometry here");
+    }
+    // A measurement tells the views' size; typed values need it read.
+    if (!facts_[i].geometry && probe_ != nullptr &&
+        conversion_.source != recipe::Source::Pictures) {
+      facts_[i].media = probe_->probe(clip.leftFile);
     }
     recipeOf(clip, i);  // a clip that cannot be aligned stops the run before anything is written
   }
