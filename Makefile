@@ -67,6 +67,7 @@ screenshots-windows:
 	@ls $(BUILD)-windows/screenshots
 
 bench: deps
+	@scripts/install-deps scripts/deps-bench
 	cmake -S . -B $(BUILD)-bench -G $(GENERATOR) -DCMAKE_BUILD_TYPE=Release -DTWINLENS_BUILD_BENCH=ON \
 	  -DTWINLENS_BUILD_TESTS=OFF -DTWINLENS_BUILD_GUI=OFF $(CMAKE_FLAGS)
 	cmake --build $(BUILD)-bench -j $(JOBS)
