@@ -18,6 +18,7 @@
 #include "platform/ProgramLauncher.h"
 #include "platform/ProgramPath.h"
 #include "run/ConversionRun.h"
+#include "run/FramePreview.h"
 #include "storage/PresetsFile.h"
 #include "storage/SettingsFile.h"
 
@@ -30,7 +31,14 @@ constexpr const char* kUsage =
     "[--left FILE]... [--right FILE]... [--launch] [--save-settings FILE]\n"
     "       twinlens-cli detect-offset LEFT RIGHT [--seconds S] [--settings FILE]\n"
     "       twinlens-cli measure-geometry LEFT [RIGHT] [--views pair|side-by-side|over-under] "
-    "[--frames N] [--settings FILE] [--json]";
+    "[--frames N] [--settings FILE] [--json]\n"
+    "       twinlens-cli preview [--settings FILE] [--set NAME=VALUE]... --left FILE [--right "
+    "FILE] "
+    "[--frame N | --time SECONDS] [--mode output|anaglyph|difference|overlay] --png FILE";
+constexpr const char* kPreviewUsage =
+    "Usage: twinlens-cli preview [--settings FILE] [--set NAME=VALUE]... --left FILE "
+    "[--right FILE] [--frame N | --time SECONDS] [--mode output|anaglyph|difference|overlay] "
+    "--png FILE";
 constexpr const char* kColourUsage =
     "Usage: twinlens-cli colour-match --reference left|right [--views pair|side-by-side|"
     "over-under] --lut FILE [--ffmpeg PROGRAM] LEFT [RIGHT]";
@@ -301,6 +309,68 @@ int colourMatch(const std::vector<std::string>& args, std::ostream& out, std::os
   }
 }
 
+// `preview ... --left FILE [--right FILE] [--frame N | --time S] [--mode ...] --png FILE`: one
+// frame of the clip through its conversion, as a PNG picture.
+int preview(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+  CLI::App app("Renders one frame of a clip through its conversion into a PNG picture.",
+               "twinlens-cli preview");
+  std::string settingsFile;
+  std::vector<std::string> assignments;
+  std::string left;
+  std::string right;
+  std::int64_t frame = 0;
+  double seconds = 0;
+  std::string mode = "output";
+  std::string png;
+  app.add_option("--settings", settingsFile, "Settings file to load (missing: the defaults)")
+      ->type_name("FILE");
+  app.add_option("--set", assignments, "Set one setting by its field name, after loading")
+      ->type_name("NAME=VALUE")
+      ->allow_extra_args(false);
+  app.add_option("--left", left, "The left clip, or the one file")
+      ->required()
+      ->check(existingFile());
+  app.add_option("--right", right, "The right clip")->check(existingFile());
+  CLI::Option* frameOption =
+      app.add_option("--frame", frame, "The frame of the output")->check(CLI::NonNegativeNumber);
+  CLI::Option* timeOption = app.add_option("--time", seconds, "The time on the output, in seconds")
+                                ->check(CLI::NonNegativeNumber);
+  frameOption->excludes(timeOption);
+  app.add_option("--mode", mode, "What is shown")
+      ->check(CLI::IsMember({"output", "anaglyph", "difference", "overlay"}));
+  app.add_option("--png", png, "The picture to write")->required()->type_name("FILE");
+  if (const auto ended = parseCommand(app, args, "preview", kPreviewUsage, {}, out, err)) {
+    return *ended;
+  }
+  try {
+    ConversionSettings settings(programFolder());
+    if (!settingsFile.empty()) LoadSettings(settings, settingsFile, nullptr, programFolder());
+    for (const std::string& assignment : assignments) applySetting(settings, assignment);
+    const PreviewMode shown = mode == "anaglyph"     ? PreviewMode::Anaglyph
+                              : mode == "difference" ? PreviewMode::Difference
+                              : mode == "overlay"    ? PreviewMode::Overlay
+                                                     : PreviewMode::Output;
+    FramePreview::Where where;
+    if (timeOption->count() > 0) {
+      where.seconds = seconds;
+    } else {
+      where.frame = frame;
+    }
+    const std::vector<std::string> notes = FramePreview(settings).render(
+        platform::absolutePath(left), right.empty() ? std::string() : platform::absolutePath(right),
+        where, shown, platform::absolutePath(png));
+    for (const std::string& note : notes) err << "note\t" << note << '\n';
+    out << "wrote\t" << platform::absolutePath(png) << '\n';
+    return 0;
+  } catch (const UsageError& error) {
+    err << "twinlens-cli preview: " << error.message << '\n' << kPreviewUsage << '\n';
+    return 2;
+  } catch (const Error& error) {
+    err << error.displayText() << '\n';
+    return 1;
+  }
+}
+
 }  // namespace
 
 int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
@@ -309,6 +379,9 @@ int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
   }
   if (!args.empty() && args.front() == "measure-geometry") {
     return measureGeometry(std::vector<std::string>(args.begin() + 1, args.end()), out, err);
+  }
+  if (!args.empty() && args.front() == "preview") {
+    return preview(std::vector<std::string>(args.begin() + 1, args.end()), out, err);
   }
   if (!args.empty() && args.front() == "colour-match") {
     return colourMatch(std::vector<std::string>(args.begin() + 1, args.end()), out, err);

@@ -21,7 +21,8 @@ struct MediaInfo {
   // The order of the fields: unknown, whole frames, or the field shown first.
   enum class Scan { Unknown, Progressive, TopFirst, BottomFirst };
   Scan scan = Scan::Unknown;
-  int bitDepth = 0;  // bits per sample of the picture; 0 where unknown
+  int bitDepth = 0;              // bits per sample of the picture; 0 where unknown
+  std::string pixelFormat = {};  // as ffmpeg names it ("yuv420p"); empty where unknown
   // The colour tags as ffmpeg names them ("smpte2084", "bt2020", "bt2020nc"); empty where unknown.
   std::string transfer = {};
   std::string primaries = {};

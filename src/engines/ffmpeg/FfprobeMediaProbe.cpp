@@ -185,6 +185,10 @@ MediaInfo FfprobeMediaProbe::parseReport(const std::string& path, const std::str
       if (bits > 0) info.bitDepth = static_cast<int>(bits);
     } else if (key == "pix_fmt" && firstVideo) {
       info.bitDepth = depthOf(value);
+      // A format's name goes into filter graphs: nothing but its own characters is taken.
+      if (value.find_first_not_of("abcdefghijklmnopqrstuvwxyz0123456789_") == std::string::npos) {
+        info.pixelFormat = value;
+      }
     } else if (key == "color_transfer" && firstVideo) {
       info.transfer = known(value);
     } else if (key == "color_primaries" && firstVideo) {

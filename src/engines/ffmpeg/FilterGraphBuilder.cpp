@@ -99,6 +99,8 @@ class GraphComposer {
     media_[0] = pictures_ ? pictureMedia(clip.leftPictures) : r.leftMedia.value_or(MediaInfo{});
     media_[1] = pictures_ ? pictureMedia(r.twoFiles() ? clip.rightPictures : clip.leftPictures)
                           : r.rightMedia.value_or(MediaInfo{});
+    fileRate_[0] = media_[0].frameRate;
+    fileRate_[1] = media_[1].frameRate;
     // The views are paired frame by frame: a right view that runs a little faster or slower
     // (the cameras' clocks drift apart) is timed at the left view's rate.
     if (r.twoFiles() && !pictures_) media_[1].frameRate = media_[0].frameRate;
@@ -107,19 +109,44 @@ class GraphComposer {
     if (const auto* motion = r.find<Motion>(View::Left)) motion_ = *motion;
   }
 
+  // A preview: the clip from the pair's frame `from` on (its inputs sought there), and of what
+  // follows, frame `frame` of the primary output, or of the two views in a check mode.
+  void seek(std::int64_t from, std::int64_t frame, PreviewMode mode) {
+    preview_ = Preview{from, frame, mode};
+    const auto firstOf = [&](View view) {
+      return shiftWindow(view, media_[index(view)].frames).first;
+    };
+    if (r_.twoFiles()) {
+      skip_[0] = from + firstOf(View::Left);
+      skip_[1] = from + firstOf(View::Right);
+    } else {
+      skip_[0] = skip_[1] = from + std::min(firstOf(View::Left), firstOf(View::Right));
+    }
+  }
+
   // The inputs of the ffmpeg command, in input order.
   std::vector<FfmpegClipJob::Input> inputs() const {
     std::vector<FfmpegClipJob::Input> inputs;
-    auto add = [&](const std::string& file, const PictureSequence& pictures) {
+    auto add = [&](int v, const std::string& file, const PictureSequence& pictures) {
+      const std::int64_t skip = skip_[v];
       if (!pictures_) {
-        inputs.push_back({{}, file});
+        std::vector<std::string> options;
+        // Half a frame early: the frame wanted is the first whose time is not before it.
+        if (skip > 0) {
+          char seconds[32];
+          std::snprintf(seconds, sizeof seconds, "%.6f",
+                        (static_cast<double>(skip) - 0.5) / fileRate_[v].value());
+          options = {"-ss", seconds};
+        }
+        inputs.push_back({std::move(options), file});
         return;
       }
-      inputs.push_back({{"-framerate", pictureRate().text(), "-start_number", str(pictures.first)},
-                        pictures.pattern});
+      inputs.push_back(
+          {{"-framerate", pictureRate().text(), "-start_number", str(pictures.first + skip)},
+           pictures.pattern});
     };
-    add(r_.names.leftFile, r_.names.leftPictures);
-    if (r_.twoFiles()) add(r_.names.rightFile, r_.names.rightPictures);
+    add(0, r_.names.leftFile, r_.names.leftPictures);
+    if (r_.twoFiles()) add(1, r_.names.rightFile, r_.names.rightPictures);
     return inputs;
   }
 
@@ -133,7 +160,8 @@ class GraphComposer {
     int soundUses[2] = {0, 0};
     for (const Output& output : r_.outputs) {
       for (const View view : output.views) ++videoUses[index(view)];
-      if (output.sound) ++soundUses[index(*output.sound)];
+      if (output.sound && !preview_) ++soundUses[index(*output.sound)];
+      if (preview_) break;  // the primary output's picture alone
     }
 
     std::vector<Stream> videoSources[2];
@@ -156,17 +184,25 @@ class GraphComposer {
       }
     }
 
-    for (std::size_t i = 0; i < r_.outputs.size(); ++i) {
+    const std::size_t made = preview_ ? 1 : r_.outputs.size();
+    for (std::size_t i = 0; i < made; ++i) {
       const std::vector<View>& views = r_.outputs[i].views;
       ViewStream first = take(done[index(views.front())]);
       const Rational rate = first.rate;
       std::optional<SoundStream> sound;
-      if (r_.outputs[i].sound) sound = take(sounds[index(*r_.outputs[i].sound)]);
+      if (r_.outputs[i].sound && !preview_) sound = take(sounds[index(*r_.outputs[i].sound)]);
       if (sound) soundTail(*sound, views.front());
       Stream picture = layout ? assemble(std::move(first), take(done[index(views.back())]))
                               : std::move(first.video);
       const std::string colour = colourFormat();
-      if (!colour.empty()) picture.then("format=" + colour);
+      if (!colour.empty()) {
+        picture.then("format=" + colour);
+      } else if (preview_ && !media_[0].pixelFormat.empty()) {
+        // The picture an encoder gets that takes the clip's own format (a lossless one), not
+        // one converted for the picture file early on.
+        picture.then("format=" + media_[0].pixelFormat);
+      }
+      if (preview_) previewTail(picture);
 
       FfmpegClipJob::Output output;
       output.frameRate = rate;
@@ -274,7 +310,9 @@ class GraphComposer {
     Stream& video = st.video;
     st.rate = media.frameRate;
     st.frames = media.frames;
-    if (pictures_) video.then("trim=end_frame=" + str(st.frames));
+    // A sought input starts `skip` frames into its file.
+    const std::int64_t skip = skip_[r_.twoFiles() ? index(st.view) : 0];
+    if (pictures_) video.then("trim=end_frame=" + str(st.frames - skip));
     if (const auto* even = r_.find<ConformRate>(st.view)) {
       // The frames' own times lay them on the even grid; from there on they are numbered.
       video.then("setpts=PTS-STARTPTS,fps=" + Rational::of(even->rate.num, even->rate.den).text());
@@ -285,9 +323,12 @@ class GraphComposer {
     if (r_.has<Deinterlace>(st.view)) video.then("bwdif=mode=send_frame:parity=auto:deint=all");
 
     const auto [first, end] = shiftWindow(st.view, st.frames);
-    if (first > 0) video.then("trim=start_frame=" + str(first) + ",setpts=N");
-    if (end < st.frames) video.then("trim=end_frame=" + str(end - first));
-    st.frames = end - first;
+    const std::int64_t from = first + (preview_ ? preview_->from : 0) - skip;
+    const std::int64_t to = end - skip;
+    if (to <= from) throw Error("it lies beyond the clip");
+    if (from > 0) video.then("trim=start_frame=" + str(from) + ",setpts=N");
+    if (to < st.frames - skip) video.then("trim=end_frame=" + str(to - from));
+    st.frames = to - from;
 
     for (const Step& step : r_.of(st.view)) {
       if (const auto* conform = std::get_if<ConformSize>(&step)) {
@@ -487,6 +528,29 @@ class GraphComposer {
     return rate;
   }
 
+  // The preview's frame, and what a check mode makes of the two views standing side by side:
+  // the red-cyan anaglyph (Dubois), their difference brightened four times (misalignment and a
+  // wrong offset show as bright edges), or the two blended half and half under level lines.
+  void previewTail(Stream& picture) {
+    picture.then("trim=start_frame=" + str(preview_->frame) + ",setpts=N");
+    if (preview_->mode == PreviewMode::Output) return;
+    if (preview_->mode == PreviewMode::Anaglyph) {
+      picture.then("stereo3d=sbsl:arcd");
+      return;
+    }
+    picture.then("format=rgb24");
+    std::vector<Stream> halves = graph_.split(std::move(picture), 2);
+    halves[0].then("crop=iw/2:ih:0:0");
+    halves[1].then("crop=iw/2:ih:iw/2:0");
+    if (preview_->mode == PreviewMode::Difference) {
+      picture = graph_.join(std::move(halves), "blend=all_mode=difference");
+      picture.then("colorlevels=rimax=0.25:gimax=0.25:bimax=0.25");
+    } else {
+      picture = graph_.join(std::move(halves), "blend=all_mode=average");
+      picture.then("drawgrid=w=iw:h=ih/16:t=1:c=white@0.6");
+    }
+  }
+
   Stream assemble(ViewStream first, ViewStream second) {
     switch (r_.layout) {
       case OutputLayout::OverUnder:
@@ -524,7 +588,16 @@ class GraphComposer {
     return {};
   }
 
+  struct Preview {
+    std::int64_t from = 0;
+    std::int64_t frame = 0;
+    PreviewMode mode = PreviewMode::Output;
+  };
+
   const ClipRecipe& r_;
+  std::optional<Preview> preview_;
+  std::int64_t skip_[2] = {0, 0};  // frames each input is sought past, by input
+  Rational fileRate_[2] = {{25, 1}, {25, 1}};
   std::string transforms_;
   std::string colourTables_;
   bool pictures_ = false;
@@ -596,6 +669,76 @@ std::string FilterGraphBuilder::colourTablesName(const ClipRecipe& r) const {
 
 std::string FilterGraphBuilder::transformsName(const ClipRecipe& r) const {
   return r.has<Stabilise>(View::Left) ? stemOf(r, style_) + ".trf" : std::string();
+}
+
+FfmpegPreview FilterGraphBuilder::preview(const ClipRecipe& clip, std::int64_t frame,
+                                          PreviewMode mode, const std::string& colourTables) const {
+  if (frame < 0) throw Error("it lies beyond the clip");
+  ClipRecipe r = clip;
+  FfmpegPreview preview;
+  for (std::vector<Step>& steps : r.steps) {
+    const auto stabilised = std::find_if(steps.begin(), steps.end(), [](const Step& step) {
+      return std::holds_alternative<Stabilise>(step);
+    });
+    if (stabilised == steps.end()) continue;
+    steps.erase(stabilised);
+    preview.notes = {
+        "The preview is not stabilised: the runner measures the motion of the "
+        "whole clip first"};
+  }
+  if (mode != PreviewMode::Output) {
+    // The two views as they are before the layout puts them together.
+    r.layout = OutputLayout::SideBySide;
+    r.reversed = false;
+    r.outputs = {{{View::Left, View::Right}, std::nullopt}};
+  }
+  if (r.outputs.empty()) throw Error("No output format is chosen");
+
+  // The clip is sought to a frame from which its steps repeat as from its start (a whole number
+  // of frame selections, time-lapses and woven pairs), the last one before the frame asked for.
+  const View view = r.outputs.front().views.front();
+  std::int64_t cycle = 1;
+  const auto outputFramesOf = [&](std::int64_t frames) {
+    if (const auto* fields = r.find<Fields>(view)) {
+      frames = fields->change == Fields::Change::WeaveInput ? frames / 2 : frames * 2;
+    }
+    if (const auto* motion = r.find<Motion>(view);
+        motion && motion->kind == Motion::Kind::TimeLapse) {
+      frames /= motion->frames();
+    }
+    if (const auto* selection = r.find<FrameSelection>(view)) {
+      frames = frames / selection->pattern.cycle * selection->pattern.count;
+    }
+    return frames;
+  };
+  const auto repeats = [&](std::int64_t frames) {
+    if (const auto* fields = r.find<Fields>(view);
+        fields && fields->change == Fields::Change::WeaveInput && frames % 2 != 0) {
+      return false;
+    }
+    std::int64_t inner = frames;
+    if (const auto* fields = r.find<Fields>(view)) {
+      inner = fields->change == Fields::Change::WeaveInput ? frames / 2 : frames * 2;
+    }
+    if (const auto* motion = r.find<Motion>(view);
+        motion && motion->kind == Motion::Kind::TimeLapse) {
+      if (inner % motion->frames() != 0) return false;
+      inner /= motion->frames();
+    }
+    const auto* selection = r.find<FrameSelection>(view);
+    return selection == nullptr || inner % selection->pattern.cycle == 0;
+  };
+  while (!repeats(cycle)) ++cycle;
+  const std::int64_t perCycle = outputFramesOf(cycle);
+  const std::int64_t from = perCycle > 0 ? frame / perCycle * cycle : 0;
+
+  GraphComposer composer(r, {}, colourTables);
+  composer.seek(from, frame - (perCycle > 0 ? frame / perCycle * perCycle : 0), mode);
+  preview.inputs = composer.inputs();
+  std::vector<FfmpegClipJob::Output> outputs;
+  preview.graph = composer.encodeGraph(outputs);
+  preview.pad = outputs.front().video;
+  return preview;
 }
 
 FfmpegClipJob FilterGraphBuilder::build(const ClipRecipe& r) const {

@@ -54,6 +54,19 @@ struct FfmpegClipJob {
   std::vector<std::string> colourTags;
 };
 
+// What a preview shows: the primary output's picture, or the two views before the layout joins
+// them (as a red-cyan anaglyph, as their difference, or blended under level lines).
+enum class PreviewMode { Output, Anaglyph, Difference, Overlay };
+
+// One frame of a clip as ffmpeg renders it: its inputs, sought near the frame, and a graph whose
+// pad `pad` yields the frame first.
+struct FfmpegPreview {
+  std::vector<FfmpegClipJob::Input> inputs;
+  TextFile graph;
+  std::string pad;
+  std::vector<std::string> notes;  // where the preview differs from the conversion
+};
+
 // Renders a clip's recipe as ffmpeg filter graphs: the steps in the recipe's order, with the frame
 // timing of the AviSynth scripts of the same settings. Pure: recipe (with what the clip holds)
 // in, graph text out.
@@ -69,6 +82,13 @@ class FilterGraphBuilder {
   // picture sequence. Raises Error for a typed value the graph cannot take, or a time shift
   // longer than the clip.
   FfmpegClipJob build(const ClipRecipe& clip) const;
+
+  // Frame `frame` of the clip's primary output (or of its views, in a check mode), reading only
+  // what that frame needs: the inputs are sought, not decoded from their start. `colourTables`:
+  // the colour tables file where the views' colours are matched. Raises "it lies beyond the
+  // clip" for a frame the clip's first frames show to lie beyond it.
+  FfmpegPreview preview(const ClipRecipe& clip, std::int64_t frame, PreviewMode mode,
+                        const std::string& colourTables = {}) const;
 
   // The files the runner makes for the clip on its way, bare names in its folder (empty where the
   // clip needs none): the colour tables, and the transforms of the motion analysis.

@@ -1,0 +1,137 @@
+#include "run/FramePreview.h"
+
+#include <cmath>
+#include <filesystem>
+#include <random>
+
+#include "analysis/FfmpegColourMatcher.h"
+#include "analysis/FfmpegGeometryMeasurer.h"
+#include "base/Error.h"
+#include "engines/ffmpeg/FfprobeMediaProbe.h"
+#include "model/ClipNames.h"
+#include "model/ClipRecipe.h"
+#include "platform/FileSystem.h"
+#include "platform/ProgramOutput.h"
+
+namespace twinlens {
+
+namespace {
+
+// A colour tables file of the preview's own, removed when it is done.
+class TemporaryFile {
+ public:
+  explicit TemporaryFile(const std::string& extension) {
+    std::random_device random;
+    path_ = (std::filesystem::temp_directory_path() /
+             ("twinlens-preview-" + std::to_string(random()) + extension))
+                .string();
+  }
+  ~TemporaryFile() {
+    std::error_code ignored;
+    std::filesystem::remove(path_, ignored);
+  }
+  TemporaryFile(const TemporaryFile&) = delete;
+  TemporaryFile& operator=(const TemporaryFile&) = delete;
+  const std::string& path() const { return path_; }
+
+ private:
+  std::string path_;
+};
+
+std::string viewsName(recipe::InputLayout layout) {
+  switch (layout) {
+    case recipe::InputLayout::SideBySide:
+      return "side-by-side";
+    case recipe::InputLayout::OverUnder:
+      return "over-under";
+    default:
+      return "pair";
+  }
+}
+
+}  // namespace
+
+FramePreview::FramePreview(const ConversionSettings& settings, MediaProbe* probe,
+                           PairMeasurer* measurer)
+    : settings_(settings), probe_(probe), measurer_(measurer) {}
+
+std::vector<std::string> FramePreview::render(const std::string& left, const std::string& right,
+                                              Where where, PreviewMode mode,
+                                              const std::string& png) {
+  const ConversionSettings& s = settings_;
+  const ClipRecipe conversion = makeClipRecipe(s, {});
+  if (conversion.source == recipe::Source::Pictures) {
+    throw Error("Picture sequences have no preview: convert them, or choose a clip");
+  }
+  if (conversion.twoFiles() && right.empty()) {
+    throw Error("\"Separate L and R files\" needs the right clip too");
+  }
+  const ClipNames names = deriveClipNames(s, left, conversion.twoFiles() ? right : left);
+
+  std::optional<FfprobeMediaProbe> ffprobe;
+  MediaProbe& probe = probe_ != nullptr ? *probe_ : ffprobe.emplace(s);
+  const MediaInfo leftMedia = probe.probe(names.leftFile);
+  const MediaInfo rightMedia = conversion.twoFiles() ? probe.probe(names.rightFile) : leftMedia;
+  std::optional<GeometryReport> geometry;
+  if (measuresViews(s) && conversion.input != recipe::InputLayout::Mono) {
+    std::optional<FfmpegGeometryMeasurer> ffmpeg;
+    PairMeasurer& measurer = measurer_ != nullptr ? *measurer_ : ffmpeg.emplace(s);
+    geometry = measurer.measure(conversion.input, names.leftFile, names.rightFile);
+  }
+  const ClipRecipe recipe = makeClipRecipe(s, names, leftMedia, rightMedia, geometry);
+  std::vector<std::string> notes = recipe.notes;
+
+  // The colour tables, made as the runner makes them.
+  std::optional<TemporaryFile> tables;
+  const auto matched = [&](View view) { return recipe.find<recipe::ColourMatch>(view); };
+  if (const recipe::ColourMatch* match =
+          matched(View::Left) ? matched(View::Left) : matched(View::Right)) {
+    tables.emplace(".cube");
+    const ChannelTables made = FfmpegColourMatcher(s).tables(
+        viewsName(recipe.input), names.leftFile, names.rightFile, match->reference == View::Left);
+    platform::writeFileReplacing(tables->path(), cubeText(made));
+  }
+
+  const FilterGraphBuilder builder;
+  std::int64_t frame = where.frame.value_or(0);
+  if (!where.frame && where.seconds) {
+    const Rational rate = builder.build(recipe).outputs.front().frameRate;
+    frame = std::llround(std::floor(*where.seconds * rate.value() + 1e-9));
+  }
+  const std::string what = "Frame " + std::to_string(frame) + " of \"" + names.leftFile + "\"";
+  std::optional<FfmpegPreview> built;
+  try {
+    built = builder.preview(recipe, frame, mode, tables ? tables->path() : std::string());
+  } catch (const Error& error) {
+    throw Error(what + " cannot be shown: " + error.what());
+  }
+  const FfmpegPreview& preview = *built;
+  notes.insert(notes.end(), preview.notes.begin(), preview.notes.end());
+  if (s.RadioGroup_Engine == 0) {
+    notes.push_back(
+        "The preview shows the ffmpeg engine's rendering of the clip's recipe; AviSynth scripts "
+        "deinterlace, resize and blend with AviSynth's own filters, which differ slightly");
+  }
+
+  std::vector<std::string> command{FfprobeMediaProbe::ffmpegFor(s.FfmpegLocation), "-v", "error",
+                                   "-nostdin"};
+  for (const FfmpegClipJob::Input& input : preview.inputs) {
+    command.insert(command.end(), input.options.begin(), input.options.end());
+    command.push_back("-i");
+    command.push_back(input.path);
+  }
+  std::string graph;
+  for (const std::string& line : preview.graph.lines()) graph += line;
+  command.insert(command.end(), {"-filter_complex", graph, "-map", "[" + preview.pad + "]",
+                                 "-frames:v", "1", "-f", "image2pipe", "-c:v", "png", "-"});
+  const platform::ProgramOutput rendered = platform::runProgram(command);
+  if (!rendered.started) throw Error("Cannot start ffmpeg: " + rendered.errors);
+  if (rendered.exitCode != 0 || rendered.output.empty()) {
+    const std::string why = rendered.lastErrorLine();
+    throw Error(what + " cannot be shown: " + (why.empty() ? "it lies beyond the clip" : why));
+  }
+  platform::writeFileReplacing(png, rendered.output);
+  return notes;
+}
+
+}  // namespace twinlens
