@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <filesystem>
+#include <future>
 #include <random>
 
 #include "analysis/FfmpegColourMatcher.h"
@@ -68,10 +69,16 @@ std::vector<std::string> FramePreview::render(const std::string& left, const std
   }
   const ClipNames names = deriveClipNames(s, left, conversion.twoFiles() ? right : left);
 
+  // The streams' headers tell what one frame needs; a long clip's packets are not read.
   std::optional<FfprobeMediaProbe> ffprobe;
-  MediaProbe& probe = probe_ != nullptr ? *probe_ : ffprobe.emplace(s);
+  MediaProbe& probe = probe_ != nullptr ? *probe_ : ffprobe.emplace(s, false);
+  // The two files are read at once.
+  std::future<MediaInfo> rightRead;
+  if (conversion.twoFiles()) {
+    rightRead = std::async(std::launch::async, [&] { return probe.probe(names.rightFile); });
+  }
   const MediaInfo leftMedia = probe.probe(names.leftFile);
-  const MediaInfo rightMedia = conversion.twoFiles() ? probe.probe(names.rightFile) : leftMedia;
+  const MediaInfo rightMedia = conversion.twoFiles() ? rightRead.get() : leftMedia;
   std::optional<GeometryReport> geometry;
   if (measuresViews(s) && conversion.input != recipe::InputLayout::Mono) {
     std::optional<FfmpegGeometryMeasurer> ffmpeg;
@@ -116,14 +123,17 @@ std::vector<std::string> FramePreview::render(const std::string& left, const std
   std::vector<std::string> command{FfprobeMediaProbe::ffmpegFor(s.FfmpegLocation), "-v", "error",
                                    "-nostdin"};
   for (const FfmpegClipJob::Input& input : preview.inputs) {
+    // One frame decodes soonest on one thread: more would first take in several.
+    command.insert(command.end(), {"-threads", "1"});
     command.insert(command.end(), input.options.begin(), input.options.end());
     command.push_back("-i");
     command.push_back(input.path);
   }
   std::string graph;
   for (const std::string& line : preview.graph.lines()) graph += line;
-  command.insert(command.end(), {"-filter_complex", graph, "-map", "[" + preview.pad + "]",
-                                 "-frames:v", "1", "-f", "image2pipe", "-c:v", "png", "-"});
+  command.insert(command.end(),
+                 {"-filter_complex", graph, "-map", "[" + preview.pad + "]", "-frames:v", "1", "-f",
+                  "image2pipe", "-c:v", "png", "-compression_level", "1", "-pred", "none", "-"});
   const platform::ProgramOutput rendered = platform::runProgram(command);
   if (!rendered.started) throw Error("Cannot start ffmpeg: " + rendered.errors);
   if (rendered.exitCode != 0 || rendered.output.empty()) {

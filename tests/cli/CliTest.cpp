@@ -21,7 +21,8 @@ constexpr const char* kUsage =
     "       twinlens-cli detect-offset LEFT RIGHT [--seconds S] [--settings FILE]\n"
     "       twinlens-cli measure-geometry LEFT [RIGHT] [--views pair|side-by-side|over-under] "
     "[--frames N] [--settings FILE] [--json]\n"
-    "       twinlens-cli preview [--settings FILE] [--set NAME=VALUE]... --left FILE [--right FILE] "
+    "       twinlens-cli preview [--settings FILE] [--set NAME=VALUE]... --left FILE [--right "
+    "FILE] "
     "[--frame N | --time SECONDS] [--mode output|anaglyph|difference|overlay] --png FILE\n";
 
 using Outcome = test::CliOutcome;

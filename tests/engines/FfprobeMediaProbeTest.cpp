@@ -49,7 +49,8 @@ TEST(FfprobeMediaProbe, ReadsEverythingTheRunComparesFromTheReport) {
   turned.width = 1080, turned.height = 1920, turned.rotation = 270;
   MediaInfo hdv = plain;
   hdv.width = 1440, hdv.pixelAspect = {4, 3}, hdv.scan = MediaInfo::Scan::BottomFirst;
-  hdv.bitDepth = 10, hdv.pixelFormat = "yuv420p10le", hdv.transfer = "smpte2084", hdv.primaries = "bt2020", hdv.matrix = "bt2020nc";
+  hdv.bitDepth = 10, hdv.pixelFormat = "yuv420p10le", hdv.transfer = "smpte2084",
+  hdv.primaries = "bt2020", hdv.matrix = "bt2020nc";
   hdv.hasAudio = false, hdv.sampleRate = 0;
   const Case cases[] = {
       {"EvenFrames", packets(40, 0.04) + videoStream("nb_read_packets=40\n") + kSound, plain},

@@ -68,6 +68,21 @@ int depthOf(std::string_view format) {
 
 // Frames whose times stray from an even spacing by more than half a frame were dropped or held
 // by the camera: the clip is read at its base rate, its frames counted by their times.
+// "01:02:03.5" (Matroska's duration tag) in seconds; 0 where it is none.
+double clockSeconds(std::string_view text) {
+  double total = 0;
+  for (int part = 0; part < 3; ++part) {
+    const std::size_t colon = text.find(':');
+    const std::string_view piece = part < 2 ? text.substr(0, colon) : text;
+    if (part < 2 && colon == std::string_view::npos) return 0;
+    const auto value = decimal(piece);
+    if (!value || !std::isfinite(*value) || *value < 0) return 0;
+    total = total * 60 + *value;
+    if (part < 2) text.remove_prefix(colon + 1);
+  }
+  return total;
+}
+
 void evenOut(MediaInfo& info, Rational baseRate, std::vector<double> times) {
   if (times.size() < 3) return;
   std::sort(times.begin(), times.end());
@@ -95,8 +110,8 @@ void evenOut(MediaInfo& info, Rational baseRate, std::vector<double> times) {
 
 }  // namespace
 
-FfprobeMediaProbe::FfprobeMediaProbe(const ConversionSettings& settings)
-    : program_(programFor(settings.FfmpegLocation)) {}
+FfprobeMediaProbe::FfprobeMediaProbe(const ConversionSettings& settings, bool packets)
+    : program_(programFor(settings.FfmpegLocation)), packets_(packets) {}
 
 std::string FfprobeMediaProbe::programFor(const std::string& ffmpegLocation) {
   if (ffmpegLocation.empty() || ffmpegLocation == " ") return "ffprobe";
@@ -133,6 +148,8 @@ MediaInfo FfprobeMediaProbe::parseReport(const std::string& path, const std::str
   std::int64_t packetStream = -1;
   std::map<std::int64_t, std::vector<double>> times;  // of each stream's packets
   Rational baseRate;  // the first video stream's base rate, which unevenly spaced frames keep
+  std::int64_t headerFrames = 0;  // what the stream's header says, where packets are not read
+  double seconds = 0;
   auto finishStream = [&] {
     if (kind == "video" && !video) {
       video = true;
@@ -161,6 +178,12 @@ MediaInfo FfprobeMediaProbe::parseReport(const std::string& path, const std::str
       (key == "avg_frame_rate" ? average : real) = Rational::parse(value).value_or(Rational{});
     } else if (key == "nb_read_packets" && firstVideo) {
       info.frames = count(value);
+    } else if (key == "nb_frames" && firstVideo) {
+      headerFrames = count(value);
+    } else if (key == "duration" && firstVideo) {
+      seconds = decimal(value).value_or(0);
+    } else if (key == "TAG:DURATION" && firstVideo && seconds <= 0) {
+      seconds = clockSeconds(value);
     } else if (key == "sample_rate" && kind == "audio" && !audio) {
       audio = true;
       info.hasAudio = true;
@@ -202,6 +225,12 @@ MediaInfo FfprobeMediaProbe::parseReport(const std::string& path, const std::str
     throw Error("Cannot convert \"" + path + "\" with ffmpeg: it holds no video");
   }
   if (info.hasAudio && info.sampleRate <= 0) info.hasAudio = false;
+  if (info.frames <= 0) {
+    const double fromDuration = std::isfinite(seconds) && seconds > 0 && seconds < 1e7
+                                    ? seconds * info.frameRate.value()
+                                    : 0;
+    info.frames = headerFrames > 0 ? headerFrames : std::llround(fromDuration);
+  }
   // A player turns the picture a quarter: it shows the other way round.
   if (info.rotation == 90 || info.rotation == 270) {
     std::swap(info.width, info.height);
@@ -212,13 +241,21 @@ MediaInfo FfprobeMediaProbe::parseReport(const std::string& path, const std::str
 }
 
 MediaInfo FfprobeMediaProbe::probe(const std::string& path) {
+  const std::string streams =
+      "stream=index,codec_type,width,height,sample_aspect_ratio,pix_fmt,field_order,"
+      "color_transfer,color_primaries,color_space,bits_per_raw_sample,sample_rate,avg_frame_rate,"
+      "r_frame_rate,";
   const platform::ProgramOutput result = platform::runProgram(
-      {program_, "-v", "error", "-count_packets", "-show_entries",
-       "packet=stream_index,pts_time:stream=index,codec_type,width,height,sample_aspect_ratio,"
-       "pix_fmt,field_order,color_transfer,color_primaries,color_space,bits_per_raw_sample,"
-       "sample_rate,avg_frame_rate,r_frame_rate,nb_read_packets:stream_side_data=type,rotation:"
-       "stream_tags=rotate",
-       "-of", "default=noprint_wrappers=1", path});
+      packets_
+          ? std::vector<std::string>{program_, "-v", "error", "-count_packets", "-show_entries",
+                                     "packet=stream_index,pts_time:" + streams +
+                                         "nb_read_packets:stream_side_data=type,rotation:"
+                                         "stream_tags=rotate",
+                                     "-of", "default=noprint_wrappers=1", path}
+          : std::vector<std::string>{program_, "-v", "error", "-show_entries",
+                                     streams + "nb_frames,duration:stream_side_data=type,rotation:"
+                                               "stream_tags=rotate,DURATION",
+                                     "-of", "default=noprint_wrappers=1", path});
   if (!result.started) {
     throw Error("Cannot read \"" + path + "\": " + result.lastErrorLine() +
                 "; the ffmpeg engine needs ffprobe beside ffmpeg or on the search path");

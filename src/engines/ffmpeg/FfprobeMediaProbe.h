@@ -16,7 +16,10 @@ namespace twinlens {
 // carries a stereo layout tag.
 class FfprobeMediaProbe : public MediaProbe {
  public:
-  explicit FfprobeMediaProbe(const ConversionSettings& settings);
+  // `packets`: every packet's time is read, which finds unevenly spaced frames and counts the
+  // frames exactly; without, only the streams' headers are read (the frames counted from them),
+  // which is what one frame's preview needs of a long clip.
+  explicit FfprobeMediaProbe(const ConversionSettings& settings, bool packets = true);
 
   MediaInfo probe(const std::string& path) override;
 
@@ -36,6 +39,7 @@ class FfprobeMediaProbe : public MediaProbe {
 
  private:
   std::string program_;
+  bool packets_;
 };
 
 }  // namespace twinlens

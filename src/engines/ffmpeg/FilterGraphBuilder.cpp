@@ -124,6 +124,14 @@ class GraphComposer {
     }
   }
 
+  // A sought input's frames from the one wanted on: its time is a quarter of a frame before the
+  // seek's, the frames before it a frame and more (their times told from the seek's).
+  static std::string seekedFrom(Rational rate) {
+    char seconds[32];
+    std::snprintf(seconds, sizeof seconds, "%.6f", -0.75 / rate.value());
+    return "select='gte(t," + std::string(seconds) + ")'";
+  }
+
   // The inputs of the ffmpeg command, in input order.
   std::vector<FfmpegClipJob::Input> inputs() const {
     std::vector<FfmpegClipJob::Input> inputs;
@@ -131,12 +139,13 @@ class GraphComposer {
       const std::int64_t skip = skip_[v];
       if (!pictures_) {
         std::vector<std::string> options;
-        // Half a frame early: the frame wanted is the first whose time is not before it.
+        // A quarter of a frame late, so that a key frame at the frame wanted is where decoding
+        // starts; the graph then drops what comes before the frame (seekedFrom()).
         if (skip > 0) {
           char seconds[32];
           std::snprintf(seconds, sizeof seconds, "%.6f",
-                        (static_cast<double>(skip) - 0.5) / fileRate_[v].value());
-          options = {"-ss", seconds};
+                        (static_cast<double>(skip) + 0.25) / fileRate_[v].value());
+          options = {"-noaccurate_seek", "-ss", seconds};
         }
         inputs.push_back({std::move(options), file});
         return;
@@ -313,6 +322,8 @@ class GraphComposer {
     // A sought input starts `skip` frames into its file.
     const std::int64_t skip = skip_[r_.twoFiles() ? index(st.view) : 0];
     if (pictures_) video.then("trim=end_frame=" + str(st.frames - skip));
+    if (skip > 0 && !pictures_)
+      video.then(seekedFrom(fileRate_[r_.twoFiles() ? index(st.view) : 0]));
     if (const auto* even = r_.find<ConformRate>(st.view)) {
       // The frames' own times lay them on the even grid; from there on they are numbered.
       video.then("setpts=PTS-STARTPTS,fps=" + Rational::of(even->rate.num, even->rate.den).text());
