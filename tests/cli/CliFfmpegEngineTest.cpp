@@ -537,6 +537,26 @@ TEST(Engine1Runner, GoesOnAfterAFailedClipAndEndsNonZero) {
   EXPECT_EQ(decode(dir.file("b_LR.mkv")).planes.size(), static_cast<std::size_t>(kFrames));
 }
 
+// An encode that fails once the output is open (an encoder refusing its options) leaves no file:
+// the output is written under an unfinished name, which the runner removes.
+TEST(Engine1Runner, AFailedEncodeLeavesNoFile) {
+  Footage& clips = footage();
+  TempDir dir;
+  for (const char* name : {"a_L.mkv", "a_R.mkv"}) {
+    fs::copy_file(clips.at(std::string("pair/clip_") + name[2] + ".mkv"), dir.file(name));
+  }
+  const test::CliOutcome outcome =
+      test::runCli({"--left", dir.file("a_L.mkv"), "--right", dir.file("a_R.mkv"), "--set",
+                    "RadioGroup_Engine=1", "--set", "CheckBox_ffmpeg_make=1", "--set",
+                    "RadioGroup_Output_Format=1", "--set", "Edit_Video_Extension=.mkv", "--set",
+                    "Edit_coding_presets=-c:v ffv1 -slices 7"});
+  ASSERT_EQ(outcome.status, 0) << outcome.err;
+  EXPECT_EQ(platform::runProgram({dir.file("a_LR.sh")}).exitCode, 1);
+  EXPECT_NE(test::readBytes(dir.file("a_LR.log")).find("Clip 1 of 1 failed"), std::string::npos);
+  EXPECT_FALSE(fs::exists(dir.file("a_LR.mkv")));
+  EXPECT_FALSE(fs::exists(dir.file("a_LR.partial.mkv")));
+}
+
 // The mean absolute difference of two RGB videos, over all their frames and channels.
 double meanDifference(const std::string& a, const std::string& b) {
   auto rgb = [](const std::string& file) {

@@ -91,6 +91,8 @@ std::vector<EncodedFile> FfmpegEngine::encodedFiles(const ClipNames& clip) const
   const std::string mode = FilterGraphBuilder::stereoModeName(recipe.stereoTag);
   const std::size_t outputs = files.size();
   for (std::size_t i = 0; i < outputs && files[i].video; ++i) {
+    files.push_back({runner.unfinishedFileFor(files[i].path),
+                     "the unfinished encode of \"" + files[i].path + "\"", files[i].path, false});
     if (!runner.tagsThroughRemux(files[i].path, mode)) continue;
     files.push_back({runner.taggingFileFor(files[i].path),
                      "the stereo tagging of \"" + files[i].path + "\"", files[i].path, false});

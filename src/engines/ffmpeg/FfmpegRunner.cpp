@@ -60,6 +60,10 @@ std::string FfmpegRunner::taggingFileFor(const std::string& output) const {
   return paths::noext(output, style_) + ".tagging.mkv";
 }
 
+std::string FfmpegRunner::unfinishedFileFor(const std::string& output) const {
+  return paths::noext(output, style_) + ".partial" + extensionOf(output, style_);
+}
+
 bool FfmpegRunner::tagsThroughRemux(const std::string& output,
                                     const std::string& stereoMode) const {
   // ffmpeg writes the stereo box into MP4 files alone (not MOV), and the box knows side-by-side
@@ -103,10 +107,16 @@ TextFile FfmpegRunner::clipCommands(std::size_t number, std::size_t clips, const
                     quote(named(job.analysisGraphPath, folder)) + " -map \"[vs]\" -f null -");
   }
   std::string encode = start + " -filter_complex_script " + quote(named(job.graphPath, folder));
+  // Each output is written under its unfinished name and takes its own once the clip is done.
   std::vector<std::string> finishing;
+  std::vector<std::string> unfinished;
+  const std::string move = posix ? "mv -f " : "move /y ";
+  const std::string moved = posix ? "" : " >nul";
   for (std::size_t i = 0; i < job.outputs.size() && i < outputFiles.size(); ++i) {
     const FfmpegClipJob::Output& output = job.outputs[i];
     const std::string file = named(outputFiles[i], folder);
+    const std::string partial = unfinishedFileFor(file);
+    unfinished.push_back(quote(partial));
     encode += " -map \"[" + output.video + "]\"";
     if (!output.audio.empty()) encode += " -map \"[" + output.audio + "]\"";
     encode += " -r " + output.frameRate.text();
@@ -116,20 +126,24 @@ TextFile FfmpegRunner::clipCommands(std::size_t number, std::size_t clips, const
     if (tagsThroughRemux(file, output.stereoMode)) {
       // Encoded with a Matroska tag, which the remux turns into the MP4 stereo box.
       const std::string tagging = taggingFileFor(file);
+      unfinished.push_back(quote(tagging));
       encode +=
           " -metadata:s:v:0 stereo_mode=" + output.stereoMode + " -f matroska " + quote(tagging);
       finishing.push_back(quote(program()) + " -hide_banner -nostdin -y -i " + quote(tagging) +
-                          " -map 0 -c copy -strict unofficial " + quote(file));
+                          " -map 0 -c copy -strict unofficial " + quote(partial));
       finishing.push_back((posix ? "rm -f " : "del ") + quote(tagging));
-      continue;
+    } else {
+      if (matroska(extension) && !output.stereoMode.empty()) {
+        encode += " -metadata:s:v:0 stereo_mode=" + output.stereoMode;
+      }
+      encode += " " + quote(partial);
     }
-    if (matroska(extension) && !output.stereoMode.empty()) {
-      encode += " -metadata:s:v:0 stereo_mode=" + output.stereoMode;
-    }
-    encode += " " + quote(file);
+    finishing.push_back(move + quote(partial) + " " + quote(file) + moved);
   }
   steps.push_back(encode);
   for (std::string& step : finishing) steps.push_back(std::move(step));
+  std::string cleanUp;
+  for (const std::string& file : unfinished) cleanUp += " " + file;
 
   const std::string of = countText(number) + " of " + countText(clips);
   TextFile lines;
@@ -137,11 +151,12 @@ TextFile FfmpegRunner::clipCommands(std::size_t number, std::size_t clips, const
   for (const std::string& step : steps) chain += (chain.empty() ? "" : " && ") + step;
   if (posix) {
     lines.add("echo " + quote("Encoding clip " + of + ": " + paths::name(job.graphPath, style_)));
-    lines.add("if " + chain + "; then :; else failed=$((failed + 1)); echo " +
+    lines.add("if " + chain + "; then :; else failed=$((failed + 1)); rm -f" + cleanUp + "; echo " +
               quote("Clip " + of + " failed") + "; fi");
   } else {
     lines.add("echo Encoding clip " + of);
-    lines.add(chain + " || (set /a failed+=1 & echo Clip " + of + " failed)");
+    lines.add(chain + " || (set /a failed+=1 & del" + cleanUp + " 2>nul & echo Clip " + of +
+              " failed)");
   }
   return lines;
 }

@@ -38,6 +38,9 @@ class FfmpegRunner {
 
   // The temporary Matroska file an MP4 output is encoded to before its stereo tag is written.
   std::string taggingFileFor(const std::string& output) const;
+  // The name an output is written under until its clip is done ("a_LR.partial.mp4"): a failed
+  // or stopped encode leaves no file under the output's own name.
+  std::string unfinishedFileFor(const std::string& output) const;
   // Whether an output of this file name gets its stereo tag through a remux.
   bool tagsThroughRemux(const std::string& output, const std::string& stereoMode) const;
 
