@@ -39,6 +39,15 @@ class TemporaryFile {
   std::string path_;
 };
 
+// A file as it is now: its path, size and time of its last change.
+std::string stampOf(const std::string& path) {
+  std::error_code error;
+  const auto size = std::filesystem::file_size(path, error);
+  const auto changed = std::filesystem::last_write_time(path, error);
+  return path + "\n" + std::to_string(size) + "\n" +
+         std::to_string(changed.time_since_epoch().count());
+}
+
 std::string viewsName(recipe::InputLayout layout) {
   switch (layout) {
     case recipe::InputLayout::SideBySide:
@@ -69,21 +78,42 @@ std::vector<std::string> FramePreview::render(const std::string& left, const std
   }
   const ClipNames names = deriveClipNames(s, left, conversion.twoFiles() ? right : left);
 
-  // The streams' headers tell what one frame needs; a long clip's packets are not read.
+  // The streams' headers tell what one frame needs; a long clip's packets are not read. What
+  // was read of a file, and measured of a pair, is kept while the file stays as it was.
   std::optional<FfprobeMediaProbe> ffprobe;
   MediaProbe& probe = probe_ != nullptr ? *probe_ : ffprobe.emplace(s, false);
+  const std::string leftStamp = stampOf(names.leftFile);
+  const std::string rightStamp = stampOf(names.rightFile);
+  const auto known = [&](const std::string& stamp) -> std::optional<MediaInfo> {
+    const auto it = media_.find(stamp);
+    if (it == media_.end()) return std::nullopt;
+    return it->second;
+  };
+  std::optional<MediaInfo> leftKnown = known(leftStamp);
+  std::optional<MediaInfo> rightKnown = known(rightStamp);
   // The two files are read at once.
   std::future<MediaInfo> rightRead;
-  if (conversion.twoFiles()) {
+  if (conversion.twoFiles() && !rightKnown) {
     rightRead = std::async(std::launch::async, [&] { return probe.probe(names.rightFile); });
   }
-  const MediaInfo leftMedia = probe.probe(names.leftFile);
-  const MediaInfo rightMedia = conversion.twoFiles() ? rightRead.get() : leftMedia;
+  const MediaInfo leftMedia = leftKnown ? *leftKnown : probe.probe(names.leftFile);
+  const MediaInfo rightMedia = !conversion.twoFiles() ? leftMedia
+                               : rightKnown           ? *rightKnown
+                                                      : rightRead.get();
+  media_[leftStamp] = leftMedia;
+  media_[rightStamp] = rightMedia;
   std::optional<GeometryReport> geometry;
   if (measuresViews(s) && conversion.input != recipe::InputLayout::Mono) {
-    std::optional<FfmpegGeometryMeasurer> ffmpeg;
-    PairMeasurer& measurer = measurer_ != nullptr ? *measurer_ : ffmpeg.emplace(s);
-    geometry = measurer.measure(conversion.input, names.leftFile, names.rightFile);
+    const std::string pair =
+        leftStamp + "\n" + rightStamp + "\n" + std::to_string(static_cast<int>(conversion.input));
+    if (const auto it = geometry_.find(pair); it != geometry_.end()) {
+      geometry = it->second;
+    } else {
+      std::optional<FfmpegGeometryMeasurer> ffmpeg;
+      PairMeasurer& measurer = measurer_ != nullptr ? *measurer_ : ffmpeg.emplace(s);
+      geometry = measurer.measure(conversion.input, names.leftFile, names.rightFile);
+      geometry_[pair] = *geometry;
+    }
   }
   const ClipRecipe recipe = makeClipRecipe(s, names, leftMedia, rightMedia, geometry);
   std::vector<std::string> notes = recipe.notes;

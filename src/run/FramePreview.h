@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -15,7 +16,8 @@ namespace twinlens {
 // One frame of a clip through its real conversion, as a PNG picture: the clip's recipe from the
 // settings (its files read, its geometry measured where the settings ask for it, its colour tables
 // made where its colours are matched), rendered by the ffmpeg engine's graphs with the inputs
-// sought near the frame.
+// sought near the frame. One object kept for a window's previews reads each file and measures
+// each pair once while they stay as they are.
 class FramePreview {
  public:
   // Where in the clip: a frame of the primary output, or a time on it.
@@ -39,6 +41,9 @@ class FramePreview {
   const ConversionSettings& settings_;
   MediaProbe* probe_;
   PairMeasurer* measurer_;
+  // What was read of each file and measured of each pair, by the files as they were.
+  std::map<std::string, MediaInfo> media_;
+  std::map<std::string, GeometryReport> geometry_;
 };
 
 }  // namespace twinlens

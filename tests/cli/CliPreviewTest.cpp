@@ -11,7 +11,9 @@
 #include <vector>
 
 #include "CliOutcome.h"
+#include "engines/ffmpeg/FfprobeMediaProbe.h"
 #include "platform/ProgramOutput.h"
+#include "run/FramePreview.h"
 #include "support/TempDir.h"
 
 namespace twinlens {
@@ -165,6 +167,40 @@ TEST(Preview, ShowsTheViewsInEachCheckModeOrSaysWhyNot) {
   const test::CliOutcome both = test::runCli(
       {"preview", "--left", left, "--frame", "1", "--time", "1", "--png", dir.file("b.png")});
   EXPECT_EQ(both.status, 2);
+}
+
+// A preview object kept, as a window keeps it, reads each file once while it stays as it was.
+TEST(Preview, AKeptPreviewReadsEachFileOnceWhileItStaysAsItWas) {
+  TempDir dir;
+  const std::string clip = dir.file("clip.mkv");
+  ffmpeg({"-f", "lavfi", "-i", "testsrc=s=160x90:r=25:d=1", "-c:v", "ffv1", clip});
+  class CountingProbe : public MediaProbe {
+   public:
+    explicit CountingProbe(const ConversionSettings& settings) : ffprobe_(settings, false) {}
+    MediaInfo probe(const std::string& path) override {
+      ++reads;
+      return ffprobe_.probe(path);
+    }
+    int reads = 0;
+
+   private:
+    FfprobeMediaProbe ffprobe_;
+  };
+  ConversionSettings settings;
+  settings.RadioGroup_Input_Format = 3;  // one view
+  settings.RadioGroup_Output_Format = 4;
+  CountingProbe probe(settings);
+  FramePreview preview(settings, &probe);
+  for (const std::int64_t frame : {3, 20}) {
+    preview.render(clip, {}, {frame, std::nullopt}, PreviewMode::Output, dir.file("p.png"));
+  }
+  EXPECT_EQ(probe.reads, 1);
+  EXPECT_EQ(pixels(dir.file("p.png")), pixels(clip, 20));
+  // Made again, longer: read again, and its new frames shown.
+  ffmpeg({"-f", "lavfi", "-i", "testsrc=s=160x90:r=25:d=2", "-c:v", "ffv1", clip});
+  preview.render(clip, {}, {40, std::nullopt}, PreviewMode::Output, dir.file("p.png"));
+  EXPECT_EQ(probe.reads, 2);
+  EXPECT_EQ(pixels(dir.file("p.png")), pixels(clip, 40));
 }
 
 }  // namespace
