@@ -1,5 +1,5 @@
 // Any bytes as ffprobe's report of a clip: the probe reads a clip the run can use or refuses it,
-// never anything in between.
+// never anything in between. Reports are read whole (every packet) or by their streams' headers.
 #include <cstdint>
 #include <cstdlib>
 #include <string>
@@ -30,5 +30,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   check(info.pixelAspect.num > 0 && info.pixelAspect.den > 0);
   check(info.rotation == 0 || info.rotation == 90 || info.rotation == 180 || info.rotation == 270);
   check(info.bitDepth >= 0 && info.bitDepth <= 64);
+  // The pixel format's name goes into filter graphs: nothing but a name's own characters.
+  check(info.pixelFormat.find_first_not_of("abcdefghijklmnopqrstuvwxyz0123456789_") ==
+        std::string::npos);
   return 0;
 }
