@@ -1,6 +1,7 @@
 #include "base/Rational.h"
 
 #include <charconv>
+#include <limits>
 #include <numeric>
 
 namespace twinlens {
@@ -55,7 +56,10 @@ std::optional<Rational> Rational::parse(std::string_view text) {
     if (whole && part && fraction.size() <= 9) {
       std::int64_t scale = 1;
       for (std::size_t i = 0; i < fraction.size(); ++i) scale *= 10;
-      rate = of(*whole * scale + *part, scale);
+      // A number too large for its fraction's scale is none (it would overflow).
+      if (*whole <= (std::numeric_limits<std::int64_t>::max() - *part) / scale) {
+        rate = of(*whole * scale + *part, scale);
+      }
     }
   } else if (const auto whole = digitsOf(text)) {
     rate = of(*whole, 1);

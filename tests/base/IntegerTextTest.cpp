@@ -6,6 +6,7 @@
 
 #include "base/DecimalText.h"
 #include "base/Error.h"
+#include "base/Rational.h"
 #include "support/ErrorMessage.h"
 
 namespace twinlens {
@@ -54,6 +55,14 @@ TEST(DecimalText, TakesSignedDecimalsAndNothingElse) {
     EXPECT_EQ(tryToDecimal(text), std::nullopt) << text;
   }
   EXPECT_EQ(test::messageOf([] { toDecimal("1,5"); }), "'1,5' is not a valid number");
+}
+
+// A frame rate written as a decimal too large for its fraction's scale is no rate, not an
+// overflow.
+TEST(RationalText, ADecimalTooLargeForItsScaleIsNone) {
+  EXPECT_EQ(Rational::parse("9352000000.000000000"), std::nullopt);
+  EXPECT_EQ(Rational::parse("29.97"), (Rational{2997, 100}));
+  EXPECT_EQ(Rational::parse("999999999999.5"), (Rational{1999999999999, 2}));
 }
 
 TEST(ErrorDisplayText, AppendsAPeriodOnlyAfterALetterOrDigit) {
