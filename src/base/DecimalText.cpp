@@ -1,6 +1,7 @@
 #include "base/DecimalText.h"
 
 #include <charconv>
+#include <cstdio>
 #include <string>
 
 #include "base/Error.h"
@@ -32,6 +33,12 @@ double toDecimal(std::string_view text) {
   const std::optional<double> value = tryToDecimal(text);
   if (!value) throw Error("'" + std::string(text) + "' is not a valid number");
   return *value;
+}
+
+std::string fixedText(double value, int places) {
+  char text[64];
+  std::snprintf(text, sizeof text, "%.*f", places, value);
+  return text;
 }
 
 }  // namespace twinlens

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <optional>
+#include <string>
 #include <string_view>
 
 namespace twinlens {
@@ -12,5 +13,8 @@ std::optional<double> tryToDecimal(std::string_view text);
 
 // As tryToDecimal(), but a text that is not a number raises "'<text>' is not a valid number".
 double toDecimal(std::string_view text);
+
+// A number with `places` decimals ("12.50"), as files and messages show it.
+std::string fixedText(double value, int places);
 
 }  // namespace twinlens

@@ -1,7 +1,6 @@
 #include "model/ClipRecipe.h"
 
 #include <cmath>
-#include <cstdio>
 #include <tuple>
 #include <utility>
 
@@ -233,9 +232,7 @@ std::vector<Output> outputsOf(ClipRecipe& r, const std::optional<Motion>& motion
 
 // A frame rate as people write it: "25", "29.97", "59.94".
 std::string rateText(Rational rate) {
-  char text[32];
-  std::snprintf(text, sizeof text, "%.3f", rate.value());
-  std::string written(text);
+  std::string written = fixedText(rate.value(), 3);
   while (written.back() == '0') written.pop_back();
   if (written.back() == '.') written.pop_back();
   return written;
@@ -356,13 +353,6 @@ void conformViews(ClipRecipe& r) {
                     (sameShape ? ", the left view's size" : ", the left view's size and pixels"));
 }
 
-// A figure as the notes tell it.
-std::string decimals(double value, int places) {
-  char text[32];
-  std::snprintf(text, sizeof text, "%.*f", places, value);
-  return text;
-}
-
 // What "Align views" and "Convergence" ask for, read before any clip is looked at.
 struct Geometry {
   bool measures = false;  // the rig from the clip's pictures
@@ -438,10 +428,10 @@ void alignViews(ClipRecipe& r, const Geometry& g, const std::optional<GeometryRe
   if (measured) {
     const double near = measured->parallaxNearPermille + shiftPermille;
     const double far = measured->parallaxFarPermille + shiftPermille;
-    r.notes.push_back("Depth: near " + decimals(near, 1) + ", far " + decimals(far, 1) +
+    r.notes.push_back("Depth: near " + fixedText(near, 1) + ", far " + fixedText(far, 1) +
                       " per mille of the width" +
                       (shiftPermille != 0 ? " after a convergence shift of " +
-                                                decimals(align->convergencePx, 1) + " px"
+                                                fixedText(align->convergencePx, 1) + " px"
                                           : std::string()) +
                       ": " + depthVerdictName(depthVerdict(near, far)));
   }

@@ -1,11 +1,11 @@
 #include "window/MainScreenModel.h"
 
-#include <cstdio>
 #include <optional>
 
 #include "analysis/FfmpegGeometryMeasurer.h"
 #include "analysis/FfmpegSoundSource.h"
 #include "analysis/OffsetDetector.h"
+#include "base/DecimalText.h"
 #include "base/Error.h"
 #include "base/Paths.h"
 #include "model/Choices.h"
@@ -29,9 +29,7 @@ std::string joinedLines(const std::vector<std::string>& lines) {
 
 // A measured value as the fields show it; a value that rounds to zero is "0.00", never "-0.00".
 std::string fixed(double value, int decimals) {
-  char text[32];
-  std::snprintf(text, sizeof text, "%.*f", decimals, value);
-  std::string shown(text);
+  std::string shown = fixedText(value, decimals);
   if (shown.front() == '-' && shown.find_first_not_of("-0.") == std::string::npos)
     shown.erase(0, 1);
   return shown;

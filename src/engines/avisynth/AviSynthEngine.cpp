@@ -1,8 +1,8 @@
 #include "engines/avisynth/AviSynthEngine.h"
 
-#include <cstdio>
 #include <utility>
 
+#include "base/DecimalText.h"
 #include "base/Error.h"
 #include "engines/ClipGeometry.h"
 #include "model/AlignWarp.h"
@@ -29,12 +29,10 @@ void noteUncorrected(const ClipRecipe& recipe, EngineOutput& output) {
   if (align == nullptr) return;
   const double left = AlignWarp(*align, false).uncorrectedVerticalPx();
   if (left <= 0.5) return;
-  char amount[32];
-  std::snprintf(amount, sizeof amount, "%.1f", left);
   output.noted(recipe.names.leftFile,
                std::string("AviSynth scripts correct the views' vertical offset and zoom but not "
                            "their roll, toe-in and tilt, which leave up to ") +
-                   amount +
+                   fixedText(left, 1) +
                    " px of vertical error; the engine \"ffmpeg filters\" corrects them "
                    "too");
 }

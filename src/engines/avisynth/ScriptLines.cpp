@@ -1,9 +1,9 @@
 #include "engines/avisynth/ScriptLines.h"
 
 #include <array>
-#include <cstdio>
 #include <string_view>
 
+#include "base/DecimalText.h"
 #include "model/AlignWarp.h"
 #include "model/Choices.h"
 
@@ -165,11 +165,7 @@ void alignLines(TextFile& out, View view, const recipe::Align& align) {
   const AlignWarp::Point first = warp.source(view, {0, 0});
   const AlignWarp::Point last =
       warp.source(view, {static_cast<double>(align.width), static_cast<double>(align.height)});
-  auto decimal = [](double value) {
-    char text[32];
-    std::snprintf(text, sizeof text, "%.4f", value);
-    return std::string(text);
-  };
+  auto decimal = [](double value) { return fixedText(value, 4); };
   out.add("Lanczos4Resize(Width(), Height(), " + decimal(first.x * align.stretchX) + ", " +
           decimal(first.y * align.stretchY) + ", " + decimal((last.x - first.x) * align.stretchX) +
           ", " + decimal((last.y - first.y) * align.stretchY) + ")");

@@ -3,11 +3,11 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
-#include <cstdio>
 #include <optional>
 #include <utility>
 #include <variant>
 
+#include "base/DecimalText.h"
 #include "base/Error.h"
 #include "engines/ffmpeg/FilterGraph.h"
 #include "model/AlignWarp.h"
@@ -33,9 +33,7 @@ std::string str(std::int64_t number) {
 }
 
 std::string decimal(double value) {
-  char text[32];
-  std::snprintf(text, sizeof text, "%.4f", value);
-  return text;
+  return fixedText(value, 4);
 }
 
 // One resample of the view that aligns and converges it: its output's corners taken from where
@@ -127,9 +125,7 @@ class GraphComposer {
   // A sought input's frames from the one wanted on: its time is a quarter of a frame before the
   // seek's, the frames before it a frame and more (their times told from the seek's).
   static std::string seekedFrom(Rational rate) {
-    char seconds[32];
-    std::snprintf(seconds, sizeof seconds, "%.6f", -0.75 / rate.value());
-    return "select='gte(t," + std::string(seconds) + ")'";
+    return "select='gte(t," + fixedText(-0.75 / rate.value(), 6) + ")'";
   }
 
   // The inputs of the ffmpeg command, in input order.
@@ -142,10 +138,8 @@ class GraphComposer {
         // A quarter of a frame late, so that a key frame at the frame wanted is where decoding
         // starts; the graph then drops what comes before the frame (seekedFrom()).
         if (skip > 0) {
-          char seconds[32];
-          std::snprintf(seconds, sizeof seconds, "%.6f",
-                        (static_cast<double>(skip) + 0.25) / fileRate_[v].value());
-          options = {"-noaccurate_seek", "-ss", seconds};
+          options = {"-noaccurate_seek", "-ss",
+                     fixedText((static_cast<double>(skip) + 0.25) / fileRate_[v].value(), 6)};
         }
         inputs.push_back({std::move(options), file});
         return;
