@@ -1,0 +1,59 @@
+#pragma once
+
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace twinlens::platform {
+
+// A program started and left to run while its caller goes on: its two outputs are taken in as they
+// come, by polls that wait no longer than asked, and it can be stopped with everything it started.
+// A window renders and encodes through it without freezing. Destroying a running one stops it.
+class ChildProcess {
+ public:
+  struct Options {
+    std::string workingFolder;  // the caller's own when empty
+    // Variables set for the program, over what it inherits.
+    std::vector<std::pair<std::string, std::string>> environment;
+    // The program and what it starts form a group of their own, which `stop` ends as a whole.
+    // (A program left in the caller's group is ended with it by the terminal's Ctrl+C.)
+    bool ownGroup = false;
+  };
+
+  ChildProcess();
+  ~ChildProcess();
+  ChildProcess(const ChildProcess&) = delete;
+  ChildProcess& operator=(const ChildProcess&) = delete;
+
+  // Starts the program of `command` (its first word, found through the search path when it has no
+  // folder) with its input empty. Returns the reason it could not be started, else an empty text.
+  std::string start(const std::vector<std::string>& command, const Options& options);
+  std::string start(const std::vector<std::string>& command) { return start(command, Options{}); }
+
+  // Takes in what the program wrote since the last poll, waiting up to `waitMs` milliseconds for
+  // something to happen (-1: until it has ended). Returns whether it is still running.
+  bool poll(int waitMs = 0);
+  bool running() const { return running_; }
+  // Its exit status once it has ended by itself; -1 while it runs or when it was stopped.
+  int exitCode() const { return exitCode_; }
+
+  // Everything it has written so far; the caller may take out what it has read.
+  std::string& output() { return output_; }
+  std::string& errors() { return errors_; }
+
+  // Ends the program at once, with its group where it has one of its own, and waits for it.
+  void stop();
+
+ private:
+  void finish(int exitCode);
+
+  struct System;  // the system's handles
+  std::unique_ptr<System> system_;
+  bool running_ = false;
+  int exitCode_ = -1;
+  std::string output_;
+  std::string errors_;
+};
+
+}  // namespace twinlens::platform
