@@ -18,26 +18,18 @@ namespace twinlens {
 
 namespace {
 
-// A colour tables file of the preview's own, removed when it is done.
-class TemporaryFile {
- public:
-  explicit TemporaryFile(const std::string& extension) {
-    std::random_device random;
-    path_ = (std::filesystem::temp_directory_path() /
-             ("twinlens-preview-" + std::to_string(random()) + extension))
-                .string();
-  }
-  ~TemporaryFile() {
-    std::error_code ignored;
-    std::filesystem::remove(path_, ignored);
-  }
-  TemporaryFile(const TemporaryFile&) = delete;
-  TemporaryFile& operator=(const TemporaryFile&) = delete;
-  const std::string& path() const { return path_; }
-
- private:
-  std::string path_;
-};
+// A path for a file of the preview's own, which is removed with the last copy of the pointer.
+std::shared_ptr<const std::string> temporaryFile(const std::string& extension) {
+  std::random_device random;
+  const std::string path = (std::filesystem::temp_directory_path() /
+                            ("twinlens-preview-" + std::to_string(random()) + extension))
+                               .string();
+  return {new std::string(path), [](const std::string* file) {
+            std::error_code ignored;
+            std::filesystem::remove(*file, ignored);
+            delete file;
+          }};
+}
 
 // A file as it is now: its path, size and time of its last change.
 std::string stampOf(const std::string& path) {
@@ -68,6 +60,26 @@ FramePreview::FramePreview(const ConversionSettings& settings, MediaProbe* probe
 std::vector<std::string> FramePreview::render(const std::string& left, const std::string& right,
                                               Where where, PreviewMode mode,
                                               const std::string& png) {
+  const PreviewJob job = prepare(left, right, where, mode, PictureFormat::Png);
+  const platform::ProgramOutput rendered = platform::runProgram(job.command);
+  platform::writeFileReplacing(
+      png, job.picture(rendered.started, rendered.exitCode, rendered.output, rendered.errors));
+  return job.notes;
+}
+
+std::string PreviewJob::picture(bool started, int exitCode, const std::string& output,
+                                const std::string& errors) const {
+  if (!started) throw Error("Cannot start ffmpeg: " + errors);
+  if (exitCode != 0 || output.empty()) {
+    const std::string why = platform::ProgramOutput{true, exitCode, {}, errors}.lastErrorLine();
+    throw Error("Frame " + std::to_string(frame) + " of \"" + clip +
+                "\" cannot be shown: " + (why.empty() ? "it lies beyond the clip" : why));
+  }
+  return output;
+}
+
+PreviewJob FramePreview::prepare(const std::string& left, const std::string& right, Where where,
+                                 PreviewMode mode, PictureFormat format) {
   const ConversionSettings& s = settings_;
   const ClipRecipe conversion = makeClipRecipe(s, {});
   if (conversion.source == recipe::Source::Pictures) {
@@ -118,40 +130,44 @@ std::vector<std::string> FramePreview::render(const std::string& left, const std
   const ClipRecipe recipe = makeClipRecipe(s, names, leftMedia, rightMedia, geometry);
   std::vector<std::string> notes = recipe.notes;
 
+  PreviewJob job;
+  job.clip = names.leftFile;
+  job.geometry = geometry;
   // The colour tables, made as the runner makes them.
-  std::optional<TemporaryFile> tables;
   const auto matched = [&](View view) { return recipe.find<recipe::ColourMatch>(view); };
   if (const recipe::ColourMatch* match =
           matched(View::Left) ? matched(View::Left) : matched(View::Right)) {
-    tables.emplace(".cube");
+    job.tables = temporaryFile(".cube");
     const ChannelTables made = FfmpegColourMatcher(s).tables(
         viewsName(recipe.input), names.leftFile, names.rightFile, match->reference == View::Left);
-    platform::writeFileReplacing(tables->path(), cubeText(made));
+    platform::writeFileReplacing(*job.tables, cubeText(made));
   }
 
   const FilterGraphBuilder builder;
-  std::int64_t frame = where.frame.value_or(0);
+  const FfmpegClipJob::Output primary = builder.build(recipe).outputs.front();
+  job.frames = primary.frames;
+  job.frame = where.frame.value_or(0);
   if (!where.frame && where.seconds) {
-    const Rational rate = builder.build(recipe).outputs.front().frameRate;
-    frame = std::llround(std::floor(*where.seconds * rate.value() + 1e-9));
+    job.frame = std::llround(std::floor(*where.seconds * primary.frameRate.value() + 1e-9));
   }
-  const std::string what = "Frame " + std::to_string(frame) + " of \"" + names.leftFile + "\"";
   std::optional<FfmpegPreview> built;
   try {
-    built = builder.preview(recipe, frame, mode, tables ? tables->path() : std::string());
+    built = builder.preview(recipe, job.frame, mode, job.tables ? *job.tables : std::string());
   } catch (const Error& error) {
-    throw Error(what + " cannot be shown: " + error.what());
+    throw Error("Frame " + std::to_string(job.frame) + " of \"" + job.clip +
+                "\" cannot be shown: " + error.what());
   }
   const FfmpegPreview& preview = *built;
-  notes.insert(notes.end(), preview.notes.begin(), preview.notes.end());
+  job.notes = recipe.notes;
+  job.notes.insert(job.notes.end(), preview.notes.begin(), preview.notes.end());
   if (s.RadioGroup_Engine == 0) {
-    notes.push_back(
+    job.notes.push_back(
         "The preview shows the ffmpeg engine's rendering of the clip's recipe; AviSynth scripts "
         "deinterlace, resize and blend with AviSynth's own filters, which differ slightly");
   }
 
-  std::vector<std::string> command{FfprobeMediaProbe::ffmpegFor(s.FfmpegLocation), "-v", "error",
-                                   "-nostdin"};
+  std::vector<std::string>& command = job.command;
+  command = {FfprobeMediaProbe::ffmpegFor(s.FfmpegLocation), "-v", "error", "-nostdin"};
   for (const FfmpegClipJob::Input& input : preview.inputs) {
     // One frame decodes soonest on one thread: more would first take in several.
     command.insert(command.end(), {"-threads", "1"});
@@ -161,17 +177,15 @@ std::vector<std::string> FramePreview::render(const std::string& left, const std
   }
   std::string graph;
   for (const std::string& line : preview.graph.lines()) graph += line;
-  command.insert(command.end(),
-                 {"-filter_complex", graph, "-map", "[" + preview.pad + "]", "-frames:v", "1", "-f",
-                  "image2pipe", "-c:v", "png", "-compression_level", "1", "-pred", "none", "-"});
-  const platform::ProgramOutput rendered = platform::runProgram(command);
-  if (!rendered.started) throw Error("Cannot start ffmpeg: " + rendered.errors);
-  if (rendered.exitCode != 0 || rendered.output.empty()) {
-    const std::string why = rendered.lastErrorLine();
-    throw Error(what + " cannot be shown: " + (why.empty() ? "it lies beyond the clip" : why));
+  command.insert(command.end(), {"-filter_complex", graph, "-map", "[" + preview.pad + "]",
+                                 "-frames:v", "1", "-f", "image2pipe"});
+  if (format == PictureFormat::Png) {
+    command.insert(command.end(), {"-c:v", "png", "-compression_level", "1", "-pred", "none", "-"});
+  } else {
+    // Rows of blue, green and red a window draws as they stand.
+    command.insert(command.end(), {"-c:v", "bmp", "-pix_fmt", "bgr24", "-"});
   }
-  platform::writeFileReplacing(png, rendered.output);
-  return notes;
+  return job;
 }
 
 }  // namespace twinlens

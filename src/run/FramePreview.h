@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <map>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -13,7 +14,27 @@
 
 namespace twinlens {
 
-// One frame of a clip through its real conversion, as a PNG picture: the clip's recipe from the
+// How the picture of a preview is written: PNG for a file, BMP for a window to show at once.
+enum class PictureFormat { Png, Bmp };
+
+// One frame's rendering, ready to run: the ffmpeg command that writes the picture to its standard
+// output, and what the window shows beside it. Copies share the colour tables file it reads, which
+// is removed with the last of them.
+struct PreviewJob {
+  std::vector<std::string> command;
+  std::vector<std::string> notes;  // the clip's notes, and where the preview differs
+  std::string clip;                // the clip's left file
+  std::int64_t frame = 0;          // the frame shown, of the primary output
+  std::int64_t frames = 0;         // the primary output's frames, as far as the headers tell
+  std::optional<GeometryReport> geometry;  // where the pair was measured
+  std::shared_ptr<const std::string> tables;
+
+  // The picture from the run of `command`; raises Error saying why there is none.
+  std::string picture(bool started, int exitCode, const std::string& output,
+                      const std::string& errors) const;
+};
+
+// One frame of a clip through its real conversion, as a picture: the clip's recipe from the
 // settings (its files read, its geometry measured where the settings ask for it, its colour tables
 // made where its colours are matched), rendered by the ffmpeg engine's graphs with the inputs
 // sought near the frame. One object kept for a window's previews reads each file and measures
@@ -36,6 +57,11 @@ class FramePreview {
   // Error saying why a frame cannot be shown.
   std::vector<std::string> render(const std::string& left, const std::string& right, Where where,
                                   PreviewMode mode, const std::string& png);
+
+  // What `render` runs, for a caller that runs it on its own. Reads the files and measures the
+  // pair where they are not known yet; raises Error as `render` does.
+  PreviewJob prepare(const std::string& left, const std::string& right, Where where,
+                     PreviewMode mode, PictureFormat format);
 
  private:
   const ConversionSettings& settings_;

@@ -195,8 +195,13 @@ class GraphComposer {
       std::optional<SoundStream> sound;
       if (r_.outputs[i].sound && !preview_) sound = take(sounds[index(*r_.outputs[i].sound)]);
       if (sound) soundTail(*sound, views.front());
-      Stream picture = layout ? assemble(std::move(first), take(done[index(views.back())]))
-                              : std::move(first.video);
+      std::int64_t frames = first.frames;
+      Stream picture = [&] {
+        if (!layout) return std::move(first.video);
+        ViewStream second = take(done[index(views.back())]);
+        frames = std::min(frames, second.frames);
+        return assemble(std::move(first), std::move(second));
+      }();
       const std::string colour = colourFormat();
       if (!colour.empty()) {
         picture.then("format=" + colour);
@@ -209,6 +214,7 @@ class GraphComposer {
 
       FfmpegClipJob::Output output;
       output.frameRate = rate;
+      output.frames = frames;
       output.video = "v" + str(static_cast<std::int64_t>(i));
       graph_.output(std::move(picture), output.video);
       if (sound) {

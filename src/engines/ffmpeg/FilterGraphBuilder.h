@@ -28,6 +28,8 @@ struct FfmpegClipJob {
     // Every frame lasts one period of this rate. (It is told to the encoder rather than set in
     // the graph: ffmpeg's rate filter drops the last frame of a stack or an interleave.)
     Rational frameRate;
+    // How many frames it holds, as far as the inputs' headers tell.
+    std::int64_t frames = 0;
   };
 
   // Colour matching: the runner first has the colour tables made from the clips' frames
