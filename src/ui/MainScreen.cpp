@@ -29,6 +29,7 @@
 #include "model/SettingsFields.h"
 #include "platform/ProgramLauncher.h"
 #include "ui/ABOUT.h"
+#include "ui/PreviewWindow.h"
 #include "ui/QtText.h"
 #include "ui/RadioGroup.h"
 #include "window/ControlRules.h"
@@ -435,6 +436,9 @@ QWidget* TSDIAppForm::buildHandOffBoxes() {
   layout->addLayout(row({checkBox("CheckBox_ffmpeg_make"), checkBox("CheckBox_Execute_ffmpeg")}));
   layout->addLayout(row({checkBox("CheckBox_VD_MakeJobs"), checkBox("CheckBox_Execute_VD"),
                          checkBox("CheckBox_2VD")}));
+  auto* preview = button("Button_Preview");
+  connect(preview, &QPushButton::clicked, this, &TSDIAppForm::Preview1Click);
+  layout->addLayout(row({preview}));
   return boxes;
 }
 
@@ -467,6 +471,7 @@ void TSDIAppForm::buildMenus() {
        [this] {
          if (QLineEdit* field = focusedTextField()) field->paste();
        }},
+      {"Preview1", [this] { Preview1Click(); }},
       {"HelpAbout1", [this] { HelpAbout1Execute(); }},
   };
   std::map<std::string_view, QAction*> actions;
@@ -529,6 +534,7 @@ void TSDIAppForm::bindFields() {
         if (updating_) return;
         settings_.*member = index;
         applyRules();
+        model_.preview().settingsChanged();
       });
     } else if (auto* box = qobject_cast<QCheckBox*>(widget)) {
       bool ConversionSettings::*member = std::get<bool ConversionSettings::*>(field.member);
@@ -536,12 +542,14 @@ void TSDIAppForm::bindFields() {
         if (updating_) return;
         settings_.*member = checked;
         applyRules();
+        model_.preview().settingsChanged();
       });
     } else if (auto* list = qobject_cast<QComboBox*>(widget)) {
       int ConversionSettings::*member = std::get<int ConversionSettings::*>(field.member);
       connect(list, &QComboBox::currentIndexChanged, this, [this, member](int index) {
         if (updating_) return;
         settings_.*member = index;
+        model_.preview().settingsChanged();
       });
     } else if (auto* edit = qobject_cast<QLineEdit*>(widget)) {
       std::string ConversionSettings::*member =
@@ -549,6 +557,7 @@ void TSDIAppForm::bindFields() {
       connect(edit, &QLineEdit::textChanged, this, [this, member](const QString& text) {
         if (updating_) return;
         settings_.*member = toCore(text);
+        model_.preview().settingsChanged();
       });
     }
   }
@@ -816,6 +825,25 @@ void TSDIAppForm::FileExit1Execute() {
 
 void TSDIAppForm::HelpAbout1Execute() {
   aboutBox_->exec();
+}
+
+void TSDIAppForm::Preview1Click() {
+  model_.preview().Preview1Click();
+}
+
+void TSDIAppForm::showPreviewWindow() {
+  if (!previewWindow_) previewWindow_ = new PreviewWindow(model_.preview(), this);
+  previewWindow_->show();
+  previewWindow_->raise();
+  previewWindow_->activateWindow();
+}
+
+void TSDIAppForm::showPreviewPicture(const std::string& bmp) {
+  if (previewWindow_) previewWindow_->showPicture(bmp);
+}
+
+void TSDIAppForm::showPreviewState(const window::PreviewState& state) {
+  if (previewWindow_) previewWindow_->showState(state);
 }
 
 // ---- file-selection buttons ----

@@ -28,6 +28,7 @@ struct ControlRule;
 namespace twinlens::ui {
 
 class TAboutBox;
+class PreviewWindow;
 
 // The main window: six tabs of settings, the hand-off check boxes below them, the menu and the
 // status bar. It shows and edits one ConversionSettings; every control carries the name of its
@@ -60,6 +61,8 @@ class TSDIAppForm : public QMainWindow, private window::ScreenView, private wind
   void SaveLayout1Click();
   void FileExit1Execute();
   void HelpAbout1Execute();
+  void Preview1Click();  // the preview window, also from the button below the tabs
+  PreviewWindow* previewWindow() const { return previewWindow_; }
 
   // File-selection buttons.
   void Button1Click();
@@ -103,6 +106,9 @@ class TSDIAppForm : public QMainWindow, private window::ScreenView, private wind
   void showStatus(const std::string& text) override;
   void showBusy(bool busy) override;
   void showProgress(const std::string& text) override;
+  void showPreviewWindow() override;
+  void showPreviewPicture(const std::string& bmp) override;
+  void showPreviewState(const window::PreviewState& state) override;
   // The dialogs and message boxes, through the window's prompter.
   std::optional<std::vector<std::string>> openFiles(const std::string& title,
                                                     const std::string& filter,
@@ -150,6 +156,7 @@ class TSDIAppForm : public QMainWindow, private window::ScreenView, private wind
   QSet<int> keysPressedInMessageBox_;
 
   TAboutBox* aboutBox_ = nullptr;
+  PreviewWindow* previewWindow_ = nullptr;  // made when first shown
   QTabWidget* tabs_ = nullptr;
   QLineEdit* editPrefix_ = nullptr;
   QLineEdit* editFrNum_ = nullptr;

@@ -857,6 +857,14 @@ const std::array kControls = {
             "Use two VirtualDubs working in parallel to increase deinterlacing/coding speed. Don't "
             "forget to select VirtualDub #2 exe file location above (you can copy entire original "
             "VirtualDub directory with sub-directories to some other location, first!)."},
+    Control{"Button_Preview",
+            K::Button,
+            "Panel_HandOff",
+            "Preview...",
+            {},
+            1,
+            {},
+            "Show a frame of the clip through the conversion of these settings, before converting"},
 };
 
 }  // namespace

@@ -47,9 +47,15 @@ MainScreenModel::MainScreenModel(Prompter& prompter, ScreenView& view, std::stri
       programFolder_(programFolder),
       settings_(programFolder),
       runFrontEnd_(prompter, view, std::move(launcher)),
-      run_(settings_, runFrontEnd_) {}
+      run_(settings_, runFrontEnd_),
+      preview_(settings_, prompter, view) {}
 
 MainScreenModel::~MainScreenModel() = default;
+
+void MainScreenModel::showSettings() {
+  view_.showSettings();
+  preview_.settingsChanged();
+}
 
 void MainScreenModel::showError(const std::string& message) {
   prompter_.showError(Error::displayText(message));
@@ -77,7 +83,7 @@ void MainScreenModel::FormActivate() {
   loadSettingsFrom(settingsPath_);
   if (firstStart) {
     settings_.RadioGroup_Engine = firstStartEngine();
-    view_.showSettings();
+    showSettings();
   }
 }
 
@@ -98,21 +104,27 @@ void MainScreenModel::loadSettingsFrom(const std::string& path) {
     LoadSettings(settings_, path, presets_.get(), programFolder_, &presetNames_);
   } catch (const std::exception& error) {
     // What was read before the error stays applied, and the controls show it.
-    view_.showSettings();
+    showSettings();
     showError(error.what());
     return;
   }
   // The prefix field shows the loaded prefix only once loading has read everything; otherwise it
   // keeps its text, which the prefix follows again at the next key release.
   view_.setFieldText("Edit_Prefix", settings_.Prefix);
-  view_.showSettings();
+  showSettings();
 }
 
 // ---- menu ----
 
 void MainScreenModel::M1Click() {
-  runFrontEnd_.clearWritten();
+  runFrontEnd_.clear();
   guarded([&] { run_.M1Click(); });
+  // The preview shows the first clip the run's dialogs chose.
+  const auto& chosen = runFrontEnd_.chosen();
+  if (!chosen.empty() && !chosen.front().empty()) {
+    const bool right = chosen.size() > 1 && !chosen[1].empty();
+    preview_.setClip(chosen.front().front(), right ? chosen[1].front() : std::string());
+  }
   // Afterwards the status bar tells what the run did, until the mouse brings up a hint.
   if (run_.report().ran()) view_.showStatus(run_.report().statusText());
 }
@@ -135,7 +147,7 @@ void MainScreenModel::Button1Click() {
                                  "All Files (*.*)|*.*", settings_.VcfDeint, false);
   if (!chosen) return;
   settings_.setVcfDeint(*chosen);
-  view_.showSettings();
+  showSettings();
 }
 
 void MainScreenModel::Button2Click() {
@@ -144,7 +156,7 @@ void MainScreenModel::Button2Click() {
                  settings_.VcfSeparate, true);
   if (!chosen) return;
   settings_.setVcfSeparate(*chosen);
-  view_.showSettings();
+  showSettings();
 }
 
 void MainScreenModel::Button3Click() {
@@ -152,7 +164,7 @@ void MainScreenModel::Button3Click() {
                                  {}, settings_.VcfLR, true);
   if (!chosen) return;
   settings_.setVcfLR(*chosen);
-  view_.showSettings();
+  showSettings();
 }
 
 void MainScreenModel::Button4Click() {
@@ -161,7 +173,7 @@ void MainScreenModel::Button4Click() {
                  settings_.Edit_VD2, false);
   if (!chosen) return;
   settings_.Edit_VD2 = *chosen;
-  view_.showSettings();
+  showSettings();
 }
 
 void MainScreenModel::Button5Click() {
@@ -170,7 +182,7 @@ void MainScreenModel::Button5Click() {
                           "Exe files (*.exe)|*.exe", settings_.FfmpegDialogFolder, false);
   if (!chosen || chosen->empty()) return;
   settings_.FfmpegLocation = chosen->front();
-  view_.showSettings();
+  showSettings();
 }
 
 void MainScreenModel::Button_VDub_PluginClick() {
@@ -178,7 +190,7 @@ void MainScreenModel::Button_VDub_PluginClick() {
       "Select VirtualDub Deshaker plugin (in VirtualDub\\Plugins directory)", {}, {}, false);
   if (!chosen || chosen->empty()) return;
   settings_.DeshakerDir = chosen->front();
-  view_.showSettings();
+  showSettings();
 }
 
 void MainScreenModel::Button_Deshaker_SettingsClick() {
@@ -224,7 +236,8 @@ void MainScreenModel::Button_Detect_OffsetClick() {
     });
     view_.showStatus("Offset frames: " + std::to_string(report.frames));
     settings_.Edit_Offset = std::to_string(report.frames);
-    view_.showSettings();
+    preview_.setClip(left->front(), right->front());
+    showSettings();
     prompter_.showInformation(joinedLines(report.lines()));
   });
 }
@@ -260,7 +273,8 @@ void MainScreenModel::Button_Measure_AlignmentClick() {
     settings_.Edit_Align_Tilt = fixed(report.tiltDeg, 3);
     // Measured values that nothing uses would surprise: "No change" becomes "Use these values".
     if (settings_.RadioGroup_Align <= 0) settings_.RadioGroup_Align = choices::kAlignValues;
-    view_.showSettings();
+    preview_.setClip(left->front(), twoFiles ? right->front() : std::string(), report);
+    showSettings();
     view_.showStatus(
         "Vertical offset: " + settings_.Edit_Align_Vertical +
         " px, roll: " + settings_.Edit_Align_Roll + " degrees, depth: " +

@@ -6,6 +6,7 @@
 
 #include "model/ConversionSettings.h"
 #include "run/ConversionRun.h"
+#include "window/PreviewModel.h"
 #include "window/Prompter.h"
 #include "window/ScreenView.h"
 #include "window/WindowRunFrontEnd.h"
@@ -68,6 +69,9 @@ class MainScreenModel {
     run_.setMeasurer(measurer);
   }
 
+  // The preview window's behaviour, on the clip last chosen in this window's dialogs.
+  PreviewModel& preview() { return preview_; }
+
   // Presets.
   bool hasPresets() const { return presets_ != nullptr; }
   const std::vector<std::string>& presetNames() const { return presetNames_; }
@@ -105,6 +109,8 @@ class MainScreenModel {
   std::optional<std::string> chooseFile(const std::string& title, const std::string& filter,
                                         const std::string& pathForFolder, bool multiple);
   std::string selectedPresetName() const;
+  // The controls show the record, which the preview renders anew.
+  void showSettings();
 
   Prompter& prompter_;
   ScreenView& view_;
@@ -120,6 +126,7 @@ class MainScreenModel {
   bool activated_ = false;
   SoundSource* soundSource_ = nullptr;
   PairMeasurer* pairMeasurer_ = nullptr;
+  PreviewModel preview_;
 };
 
 }  // namespace twinlens::window

@@ -10,6 +10,7 @@ namespace {
 constexpr std::array kMenus = {
     Menu{"File1", "&File", "File related commands"},
     Menu{"Edit1", "&Edit", "Edit commands"},
+    Menu{"View1", "&View", "View commands"},
     Menu{"Help1", "&Help", "Help topics"},
 };
 
@@ -27,6 +28,8 @@ constexpr std::array kItems = {
     MenuItem{"EditCopy1", "Edit1", "&Copy", "Ctrl+C",
              "Copy|Copies the selection and puts it on the Clipboard"},
     MenuItem{"EditPaste1", "Edit1", "&Paste", "Ctrl+V", "Paste|Inserts Clipboard contents"},
+    MenuItem{"Preview1", "View1", "&Preview", "Ctrl+P",
+             "Preview|Shows a frame of the clip through the conversion of these settings"},
     MenuItem{"HelpAbout1", "Help1", "&About...", "",
              "About|Displays program information, version number, and copyright"},
 };

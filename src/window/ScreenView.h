@@ -4,10 +4,12 @@
 #include <string_view>
 #include <vector>
 
+#include "window/PreviewView.h"
+
 namespace twinlens::window {
 
-// What the main window's behaviour asks of the window that shows it.
-class ScreenView {
+// What the main window's behaviour asks of the window that shows it, its preview window included.
+class ScreenView : public PreviewView {
  public:
   virtual ~ScreenView() = default;
 

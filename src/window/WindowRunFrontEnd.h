@@ -26,7 +26,9 @@ class WindowRunFrontEnd : public RunFrontEnd {
 
   std::optional<std::vector<std::string>> openFiles(const OpenFilesRequest& request) override {
     // The input dialogs show every file.
-    return prompter_.openFiles(request.title, {}, request.initialFolder, request.multiple);
+    auto files = prompter_.openFiles(request.title, {}, request.initialFolder, request.multiple);
+    chosen_.push_back(files.value_or(std::vector<std::string>{}));
+    return files;
   }
   std::string launch(const std::string& file, const std::string& parameters,
                      const std::string& workingFolder) override {
@@ -36,15 +38,21 @@ class WindowRunFrontEnd : public RunFrontEnd {
   // A long step shows in the status bar.
   void progress(const std::string& text) override { view_.showProgress(text); }
 
-  // The files the last run wrote, in order; cleared before each run.
+  // The files the last run wrote, in order, and what each of its dialogs chose; cleared before
+  // each run.
   const std::vector<std::string>& written() const { return written_; }
-  void clearWritten() { written_.clear(); }
+  const std::vector<std::vector<std::string>>& chosen() const { return chosen_; }
+  void clear() {
+    written_.clear();
+    chosen_.clear();
+  }
 
  private:
   Prompter& prompter_;
   ScreenView& view_;
   Launcher launcher_;
   std::vector<std::string> written_;
+  std::vector<std::vector<std::string>> chosen_;
 };
 
 }  // namespace twinlens::window

@@ -4,11 +4,17 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <chrono>
+#include <cmath>
 #include <deque>
 #include <filesystem>
 #include <map>
+#include <thread>
 
 #include "analysis/OffsetDetector.h"
+#include "model/Choices.h"
+#include "platform/ProgramOutput.h"
 #include "support/DrawnPairs.h"
 #include "support/ScriptedPrompter.h"
 #include "support/TempDir.h"
@@ -51,6 +57,13 @@ class RecordingView : public ScreenView {
   void showProgress(const std::string& text) override { progress.push_back(text); }
   std::vector<std::string> progress;
   std::vector<bool> busyChanges;
+
+  void showPreviewWindow() override { ++previewShown; }
+  void showPreviewPicture(const std::string& bmp) override { pictures.push_back(bmp); }
+  void showPreviewState(const PreviewState& state) override { previewState = state; }
+  int previewShown = 0;
+  std::vector<std::string> pictures;
+  PreviewState previewState;
 };
 
 class MainScreenModelTest : public ::testing::Test {
@@ -135,6 +148,118 @@ TEST_F(MainScreenModelTest, ConvertFilesWritesTheScriptsAndSaysSo) {
   EXPECT_EQ(model_.writtenFiles(), std::vector<std::string>{at("clips/trip_LR.avs")});
   EXPECT_NE(readBytes(at("clips/trip_LR.avs")).find("trip.avi"), std::string::npos);
   EXPECT_EQ(view_.status, "Wrote 1 file");
+}
+
+// A BMP picture as the preview window gets it: its size and its rows of blue, green and red.
+struct Bitmap {
+  int width = 0;
+  int height = 0;
+  std::string rows;
+};
+
+Bitmap bitmapOf(const std::string& bmp) {
+  const auto number = [&](std::size_t at) {
+    std::uint32_t value = 0;
+    for (int i = 3; i >= 0; --i) value = value << 8 | static_cast<unsigned char>(bmp.at(at + i));
+    return value;
+  };
+  return {static_cast<int>(number(18)), static_cast<int>(number(22)), bmp.substr(number(10))};
+}
+
+// The mean difference of two equal-sized pictures' values.
+double meanDifference(const std::string& a, const std::string& b) {
+  double sum = 0;
+  for (std::size_t i = 0; i < a.size(); ++i)
+    sum += std::abs(static_cast<unsigned char>(a[i]) - static_cast<unsigned char>(b[i]));
+  return sum / static_cast<double>(a.size());
+}
+
+// The picture with its left and right halves swapped.
+std::string halvesSwapped(const Bitmap& picture) {
+  const std::size_t row = static_cast<std::size_t>(picture.width) * 3;
+  std::string swapped = picture.rows;
+  for (std::size_t at = 0; at + row <= swapped.size(); at += row) {
+    std::rotate(swapped.begin() + static_cast<std::ptrdiff_t>(at),
+                swapped.begin() + static_cast<std::ptrdiff_t>(at + row / 2),
+                swapped.begin() + static_cast<std::ptrdiff_t>(at + row));
+  }
+  return swapped;
+}
+
+TEST_F(MainScreenModelTest, ThePreviewShowsTheRunsClipAndRendersAnewWhenTheTypingPauses) {
+  if (!platform::runProgram({"ffmpeg", "-version"}).started) GTEST_SKIP() << "no ffmpeg here";
+  const std::string left = at("clip_L.mkv");
+  const std::string right = at("clip_R.mkv");
+  for (const auto& [file, colour] : {std::pair{left, ""}, std::pair{right, ",hue=h=120"}}) {
+    ASSERT_EQ(platform::runProgram({"ffmpeg", "-v", "error", "-f", "lavfi", "-i",
+                                    std::string("testsrc=s=160x90:r=25:d=3") + colour, "-c:v",
+                                    "ffv1", file})
+                  .exitCode,
+              0);
+  }
+  model_.FormActivate();
+  ConversionSettings& s = model_.settings();
+  s.RadioGroup_Engine = 1;
+  s.RadioGroup_Output_Format = choices::kOutputSideBySide;
+  PreviewModel& preview = model_.preview();
+  const auto rendered = [&] {
+    for (int turns = 0; preview.busy() && turns < 3000; ++turns) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+      preview.tick();
+    }
+    EXPECT_FALSE(preview.busy());
+    const std::string picture = view_.pictures.empty() ? std::string() : view_.pictures.back();
+    return bitmapOf(picture.empty() ? std::string(26, '\0') : picture);
+  };
+
+  // The run's dialogs chose the clip; the window opens on it without asking again.
+  prompter_.openAnswers = {std::vector<std::string>{left}, std::vector<std::string>{right}};
+  model_.M1Click();
+  preview.Preview1Click();
+  EXPECT_EQ(view_.previewShown, 1);
+  EXPECT_EQ(prompter_.dialogs.size(), 2u);
+  const Bitmap first = rendered();
+  EXPECT_EQ(first.width, 320) << view_.previewState.message;
+  EXPECT_EQ(first.height, 90);
+  EXPECT_EQ(view_.previewState.clip, "clip_L.mkv: frame 0 of 75");
+  EXPECT_EQ(view_.previewState.frames, 75);
+  EXPECT_FALSE(view_.previewState.rendering);
+
+  // A setting typed in waits for the pause, then shows: the views change sides.
+  const auto typed = PreviewModel::Clock::now();
+  s.CheckBox_Reverse_LR = true;
+  preview.settingsChanged(typed);
+  const std::size_t shown = view_.pictures.size();
+  for (int turns = 0; turns < 30; ++turns) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    preview.tick(typed + PreviewModel::kTypingPause / 2);
+  }
+  EXPECT_EQ(view_.pictures.size(), shown);
+  EXPECT_TRUE(view_.previewState.rendering);
+  preview.tick(typed + PreviewModel::kTypingPause);
+  const Bitmap reversed = rendered();
+  EXPECT_LT(meanDifference(reversed.rows, halvesSwapped(first)), 1.0);
+  EXPECT_GT(meanDifference(reversed.rows, first.rows), 10.0);
+
+  // The slider and the modes; a frame beyond the clip says why nothing is shown.
+  preview.setFrame(40);
+  const Bitmap later = rendered();
+  EXPECT_GT(meanDifference(later.rows, reversed.rows), 1.0);
+  EXPECT_EQ(view_.previewState.clip, "clip_L.mkv: frame 40 of 75");
+  preview.setMode(2);  // the difference of the views
+  EXPECT_GT(meanDifference(rendered().rows, later.rows), 10.0);
+  preview.setFrame(90);
+  rendered();
+  EXPECT_TRUE(view_.pictures.back().empty());
+  EXPECT_NE(view_.previewState.message.find("Frame 90 of \"" + left + "\" cannot be shown"),
+            std::string::npos)
+      << view_.previewState.message;
+
+  // Closed, it renders nothing more.
+  preview.closed();
+  s.CheckBox_Reverse_LR = false;
+  preview.settingsChanged();
+  EXPECT_FALSE(preview.busy());
 }
 
 // The sound two cameras heard: the same white noise, the right camera's file 1.49 s later;

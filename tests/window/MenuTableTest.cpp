@@ -8,10 +8,10 @@
 namespace twinlens::window {
 namespace {
 
-TEST(MenuTable, FileEditHelpWithTheirCommandsShortcutsAndHints) {
+TEST(MenuTable, FileEditViewHelpWithTheirCommandsShortcutsAndHints) {
   std::vector<std::string_view> bar;
   for (const Menu& menu : menus()) bar.push_back(menu.caption);
-  EXPECT_EQ(bar, (std::vector<std::string_view>{"&File", "&Edit", "&Help"}));
+  EXPECT_EQ(bar, (std::vector<std::string_view>{"&File", "&Edit", "&View", "&Help"}));
 
   std::set<std::string_view> names;
   std::vector<std::string_view> shortcuts;
@@ -24,7 +24,8 @@ TEST(MenuTable, FileEditHelpWithTheirCommandsShortcutsAndHints) {
     EXPECT_EQ(findMenuItem(item.name), &item);
     if (!item.shortcut.empty()) shortcuts.push_back(item.shortcut);
   }
-  EXPECT_EQ(shortcuts, (std::vector<std::string_view>{"Ctrl+S", "Ctrl+X", "Ctrl+C", "Ctrl+V"}));
+  EXPECT_EQ(shortcuts,
+            (std::vector<std::string_view>{"Ctrl+S", "Ctrl+X", "Ctrl+C", "Ctrl+V", "Ctrl+P"}));
   EXPECT_EQ(findMenuItem("M1")->caption, "Convert files");
   EXPECT_EQ(findMenuItem("FileExit1")->hint, "Exit|Exit application");
   EXPECT_EQ(findMenuItem(""), nullptr);

@@ -1,0 +1,122 @@
+#include "ui/PreviewWindow.h"
+
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPainter>
+#include <QPushButton>
+#include <QSlider>
+#include <QVBoxLayout>
+
+#include "ui/QtText.h"
+
+namespace twinlens::ui {
+
+namespace {
+
+// The picture, as large as fits with its shape kept, on black.
+class Canvas : public QWidget {
+ public:
+  explicit Canvas(const QImage& picture) : picture_(picture) {
+    setObjectName(QStringLiteral("Image_Preview"));
+    setMinimumSize(320, 180);
+    setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
+  }
+
+ protected:
+  void paintEvent(QPaintEvent*) override {
+    QPainter painter(this);
+    painter.fillRect(rect(), Qt::black);
+    if (picture_.isNull()) return;
+    const QSize fitted = picture_.size().scaled(size(), Qt::KeepAspectRatio);
+    const QRect where(QPoint((width() - fitted.width()) / 2, (height() - fitted.height()) / 2),
+                      fitted);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    painter.drawImage(where, picture_);
+  }
+
+ private:
+  const QImage& picture_;
+};
+
+QLabel* wrappedLabel(const char* name) {
+  auto* label = new QLabel;
+  label->setObjectName(QString::fromLatin1(name));
+  label->setWordWrap(true);
+  label->setTextInteractionFlags(Qt::TextSelectableByMouse);
+  return label;
+}
+
+}  // namespace
+
+PreviewWindow::PreviewWindow(window::PreviewModel& model, QWidget* parent)
+    : QWidget(parent, Qt::Window), model_(model) {
+  setObjectName(QStringLiteral("PreviewForm"));
+  setWindowTitle(QStringLiteral("Preview"));
+  canvas_ = new Canvas(picture_);
+  slider_ = new QSlider(Qt::Horizontal);
+  slider_->setObjectName(QStringLiteral("TrackBar_Frame"));
+  slider_->setToolTip(QStringLiteral("The frame of the clip's output"));
+  mode_ = new QComboBox;
+  mode_->setObjectName(QStringLiteral("ComboBox_Preview_Mode"));
+  for (const char* name : window::PreviewModel::modeNames())
+    mode_->addItem(QString::fromLatin1(name));
+  choose_ = new QPushButton(QStringLiteral("Choose clip..."));
+  choose_->setObjectName(QStringLiteral("Button_Preview_Clip"));
+  clip_ = wrappedLabel("Label_Preview_Clip");
+  figures_ = wrappedLabel("Label_Preview_Figures");
+  message_ = wrappedLabel("Label_Preview_Message");
+
+  auto* controls = new QHBoxLayout;
+  controls->addWidget(slider_, 1);
+  controls->addWidget(mode_);
+  controls->addWidget(choose_);
+  auto* layout = new QVBoxLayout(this);
+  layout->addWidget(canvas_, 1);
+  layout->addLayout(controls);
+  layout->addWidget(clip_);
+  layout->addWidget(figures_);
+  layout->addWidget(message_);
+  resize(720, 520);
+
+  connect(slider_, &QSlider::valueChanged, this, [this](int frame) {
+    if (!updating_) model_.setFrame(frame);
+  });
+  connect(mode_, &QComboBox::currentIndexChanged, this, [this](int mode) {
+    if (!updating_) model_.setMode(mode);
+  });
+  connect(choose_, &QPushButton::clicked, this, [this] { model_.Button_Preview_ClipClick(); });
+  // The reading and rendering run away from the window; each turn takes in what they have done.
+  connect(&ticker_, &QTimer::timeout, this, [this] { model_.tick(); });
+  ticker_.start(30);
+}
+
+void PreviewWindow::showState(const window::PreviewState& state) {
+  updating_ = true;
+  slider_->setRange(0, static_cast<int>(std::max<std::int64_t>(state.frames - 1, state.frame)));
+  slider_->setValue(static_cast<int>(state.frame));
+  slider_->setEnabled(state.frames > 0);
+  mode_->setCurrentIndex(state.mode);
+  updating_ = false;
+  clip_->setText(fromCore(state.clip) +
+                 (state.rendering ? QStringLiteral(" (rendering...)") : QString()));
+  figures_->setText(fromCore(state.figures));
+  figures_->setVisible(!state.figures.empty());
+  message_->setText(fromCore(state.message));
+  setCursor(state.rendering ? Qt::BusyCursor : Qt::ArrowCursor);
+}
+
+void PreviewWindow::showPicture(const std::string& bmp) {
+  picture_ = bmp.empty() ? QImage()
+                         : QImage::fromData(reinterpret_cast<const uchar*>(bmp.data()),
+                                            static_cast<int>(bmp.size()), "BMP");
+  canvas_->update();
+}
+
+void PreviewWindow::closeEvent(QCloseEvent* event) {
+  model_.closed();
+  event->accept();
+}
+
+}  // namespace twinlens::ui

@@ -1,0 +1,50 @@
+#pragma once
+
+#include <QImage>
+#include <QTimer>
+#include <QWidget>
+#include <string>
+
+#include "window/PreviewModel.h"
+#include "window/PreviewView.h"
+
+class QComboBox;
+class QLabel;
+class QPushButton;
+class QSlider;
+
+namespace twinlens::ui {
+
+// The preview window: the picture scaled to fit, the slider over the clip's frames, the mode
+// choice, the clip's name and frame, the measured geometry and the notes. It shows what the
+// preview's behaviour tells it and hands its controls' changes to that behaviour, which it gives
+// a turn every few tens of milliseconds.
+class PreviewWindow : public QWidget {
+  Q_OBJECT
+
+ public:
+  PreviewWindow(window::PreviewModel& model, QWidget* parent);
+
+  void showState(const window::PreviewState& state);
+  // A BMP file's bytes; empty for none.
+  void showPicture(const std::string& bmp);
+  const QImage& picture() const { return picture_; }
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  window::PreviewModel& model_;
+  QImage picture_;
+  QWidget* canvas_;
+  QSlider* slider_;
+  QComboBox* mode_;
+  QLabel* clip_;
+  QLabel* figures_;
+  QLabel* message_;
+  QPushButton* choose_;
+  QTimer ticker_;
+  bool updating_ = false;  // the controls are being set from the state
+};
+
+}  // namespace twinlens::ui

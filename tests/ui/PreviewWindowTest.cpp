@@ -1,0 +1,79 @@
+// The preview window of the Qt window: opened from the button below the tabs on a side-by-side
+// file, it shows the converted frame, follows its slider and renders anew when a setting changes.
+#include <QCheckBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QSlider>
+#include <QTest>
+#include <cmath>
+
+#include "WindowFixture.h"
+#include "model/Choices.h"
+#include "platform/ProgramOutput.h"
+#include "ui/PreviewWindow.h"
+
+namespace twinlens::ui::test {
+namespace {
+
+using PreviewWindowTest = WindowFixture;
+
+// The mean difference of two equal-sized pictures' channels.
+double meanDifference(const QImage& a, const QImage& b) {
+  const QImage x = a.convertToFormat(QImage::Format_RGB888);
+  const QImage y = b.convertToFormat(QImage::Format_RGB888);
+  double sum = 0;
+  for (int row = 0; row < x.height(); ++row) {
+    for (int i = 0; i < x.width() * 3; ++i)
+      sum += std::abs(x.scanLine(row)[i] - y.scanLine(row)[i]);
+  }
+  return sum / (x.width() * 3.0 * x.height());
+}
+
+TEST_F(PreviewWindowTest, ShowsTheConvertedFrameFollowsItsSliderAndTheSettings) {
+  const std::string clip = folder.file("sbs.mkv");
+  const platform::ProgramOutput made = platform::runProgram(
+      {"ffmpeg", "-v", "error", "-f", "lavfi", "-i", "testsrc=s=160x90:r=25:d=3", "-filter_complex",
+       "split[l][r];[r]hue=h=120[c];[l][c]hstack", "-c:v", "ffv1", clip});
+  if (!made.started) GTEST_SKIP() << "no ffmpeg here";
+  ASSERT_EQ(made.exitCode, 0) << made.errors;
+  activate();
+  choose(QStringLiteral("RadioGroup_Engine"), 1);
+  choose(QStringLiteral("RadioGroup_Input_Format"), choices::kInputSideBySide);
+  choose(QStringLiteral("RadioGroup_Output_Format"), choices::kOutputOverUnder);
+  prompter.openAnswers = {QStringList{QString::fromStdString(clip)}};
+
+  control<QPushButton>(QStringLiteral("Button_Preview"))->click();
+  PreviewWindow* preview = window->previewWindow();
+  ASSERT_NE(preview, nullptr);
+  EXPECT_TRUE(preview->isVisible());
+  EXPECT_EQ(prompter.dialogs.size(), 1);
+  auto* label = preview->findChild<QLabel*>(QStringLiteral("Label_Preview_Clip"));
+  const auto shows = [&](const QString& caption) {
+    return QTest::qWaitFor([&] { return label->text() == caption; }, 30000);
+  };
+  ASSERT_TRUE(shows(QStringLiteral("sbs.mkv: frame 0 of 75"))) << label->text().toStdString();
+  const QImage first = preview->picture();
+  EXPECT_EQ(first.size(), QSize(160, 180));
+
+  preview->findChild<QSlider*>(QStringLiteral("TrackBar_Frame"))->setValue(40);
+  ASSERT_TRUE(shows(QStringLiteral("sbs.mkv: frame 40 of 75"))) << label->text().toStdString();
+  const QImage later = preview->picture();
+  EXPECT_GT(meanDifference(later, first), 1.0);
+
+  // "Reverse" in the main window puts the right view on top once the pause has passed.
+  control<QCheckBox>(QStringLiteral("CheckBox_Reverse_LR"))->click();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return preview->picture() != later; }, 30000));
+  ASSERT_TRUE(shows(QStringLiteral("sbs.mkv: frame 40 of 75")));
+  const QImage reversed = preview->picture();
+  EXPECT_LT(meanDifference(reversed.copy(0, 0, 160, 90), later.copy(0, 90, 160, 90)), 1.0);
+  EXPECT_GT(meanDifference(reversed, later), 10.0);
+
+  // Closed, it renders nothing more.
+  preview->close();
+  control<QCheckBox>(QStringLiteral("CheckBox_Reverse_LR"))->click();
+  QTest::qWait(1000);
+  EXPECT_EQ(preview->picture(), reversed);
+}
+
+}  // namespace
+}  // namespace twinlens::ui::test
