@@ -52,6 +52,7 @@ constexpr MenuCommand kMenuCommands[] = {
     {"EditCopy1", Win32MainScreen::kCopy},
     {"EditPaste1", Win32MainScreen::kPaste},
     {"HelpAbout1", Win32MainScreen::kAbout},
+    {"Preview1", Win32MainScreen::kPreview},
 };
 
 int commandOf(std::string_view item) {
@@ -720,6 +721,22 @@ void Win32MainScreen::showProgress(const std::string& text) {
   UpdateWindow(status_);
 }
 
+void Win32MainScreen::showPreviewWindow() {
+  if (!preview_) {
+    preview_ = std::make_unique<Win32PreviewWindow>(instance_, window_, font_,
+                                                    static_cast<int>(dpi_), model_.preview());
+  }
+  preview_->show();
+}
+
+void Win32MainScreen::showPreviewPicture(const std::string& bmp) {
+  if (preview_) preview_->showPicture(bmp);
+}
+
+void Win32MainScreen::showPreviewState(const window::PreviewState& state) {
+  if (preview_) preview_->showState(state);
+}
+
 void Win32MainScreen::showBusy(bool busy) {
   // The status line paints before the measurement holds the message loop.
   if (busy) UpdateWindow(status_);
@@ -776,6 +793,9 @@ void Win32MainScreen::command(int id, int code, HWND from) {
     case kAbout:
       Win32AboutBox::showModal(instance_, window_, font_, static_cast<int>(dpi_));
       return;
+    case kPreview:
+      m.preview().Preview1Click();
+      return;
     default:
       break;
   }
@@ -789,6 +809,7 @@ void Win32MainScreen::command(int id, int code, HWND from) {
     if (const SettingsField* field = findSettingsField(placed_[group].spec->name)) {
       settings.*std::get<int ConversionSettings::*>(field->member) = index;
       applyRules();
+      m.preview().settingsChanged();
     }
     return;
   }
@@ -802,17 +823,20 @@ void Win32MainScreen::command(int id, int code, HWND from) {
         settings.*std::get<bool ConversionSettings::*>(field->member) =
             SendMessageA(from, BM_GETCHECK, 0, 0) == BST_CHECKED;
         applyRules();
+        m.preview().settingsChanged();
       }
       break;
     case ControlKind::Edit:
       if (code == EN_CHANGE && field != nullptr) {
         settings.*std::get<std::string ConversionSettings::*>(field->member) = text(from);
+        m.preview().settingsChanged();
       }
       break;
     case ControlKind::DropDown:
       if (code == CBN_SELCHANGE && field != nullptr) {
         settings.*std::get<int ConversionSettings::*>(field->member) =
             static_cast<int>(SendMessageA(from, CB_GETCURSEL, 0, 0));
+        m.preview().settingsChanged();
       }
       break;
     case ControlKind::EditableDropDown:
@@ -838,6 +862,7 @@ void Win32MainScreen::command(int id, int code, HWND from) {
       if (spec.name == "Button_Deshaker_Settings") m.Button_Deshaker_SettingsClick();
       if (spec.name == "Button_new_preset") m.Button_new_presetClick();
       if (spec.name == "Button_Delete_Preset") m.Button_Delete_PresetClick();
+      if (spec.name == "Button_Preview") m.preview().Preview1Click();
       break;
     default:
       break;

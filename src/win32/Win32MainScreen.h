@@ -3,12 +3,14 @@
 #include <windows.h>
 
 #include <map>
+#include <memory>
 #include <set>
 #include <string>
 #include <string_view>
 #include <utility>
 #include <vector>
 
+#include "win32/Win32PreviewWindow.h"
 #include "win32/Win32RunReport.h"
 #include "window/ControlTable.h"
 #include "window/MainScreenModel.h"
@@ -31,6 +33,7 @@ class Win32MainScreen : private window::ScreenView {
     kCopy,           // EditCopy1
     kPaste,          // EditPaste1
     kAbout,          // HelpAbout1
+    kPreview,        // Preview1
   };
 
   Win32MainScreen(HINSTANCE instance, window::Prompter& prompter, std::string settingsPath,
@@ -45,6 +48,8 @@ class Win32MainScreen : private window::ScreenView {
   void setFolderOpener(FolderOpener opener) { folderOpener_ = std::move(opener); }
   HACCEL accelerators() const { return accelerators_; }
   window::MainScreenModel& model() { return model_; }
+  // The preview window; nullptr until it was first shown.
+  Win32PreviewWindow* previewWindow() const { return preview_.get(); }
 
   // The control of that name (a choice group's frame), or nullptr.
   HWND control(std::string_view name) const;
@@ -108,9 +113,13 @@ class Win32MainScreen : private window::ScreenView {
   void showStatus(const std::string& text) override;
   void showBusy(bool busy) override;
   void showProgress(const std::string& text) override;
+  void showPreviewWindow() override;
+  void showPreviewPicture(const std::string& bmp) override;
+  void showPreviewState(const window::PreviewState& state) override;
 
   HINSTANCE instance_;
   window::MainScreenModel model_;
+  std::unique_ptr<Win32PreviewWindow> preview_;  // goes before the model it shows
   FolderOpener folderOpener_;
   HWND window_ = nullptr;
   HWND content_ = nullptr;  // the surface that holds the tabs and the hand-off boxes

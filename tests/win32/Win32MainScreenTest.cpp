@@ -329,5 +329,80 @@ TEST_F(Win32MainScreenTest, EditCommandsNeedSelectedTextInTheFocusedField) {
   EXPECT_EQ(text(prefix), "3d_");
 }
 
+// A BMP file of one colour, as the preview renders pictures: rows of blue, green and red.
+std::string plainBitmap(int width, int height, COLORREF colour) {
+  const int row = (width * 3 + 3) / 4 * 4;
+  BITMAPFILEHEADER file{};
+  BITMAPINFOHEADER info{};
+  file.bfType = 0x4d42;
+  file.bfOffBits = sizeof file + sizeof info;
+  file.bfSize = file.bfOffBits + static_cast<DWORD>(row * height);
+  info.biSize = sizeof info;
+  info.biWidth = width;
+  info.biHeight = height;
+  info.biPlanes = 1;
+  info.biBitCount = 24;
+  std::string bmp(reinterpret_cast<const char*>(&file), sizeof file);
+  bmp.append(reinterpret_cast<const char*>(&info), sizeof info);
+  std::string pixels(static_cast<std::size_t>(row * height), '\0');
+  for (int y = 0; y < height; ++y) {
+    for (int x = 0; x < width; ++x) {
+      const std::size_t at = static_cast<std::size_t>(y * row + x * 3);
+      pixels[at] = static_cast<char>(GetBValue(colour));
+      pixels[at + 1] = static_cast<char>(GetGValue(colour));
+      pixels[at + 2] = static_cast<char>(GetRValue(colour));
+    }
+  }
+  return bmp + pixels;
+}
+
+// The preview window opens from the View menu, asks for a clip where none was chosen, shows what
+// the preview's behaviour tells it and hands its slider back to it. (Rendering needs the ffmpeg
+// program, which the tests under Wine lack; the model's own tests render real frames.)
+TEST_F(Win32MainScreenTest, ThePreviewWindowShowsThePictureAndHandsItsSliderToTheModel) {
+  screen_.model().FormActivate();
+  menu(Win32MainScreen::kPreview);
+  Win32PreviewWindow* preview = screen_.previewWindow();
+  ASSERT_NE(preview, nullptr);
+  EXPECT_TRUE(IsWindowVisible(preview->handle()));
+  EXPECT_EQ(prompter_.titles, std::vector<std::string>{"Select the left camera's clip"});
+  EXPECT_EQ(text(preview->control("Label_Preview_Message")), "Choose a clip to preview");
+
+  window::PreviewState state;
+  state.clip = "trip_L.mp4: frame 12 of 250";
+  state.figures = "Right view 1.00 px lower";
+  state.frame = 12;
+  state.frames = 250;
+  state.mode = 2;
+  preview->showState(state);
+  preview->showPicture(plainBitmap(64, 36, RGB(200, 30, 40)));
+  EXPECT_EQ(text(preview->control("Label_Preview_Clip")), state.clip);
+  EXPECT_EQ(text(preview->control("Label_Preview_Figures")), state.figures);
+  HWND slider = preview->control("TrackBar_Frame");
+  EXPECT_EQ(SendMessageA(slider, TBM_GETRANGEMAX, 0, 0), 249);
+  EXPECT_EQ(SendMessageA(slider, TBM_GETPOS, 0, 0), 12);
+  EXPECT_EQ(SendMessageA(preview->control("ComboBox_Preview_Mode"), CB_GETCURSEL, 0, 0), 2);
+  EXPECT_EQ(preview->pictureSize().cx, 64);
+  EXPECT_EQ(preview->pictureSize().cy, 36);
+  // The picture fills the middle of its place, scaled.
+  HWND canvas = preview->control("Image_Preview");
+  UpdateWindow(canvas);
+  RECT area{};
+  GetClientRect(canvas, &area);
+  HDC dc = GetDC(canvas);
+  const COLORREF middle = GetPixel(dc, area.right / 2, area.bottom / 2);
+  ReleaseDC(canvas, dc);
+  EXPECT_EQ(GetRValue(middle), 200);
+  EXPECT_EQ(GetGValue(middle), 30);
+
+  SendMessageA(slider, TBM_SETPOS, TRUE, 40);
+  SendMessageA(preview->handle(), WM_HSCROLL, MAKEWPARAM(TB_THUMBTRACK, 40),
+               reinterpret_cast<LPARAM>(slider));
+  EXPECT_EQ(screen_.model().preview().state().frame, 40);
+  SendMessageA(preview->handle(), WM_CLOSE, 0, 0);
+  EXPECT_FALSE(IsWindowVisible(preview->handle()));
+  EXPECT_FALSE(screen_.model().preview().open());
+}
+
 }  // namespace
 }  // namespace twinlens::win32
