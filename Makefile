@@ -61,9 +61,12 @@ screenshots-windows:
 	  -DCMAKE_BUILD_TYPE=Release -DTWINLENS_BUILD_GUI=OFF $(CMAKE_FLAGS)
 	cmake --build $(BUILD)-windows -j $(JOBS) --target twinlens-screenshots
 	mkdir -p $(BUILD)-windows/screenshots
+	ffmpeg -v error -y -f lavfi -i testsrc2=s=640x360 -frames:v 1 -pix_fmt bgr24 \
+	  $(BUILD)-windows/screenshots/preview-picture.bmp
 	cd $(BUILD)-windows/screenshots && TWINLENS_WINEPREFIX=$(CURDIR)/$(BUILD)-windows/wineprefix \
 	  xvfb-run -a -s "-screen 0 1280x1024x24" $(CURDIR)/scripts/wine-run ../src/win32/twinlens-screenshots.exe
-	cd $(BUILD)-windows/screenshots && for f in *.bmp; do convert "$$f" "$${f%.bmp}.png" && rm "$$f"; done
+	cd $(BUILD)-windows/screenshots && rm -f preview-picture.bmp && \
+	  for f in *.bmp; do convert "$$f" "$${f%.bmp}.png" && rm "$$f"; done
 	@ls $(BUILD)-windows/screenshots
 
 bench: deps

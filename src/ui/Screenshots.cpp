@@ -1,21 +1,30 @@
 // Renders the window on each of its tabs and the About box to PNG files, for review.
 #include <QApplication>
+#include <QComboBox>
 #include <QDir>
+#include <QElapsedTimer>
+#include <QLabel>
 #include <QPixmap>
 #include <QTabWidget>
 #include <cstdio>
 
+#include "platform/ProgramOutput.h"
 #include "ui/ABOUT.h"
 #include "ui/MainScreen.h"
+#include "ui/PreviewWindow.h"
+#include "ui/RadioGroup.h"
 
 namespace {
 
-// The window is never activated here, so it reads and writes no files and asks nothing.
+// The window is never activated here, so it reads and writes no settings files; the one dialog,
+// the preview's, is answered with the clip made for it.
 class SilentPrompter : public twinlens::ui::UiPrompter {
  public:
+  QString clip;
   std::optional<QStringList> openFiles(const QString&, const QString&, const QString&,
                                        bool) override {
-    return std::nullopt;
+    if (clip.isEmpty()) return std::nullopt;
+    return QStringList{clip};
   }
   std::optional<QString> saveFile(const QString&, const QString&, const QString&,
                                   const QString&) override {
@@ -25,6 +34,60 @@ class SilentPrompter : public twinlens::ui::UiPrompter {
   void showInformation(const QString&) override {}
   bool askOkCancel(const QString&, const QString&) override { return false; }
 };
+
+// Waits until the preview shows a frame and renders nothing more; false after half a minute.
+bool settled(twinlens::ui::PreviewWindow& preview) {
+  auto* clip = preview.findChild<QLabel*>(QStringLiteral("Label_Preview_Clip"));
+  QElapsedTimer waited;
+  waited.start();
+  do {
+    QApplication::processEvents(QEventLoop::AllEvents, 50);
+    if (!clip->text().isEmpty() && !clip->text().endsWith(QStringLiteral("(rendering...)")) &&
+        !preview.picture().isNull()) {
+      return true;
+    }
+  } while (waited.elapsed() < 30000);
+  return false;
+}
+
+// The preview window on a side-by-side clip made with ffmpeg, whose right view stands 12 px to the
+// side and 3 px higher: the converted frame, then the views' difference.
+int previewShots(twinlens::ui::TSDIAppForm& window, SilentPrompter& prompter,
+                 const QString& folder) {
+  const QString clip = QDir(folder).filePath(QStringLiteral("preview-clip.mkv"));
+  const twinlens::platform::ProgramOutput made = twinlens::platform::runProgram(
+      {"ffmpeg", "-v", "error", "-y", "-f", "lavfi", "-i", "testsrc2=s=652x363:r=25:d=2",
+       "-filter_complex", "split[a][b];[a]crop=640:360:12:3[l];[b]crop=640:360:0:0[r];[l][r]hstack",
+       "-c:v", "ffv1", clip.toStdString()});
+  if (made.exitCode != 0) {
+    std::fprintf(stderr, "No preview pictures: ffmpeg cannot make the clip. %s\n",
+                 made.errors.c_str());
+    return 1;
+  }
+  prompter.clip = clip;
+  const auto choose = [&](const char* group, int index) {
+    window.findChild<twinlens::ui::RadioGroup*>(QString::fromLatin1(group))->setItemIndex(index);
+  };
+  choose("RadioGroup_Engine", 1);
+  choose("RadioGroup_Input_Format", 1);   // side by side
+  choose("RadioGroup_Output_Format", 2);  // over-under
+  window.Preview1Click();
+  twinlens::ui::PreviewWindow& preview = *window.previewWindow();
+  preview.resize(760, 640);
+  int shot = 8;
+  for (const int mode : {0, 2}) {
+    preview.findChild<QComboBox*>(QStringLiteral("ComboBox_Preview_Mode"))->setCurrentIndex(mode);
+    if (!settled(preview)) {
+      std::fprintf(stderr, "The preview showed no frame\n");
+      return 1;
+    }
+    const QString file = QDir(folder).filePath(
+        QStringLiteral("%1-preview-%2.png").arg(shot++).arg(mode == 0 ? "output" : "difference"));
+    if (!preview.grab().save(file)) return 1;
+    std::printf("%s\n", qPrintable(file));
+  }
+  return 0;
+}
 
 }  // namespace
 
@@ -56,5 +119,6 @@ int main(int argc, char* argv[]) {
   const QString file = QDir(folder).filePath(QStringLiteral("7-about.png"));
   if (!about->grab().save(file)) return 1;
   std::printf("%s\n", qPrintable(file));
-  return 0;
+  about->hide();
+  return previewShots(window, prompter, folder);
 }

@@ -96,5 +96,35 @@ int main() {
   if (!capture(about, "win32-about.bmp")) ++failures;
   std::printf("win32-about.bmp\n");
   DestroyWindow(about);
+
+  // The preview window, with a picture made beforehand by the ffmpeg program (which Wine lacks):
+  // the window is opened on a clip, then shown that picture and the texts of a rendered frame.
+  std::string picture;
+  if (std::FILE* in = std::fopen("preview-picture.bmp", "rb")) {
+    char buffer[65536];
+    for (std::size_t got; (got = std::fread(buffer, 1, sizeof buffer, in)) > 0;)
+      picture.append(buffer, got);
+    std::fclose(in);
+  }
+  if (!picture.empty()) {
+    screen.model().preview().setClip("C:\\clips\\trip_L.mkv", "C:\\clips\\trip_R.mkv");
+    screen.model().preview().Preview1Click();
+    settle();
+    twinlens::win32::Win32PreviewWindow& preview = *screen.previewWindow();
+    twinlens::window::PreviewState state;
+    state.clip = "trip_L.mkv: frame 120 of 250";
+    state.figures =
+        "Right view 3.00 px lower, roll 0.000 degrees, zoom 0.00 %, toe-in 0.00 and tilt 0.00 "
+        "degrees; depth near -3.1, far 14.2 per mille: green";
+    state.message = "\"C:\\clips\\trip_L.mkv\" has no sound: the outputs are silent";
+    state.frame = 120;
+    state.frames = 250;
+    preview.showState(state);
+    preview.showPicture(picture);
+    SetWindowPos(preview.handle(), HWND_TOP, 0, 0, 0, 0, SWP_NOSIZE);
+    settle();
+    if (!capture(preview.handle(), "win32-preview.bmp")) ++failures;
+    std::printf("win32-preview.bmp\n");
+  }
   return failures == 0 ? 0 : 1;
 }

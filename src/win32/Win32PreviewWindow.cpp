@@ -120,8 +120,8 @@ void Win32PreviewWindow::placeControls() {
   // From the bottom up: the notes, the figures, the clip, the controls; the picture above.
   int y = area.bottom - margin - 3 * line;
   MoveWindow(message_, margin, y, width, 3 * line, TRUE);
-  y -= line;
-  MoveWindow(figures_, margin, y, width, line, TRUE);
+  y -= 2 * line;
+  MoveWindow(figures_, margin, y, width, 2 * line, TRUE);
   y -= line;
   MoveWindow(clip_, margin, y, width, line, TRUE);
   y -= row + scale(4);
