@@ -2,6 +2,7 @@
 #include <algorithm>
 #include <exception>
 #include <functional>
+#include <iostream>
 #include <optional>
 
 #include "analysis/FfmpegColourMatcher.h"
@@ -17,7 +18,9 @@
 #include "platform/FileSystem.h"
 #include "platform/ProgramLauncher.h"
 #include "platform/ProgramPath.h"
+#include "platform/Terminal.h"
 #include "run/ConversionRun.h"
+#include "run/EncodeRun.h"
 #include "run/FramePreview.h"
 #include "storage/PresetsFile.h"
 #include "storage/SettingsFile.h"
@@ -77,6 +80,15 @@ class CommandLineFrontEnd : public RunFrontEnd {
                           : std::string();
   }
 
+  // The ffmpeg engine's runner is followed clip by clip once the run is done (`followEncodes`).
+  std::string launchEncodes(const ProgramStart& runner) override {
+    out_ << "launch\t" << runner.file << '\t' << runner.parameters << '\t' << runner.workingFolder
+         << '\n';
+    if (startPrograms_) encodes_ = runner;
+    return {};
+  }
+  const std::optional<ProgramStart>& encodes() const { return encodes_; }
+
   void wrote(const std::string& path) override { out_ << "wrote\t" << path << '\n'; }
   void progress(const std::string& text) override {
     out_ << "progress\t" << text << '\n' << std::flush;
@@ -88,7 +100,45 @@ class CommandLineFrontEnd : public RunFrontEnd {
   bool startPrograms_;
   std::ostream& out_;
   int dialogsAnswered_ = 0;
+  std::optional<ProgramStart> encodes_;
 };
+
+// Runs the ffmpeg engine's runner to its end. On a terminal its progress is one line written over
+// in place; elsewhere each clip's start is a "progress" line. Each output's result follows
+// ("encoded", or "failed" with ffmpeg's last error line). Returns the exit status: 1 when a clip
+// failed or the runner could not start.
+int followEncodes(const ProgramStart& runner, bool terminal, std::ostream& out, std::ostream& err) {
+  EncodeRun encodes;
+  // Ctrl+C at the terminal ends the runner and ffmpeg with the command line.
+  const std::string failure = encodes.start(runner, /*stoppable=*/false);
+  if (!failure.empty()) {
+    err << "Cannot start \"" << runner.file << "\". " << failure << '\n';
+    return 1;
+  }
+  std::string shown;
+  std::size_t clipShown = 0;
+  while (encodes.poll(250)) {
+    const EncodeStatus& status = encodes.status();
+    if (terminal && status.line() != shown) {
+      shown = status.line();
+      err << '\r' << shown << "\x1b[K" << std::flush;
+    } else if (!terminal && status.clip != clipShown) {
+      clipShown = status.clip;
+      out << "progress\t" << status.line() << '\n' << std::flush;
+    }
+  }
+  const EncodeStatus& status = encodes.status();
+  if (terminal) err << '\r' << status.line() << "\x1b[K\n";
+  for (const EncodeStatus::Result& result : status.results) {
+    for (const std::string& output : result.outputs) {
+      out << (result.failed ? "failed\t" : "encoded\t") << output;
+      if (result.failed) out << '\t' << result.error;
+      out << '\n';
+    }
+  }
+  out << "progress\t" << status.line() << '\n';
+  return status.failures() > 0 || status.results.size() < status.clips ? 1 : 0;
+}
 
 // A dialog returns full paths; so does the command line, whatever the user typed.
 std::vector<std::string> absolutePaths(const std::vector<std::string>& files, const char* option) {
@@ -458,6 +508,10 @@ int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
     // The notes of the clips, which leave the exit status as it is.
     for (const RunReport::Note& note : conversion.report().notes()) {
       err << "note\t" << note.clip << '\t' << note.text << '\n';
+    }
+    if (status == 0 && frontEnd.encodes()) {
+      const bool terminal = &err == &std::cerr && platform::standardErrorIsTerminal();
+      status = followEncodes(*frontEnd.encodes(), terminal, out, err);
     }
     if (!saveSettingsFile.empty()) SaveSettings(settings, saveSettingsFile);
     out.flush();

@@ -37,6 +37,9 @@ struct ProgramStart {
   std::string file;
   std::string parameters;
   std::string workingFolder;
+  // The ffmpeg engine's runner: the files each clip encodes, in the clips' order (the primary
+  // output first). Its starter can follow it clip by clip (TWINLENS_PROGRESS). Empty for others.
+  std::vector<std::vector<std::string>> encodes = {};
 };
 
 // Told of every file an engine has written, in order.

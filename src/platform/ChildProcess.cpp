@@ -100,7 +100,7 @@ std::string ChildProcess::start(const std::vector<std::string>& command, const O
   startup.dwFlags = STARTF_USESTDHANDLES;
   startup.hStdInput = nothing;
   startup.hStdOutput = writeEnds[0];
-  startup.hStdError = writeEnds[1];
+  startup.hStdError = options.mergeErrors ? writeEnds[0] : writeEnds[1];
   std::string environment;
   if (!options.environment.empty()) environment = environmentWith(options.environment);
   PROCESS_INFORMATION process{};
@@ -266,7 +266,7 @@ std::string ChildProcess::start(const std::vector<std::string>& command, const O
   posix_spawn_file_actions_init(&actions);
   posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
   posix_spawn_file_actions_adddup2(&actions, ends[0][1], 1);
-  posix_spawn_file_actions_adddup2(&actions, ends[1][1], 2);
+  posix_spawn_file_actions_adddup2(&actions, options.mergeErrors ? ends[0][1] : ends[1][1], 2);
   if (!options.workingFolder.empty()) {
     posix_spawn_file_actions_addchdir_np(&actions, options.workingFolder.c_str());
   }

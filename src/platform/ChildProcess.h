@@ -19,6 +19,8 @@ class ChildProcess {
     // The program and what it starts form a group of their own, which `stop` ends as a whole.
     // (A program left in the caller's group is ended with it by the terminal's Ctrl+C.)
     bool ownGroup = false;
+    // What it writes to its standard error goes into `output` too, in the order it was written.
+    bool mergeErrors = false;
   };
 
   ChildProcess();

@@ -152,7 +152,9 @@ void ConversionRun::launch(const Engine& engine) {
   std::string failures;
   for (const ProgramStart& program : engine.programs()) {
     const std::string reason =
-        frontEnd_.launch(program.file, program.parameters, program.workingFolder);
+        program.encodes.empty()
+            ? frontEnd_.launch(program.file, program.parameters, program.workingFolder)
+            : frontEnd_.launchEncodes(program);
     report_.started({program.file, program.workingFolder, reason});
     if (reason.empty()) continue;
     if (!failures.empty()) failures += ".\n";

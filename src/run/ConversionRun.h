@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "base/Paths.h"
+#include "engines/Engine.h"
 #include "model/ConversionSettings.h"
 #include "model/MediaInfo.h"
 #include "model/PairMeasurer.h"
@@ -32,6 +33,11 @@ class RunFrontEnd {
   // Returns the system's reason when the program could not be started, else an empty text.
   virtual std::string launch(const std::string& file, const std::string& parameters,
                              const std::string& workingFolder) = 0;
+  // Starts the ffmpeg engine's runner, which a front end may follow clip by clip (EncodeRun); by
+  // default as any other program.
+  virtual std::string launchEncodes(const ProgramStart& runner) {
+    return launch(runner.file, runner.parameters, runner.workingFolder);
+  }
   // Told of every file the run has written, in order.
   virtual void wrote(const std::string& path) = 0;
   // Told what a long step before the writing is doing ("Measuring the geometry of clip 2 of 5:

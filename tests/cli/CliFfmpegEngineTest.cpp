@@ -528,8 +528,10 @@ TEST(Engine1Runner, GoesOnAfterAFailedClipAndEndsNonZero) {
   EXPECT_EQ(encoded.output, "");
   const std::string log = test::readBytes(dir.file("b_LR.log"));
   std::size_t at = 0;
-  for (const char* line : {"Encoding clip 1 of 2: a_LR.ffgraph\n", "Clip 1 of 2 failed\n",
-                           "Encoding clip 2 of 2: b_LR.ffgraph\n", "1 of 2 clips failed\n"}) {
+  for (const char* line :
+       {"Encoding 2 clips, 80 frames\n", "Encoding clip 1 of 2 (40 frames): a_LR.mkv\n",
+        "Clip 1 of 2 failed\n", "Encoding clip 2 of 2 (40 frames): b_LR.mkv\n",
+        "1 of 2 clips failed\n"}) {
     at = log.find(line, at);
     ASSERT_NE(at, std::string::npos) << line << " in\n" << log;
   }

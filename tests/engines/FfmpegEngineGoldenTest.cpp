@@ -70,7 +70,7 @@ TEST_P(FfmpegEngineGoldenTest, WritesTheExpectedGraphsAndRunner) {
   actual.add("== " + job.graphPath);
   actual.append(job.graph);
   actual.add("== " + runner.pathFor(clip.primaryScript));
-  actual.append(runner.header(1, runner.pathFor(clip.primaryScript)));
+  actual.append(runner.header(1, job.outputs.front().frames, runner.pathFor(clip.primaryScript)));
   actual.append(runner.clipCommands(1, 1, job, outputs, folder));
   actual.append(runner.footer(1));
 

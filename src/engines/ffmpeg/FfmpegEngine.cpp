@@ -108,6 +108,7 @@ void FfmpegEngine::write(EngineOutput& output) {
   // What each clip holds is kept (not its recipe), so a long run keeps little per clip.
   std::vector<std::pair<std::optional<MediaInfo>, std::optional<MediaInfo>>> media(clips_.written);
   std::vector<std::optional<GeometryReport>> geometry(clips_.written);
+  std::int64_t frames = 0;  // of the clips' primary outputs, for the runner's progress
   auto recipeOf = [&](std::size_t i) {
     return makeClipRecipe(s_, clips_.names(i), media[i].first, media[i].second, geometry[i]);
   };
@@ -124,14 +125,14 @@ void FfmpegEngine::write(EngineOutput& output) {
     } else if (measuresViews(s_)) {
       throw Error("Nothing can measure the clips' geometry here");
     }
-    graphs_.build(recipeOf(i));
+    frames += graphs_.build(recipeOf(i)).outputs.front().frames;
   }
 
   const FfmpegRunner runner(s_, style_, colourMatcher_);
   std::optional<TextFileWriter> runnerWriter;
   if (!runnerFile_.empty()) {
     runnerWriter.emplace(runnerFile_, runner.lineFeedsOnly());
-    runnerWriter->append(runner.header(clips_.count, runnerFile_));
+    runnerWriter->append(runner.header(clips_.count, frames, runnerFile_));
   }
   for (std::size_t i = 0; i < clips_.written; ++i) {
     const ClipRecipe recipe = recipeOf(i);
@@ -149,6 +150,7 @@ void FfmpegEngine::write(EngineOutput& output) {
         if (file.video) outputs.push_back(std::move(file.path));
       }
       runnerWriter->append(runner.clipCommands(i + 1, clips_.count, job, outputs, runnerFolder()));
+      encodes_.push_back(std::move(outputs));
     }
   }
   if (!runnerWriter) return;
@@ -161,7 +163,7 @@ void FfmpegEngine::write(EngineOutput& output) {
 std::vector<ProgramStart> FfmpegEngine::programs() const {
   // The runner takes no parameters and works in its own folder.
   if (!s_.CheckBox_Execute_ffmpeg || runnerFile_.empty()) return {};
-  return {{runnerFile_, "", runnerFolder()}};
+  return {{runnerFile_, "", runnerFolder(), encodes_}};
 }
 
 }  // namespace twinlens

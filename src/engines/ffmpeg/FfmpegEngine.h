@@ -47,6 +47,7 @@ class FfmpegEngine : public Engine {
   RunClips clips_;
   ClipRecipe conversion_;  // what every clip of the run does (without its names)
   std::string runnerFile_;
+  std::vector<std::vector<std::string>> encodes_;  // each written clip's encoded files
 };
 
 }  // namespace twinlens

@@ -72,15 +72,44 @@ bool FfmpegRunner::tagsThroughRemux(const std::string& output,
          (stereoMode == "left_right" || stereoMode == "top_bottom");
 }
 
-TextFile FfmpegRunner::header(std::size_t clips, const std::string& runnerPath) const {
+TextFile FfmpegRunner::header(std::size_t clips, std::int64_t frames,
+                              const std::string& runnerPath) const {
   const std::string what =
       "Converts " + countText(clips) + (clips == 1 ? " clip" : " clips") + " with ffmpeg.";
+  const std::string total = "Encoding " + countText(clips) + (clips == 1 ? " clip, " : " clips, ") +
+                            std::to_string(frames) + " frames";
   if (style_ == PathStyle::Posix) {
     const std::string log = paths::name(paths::noext(runnerPath, style_), style_) + ".log";
-    return TextFile{"#!/bin/sh", "# " + what, "cd \"$(dirname \"$0\")\" || exit 1",
-                    "[ -t 1 ] || exec >" + quote(log) + " 2>&1", "failed=0"};
+    return TextFile{"#!/bin/sh",
+                    "# " + what,
+                    "cd \"$(dirname \"$0\")\" || exit 1",
+                    "[ -t 1 ] || [ -n \"$TWINLENS_PROGRESS\" ] || exec >" + quote(log) + " 2>&1",
+                    "failed=0",
+                    "echo " + quote(total)};
   }
-  return TextFile{"@echo off", "rem " + what, "cd /d \"%~dp0\"", "set failed=0"};
+  return TextFile{"@echo off",
+                  "rem " + what,
+                  "cd /d \"%~dp0\"",
+                  "set failed=0",
+                  "set twinlens_progress=",
+                  "if defined TWINLENS_PROGRESS set twinlens_progress=-nostats -progress "
+                  "\"%TWINLENS_PROGRESS%\"",
+                  "echo " + total};
+}
+
+std::string FfmpegRunner::echoed(const std::string& text) const {
+  if (style_ == PathStyle::Posix) return "echo " + quote(text);
+  // cmd.exe reads these in an echo's text unless a caret escapes them.
+  std::string escaped;
+  for (const char c : text) {
+    if (c == '%') {
+      escaped += "%%";
+      continue;
+    }
+    if (std::string_view("&|<>^()").find(c) != std::string_view::npos) escaped.push_back('^');
+    escaped.push_back(c);
+  }
+  return "echo " + escaped;
 }
 
 TextFile FfmpegRunner::clipCommands(std::size_t number, std::size_t clips, const FfmpegClipJob& job,
@@ -106,7 +135,11 @@ TextFile FfmpegRunner::clipCommands(std::size_t number, std::size_t clips, const
     steps.push_back(start + " -filter_complex_script " +
                     quote(named(job.analysisGraphPath, folder)) + " -map \"[vs]\" -f null -");
   }
-  std::string encode = start + " -filter_complex_script " + quote(named(job.graphPath, folder));
+  // The encode reports its progress where the runner's starter asks for it.
+  std::string encode = start +
+                       (posix ? " ${TWINLENS_PROGRESS:+-nostats -progress \"$TWINLENS_PROGRESS\"}"
+                              : " %twinlens_progress%") +
+                       " -filter_complex_script " + quote(named(job.graphPath, folder));
   // Each output is written under its unfinished name and takes its own once the clip is done.
   std::vector<std::string> finishing;
   std::vector<std::string> unfinished;
@@ -146,15 +179,19 @@ TextFile FfmpegRunner::clipCommands(std::size_t number, std::size_t clips, const
   for (const std::string& file : unfinished) cleanUp += " " + file;
 
   const std::string of = countText(number) + " of " + countText(clips);
+  std::string outputs;
+  for (const std::string& file : outputFiles) {
+    outputs += (outputs.empty() ? "" : ", ") + named(file, folder);
+  }
+  const std::int64_t frames = job.outputs.empty() ? 0 : job.outputs.front().frames;
   TextFile lines;
+  lines.add(echoed("Encoding clip " + of + " (" + std::to_string(frames) + " frames): " + outputs));
   std::string chain;
   for (const std::string& step : steps) chain += (chain.empty() ? "" : " && ") + step;
   if (posix) {
-    lines.add("echo " + quote("Encoding clip " + of + ": " + paths::name(job.graphPath, style_)));
     lines.add("if " + chain + "; then :; else failed=$((failed + 1)); rm -f" + cleanUp + "; echo " +
               quote("Clip " + of + " failed") + "; fi");
   } else {
-    lines.add("echo Encoding clip " + of);
     lines.add(chain + " || (set /a failed+=1 & del" + cleanUp + " 2>nul & echo Clip " + of +
               " failed)");
   }

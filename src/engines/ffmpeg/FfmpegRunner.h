@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -26,11 +27,14 @@ class FfmpegRunner {
   // Whether its lines end in LF alone (the shell script) rather than CR LF.
   bool lineFeedsOnly() const { return style_ == PathStyle::Posix; }
 
-  // The first lines of the runner at `runnerPath`. Started without a terminal (from the window),
-  // the shell script writes what it says and what ffmpeg says into "<runner name>.log" beside it.
-  TextFile header(std::size_t clips, const std::string& runnerPath) const;
-  // The commands of clip `number` (counted from 1) of `clips`. `outputFiles` are the encoded
-  // files of the job's outputs, in their order; `folder` is the runner's folder.
+  // The first lines of the runner at `runnerPath`, which encodes `frames` frames in all. Started
+  // without a terminal, the shell script writes what it says and what ffmpeg says into
+  // "<runner name>.log" beside it, unless the variable TWINLENS_PROGRESS names a file: then every
+  // encode reports its progress into that file (ffmpeg's -progress) and the runner writes on.
+  TextFile header(std::size_t clips, std::int64_t frames, const std::string& runnerPath) const;
+  // The commands of clip `number` (counted from 1) of `clips`, whose primary output has `frames`
+  // frames. `outputFiles` are the encoded files of the job's outputs, in their order; `folder` is
+  // the runner's folder.
   TextFile clipCommands(std::size_t number, std::size_t clips, const FfmpegClipJob& job,
                         const std::vector<std::string>& outputFiles,
                         const std::string& folder) const;
@@ -46,6 +50,8 @@ class FfmpegRunner {
 
  private:
   std::string quote(const std::string& word) const;
+  // The command that writes `text` as it stands.
+  std::string echoed(const std::string& text) const;
   std::string program() const;
   // A file named relative to the runner's folder where it lies in it.
   std::string named(const std::string& path, const std::string& folder) const;

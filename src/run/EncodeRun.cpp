@@ -1,0 +1,249 @@
+#include "run/EncodeRun.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <random>
+
+#include "engines/EncodedNames.h"
+#include "engines/ffmpeg/FfmpegRunner.h"
+
+namespace twinlens {
+
+namespace {
+
+bool startsWith(const std::string& text, const std::string& start) {
+  return text.compare(0, start.size(), start) == 0;
+}
+
+// "1:05" or "1:02:05".
+std::string clockText(double seconds) {
+  const auto whole = static_cast<long long>(std::llround(std::max(seconds, 0.0)));
+  char text[32];
+  if (whole >= 3600) {
+    std::snprintf(text, sizeof text, "%lld:%02lld:%02lld", whole / 3600, whole / 60 % 60,
+                  whole % 60);
+  } else {
+    std::snprintf(text, sizeof text, "%lld:%02lld", whole / 60, whole % 60);
+  }
+  return text;
+}
+
+std::string percentText(double fraction) {
+  return std::to_string(static_cast<int>(std::floor(std::clamp(fraction, 0.0, 1.0) * 100))) + " %";
+}
+
+}  // namespace
+
+double EncodeStatus::clipFraction() const {
+  if (clipFrames <= 0) return 0;
+  return std::clamp(static_cast<double>(frame) / static_cast<double>(clipFrames), 0.0, 1.0);
+}
+
+double EncodeStatus::fraction() const {
+  if (totalFrames <= 0) return clips == 0 ? 0 : static_cast<double>(results.size()) / clips;
+  return std::clamp(static_cast<double>(framesBefore + std::min(frame, clipFrames)) /
+                        static_cast<double>(totalFrames),
+                    0.0, 1.0);
+}
+
+std::optional<double> EncodeStatus::secondsLeft() const {
+  if (framesPerSecond <= 0 || totalFrames <= 0) return std::nullopt;
+  const std::int64_t left = totalFrames - framesBefore - std::min(frame, clipFrames);
+  return static_cast<double>(std::max<std::int64_t>(left, 0)) / framesPerSecond;
+}
+
+std::size_t EncodeStatus::failures() const {
+  return static_cast<std::size_t>(std::count_if(
+      results.begin(), results.end(), [](const Result& result) { return result.failed; }));
+}
+
+std::string EncodeStatus::line() const {
+  const std::string of = std::to_string(clips);
+  if (cancelled) return "Cancelled during clip " + std::to_string(clip) + " of " + of;
+  if (!running && clip > 0) {
+    if (failures() == 0) return "All " + of + " clips encoded";
+    return std::to_string(failures()) + " of " + of + " clips failed";
+  }
+  if (clip == 0) return "Starting the encodes of " + of + (clips == 1 ? " clip" : " clips");
+  std::string text =
+      "Clip " + std::to_string(clip) + " of " + of + ": " + percentText(clipFraction());
+  if (clips > 1) text += ", all " + percentText(fraction());
+  if (const auto left = secondsLeft()) text += ", " + clockText(*left) + " left";
+  return text;
+}
+
+EncodeRun::EncodeRun(PathStyle style) : style_(style) {}
+
+EncodeRun::~EncodeRun() {
+  cancel();
+  std::error_code ignored;
+  if (!progressFile_.empty()) std::filesystem::remove(progressFile_, ignored);
+}
+
+std::string EncodeRun::start(const ProgramStart& runner, bool stoppable) {
+  cancel();
+  runner_ = runner;
+  status_ = {};
+  status_.clips = runner.encodes.size();
+  clipOpen_ = false;
+  lastOutputLine_.clear();
+  progressRead_ = 0;
+  progressLine_.clear();
+  if (progressFile_.empty()) {
+    std::random_device random;
+    progressFile_ = (std::filesystem::temp_directory_path() /
+                     ("twinlens-progress-" + std::to_string(random()) + ".txt"))
+                        .string();
+  }
+  std::error_code ignored;
+  std::filesystem::remove(progressFile_, ignored);
+
+  const std::string extension = extensionOf(runner.file, style_);
+  const bool batch = extension == ".bat" || extension == ".cmd";
+  std::vector<std::string> command = batch ? std::vector<std::string>{"cmd", "/c", runner.file}
+                                           : std::vector<std::string>{"sh", runner.file};
+  platform::ChildProcess::Options options;
+  options.workingFolder = runner.workingFolder;
+  options.environment = {{"TWINLENS_PROGRESS", progressFile_}};
+  // Cancelling ends ffmpeg too, not the runner alone.
+  options.ownGroup = stoppable;
+  options.mergeErrors = true;
+  std::string failure = process_.start(command, options);
+  status_.running = failure.empty();
+  return failure;
+}
+
+bool EncodeRun::poll(int waitMs) {
+  if (!status_.running) return false;
+  const bool running = process_.poll(waitMs);
+  takeLines(!running);
+  readProgress();
+  if (!running) {
+    if (clipOpen_) endClip(process_.exitCode() != 0 && status_.failures() == 0);
+    status_.running = false;
+  }
+  return running;
+}
+
+void EncodeRun::cancel() {
+  if (!status_.running) return;
+  process_.stop();
+  status_.running = false;
+  status_.cancelled = true;
+  removeUnfinished();
+  if (clipOpen_) {
+    lastOutputLine_ = "Cancelled";
+    endClip(true);
+  }
+}
+
+void EncodeRun::takeLines(bool ended) {
+  std::string& output = process_.output();
+  std::size_t start = 0;
+  for (;;) {
+    const std::size_t end = output.find_first_of("\r\n", start);
+    if (end == std::string::npos) break;
+    takeLine(output.substr(start, end - start));
+    start = end + 1;
+  }
+  output.erase(0, start);
+  if (ended && !output.empty()) {
+    takeLine(output);
+    output.clear();
+  }
+}
+
+void EncodeRun::takeLine(const std::string& line) {
+  if (line.empty()) return;
+  unsigned long long clips = 0;
+  long long frames = 0;
+  std::size_t clip = 0;
+  std::size_t of = 0;
+  if (startsWith(line, "Encoding clip ") &&
+      std::sscanf(line.c_str(), "Encoding clip %zu of %zu (%lld frames)", &clip, &of, &frames) ==
+          3) {
+    if (clipOpen_) endClip(false);
+    status_.clip = clip;
+    status_.clipFrames = frames;
+    status_.frame = 0;
+    clipOpen_ = true;
+    lastOutputLine_.clear();
+    return;
+  }
+  if (startsWith(line, "Encoding ") &&
+      std::sscanf(line.c_str(), "Encoding %llu clip%*[s], %lld frames", &clips, &frames) == 2) {
+    status_.totalFrames = frames;
+    return;
+  }
+  if (startsWith(line, "Clip ") && line.ends_with(" failed")) {
+    if (clipOpen_) endClip(true);
+    return;
+  }
+  if (startsWith(line, "All ") && line.ends_with(" clips encoded")) return;
+  if (line.ends_with(" clips failed")) return;
+  lastOutputLine_ = line;
+}
+
+void EncodeRun::readProgress() {
+  std::error_code error;
+  const std::uintmax_t size = std::filesystem::file_size(progressFile_, error);
+  if (error) return;
+  // The next encode starts the file anew.
+  if (size < progressRead_) {
+    progressRead_ = 0;
+    progressLine_.clear();
+  }
+  if (size == progressRead_) return;
+  std::ifstream in(progressFile_, std::ios::binary);
+  in.seekg(static_cast<std::streamoff>(progressRead_));
+  std::string text(static_cast<std::size_t>(size - progressRead_), '\0');
+  in.read(text.data(), static_cast<std::streamsize>(text.size()));
+  text.resize(static_cast<std::size_t>(in.gcount()));
+  progressRead_ += text.size();
+  progressLine_ += text;
+  std::size_t start = 0;
+  for (;;) {
+    const std::size_t end = progressLine_.find('\n', start);
+    if (end == std::string::npos) break;
+    std::string line = progressLine_.substr(start, end - start);
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    start = end + 1;
+    if (!clipOpen_) continue;
+    long long frame = 0;
+    double rate = 0;
+    if (std::sscanf(line.c_str(), "frame=%lld", &frame) == 1) {
+      status_.frame = frame;
+    } else if (std::sscanf(line.c_str(), "fps=%lf", &rate) == 1 && rate > 0) {
+      status_.framesPerSecond = rate;
+    }
+  }
+  progressLine_.erase(0, start);
+}
+
+void EncodeRun::endClip(bool failed) {
+  const std::size_t index = status_.clip - 1;
+  EncodeStatus::Result result;
+  if (index < runner_.encodes.size()) result.outputs = runner_.encodes[index];
+  result.failed = failed;
+  if (failed) result.error = lastOutputLine_;
+  status_.results.push_back(std::move(result));
+  status_.framesBefore += status_.clipFrames;
+  status_.frame = 0;
+  clipOpen_ = false;
+}
+
+void EncodeRun::removeUnfinished() {
+  if (!clipOpen_ || status_.clip == 0 || status_.clip > runner_.encodes.size()) return;
+  const ConversionSettings settings;
+  const FfmpegRunner runner(settings, style_);
+  for (const std::string& output : runner_.encodes[status_.clip - 1]) {
+    std::error_code ignored;
+    std::filesystem::remove(runner.unfinishedFileFor(output), ignored);
+    std::filesystem::remove(runner.taggingFileFor(output), ignored);
+  }
+}
+
+}  // namespace twinlens
