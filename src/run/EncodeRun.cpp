@@ -55,6 +55,11 @@ std::optional<double> EncodeStatus::secondsLeft() const {
   return static_cast<double>(std::max<std::int64_t>(left, 0)) / framesPerSecond;
 }
 
+std::string EncodeStatus::timeLeft() const {
+  const auto left = secondsLeft();
+  return left ? clockText(*left) + " left" : std::string();
+}
+
 std::size_t EncodeStatus::failures() const {
   return static_cast<std::size_t>(std::count_if(
       results.begin(), results.end(), [](const Result& result) { return result.failed; }));
@@ -71,7 +76,7 @@ std::string EncodeStatus::line() const {
   std::string text =
       "Clip " + std::to_string(clip) + " of " + of + ": " + percentText(clipFraction());
   if (clips > 1) text += ", all " + percentText(fraction());
-  if (const auto left = secondsLeft()) text += ", " + clockText(*left) + " left";
+  if (!timeLeft().empty()) text += ", " + timeLeft();
   return text;
 }
 
@@ -167,6 +172,8 @@ void EncodeRun::takeLine(const std::string& line) {
           3) {
     if (clipOpen_) endClip(false);
     status_.clip = clip;
+    status_.outputs =
+        clip - 1 < runner_.encodes.size() ? runner_.encodes[clip - 1] : std::vector<std::string>{};
     status_.clipFrames = frames;
     status_.frame = 0;
     clipOpen_ = true;
@@ -184,6 +191,8 @@ void EncodeRun::takeLine(const std::string& line) {
   }
   if (startsWith(line, "All ") && line.ends_with(" clips encoded")) return;
   if (line.ends_with(" clips failed")) return;
+  // ffmpeg's closing words tell nothing of why.
+  if (line == "Conversion failed!") return;
   lastOutputLine_ = line;
 }
 

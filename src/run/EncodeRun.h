@@ -22,11 +22,12 @@ struct EncodeStatus {
   };
   std::size_t clip = 0;  // the clip being encoded, counted from 1; 0 before the first
   std::size_t clips = 0;
-  std::int64_t clipFrames = 0;    // of the clip being encoded, as its graph tells
-  std::int64_t frame = 0;         // frames of it encoded
-  std::int64_t framesBefore = 0;  // of the clips before it
-  std::int64_t totalFrames = 0;   // of every clip
-  double framesPerSecond = 0;     // the encode's speed, as ffmpeg last told it
+  std::vector<std::string> outputs;  // of the clip being encoded
+  std::int64_t clipFrames = 0;       // of the clip being encoded, as its graph tells
+  std::int64_t frame = 0;            // frames of it encoded
+  std::int64_t framesBefore = 0;     // of the clips before it
+  std::int64_t totalFrames = 0;      // of every clip
+  double framesPerSecond = 0;        // the encode's speed, as ffmpeg last told it
   bool running = false;
   bool cancelled = false;
   std::vector<Result> results;  // of the clips that ended, in order
@@ -36,6 +37,8 @@ struct EncodeStatus {
   double fraction() const;
   // The time the frames still to encode take at the encode's speed; none before it is known.
   std::optional<double> secondsLeft() const;
+  // "1:05 left"; empty while unknown.
+  std::string timeLeft() const;
   // What a progress line says: "Clip 2 of 5: 43 %, all 61 %, 1:05 left", or how the run ended.
   std::string line() const;
   // The failed clips' count.

@@ -29,6 +29,7 @@
 #include "model/SettingsFields.h"
 #include "platform/ProgramLauncher.h"
 #include "ui/ABOUT.h"
+#include "ui/EncodeWindow.h"
 #include "ui/PreviewWindow.h"
 #include "ui/QtText.h"
 #include "ui/RadioGroup.h"
@@ -184,6 +185,11 @@ TSDIAppForm::TSDIAppForm(UiPrompter& prompter, AppFiles files, const std::string
   aboutBox_ = new TAboutBox(this);
   bindFields();
   showSettings();
+  // The preview renders and the encodes run away from the window; each turn takes in what they
+  // have done.
+  ticker_ = new QTimer(this);
+  connect(ticker_, &QTimer::timeout, this, [this] { model_.tick(); });
+  ticker_->start(30);
 
   // Every widget of the window reports entering and leaving it for the status bar, and the
   // three fields with key-release handlers report their key releases.
@@ -836,6 +842,21 @@ void TSDIAppForm::showPreviewWindow() {
   previewWindow_->show();
   previewWindow_->raise();
   previewWindow_->activateWindow();
+}
+
+void TSDIAppForm::showEncodeWindow() {
+  if (!encodeWindow_) encodeWindow_ = new EncodeWindow(model_.encodes(), this);
+  encodeWindow_->show();
+  encodeWindow_->raise();
+  encodeWindow_->activateWindow();
+}
+
+void TSDIAppForm::showEncodeState(const window::EncodeState& state) {
+  if (encodeWindow_) encodeWindow_->showState(state);
+}
+
+void TSDIAppForm::openFolder(const std::string& folder) {
+  if (folderOpener_) folderOpener_(fromCore(folder));
 }
 
 void TSDIAppForm::showPreviewPicture(const std::string& bmp) {

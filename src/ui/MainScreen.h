@@ -20,6 +20,7 @@ class QLabel;
 class QLineEdit;
 class QMenu;
 class QTabWidget;
+class QTimer;
 
 namespace twinlens::window {
 struct ControlRule;
@@ -28,6 +29,7 @@ struct ControlRule;
 namespace twinlens::ui {
 
 class TAboutBox;
+class EncodeWindow;
 class PreviewWindow;
 
 // The main window: six tabs of settings, the hand-off check boxes below them, the menu and the
@@ -63,6 +65,7 @@ class TSDIAppForm : public QMainWindow, private window::ScreenView, private wind
   void HelpAbout1Execute();
   void Preview1Click();  // the preview window, also from the button below the tabs
   PreviewWindow* previewWindow() const { return previewWindow_; }
+  EncodeWindow* encodeWindow() const { return encodeWindow_; }
 
   // File-selection buttons.
   void Button1Click();
@@ -109,6 +112,9 @@ class TSDIAppForm : public QMainWindow, private window::ScreenView, private wind
   void showPreviewWindow() override;
   void showPreviewPicture(const std::string& bmp) override;
   void showPreviewState(const window::PreviewState& state) override;
+  void showEncodeWindow() override;
+  void showEncodeState(const window::EncodeState& state) override;
+  void openFolder(const std::string& folder) override;
   // The dialogs and message boxes, through the window's prompter.
   std::optional<std::vector<std::string>> openFiles(const std::string& title,
                                                     const std::string& filter,
@@ -157,6 +163,8 @@ class TSDIAppForm : public QMainWindow, private window::ScreenView, private wind
 
   TAboutBox* aboutBox_ = nullptr;
   PreviewWindow* previewWindow_ = nullptr;  // made when first shown
+  EncodeWindow* encodeWindow_ = nullptr;    // made when first shown
+  QTimer* ticker_ = nullptr;                // gives the preview and the encodes their turns
   QTabWidget* tabs_ = nullptr;
   QLineEdit* editPrefix_ = nullptr;
   QLineEdit* editFrNum_ = nullptr;

@@ -87,9 +87,6 @@ PreviewWindow::PreviewWindow(window::PreviewModel& model, QWidget* parent)
     if (!updating_) model_.setMode(mode);
   });
   connect(choose_, &QPushButton::clicked, this, [this] { model_.Button_Preview_ClipClick(); });
-  // The reading and rendering run away from the window; each turn takes in what they have done.
-  connect(&ticker_, &QTimer::timeout, this, [this] { model_.tick(); });
-  ticker_.start(30);
 }
 
 void PreviewWindow::showState(const window::PreviewState& state) {

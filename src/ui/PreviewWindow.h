@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QImage>
-#include <QTimer>
 #include <QWidget>
 #include <string>
 
@@ -17,8 +16,7 @@ namespace twinlens::ui {
 
 // The preview window: the picture scaled to fit, the slider over the clip's frames, the mode
 // choice, the clip's name and frame, the measured geometry and the notes. It shows what the
-// preview's behaviour tells it and hands its controls' changes to that behaviour, which it gives
-// a turn every few tens of milliseconds.
+// preview's behaviour tells it and hands its controls' changes to that behaviour.
 class PreviewWindow : public QWidget {
   Q_OBJECT
 
@@ -43,7 +41,6 @@ class PreviewWindow : public QWidget {
   QLabel* figures_;
   QLabel* message_;
   QPushButton* choose_;
-  QTimer ticker_;
   bool updating_ = false;  // the controls are being set from the state
 };
 

@@ -24,6 +24,7 @@ using window::ControlKind;
 constexpr const char* kWindowClass = "TwinlensMainScreen";
 constexpr const char* kPageClass = "TwinlensPage";
 constexpr UINT kActivate = WM_APP + 1;  // the first activation, once it is over
+constexpr UINT_PTR kTicker = 1;         // the turns of the preview and the encodes
 constexpr int kFirstControlId = 1000;
 constexpr int kFirstOptionId = 20000;
 constexpr int kOptionsPerGroup = 32;
@@ -124,6 +125,9 @@ Win32MainScreen::Win32MainScreen(HINSTANCE instance, window::Prompter& prompter,
   buildMenu();
   buildControls();
   showSettings();
+  // The preview renders and the encodes run away from the window; each turn takes in what they
+  // have done.
+  SetTimer(window_, kTicker, 30, nullptr);
 }
 
 Win32MainScreen::~Win32MainScreen() {
@@ -729,6 +733,22 @@ void Win32MainScreen::showPreviewWindow() {
   preview_->show();
 }
 
+void Win32MainScreen::showEncodeWindow() {
+  if (!encodes_) {
+    encodes_ = std::make_unique<Win32EncodeWindow>(instance_, window_, font_,
+                                                   static_cast<int>(dpi_), model_.encodes());
+  }
+  encodes_->show();
+}
+
+void Win32MainScreen::showEncodeState(const window::EncodeState& state) {
+  if (encodes_) encodes_->showState(state);
+}
+
+void Win32MainScreen::openFolder(const std::string& folder) {
+  if (folderOpener_) folderOpener_(folder);
+}
+
 void Win32MainScreen::showPreviewPicture(const std::string& bmp) {
   if (preview_) preview_->showPicture(bmp);
 }
@@ -930,6 +950,9 @@ LRESULT CALLBACK Win32MainScreen::keyUpProc(HWND edit, UINT message, WPARAM wPar
 
 LRESULT Win32MainScreen::handle(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
+    case WM_TIMER:
+      if (wParam == kTicker) model_.tick();
+      return 0;
     case WM_COMMAND:
       command(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam));
       return 0;

@@ -10,6 +10,7 @@
 #include <utility>
 #include <vector>
 
+#include "win32/Win32EncodeWindow.h"
 #include "win32/Win32PreviewWindow.h"
 #include "win32/Win32RunReport.h"
 #include "window/ControlTable.h"
@@ -50,6 +51,7 @@ class Win32MainScreen : private window::ScreenView {
   window::MainScreenModel& model() { return model_; }
   // The preview window; nullptr until it was first shown.
   Win32PreviewWindow* previewWindow() const { return preview_.get(); }
+  Win32EncodeWindow* encodeWindow() const { return encodes_.get(); }
 
   // The control of that name (a choice group's frame), or nullptr.
   HWND control(std::string_view name) const;
@@ -116,10 +118,15 @@ class Win32MainScreen : private window::ScreenView {
   void showPreviewWindow() override;
   void showPreviewPicture(const std::string& bmp) override;
   void showPreviewState(const window::PreviewState& state) override;
+  void showEncodeWindow() override;
+  void showEncodeState(const window::EncodeState& state) override;
+  void openFolder(const std::string& folder) override;
 
   HINSTANCE instance_;
   window::MainScreenModel model_;
-  std::unique_ptr<Win32PreviewWindow> preview_;  // goes before the model it shows
+  // These go before the model they show.
+  std::unique_ptr<Win32PreviewWindow> preview_;
+  std::unique_ptr<Win32EncodeWindow> encodes_;
   FolderOpener folderOpener_;
   HWND window_ = nullptr;
   HWND content_ = nullptr;  // the surface that holds the tabs and the hand-off boxes

@@ -15,7 +15,6 @@ constexpr const char* kCanvasClass = "TwinlensPreviewCanvas";
 constexpr int kSlider = 10;
 constexpr int kMode = 11;
 constexpr int kChoose = 12;
-constexpr UINT_PTR kTicker = 1;
 
 // The header of a BMP file's picture, or nullptr where the bytes hold none.
 const BITMAPINFO* bitmapInfoOf(const std::string& bmp) {
@@ -56,8 +55,6 @@ Win32PreviewWindow::Win32PreviewWindow(HINSTANCE instance, HWND owner, HFONT fon
   figures_ = child("STATIC", "", SS_LEFT | SS_NOPREFIX, 0);
   message_ = child("STATIC", "", SS_LEFT | SS_NOPREFIX, 0);
   placeControls();
-  // The reading and rendering run away from the window; each turn takes in what they have done.
-  SetTimer(window_, kTicker, 30, nullptr);
 }
 
 Win32PreviewWindow::~Win32PreviewWindow() {
@@ -204,9 +201,6 @@ LRESULT Win32PreviewWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_SIZE:
       placeControls();
-      return 0;
-    case WM_TIMER:
-      if (wParam == kTicker) model_.tick();
       return 0;
     case WM_HSCROLL:
       if (reinterpret_cast<HWND>(lParam) == slider_ && !updating_) {

@@ -12,9 +12,8 @@ namespace twinlens::win32 {
 
 // The preview window with the platform's own controls: the picture scaled to fit, the slider over
 // the clip's frames, the mode choice, "Choose clip...", the clip's name and frame, the measured
-// geometry and the notes. It shows what the preview's behaviour tells it, hands its controls'
-// changes to that behaviour, and gives it a turn every few tens of milliseconds. Closing it hides
-// it; it goes with its owner.
+// geometry and the notes. It shows what the preview's behaviour tells it and hands its controls'
+// changes to that behaviour. Closing it hides it; it goes with its owner.
 class Win32PreviewWindow {
  public:
   Win32PreviewWindow(HINSTANCE instance, HWND owner, HFONT font, int dpi,

@@ -48,7 +48,11 @@ MainScreenModel::MainScreenModel(Prompter& prompter, ScreenView& view, std::stri
       settings_(programFolder),
       runFrontEnd_(prompter, view, std::move(launcher)),
       run_(settings_, runFrontEnd_),
-      preview_(settings_, prompter, view) {}
+      preview_(settings_, prompter, view),
+      encodes_(view) {
+  runFrontEnd_.setEncodesStarter(
+      [this](const ProgramStart& runner) { return encodes_.start(runner); });
+}
 
 MainScreenModel::~MainScreenModel() = default;
 

@@ -6,6 +6,7 @@
 
 #include "model/ConversionSettings.h"
 #include "run/ConversionRun.h"
+#include "window/EncodeModel.h"
 #include "window/PreviewModel.h"
 #include "window/Prompter.h"
 #include "window/ScreenView.h"
@@ -71,6 +72,14 @@ class MainScreenModel {
 
   // The preview window's behaviour, on the clip last chosen in this window's dialogs.
   PreviewModel& preview() { return preview_; }
+  // The encoding window's behaviour, which follows the ffmpeg engine's runner a conversion starts.
+  EncodeModel& encodes() { return encodes_; }
+  // Takes in what the preview and the encodes have done; the window calls it every few tens of
+  // milliseconds.
+  void tick() {
+    preview_.tick();
+    encodes_.tick();
+  }
 
   // Presets.
   bool hasPresets() const { return presets_ != nullptr; }
@@ -127,6 +136,7 @@ class MainScreenModel {
   SoundSource* soundSource_ = nullptr;
   PairMeasurer* pairMeasurer_ = nullptr;
   PreviewModel preview_;
+  EncodeModel encodes_;
 };
 
 }  // namespace twinlens::window

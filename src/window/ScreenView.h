@@ -4,12 +4,14 @@
 #include <string_view>
 #include <vector>
 
+#include "window/EncodeView.h"
 #include "window/PreviewView.h"
 
 namespace twinlens::window {
 
-// What the main window's behaviour asks of the window that shows it, its preview window included.
-class ScreenView : public PreviewView {
+// What the main window's behaviour asks of the window that shows it, its preview and encoding
+// windows included.
+class ScreenView : public PreviewView, public EncodeView {
  public:
   virtual ~ScreenView() = default;
 

@@ -23,6 +23,10 @@ class WindowRunFrontEnd : public RunFrontEnd {
       : prompter_(prompter), view_(view), launcher_(std::move(launcher)) {}
 
   void setLauncher(Launcher launcher) { launcher_ = std::move(launcher); }
+  // What starts the ffmpeg engine's runner, followed in the window; the launcher when none.
+  void setEncodesStarter(std::function<std::string(const ProgramStart&)> starter) {
+    encodesStarter_ = std::move(starter);
+  }
 
   std::optional<std::vector<std::string>> openFiles(const OpenFilesRequest& request) override {
     // The input dialogs show every file.
@@ -33,6 +37,9 @@ class WindowRunFrontEnd : public RunFrontEnd {
   std::string launch(const std::string& file, const std::string& parameters,
                      const std::string& workingFolder) override {
     return launcher_ ? launcher_(file, parameters, workingFolder) : std::string();
+  }
+  std::string launchEncodes(const ProgramStart& runner) override {
+    return encodesStarter_ ? encodesStarter_(runner) : RunFrontEnd::launchEncodes(runner);
   }
   void wrote(const std::string& path) override { written_.push_back(path); }
   // A long step shows in the status bar.
@@ -51,6 +58,7 @@ class WindowRunFrontEnd : public RunFrontEnd {
   Prompter& prompter_;
   ScreenView& view_;
   Launcher launcher_;
+  std::function<std::string(const ProgramStart&)> encodesStarter_;
   std::vector<std::string> written_;
   std::vector<std::vector<std::string>> chosen_;
 };

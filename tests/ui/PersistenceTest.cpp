@@ -3,14 +3,17 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QListWidget>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QStatusBar>
 #include <QTest>
+#include <filesystem>
 
 #include "WindowFixture.h"
 #include "model/ConversionSettings.h"
 #include "model/SettingsFields.h"
 #include "platform/ProgramOutput.h"
+#include "ui/EncodeWindow.h"
 #include "ui/RadioGroup.h"
 
 namespace twinlens::ui::test {
@@ -444,19 +447,25 @@ TEST_F(Persistence, AfterARunTheStatusBarAndTheReportTellWhatItDid) {
             QStringLiteral("No file written: no right clips were chosen"));
 }
 
-TEST_F(Persistence, TheFfmpegEngineChosenInTheWindowWritesAGraphAndStartsItsRunner) {
+TEST_F(Persistence, TheFfmpegEngineChosenInTheWindowWritesAGraphAndEncodesInTheEncodingWindow) {
   activate();
   choose(QStringLiteral("RadioGroup_Input_Format"), 1);
   choose(QStringLiteral("RadioGroup_Output_Format"), 2);
   choose(QStringLiteral("RadioGroup_Engine"), 1);
   click(QStringLiteral("CheckBox_ffmpeg_make"));
   click(QStringLiteral("CheckBox_Execute_ffmpeg"));
+  for (const auto& [field, text] :
+       {std::pair{"Edit_coding_presets", "-c:v ffv1"}, std::pair{"Edit_Video_Extension", ".mkv"}}) {
+    erase(QString::fromLatin1(field));
+    type(QString::fromLatin1(field), QString::fromLatin1(text));
+  }
   std::vector<std::string> launched;
-  window->setLauncher([&](const std::string& file, const std::string& parameters,
-                          const std::string& workingFolder) {
-    launched = {file, parameters, workingFolder};
+  window->setLauncher([&](const std::string& file, const std::string&, const std::string&) {
+    launched.push_back(file);
     return std::string();
   });
+  QStringList opened;
+  window->setFolderOpener([&](const QString& folder) { opened.append(folder); });
   // A real side-by-side clip, which the engine reads with ffprobe.
   const std::string clip = folder.file("clips/trip.mkv");
   writeBytes(clip, "");
@@ -470,9 +479,23 @@ TEST_F(Persistence, TheFfmpegEngineChosenInTheWindowWritesAGraphAndStartsItsRunn
   const std::string runner = folder.file("clips/trip_OU.sh");
   EXPECT_NE(readBytes(folder.file("clips/trip_OU.ffgraph")).find("vstack=inputs=2"),
             std::string::npos);
-  EXPECT_EQ(launched, (std::vector<std::string>{runner, "", folder.file("clips/")}));
   EXPECT_EQ(window->statusBar()->currentMessage(),
             QString::fromStdString("Wrote 2 files; batch file: " + runner));
+  // The runner runs in the encoding window, not through the shell.
+  EXPECT_TRUE(launched.empty());
+  EncodeWindow* encoding = window->encodeWindow();
+  ASSERT_NE(encoding, nullptr);
+  EXPECT_TRUE(encoding->isVisible());
+  auto* results = encoding->findChild<QListWidget*>(QStringLiteral("ListBox_Results"));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return results->count() == 1; }, 30000));
+  EXPECT_EQ(results->item(0)->text(), QStringLiteral("Encoded trip_OU.mkv"));
+  EXPECT_EQ(encoding->findChild<QLabel*>(QStringLiteral("Label_Encode_Clip"))->text(),
+            QStringLiteral("All 1 clips encoded"));
+  EXPECT_EQ(encoding->findChild<QProgressBar*>(QStringLiteral("ProgressBar_All"))->value(), 100);
+  EXPECT_FALSE(encoding->findChild<QPushButton*>(QStringLiteral("Button_Cancel"))->isEnabled());
+  EXPECT_TRUE(std::filesystem::exists(folder.file("clips/trip_OU.mkv")));
+  encoding->findChild<QPushButton*>(QStringLiteral("Button_Open_Folder"))->click();
+  EXPECT_EQ(opened, QStringList{QString::fromStdString(folder.file("clips/"))});
   ASSERT_TRUE(close());
   EXPECT_NE(readBytes(folder.file("twinlens.ini")).find("Engine=1\r\n"), std::string::npos);
 }

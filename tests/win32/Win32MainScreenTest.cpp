@@ -404,5 +404,44 @@ TEST_F(Win32MainScreenTest, ThePreviewWindowShowsThePictureAndHandsItsSliderToTh
   EXPECT_FALSE(screen_.model().preview().open());
 }
 
+// The encoding window follows a runner under cmd.exe (here one that says what the ffmpeg engine's
+// runner says, without ffmpeg, which the tests under Wine lack) and lists each output's result.
+TEST_F(Win32MainScreenTest, TheEncodingWindowFollowsTheRunnerAndListsEachOutputsResult) {
+  writeBytes(at("b_LR.bat"),
+             "@echo off\r\n"
+             "echo Encoding 2 clips, 100 frames\r\n"
+             "echo Encoding clip 1 of 2 ^(50 frames^): a_LR.mkv\r\n"
+             "echo a_R.mkv: No such file or directory 1>&2\r\n"
+             "echo Clip 1 of 2 failed\r\n"
+             "echo Encoding clip 2 of 2 ^(50 frames^): b_LR.mkv\r\n"
+             "echo 1 of 2 clips failed\r\n"
+             "exit /b 1\r\n");
+  window::EncodeModel& encodes = screen_.model().encodes();
+  ASSERT_EQ(encodes.start(
+                {at("b_LR.bat"), "", dir_.path().string(), {{at("a_LR.mkv")}, {at("b_LR.mkv")}}}),
+            "");
+  Win32EncodeWindow* window = screen_.encodeWindow();
+  ASSERT_NE(window, nullptr);
+  EXPECT_TRUE(IsWindowVisible(window->handle()));
+  for (int turns = 0; encodes.running() && turns < 1000; ++turns) {
+    Sleep(10);
+    SendMessageA(screen_.handle(), WM_TIMER, 1, 0);  // the window's turn
+  }
+  EXPECT_FALSE(encodes.running());
+  EXPECT_EQ(text(window->control("Label_Encode_Clip")), "1 of 2 clips failed");
+  HWND list = window->control("ListBox_Results");
+  ASSERT_EQ(SendMessageA(list, LB_GETCOUNT, 0, 0), 2);
+  char line[512] = {};
+  SendMessageA(list, LB_GETTEXT, 0, reinterpret_cast<LPARAM>(line));
+  EXPECT_EQ(std::string(line), "Failed a_LR.mkv: a_R.mkv: No such file or directory ");
+  SendMessageA(list, LB_GETTEXT, 1, reinterpret_cast<LPARAM>(line));
+  EXPECT_EQ(std::string(line), "Encoded b_LR.mkv");
+  EXPECT_FALSE(IsWindowEnabled(window->control("Button_Cancel")));
+  std::vector<std::string> opened;
+  screen_.setFolderOpener([&](const std::string& folder) { opened.push_back(folder); });
+  SendMessageA(window->handle(), WM_COMMAND, MAKEWPARAM(21, BN_CLICKED), 0);
+  EXPECT_EQ(opened, std::vector<std::string>{dir_.path().string()});
+}
+
 }  // namespace
 }  // namespace twinlens::win32

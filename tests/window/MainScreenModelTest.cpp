@@ -61,6 +61,12 @@ class RecordingView : public ScreenView {
   void showPreviewWindow() override { ++previewShown; }
   void showPreviewPicture(const std::string& bmp) override { pictures.push_back(bmp); }
   void showPreviewState(const PreviewState& state) override { previewState = state; }
+  void showEncodeWindow() override { ++encodeShown; }
+  void showEncodeState(const EncodeState& state) override { encodeStates.push_back(state); }
+  void openFolder(const std::string& folder) override { openedFolders.push_back(folder); }
+  int encodeShown = 0;
+  std::vector<EncodeState> encodeStates;
+  std::vector<std::string> openedFolders;
   int previewShown = 0;
   std::vector<std::string> pictures;
   PreviewState previewState;
@@ -260,6 +266,44 @@ TEST_F(MainScreenModelTest, ThePreviewShowsTheRunsClipAndRendersAnewWhenTheTypin
   s.CheckBox_Reverse_LR = false;
   preview.settingsChanged();
   EXPECT_FALSE(preview.busy());
+}
+
+// The ffmpeg engine's runner a conversion starts runs in the encoding window; a clip that fails
+// shows ffmpeg's last error line there, and nothing of it stays.
+TEST_F(MainScreenModelTest, AConversionsEncodesRunInTheEncodingWindowWithEachOutputsResult) {
+  if (!platform::runProgram({"ffmpeg", "-version"}).started) GTEST_SKIP() << "no ffmpeg here";
+  const std::string clip = at("clips/trip.mkv");
+  fs::create_directories(at("clips"));
+  ASSERT_EQ(platform::runProgram({"ffmpeg", "-v", "error", "-f", "lavfi", "-i",
+                                  "testsrc=s=64x32:r=25:d=1", "-c:v", "ffv1", clip})
+                .exitCode,
+            0);
+  model_.FormActivate();
+  ConversionSettings& s = model_.settings();
+  s.RadioGroup_Engine = 1;
+  s.RadioGroup_Input_Format = choices::kInputSideBySide;
+  s.RadioGroup_Output_Format = choices::kOutputOverUnder;
+  s.CheckBox_ffmpeg_make = true;
+  s.CheckBox_Execute_ffmpeg = true;
+  s.Edit_Video_Extension = ".mkv";
+  s.Edit_coding_presets = "-c:v ffv1 -slices 7";  // refused once the output is open
+  prompter_.openAnswers = {std::vector<std::string>{clip}};
+  model_.M1Click();
+  ASSERT_TRUE(prompter_.errors.empty()) << prompter_.errors[0];
+  EXPECT_EQ(view_.encodeShown, 1);
+  for (int turns = 0; model_.encodes().running() && turns < 3000; ++turns) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    model_.tick();
+  }
+  const EncodeState& state = view_.encodeStates.back();
+  EXPECT_FALSE(state.running);
+  EXPECT_EQ(state.clip, "1 of 1 clips failed");
+  ASSERT_EQ(state.results.size(), 1u);
+  EXPECT_TRUE(state.results[0].starts_with("Failed trip_OU.mkv: Error initializing output stream"))
+      << state.results[0];
+  EXPECT_FALSE(fs::exists(at("clips/trip_OU.partial.mkv")));
+  model_.encodes().Button_Open_FolderClick();
+  EXPECT_EQ(view_.openedFolders, std::vector<std::string>{at("clips/")});
 }
 
 // The sound two cameras heard: the same white noise, the right camera's file 1.49 s later;
