@@ -1,6 +1,7 @@
 #include "run/EncodeRun.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
@@ -29,6 +30,26 @@ std::string clockText(double seconds) {
     std::snprintf(text, sizeof text, "%lld:%02lld", whole / 60, whole % 60);
   }
   return text;
+}
+
+// Reads `text` as `pattern`, where each "#" stands for a whole number, into `numbers`; whatever
+// follows the pattern is left.
+bool readAs(std::string_view text, std::string_view pattern, std::vector<std::int64_t>& numbers) {
+  numbers.clear();
+  std::size_t at = 0;
+  for (const char expected : pattern) {
+    if (expected != '#') {
+      if (at >= text.size() || text[at] != expected) return false;
+      ++at;
+      continue;
+    }
+    std::int64_t number = 0;
+    const auto [end, error] = std::from_chars(text.data() + at, text.data() + text.size(), number);
+    if (error != std::errc()) return false;
+    numbers.push_back(number);
+    at = static_cast<std::size_t>(end - text.data());
+  }
+  return true;
 }
 
 std::string percentText(double fraction) {
@@ -163,27 +184,26 @@ void EncodeRun::takeLines(bool ended) {
 
 void EncodeRun::takeLine(const std::string& line) {
   if (line.empty()) return;
-  unsigned long long clips = 0;
-  long long frames = 0;
-  std::size_t clip = 0;
-  std::size_t of = 0;
-  if (startsWith(line, "Encoding clip ") &&
-      std::sscanf(line.c_str(), "Encoding clip %zu of %zu (%lld frames)", &clip, &of, &frames) ==
-          3) {
+  std::vector<std::int64_t> numbers;
+  if (readAs(line, "Encoding clip # of # (# frames)", numbers) && numbers[0] > 0) {
     if (clipOpen_) endClip(false);
+    const auto clip = static_cast<std::size_t>(numbers[0]);
     status_.clip = clip;
     status_.outputs =
-        clip - 1 < runner_.encodes.size() ? runner_.encodes[clip - 1] : std::vector<std::string>{};
-    status_.clipFrames = frames;
+        clip <= runner_.encodes.size() ? runner_.encodes[clip - 1] : std::vector<std::string>{};
+    status_.clipFrames = numbers[2];
     status_.frame = 0;
     clipOpen_ = true;
     lastOutputLine_.clear();
     return;
   }
-  if (startsWith(line, "Encoding ") &&
-      std::sscanf(line.c_str(), "Encoding %llu clip%*[s], %lld frames", &clips, &frames) == 2) {
-    status_.totalFrames = frames;
-    return;
+  if (readAs(line, "Encoding # clip", numbers) && line.ends_with(" frames")) {
+    const std::size_t comma = line.rfind(", ");
+    if (comma != std::string::npos &&
+        readAs(std::string_view(line).substr(comma), ", # frames", numbers)) {
+      status_.totalFrames = numbers[0];
+      return;
+    }
   }
   if (startsWith(line, "Clip ") && line.ends_with(" failed")) {
     if (clipOpen_) endClip(true);
@@ -221,12 +241,14 @@ void EncodeRun::readProgress() {
     if (!line.empty() && line.back() == '\r') line.pop_back();
     start = end + 1;
     if (!clipOpen_) continue;
-    long long frame = 0;
-    double rate = 0;
-    if (std::sscanf(line.c_str(), "frame=%lld", &frame) == 1) {
-      status_.frame = frame;
-    } else if (std::sscanf(line.c_str(), "fps=%lf", &rate) == 1 && rate > 0) {
-      status_.framesPerSecond = rate;
+    std::vector<std::int64_t> numbers;
+    if (readAs(line, "frame=#", numbers)) {
+      status_.frame = numbers[0];
+    } else if (startsWith(line, "fps=")) {
+      // Read the same in every locale.
+      double rate = 0;
+      std::from_chars(line.data() + 4, line.data() + line.size(), rate);
+      if (rate > 0) status_.framesPerSecond = rate;
     }
   }
   progressLine_.erase(0, start);

@@ -10,6 +10,7 @@
 
 #include "platform/ProgramOutput.h"
 #include "ui/ABOUT.h"
+#include "ui/EncodeWindow.h"
 #include "ui/MainScreen.h"
 #include "ui/PreviewWindow.h"
 #include "ui/RadioGroup.h"
@@ -89,6 +90,60 @@ int previewShots(twinlens::ui::TSDIAppForm& window, SilentPrompter& prompter,
   return 0;
 }
 
+// The encoding window shows what the encodes' behaviour tells it.
+class EncodeShown : public twinlens::window::EncodeView {
+ public:
+  twinlens::ui::EncodeWindow* window = nullptr;
+  void showEncodeWindow() override { window->show(); }
+  void showEncodeState(const twinlens::window::EncodeState& state) override {
+    window->showState(state);
+  }
+  void openFolder(const std::string&) override {}
+};
+
+// The encoding window during the second of three clips, the first encoded: followed through a
+// runner that says what the ffmpeg engine's runner says and reports as ffmpeg does, then waits.
+int encodeShots(const QString& folder) {
+  const std::string runner =
+      QDir(folder).absoluteFilePath(QStringLiteral("encode-runner.sh")).toStdString();
+  if (std::FILE* out = std::fopen(runner.c_str(), "w")) {
+    std::fputs(
+        "echo 'Encoding 3 clips, 750 frames'\n"
+        "echo 'Encoding clip 1 of 3 (250 frames): trip_LR.mkv'\n"
+        "echo 'Encoding clip 2 of 3 (250 frames): beach_LR.mkv'\n"
+        "printf 'frame=150\\nfps=48.0\\nprogress=continue\\n' > \"$TWINLENS_PROGRESS\"\n"
+        "sleep 30\n",
+        out);
+    std::fclose(out);
+  }
+  EncodeShown shown;
+  twinlens::window::EncodeModel model(shown);
+  twinlens::ui::EncodeWindow window(model, nullptr);
+  shown.window = &window;
+  const std::string clips = QDir(folder).absolutePath().toStdString() + "/";
+  if (!model
+           .start({runner,
+                   "",
+                   clips,
+                   {{clips + "trip_LR.mkv"}, {clips + "beach_LR.mkv"}, {clips + "hill_LR.mkv"}}})
+           .empty()) {
+    return 1;
+  }
+  QElapsedTimer waited;
+  waited.start();
+  while (model.state().timeLeft.empty() && waited.elapsed() < 10000) {
+    QApplication::processEvents(QEventLoop::AllEvents, 50);
+    model.tick();
+  }
+  const QString file = QDir(folder).filePath(QStringLiteral("10-encoding.png"));
+  const bool saved = window.grab().save(file);
+  model.Button_CancelClick();
+  std::remove(runner.c_str());
+  if (!saved || model.state().results.empty()) return 1;
+  std::printf("%s\n", qPrintable(file));
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
@@ -120,5 +175,6 @@ int main(int argc, char* argv[]) {
   if (!about->grab().save(file)) return 1;
   std::printf("%s\n", qPrintable(file));
   about->hide();
-  return previewShots(window, prompter, folder);
+  if (previewShots(window, prompter, folder) != 0) return 1;
+  return encodeShots(folder);
 }

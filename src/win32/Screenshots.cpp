@@ -126,5 +126,40 @@ int main() {
     if (!capture(preview.handle(), "win32-preview.bmp")) ++failures;
     std::printf("win32-preview.bmp\n");
   }
+
+  // The encoding window during the second of three clips, the first encoded: followed through a
+  // runner that says what the ffmpeg engine's runner says and reports as ffmpeg does, then waits.
+  const std::string runner = std::string(folder) + "\\encode-runner.bat";
+  if (std::FILE* out = std::fopen(runner.c_str(), "wb")) {
+    std::fputs(
+        "@echo off\r\n"
+        "echo Encoding 3 clips, 750 frames\r\n"
+        "echo Encoding clip 1 of 3 ^(250 frames^): trip_LR.mkv\r\n"
+        "echo Encoding clip 2 of 3 ^(250 frames^): beach_LR.mkv\r\n"
+        ">\"%TWINLENS_PROGRESS%\" echo frame=150\r\n"
+        ">>\"%TWINLENS_PROGRESS%\" echo fps=48.0\r\n"
+        ">>\"%TWINLENS_PROGRESS%\" echo progress=continue\r\n"
+        "ping -n 30 127.0.0.1 >NUL\r\n",
+        out);
+    std::fclose(out);
+  }
+  const std::string clips = std::string(folder) + "\\";
+  twinlens::window::EncodeModel& encodes = screen.model().encodes();
+  if (encodes
+          .start({runner,
+                  "",
+                  clips,
+                  {{clips + "trip_LR.mkv"}, {clips + "beach_LR.mkv"}, {clips + "hill_LR.mkv"}}})
+          .empty()) {
+    for (int turns = 0; encodes.state().timeLeft.empty() && turns < 50; ++turns) settle();
+    SetWindowPos(screen.encodeWindow()->handle(), HWND_TOP, 0, 0, 0, 0, SWP_NOSIZE);
+    settle();
+    if (!capture(screen.encodeWindow()->handle(), "win32-encoding.bmp")) ++failures;
+    std::printf("win32-encoding.bmp\n");
+    encodes.Button_CancelClick();
+  } else {
+    ++failures;
+  }
+  std::remove(runner.c_str());
   return failures == 0 ? 0 : 1;
 }

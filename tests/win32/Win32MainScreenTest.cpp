@@ -414,6 +414,10 @@ TEST_F(Win32MainScreenTest, TheEncodingWindowFollowsTheRunnerAndListsEachOutputs
              "echo a_R.mkv: No such file or directory 1>&2\r\n"
              "echo Clip 1 of 2 failed\r\n"
              "echo Encoding clip 2 of 2 ^(50 frames^): b_LR.mkv\r\n"
+             ">\"%TWINLENS_PROGRESS%\" echo frame=25\r\n"
+             ">>\"%TWINLENS_PROGRESS%\" echo fps=50.0\r\n"
+             ">>\"%TWINLENS_PROGRESS%\" echo progress=continue\r\n"
+             "ping -n 3 127.0.0.1 >NUL\r\n"
              "echo 1 of 2 clips failed\r\n"
              "exit /b 1\r\n");
   window::EncodeModel& encodes = screen_.model().encodes();
@@ -423,10 +427,17 @@ TEST_F(Win32MainScreenTest, TheEncodingWindowFollowsTheRunnerAndListsEachOutputs
   Win32EncodeWindow* window = screen_.encodeWindow();
   ASSERT_NE(window, nullptr);
   EXPECT_TRUE(IsWindowVisible(window->handle()));
+  // Halfway through the second clip, as ffmpeg reports it.
+  std::string halfway;
   for (int turns = 0; encodes.running() && turns < 1000; ++turns) {
     Sleep(10);
     SendMessageA(screen_.handle(), WM_TIMER, 1, 0);  // the window's turn
+    if (encodes.state().clipPercent == 50) {
+      halfway = text(window->control("Label_Time_Left"));
+      EXPECT_EQ(SendMessageA(window->control("ProgressBar_All"), PBM_GETPOS, 0, 0), 75);
+    }
   }
+  EXPECT_EQ(halfway, "0:01 left");
   EXPECT_FALSE(encodes.running());
   EXPECT_EQ(text(window->control("Label_Encode_Clip")), "1 of 2 clips failed");
   HWND list = window->control("ListBox_Results");
