@@ -15,6 +15,11 @@ int percentOf(double fraction) {
 }  // namespace
 
 std::string EncodeModel::start(const ProgramStart& runner) {
+  // The encodes under way are not given up for new ones.
+  if (running()) {
+    return "The encodes of the last conversion are still running: wait for them to end or cancel "
+           "them";
+  }
   const std::string failure = run_.start(runner);
   if (!failure.empty()) return failure;
   view_.showEncodeWindow();

@@ -16,7 +16,8 @@ class EncodeModel {
  public:
   explicit EncodeModel(EncodeView& view) : view_(view) {}
 
-  // Starts the runner and opens the window. Returns the reason it could not be started, else "".
+  // Starts the runner and opens the window. Returns the reason it could not be started, else "";
+  // encodes still running are not given up for it.
   std::string start(const ProgramStart& runner);
   // Takes in how far the runner is; the window calls it often.
   void tick();

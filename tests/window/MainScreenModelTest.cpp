@@ -306,6 +306,27 @@ TEST_F(MainScreenModelTest, AConversionsEncodesRunInTheEncodingWindowWithEachOut
   EXPECT_EQ(view_.openedFolders, std::vector<std::string>{at("clips/")});
 }
 
+#ifndef _WIN32
+// Encodes under way are not given up for the next conversion's, and Cancel stops them.
+TEST_F(MainScreenModelTest, RunningEncodesAreKeptUntilCancelled) {
+  writeBytes(at("slow.sh"), "echo 'Encoding clip 1 of 1 (50 frames): a_LR.mkv'\nsleep 30\n");
+  EncodeModel& encodes = model_.encodes();
+  ASSERT_EQ(encodes.start({at("slow.sh"), "", dir_.path().string(), {{at("a_LR.mkv")}}}), "");
+  EXPECT_EQ(encodes.start({at("slow.sh"), "", dir_.path().string(), {{at("b_LR.mkv")}}}),
+            "The encodes of the last conversion are still running: wait for them to end or cancel "
+            "them");
+  for (int turns = 0; encodes.state().clip != "Clip 1 of 1: a_LR.mkv" && turns < 500; ++turns) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    model_.tick();
+  }
+  EXPECT_TRUE(encodes.running());
+  encodes.Button_CancelClick();
+  EXPECT_FALSE(encodes.running());
+  EXPECT_EQ(view_.encodeStates.back().results,
+            std::vector<std::string>{"Failed a_LR.mkv: Cancelled"});
+}
+#endif
+
 // The sound two cameras heard: the same white noise, the right camera's file 1.49 s later;
 // "silent.mkv" holds silence.
 class HeardScene : public SoundSource {
