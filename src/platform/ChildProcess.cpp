@@ -69,18 +69,7 @@ std::string environmentWith(const std::vector<std::pair<std::string, std::string
 
 }  // namespace
 
-ChildProcess::ChildProcess() : system_(std::make_unique<System>()) {}
-
-ChildProcess::~ChildProcess() {
-  stop();
-}
-
-std::string ChildProcess::start(const std::vector<std::string>& command, const Options& options) {
-  stop();
-  output_.clear();
-  errors_.clear();
-  exitCode_ = -1;
-  if (command.empty()) return "No program to start";
+std::string ChildProcess::launch(const std::vector<std::string>& command, const Options& options) {
   std::string line = windowsCommandLine(command);
 
   SECURITY_ATTRIBUTES inherit{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
@@ -221,18 +210,7 @@ struct ChildProcess::System {
   }
 };
 
-ChildProcess::ChildProcess() : system_(std::make_unique<System>()) {}
-
-ChildProcess::~ChildProcess() {
-  stop();
-}
-
-std::string ChildProcess::start(const std::vector<std::string>& command, const Options& options) {
-  stop();
-  output_.clear();
-  errors_.clear();
-  exitCode_ = -1;
-  if (command.empty()) return "No program to start";
+std::string ChildProcess::launch(const std::vector<std::string>& command, const Options& options) {
   std::vector<char*> argv;
   for (const std::string& word : command) argv.push_back(const_cast<char*>(word.c_str()));
   argv.push_back(nullptr);
@@ -360,5 +338,20 @@ void ChildProcess::finish(int exitCode) {
 }
 
 #endif
+
+ChildProcess::ChildProcess() : system_(std::make_unique<System>()) {}
+
+ChildProcess::~ChildProcess() {
+  stop();
+}
+
+std::string ChildProcess::start(const std::vector<std::string>& command, const Options& options) {
+  stop();
+  output_.clear();
+  errors_.clear();
+  exitCode_ = -1;
+  if (command.empty()) return "No program to start";
+  return launch(command, options);
+}
 
 }  // namespace twinlens::platform

@@ -48,6 +48,8 @@ class ChildProcess {
   void stop();
 
  private:
+  // The system's part of `start`.
+  std::string launch(const std::vector<std::string>& command, const Options& options);
   void finish(int exitCode);
 
   struct System;  // the system's handles

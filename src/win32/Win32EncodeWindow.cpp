@@ -95,11 +95,7 @@ void Win32EncodeWindow::showState(const window::EncodeState& state) {
 
 LRESULT CALLBACK Win32EncodeWindow::windowProc(HWND window, UINT message, WPARAM wParam,
                                                LPARAM lParam) {
-  if (message == WM_NCCREATE) {
-    const auto* create = reinterpret_cast<const CREATESTRUCTA*>(lParam);
-    SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-  }
-  auto* self = reinterpret_cast<Win32EncodeWindow*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+  auto* self = objectOf<Win32EncodeWindow>(window, message, lParam);
   if (self == nullptr || self->window_ == nullptr) {
     return DefWindowProcA(window, message, wParam, lParam);
   }

@@ -166,11 +166,7 @@ void Win32PreviewWindow::paintCanvas(HDC dc, const RECT& area) const {
 
 LRESULT CALLBACK Win32PreviewWindow::windowProc(HWND window, UINT message, WPARAM wParam,
                                                 LPARAM lParam) {
-  if (message == WM_NCCREATE) {
-    const auto* create = reinterpret_cast<const CREATESTRUCTA*>(lParam);
-    SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-  }
-  auto* self = reinterpret_cast<Win32PreviewWindow*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+  auto* self = objectOf<Win32PreviewWindow>(window, message, lParam);
   if (self == nullptr || self->window_ == nullptr) {
     return DefWindowProcA(window, message, wParam, lParam);
   }
@@ -179,11 +175,7 @@ LRESULT CALLBACK Win32PreviewWindow::windowProc(HWND window, UINT message, WPARA
 
 LRESULT CALLBACK Win32PreviewWindow::canvasProc(HWND canvas, UINT message, WPARAM wParam,
                                                 LPARAM lParam) {
-  if (message == WM_NCCREATE) {
-    const auto* create = reinterpret_cast<const CREATESTRUCTA*>(lParam);
-    SetWindowLongPtrA(canvas, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-  }
-  auto* self = reinterpret_cast<Win32PreviewWindow*>(GetWindowLongPtrA(canvas, GWLP_USERDATA));
+  auto* self = objectOf<Win32PreviewWindow>(canvas, message, lParam);
   if (self != nullptr && message == WM_PAINT) {
     PAINTSTRUCT paint;
     HDC dc = BeginPaint(canvas, &paint);
