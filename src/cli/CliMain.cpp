@@ -463,7 +463,10 @@ int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
       ->type_name("FILE")
       ->allow_extra_args(false)
       ->check(existingFile());
-  app.add_flag("--launch", startPrograms, "Start the batch file and VirtualDub as well");
+  app.add_flag(
+      "--launch", startPrograms,
+      "Start the batch file and VirtualDub as well (the ffmpeg engine's runner is followed "
+      "to its end, with its progress)");
   app.add_option("--save-settings", saveSettingsFile, "Save the settings after the run")
       ->type_name("FILE");
   app.set_version_flag("--version", std::string("twinlens-cli ") + TWINLENS_VERSION);
