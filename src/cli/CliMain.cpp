@@ -406,9 +406,12 @@ int preview(const std::vector<std::string>& args, std::ostream& out, std::ostrea
     } else {
       where.frame = frame;
     }
-    const std::vector<std::string> notes = FramePreview(settings).render(
-        platform::absolutePath(left), right.empty() ? std::string() : platform::absolutePath(right),
-        where, shown, platform::absolutePath(png));
+    // What was read of a file is kept for the next preview of it, while it stays as it was.
+    const std::vector<std::string> notes =
+        FramePreview(settings, nullptr, nullptr, platform::cacheFolder())
+            .render(platform::absolutePath(left),
+                    right.empty() ? std::string() : platform::absolutePath(right), where, shown,
+                    platform::absolutePath(png));
     for (const std::string& note : notes) err << "note\t" << note << '\n';
     out << "wrote\t" << platform::absolutePath(png) << '\n';
     return 0;

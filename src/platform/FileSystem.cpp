@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <utility>
 
@@ -340,6 +341,22 @@ bool ReplacementFile::commit() {
   }
   putInPlace(temporary_, path_, existing);
   return true;
+}
+
+std::string cacheFolder() {
+  const auto variable = [](const char* name) {
+    const char* value = std::getenv(name);
+    return value != nullptr ? std::string(value) : std::string();
+  };
+#ifdef _WIN32
+  const std::string local = variable("LOCALAPPDATA");
+  return local.empty() ? std::string() : local + "\\Twinlens\\Cache";
+#else
+  const std::string cache = variable("XDG_CACHE_HOME");
+  if (!cache.empty()) return cache + "/twinlens";
+  const std::string home = variable("HOME");
+  return home.empty() ? std::string() : home + "/.cache/twinlens";
+#endif
 }
 
 }  // namespace twinlens::platform

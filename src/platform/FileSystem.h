@@ -61,4 +61,9 @@ std::string absolutePath(const std::string& path);
 // The system's text for an error number of the C library.
 std::string systemErrorText(int errorNumber);
 
+// The folder where the program keeps what it can make again (what was read of a clip):
+// $XDG_CACHE_HOME/twinlens or ~/.cache/twinlens; %LOCALAPPDATA%\Twinlens\Cache on Windows. Empty
+// where the system names no such place. It may not exist yet.
+std::string cacheFolder();
+
 }  // namespace twinlens::platform

@@ -54,8 +54,11 @@ std::string viewsName(recipe::InputLayout layout) {
 }  // namespace
 
 FramePreview::FramePreview(const ConversionSettings& settings, MediaProbe* probe,
-                           PairMeasurer* measurer)
-    : settings_(settings), probe_(probe), measurer_(measurer) {}
+                           PairMeasurer* measurer, std::string keptReports)
+    : settings_(settings),
+      probe_(probe),
+      measurer_(measurer),
+      keptReports_(std::move(keptReports)) {}
 
 std::vector<std::string> FramePreview::render(const std::string& left, const std::string& right,
                                               Where where, PreviewMode mode,
@@ -93,7 +96,7 @@ PreviewJob FramePreview::prepare(const std::string& left, const std::string& rig
   // The streams' headers tell what one frame needs; a long clip's packets are not read. What
   // was read of a file, and measured of a pair, is kept while the file stays as it was.
   std::optional<FfprobeMediaProbe> ffprobe;
-  MediaProbe& probe = probe_ != nullptr ? *probe_ : ffprobe.emplace(s, false);
+  MediaProbe& probe = probe_ != nullptr ? *probe_ : ffprobe.emplace(s, false, keptReports_);
   const std::string leftStamp = stampOf(names.leftFile);
   const std::string rightStamp = stampOf(names.rightFile);
   const auto known = [&](const std::string& stamp) -> std::optional<MediaInfo> {

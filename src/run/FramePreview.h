@@ -47,9 +47,10 @@ class FramePreview {
     std::optional<double> seconds;
   };
 
-  // `probe` and `measurer`: ffprobe and the ffmpeg program when null.
+  // `probe` and `measurer`: ffprobe and the ffmpeg program when null. `keptReports`: where
+  // ffprobe's reports of the files are kept across runs (see FfprobeMediaProbe); none when empty.
   explicit FramePreview(const ConversionSettings& settings, MediaProbe* probe = nullptr,
-                        PairMeasurer* measurer = nullptr);
+                        PairMeasurer* measurer = nullptr, std::string keptReports = {});
 
   // Renders the frame of the clip of `left` and `right` (`right` empty where one file holds the
   // views) into `png`, which is replaced whole or not at all. Returns what the user should know:
@@ -67,6 +68,7 @@ class FramePreview {
   const ConversionSettings& settings_;
   MediaProbe* probe_;
   PairMeasurer* measurer_;
+  std::string keptReports_;
   // What was read of each file and measured of each pair, by the files as they were.
   std::map<std::string, MediaInfo> media_;
   std::map<std::string, GeometryReport> geometry_;

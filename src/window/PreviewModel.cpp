@@ -5,6 +5,7 @@
 #include "base/DecimalText.h"
 #include "base/Paths.h"
 #include "model/ClipRecipe.h"
+#include "platform/FileSystem.h"
 
 namespace twinlens::window {
 
@@ -38,7 +39,7 @@ PreviewModel::PreviewModel(const ConversionSettings& settings, Prompter& prompte
       prompter_(prompter),
       view_(view),
       prepared_(settings),
-      frames_(prepared_, probe, measurer) {}
+      frames_(prepared_, probe, measurer, platform::cacheFolder()) {}
 
 // The reading thread is waited for (by its future) before what it reads goes.
 PreviewModel::~PreviewModel() {

@@ -5,12 +5,15 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdlib>
+#include <filesystem>
 #include <ostream>
 #include <string>
 #include <vector>
 
 #include "CliOutcome.h"
+#include "base/Error.h"
 #include "engines/ffmpeg/FfprobeMediaProbe.h"
 #include "platform/ProgramOutput.h"
 #include "run/FramePreview.h"
@@ -167,6 +170,24 @@ TEST(Preview, ShowsTheViewsInEachCheckModeOrSaysWhyNot) {
   const test::CliOutcome both = test::runCli(
       {"preview", "--left", left, "--frame", "1", "--time", "1", "--png", dir.file("b.png")});
   EXPECT_EQ(both.status, 2);
+}
+
+// What ffprobe said of a file is kept across runs while the file stays as it was: a probe
+// without ffprobe still knows it, until the file changes; counted packets are kept apart.
+TEST(Preview, FfprobesReportOfAFileIsKeptAcrossRunsUntilTheFileChanges) {
+  TempDir dir;
+  const std::string clip = dir.file("clip.mkv");
+  ffmpeg({"-f", "lavfi", "-i", "testsrc=s=160x90:r=25:d=1", "-c:v", "ffv1", clip});
+  const std::string kept = dir.file("cache/twinlens");
+  const MediaInfo read = FfprobeMediaProbe(ConversionSettings(), false, kept).probe(clip);
+  EXPECT_EQ(read.width, 160);
+  ConversionSettings noFfprobe;
+  noFfprobe.FfmpegLocation = dir.file("nowhere/ffmpeg");
+  EXPECT_EQ(FfprobeMediaProbe(noFfprobe, false, kept).probe(clip), read);
+  EXPECT_THROW(FfprobeMediaProbe(noFfprobe, true, kept).probe(clip), Error);
+  std::filesystem::last_write_time(
+      clip, std::filesystem::last_write_time(clip) + std::chrono::seconds(1));
+  EXPECT_THROW(FfprobeMediaProbe(noFfprobe, false, kept).probe(clip), Error);
 }
 
 // A preview object kept, as a window keeps it, reads each file once while it stays as it was.

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <cstdio>
+#include <filesystem>
 #include <map>
 #include <optional>
 #include <string_view>
@@ -12,6 +14,7 @@
 #include "base/Error.h"
 #include "base/IntegerText.h"
 #include "base/Paths.h"
+#include "platform/FileSystem.h"
 #include "platform/ProgramOutput.h"
 
 namespace twinlens {
@@ -110,8 +113,11 @@ void evenOut(MediaInfo& info, Rational baseRate, std::vector<double> times) {
 
 }  // namespace
 
-FfprobeMediaProbe::FfprobeMediaProbe(const ConversionSettings& settings, bool packets)
-    : program_(programFor(settings.FfmpegLocation)), packets_(packets) {}
+FfprobeMediaProbe::FfprobeMediaProbe(const ConversionSettings& settings, bool packets,
+                                     std::string keptReports)
+    : program_(programFor(settings.FfmpegLocation)),
+      packets_(packets),
+      keptReports_(std::move(keptReports)) {}
 
 std::string FfprobeMediaProbe::programFor(const std::string& ffmpegLocation) {
   if (ffmpegLocation.empty() || ffmpegLocation == " ") return "ffprobe";
@@ -241,6 +247,41 @@ MediaInfo FfprobeMediaProbe::parseReport(const std::string& path, const std::str
 }
 
 MediaInfo FfprobeMediaProbe::probe(const std::string& path) {
+  if (keptReports_.empty()) return parseReport(path, report(path));
+  // A kept report names the file as it was when it was read; a changed file is read again.
+  std::error_code error;
+  const auto size = std::filesystem::file_size(path, error);
+  const auto changed = std::filesystem::last_write_time(path, error);
+  if (error) return parseReport(path, report(path));
+  const std::string stamp = std::string(packets_ ? "packets" : "headers") + "\t" + path + "\t" +
+                            std::to_string(size) + "\t" +
+                            std::to_string(changed.time_since_epoch().count()) + "\n";
+  char name[32];
+  std::snprintf(name, sizeof name, "%016llx.txt",
+                static_cast<unsigned long long>(std::hash<std::string>{}(stamp)));
+  const std::string kept = (std::filesystem::path(keptReports_) / name).string();
+  if (platform::fileExists(kept)) {
+    try {
+      const std::string text = platform::readFile(kept);
+      if (text.compare(0, stamp.size(), stamp) == 0) {
+        return parseReport(path, text.substr(stamp.size()));
+      }
+    } catch (const Error&) {
+      // An unreadable record is read again from the file.
+    }
+  }
+  const std::string fresh = report(path);
+  const MediaInfo info = parseReport(path, fresh);
+  try {
+    std::filesystem::create_directories(keptReports_, error);
+    platform::writeFileReplacing(kept, stamp + fresh);
+  } catch (const Error&) {
+    // Nothing is kept where nothing can be written; the next run reads the file again.
+  }
+  return info;
+}
+
+std::string FfprobeMediaProbe::report(const std::string& path) const {
   const std::string streams =
       "stream=index,codec_type,width,height,sample_aspect_ratio,pix_fmt,field_order,"
       "color_transfer,color_primaries,color_space,bits_per_raw_sample,sample_rate,avg_frame_rate,"
@@ -263,7 +304,7 @@ MediaInfo FfprobeMediaProbe::probe(const std::string& path) {
   if (result.exitCode != 0) {
     throw Error("Cannot read \"" + path + "\": " + result.lastErrorLine());
   }
-  return parseReport(path, result.output);
+  return result.output;
 }
 
 }  // namespace twinlens

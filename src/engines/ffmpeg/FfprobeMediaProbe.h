@@ -19,7 +19,11 @@ class FfprobeMediaProbe : public MediaProbe {
   // `packets`: every packet's time is read, which finds unevenly spaced frames and counts the
   // frames exactly; without, only the streams' headers are read (the frames counted from them),
   // which is what one frame's preview needs of a long clip.
-  explicit FfprobeMediaProbe(const ConversionSettings& settings, bool packets = true);
+  // `keptReports`: a folder where each file's report is kept while the file stays as it was (its
+  // size and the time of its last change), so that a file is read once across runs; none when
+  // empty.
+  explicit FfprobeMediaProbe(const ConversionSettings& settings, bool packets = true,
+                             std::string keptReports = {});
 
   MediaInfo probe(const std::string& path) override;
 
@@ -38,8 +42,12 @@ class FfprobeMediaProbe : public MediaProbe {
   static MediaInfo parseReport(const std::string& path, const std::string& report);
 
  private:
+  // The report of the file as ffprobe writes it.
+  std::string report(const std::string& path) const;
+
   std::string program_;
   bool packets_;
+  std::string keptReports_;
 };
 
 }  // namespace twinlens
