@@ -92,6 +92,14 @@ void MainScreenModel::FormActivate() {
 }
 
 bool MainScreenModel::FormClose() {
+  // Hours of encoding are not given up without asking.
+  if (encodes_.running()) {
+    if (!prompter_.askOkCancel("Twinlens",
+                               "The encodes are still running. Stop them and close Twinlens?")) {
+      return false;
+    }
+    encodes_.Button_CancelClick();
+  }
   // A window closed before its settings were read would overwrite them with the defaults.
   if (!activated_) return true;
   try {

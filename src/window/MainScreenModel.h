@@ -40,7 +40,9 @@ class MainScreenModel {
 
   // Start-up and close.
   void FormActivate();  // first activation only: presets, preset list, settings file
-  bool FormClose();     // saves the settings file; false keeps the window open
+  // Asks before it stops encodes that still run, and saves the settings file; false keeps the
+  // window open.
+  bool FormClose();
   bool activated() const { return activated_; }
 
   // Menu commands.

@@ -307,8 +307,9 @@ TEST_F(MainScreenModelTest, AConversionsEncodesRunInTheEncodingWindowWithEachOut
 }
 
 #ifndef _WIN32
-// Encodes under way are not given up for the next conversion's, and Cancel stops them.
-TEST_F(MainScreenModelTest, RunningEncodesAreKeptUntilCancelled) {
+// Encodes under way are not given up for the next conversion's, nor by closing the window
+// unasked.
+TEST_F(MainScreenModelTest, RunningEncodesAreKeptUntilTheUserStopsThem) {
   writeBytes(at("slow.sh"), "echo 'Encoding clip 1 of 1 (50 frames): a_LR.mkv'\nsleep 30\n");
   EncodeModel& encodes = model_.encodes();
   ASSERT_EQ(encodes.start({at("slow.sh"), "", dir_.path().string(), {{at("a_LR.mkv")}}}), "");
@@ -319,8 +320,12 @@ TEST_F(MainScreenModelTest, RunningEncodesAreKeptUntilCancelled) {
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
     model_.tick();
   }
+  // Closing the window asks first; Cancel keeps it open and encoding, OK stops the encodes.
+  prompter_.okAnswers = {false, true};
+  EXPECT_FALSE(model_.FormClose());
   EXPECT_TRUE(encodes.running());
-  encodes.Button_CancelClick();
+  EXPECT_TRUE(model_.FormClose());
+  EXPECT_EQ(prompter_.titles, (std::vector<std::string>{"Twinlens", "Twinlens"}));
   EXPECT_FALSE(encodes.running());
   EXPECT_EQ(view_.encodeStates.back().results,
             std::vector<std::string>{"Failed a_LR.mkv: Cancelled"});
