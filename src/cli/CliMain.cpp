@@ -189,6 +189,9 @@ void applySetting(ConversionSettings& settings, const std::string& assignment) {
   } catch (const Error& error) {
     throw UsageError{name + ": " + error.what()};
   }
+  if (field->kind == SettingsField::Kind::Text) {
+    settings.sources.record(name, settingsFieldText(settings, *field), "--set " + name);
+  }
   // A choice is one of its items or -1 for none; any other number would silently become another
   // item, or none.
   const bool choice =

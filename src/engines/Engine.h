@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "base/ShellWords.h"
 #include "model/ClipNames.h"
 
 namespace twinlens {
@@ -68,8 +69,13 @@ class Engine {
  public:
   virtual ~Engine() = default;
 
-  // A setting this engine cannot carry out raises Error with the message to show.
+  // A setting this engine cannot carry out raises Error with the message to show; so does a text
+  // of the settings that its command lines could not carry safely.
   virtual void checkSettings() const = 0;
+
+  // The interpreter the engine's command lines are written for; every file the run names must be
+  // one it can carry.
+  virtual Shell commandShell() const = 0;
 
   // The run's clips are chosen: the engine reads what it needs and names its own files after the
   // last clip. A file it cannot read raises Error.

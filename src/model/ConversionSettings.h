@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <string>
 
+#include "model/SettingSources.h"
+
 namespace twinlens {
 
 // Every setting the conversion reads, one field per control of the main window, named after
@@ -104,6 +106,9 @@ struct ConversionSettings {
   // Remembered folders of the last left and right selection.
   std::string PathLeft;
   std::string PathRight;
+
+  // Where the texts came from (a settings or layout file, a preset, a VirtualDub configuration).
+  SettingSources sources;
 
   // Setters that mirror the window's controls.
   void setPrefix(std::string text) { Prefix = std::move(text); }

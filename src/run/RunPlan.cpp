@@ -2,6 +2,7 @@
 
 #include <stdexcept>
 
+#include "base/ShellWords.h"
 #include "model/Choices.h"
 #include "platform/FileSystem.h"
 #include "run/RunFileIndex.h"
@@ -129,9 +130,16 @@ std::vector<RunPlan::File> RunPlan::filesOf(std::size_t i) const {
 
 void RunPlan::checkClashes() const {
   RunFileIndex index(style_);
+  const Shell shell = engine_.commandShell();
   auto add = [&](std::size_t clip) {
     const std::vector<File> files = filesOf(clip);
     for (std::uint32_t i = 0; i < files.size(); ++i) {
+      // Every file is named on a command line or in a script's string.
+      if (const auto fault = shellwords::unsafe(files[i].path, shell)) {
+        throw Error("\"" + files[i].path +
+                    "\" cannot be named on the run's command lines: it holds " + fault->what +
+                    " at character " + std::to_string(fault->at));
+      }
       index.add(files[i].path, static_cast<std::uint32_t>(clip) * kFilesPerClip + i);
     }
     // Every clip has about as many files as the first.

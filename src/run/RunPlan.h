@@ -39,7 +39,8 @@ class RunPlan {
   ClipNames clip(std::size_t i) const;
 
   // Stops with a message naming both files when one file would be written twice, or an input
-  // clip or a file of the run would be replaced by another (nothing is written yet).
+  // clip or a file of the run would be replaced by another, and naming the file when its name
+  // holds what the engine's command lines cannot carry (nothing is written yet).
   void checkClashes() const;
 
  private:

@@ -73,6 +73,10 @@ bool importDeshakerSettings(ConversionSettings& settings, const std::string& vcf
   settings.DeshakePart1a = parameters->part1a;
   settings.DeshakePart1b = parameters->part1b;
   settings.DeshakePart2 = parameters->part2;
+  const std::string source = "the VirtualDub configuration file \"" + vcfPath + "\"";
+  settings.sources.record("DeshakePart1a", settings.DeshakePart1a, source);
+  settings.sources.record("DeshakePart1b", settings.DeshakePart1b, source);
+  settings.sources.record("DeshakePart2", settings.DeshakePart2, source);
   return true;
 }
 

@@ -46,18 +46,30 @@ void PresetsFile::remove(const std::string& name) {
 }
 
 void PresetsFile::showPreset(ConversionSettings& settings, const std::string& name) const {
-  showPreset(text(), settings, name);
+  showPreset(text(), settings, name, path());
 }
 
 std::vector<std::string> PresetsFile::names(const IniText& presets) {
   return presets.keys(kPresets);
 }
 
+std::string PresetsFile::parameters(const IniText& presets, const std::string& name) {
+  return presets.value(kPresets, name).value_or("");
+}
+
+std::string PresetsFile::extension(const IniText& presets, const std::string& name) {
+  return presets.value(kExtensions, name).value_or("");
+}
+
 void PresetsFile::showPreset(const IniText& presets, ConversionSettings& settings,
-                             const std::string& name) {
-  settings.Edit_coding_presets = presets.value(kPresets, name).value_or("");
-  settings.Edit_Video_Extension = presets.value(kExtensions, name).value_or("");
+                             const std::string& name, std::string_view path) {
+  settings.Edit_coding_presets = parameters(presets, name);
+  settings.Edit_Video_Extension = extension(presets, name);
   settings.Edit_preset_name = name;
+  const std::string source = "the entry \"" + name + "\" of the presets file" +
+                             (path.empty() ? "" : " \"" + std::string(path) + "\"");
+  settings.sources.record("Edit_coding_presets", settings.Edit_coding_presets, source);
+  settings.sources.record("Edit_Video_Extension", settings.Edit_Video_Extension, source);
 }
 
 }  // namespace twinlens

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "model/ConversionSettings.h"
@@ -33,8 +34,12 @@ class PresetsFile {
   // The same from the file's text read once.
   IniText text() const { return ini_.text(); }
   static std::vector<std::string> names(const IniText& presets);
+  static std::string parameters(const IniText& presets, const std::string& name);
+  static std::string extension(const IniText& presets, const std::string& name);
+  // The preset's texts are recorded in `settings.sources` as its entry of the presets file at
+  // `path`.
   static void showPreset(const IniText& presets, ConversionSettings& settings,
-                         const std::string& name);
+                         const std::string& name, std::string_view path = {});
 
  private:
   IniFile ini_;

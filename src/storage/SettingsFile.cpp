@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cctype>
 #include <cstddef>
 #include <stdexcept>
 #include <string_view>
@@ -128,18 +129,29 @@ const std::array<KeyFields, kKeys.size()>& keyFields() {
   return fields;
 }
 
+// How a message names the file that gave a setting its text.
+std::string fileSource(std::string_view path) {
+  if (path.empty()) return "the settings file";
+  std::string extension(path.substr(std::min(path.size(), path.rfind('.'))));
+  for (char& c : extension) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return std::string(extension == ".lay" ? "the layout file \"" : "the settings file \"") +
+         std::string(path) + "\"";
+}
+
 }  // namespace
 
 void LoadSettings(ConversionSettings& settings, const std::string& path, const PresetsFile* presets,
                   const std::string& programFolder, const std::vector<std::string>* listedPresets) {
   const IniText presetsText = presets != nullptr ? presets->text() : IniText();
   LoadSettings(settings, IniFile(path).text(), presets != nullptr ? &presetsText : nullptr,
-               programFolder, listedPresets);
+               programFolder, listedPresets, path, presets != nullptr ? presets->path() : "");
 }
 
 void LoadSettings(ConversionSettings& settings, const IniText& file, const IniText* presets,
-                  const std::string& programFolder, const std::vector<std::string>* listedPresets) {
+                  const std::string& programFolder, const std::vector<std::string>* listedPresets,
+                  std::string_view filePath, std::string_view presetsPath) {
   const ConversionSettings defaults(programFolder);
+  const std::string source = fileSource(filePath);
   const IniText::Lookup values = file.lookup();
   const auto read = [&values](const std::string& section, const std::string& key,
                               const std::string& fallback) {
@@ -156,6 +168,7 @@ void LoadSettings(ConversionSettings& settings, const IniText& file, const IniTe
       case Kind::Text: {
         const auto member = std::get<std::string S::*>(field.member);
         settings.*member = read(section, key, defaults.*member);
+        settings.sources.record(field.name, settings.*member, source);
         break;
       }
       case Kind::Flag: {
@@ -205,7 +218,8 @@ void LoadSettings(ConversionSettings& settings, const IniText& file, const IniTe
     const int selected = settings.ComboBox_FF_codec;
     PresetsFile::showPreset(
         *presets, settings,
-        selected >= 0 ? presetNames[static_cast<std::size_t>(selected)] : std::string());
+        selected >= 0 ? presetNames[static_cast<std::size_t>(selected)] : std::string(),
+        presetsPath);
   }
 }
 

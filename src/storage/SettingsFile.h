@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "model/ConversionSettings.h"
@@ -22,10 +23,13 @@ void LoadSettings(ConversionSettings& settings, const std::string& path, const P
                   const std::string& programFolder,
                   const std::vector<std::string>* listedPresets = nullptr);
 
-// The same from a settings text and a presets text in memory (no presets when null).
+// The same from a settings text and a presets text in memory (no presets when null). The texts
+// read are recorded in `settings.sources` as coming from the file at `filePath` (a layout file
+// where it ends in ".lay") and the preset's entry of the presets file at `presetsPath`.
 void LoadSettings(ConversionSettings& settings, const IniText& file, const IniText* presets,
                   const std::string& programFolder,
-                  const std::vector<std::string>* listedPresets = nullptr);
+                  const std::vector<std::string>* listedPresets = nullptr,
+                  std::string_view filePath = {}, std::string_view presetsPath = {});
 
 // The 52 settings keys with their values, in the order they are written.
 std::vector<IniFile::Entry> settingsEntries(const ConversionSettings& settings);

@@ -166,7 +166,7 @@ void Win32MainScreen::rebuild(UINT dpi) {
   useDpi(dpi);
   buildControls();
   showSettings();
-  if (model_.hasPresets()) showPresetList(model_.presetNames());
+  if (model_.hasPresets()) showPresetList(model_.presetList());
   showPage(page);
 }
 

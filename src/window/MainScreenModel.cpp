@@ -8,6 +8,7 @@
 #include "base/DecimalText.h"
 #include "base/Error.h"
 #include "base/Paths.h"
+#include "engines/CommandTexts.h"
 #include "model/Choices.h"
 #include "platform/FileSystem.h"
 #include "run/EngineList.h"
@@ -300,12 +301,21 @@ void MainScreenModel::Button_Measure_AlignmentClick() {
 void MainScreenModel::fillPresetList() {
   if (!presets_) return;
   presetNames_.clear();
+  presetList_.clear();
   try {
-    presetNames_ = presets_->names();
+    const IniText text = presets_->text();
+    presetNames_ = PresetsFile::names(text);
+    // An entry whose texts cannot go onto a command line is marked, not hidden: the file is
+    // shared, and the rest of it stays usable.
+    for (const std::string& name : presetNames_) {
+      const std::string fault =
+          presetFault(PresetsFile::parameters(text, name), PresetsFile::extension(text, name));
+      presetList_.push_back(fault.empty() ? name : name + " (unusable: " + fault + ")");
+    }
   } catch (const std::exception& error) {
     showError(error.what());
   }
-  view_.showPresetList(presetNames_);
+  view_.showPresetList(presetList_);
 }
 
 std::string MainScreenModel::selectedPresetName() const {
@@ -318,6 +328,12 @@ void MainScreenModel::ComboBox_FF_codecChange() {
   if (!presets_) return;
   guarded([&] { presets_->showPreset(settings_, selectedPresetName()); });
   view_.showPresetFields();
+  // A marked entry says why once it is chosen; a run with it stops with the same words.
+  try {
+    checkCommandTexts(settings_, Shell::Cmd, commandtexts::kFfmpeg);
+  } catch (const Error& error) {
+    view_.showStatus(error.what());
+  }
 }
 
 void MainScreenModel::Button_new_presetClick() {

@@ -86,6 +86,8 @@ class MainScreenModel {
   // Presets.
   bool hasPresets() const { return presets_ != nullptr; }
   const std::vector<std::string>& presetNames() const { return presetNames_; }
+  // The preset list as shown: an entry that no engine could use is marked with the reason.
+  const std::vector<std::string>& presetList() const { return presetList_; }
   void ComboBox_FF_codecChange();
   void Button_new_presetClick();
   void Button_Delete_PresetClick();
@@ -131,6 +133,7 @@ class MainScreenModel {
   ConversionSettings settings_;
   std::unique_ptr<PresetsFile> presets_;
   std::vector<std::string> presetNames_;
+  std::vector<std::string> presetList_;
   WindowRunFrontEnd runFrontEnd_;
   // One run object for the session: it remembers the last right folder between runs.
   ConversionRun run_;

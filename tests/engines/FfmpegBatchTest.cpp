@@ -89,11 +89,14 @@ TEST(FfmpegBatch, EmptyParametersLeaveTwoBlanksBetweenTheNames) {
   EXPECT_EQ(commandsOf(settings)[0], "\"ffmpeg.exe\" -i \"trip_L.avs\"  \"trip_L.mp4\"");
 }
 
-TEST(FfmpegBatch, ParametersGoInUnchanged) {
+// The options are the words ffmpeg receives: plain words stand as typed, the others are quoted
+// for cmd.exe with their percent signs doubled, and blanks between them are one.
+TEST(FfmpegBatch, ParametersGoInAsTheWordsTheyStandFor) {
   auto settings = separateOutput();
-  settings.Edit_coding_presets = " -vf \"scale=1280:-2\"  -an %%X ";
+  settings.Edit_coding_presets = " -vf \"scale=1280:-2\"  -an %X -metadata title=\"A & B\" ";
   EXPECT_EQ(commandsOf(settings)[0],
-            "\"ffmpeg.exe\" -i \"trip_L.avs\"  -vf \"scale=1280:-2\"  -an %%X  \"trip_L.mp4\"");
+            "\"ffmpeg.exe\" -i \"trip_L.avs\" -vf scale=1280:-2 -an \"%%X\" -metadata "
+            "\"title=A & B\" \"trip_L.mp4\"");
 }
 
 struct LayoutCase {

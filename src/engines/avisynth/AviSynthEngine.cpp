@@ -1,10 +1,12 @@
 #include "engines/avisynth/AviSynthEngine.h"
 
+#include <span>
 #include <utility>
 
 #include "base/DecimalText.h"
 #include "base/Error.h"
 #include "engines/ClipGeometry.h"
+#include "engines/CommandTexts.h"
 #include "model/AlignWarp.h"
 #include "platform/TextFileWriter.h"
 #include "platform/TextFiles.h"
@@ -45,7 +47,32 @@ AviSynthEngine::AviSynthEngine(const ConversionSettings& settings, PathStyle sty
 
 void AviSynthEngine::checkSettings() const {
   const ConversionSettings& s = s_;
+  checkCommandTexts(s, commandShell(), std::span(&commandtexts::kPrefix, 1));
+  if (s.CheckBox_Deshake) {
+    // The plug-in's file and the parameters stand in the pass scripts' strings.
+    static constexpr CommandText kDeshaker[] = {
+        {"DeshakerDir", "the Deshaker plug-in", CommandText::Use::Argument},
+        {"DeshakePart1a", "the Deshaker parameters of the first pass", CommandText::Use::Opening},
+        {"DeshakePart1b", "the Deshaker parameters of the second pass", CommandText::Use::Opening},
+        {"DeshakePart2", "the Deshaker parameters' end", CommandText::Use::Closing}};
+    checkCommandTexts(s, commandShell(), kDeshaker);
+  }
+  if (s.CheckBox_ffmpeg_make) checkCommandTexts(s, commandShell(), commandtexts::kFfmpeg);
   if (!s.CheckBox_VD_MakeJobs) return;
+  // The configuration files are read, and VirtualDub is started from the folders of the fields.
+  static constexpr CommandText kVirtualDub[] = {
+      {"VcfDeint", "the VCF for deinterlacing", CommandText::Use::Argument},
+      {"VcfSeparate", "the VCF for separate output", CommandText::Use::Argument},
+      {"VcfLR", "the VCF for LR or OU output", CommandText::Use::Argument},
+      {"Edit_vcf_deint", "the VCF for deinterlacing", CommandText::Use::Argument},
+      {"Edit_vcf_separate", "the VCF for separate output", CommandText::Use::Argument},
+      {"Edit_vcf_LR", "the VCF for LR or OU output", CommandText::Use::Argument}};
+  checkCommandTexts(s, commandShell(), kVirtualDub);
+  if (s.CheckBox_2VD) {
+    static constexpr CommandText kSecond[] = {
+        {"Edit_VD2", "the second VirtualDub", CommandText::Use::Argument}};
+    checkCommandTexts(s, commandShell(), kSecond);
+  }
 
   // Every job carries the lines of one of these; all three must open.
   const std::pair<const std::string*, const char*> configurations[] = {

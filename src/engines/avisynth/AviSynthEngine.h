@@ -28,8 +28,11 @@ class AviSynthEngine : public Engine {
                  PairMeasurer* measurer = nullptr);
 
   // The VirtualDub files: every job carries the lines of one of the three configuration files,
-  // and the job lists must have a VirtualDub to run them.
+  // and the job lists must have a VirtualDub to run them. The texts the scripts, the batch file
+  // and the job lists name must be ones they can carry.
   void checkSettings() const override;
+  // The batch file is read by cmd.exe; the scripts' strings take no double quote either.
+  Shell commandShell() const override { return Shell::Cmd; }
   // Reads the configuration files of the job lists.
   void begin(const RunClips& clips) override;
   std::vector<RunFile> runFiles() const override;

@@ -1,5 +1,7 @@
 #include "engines/avisynth/FfmpegBatch.h"
 
+#include "base/Error.h"
+#include "base/ShellWords.h"
 #include "engines/EncodedNames.h"
 #include "engines/avisynth/DeshakerPasses.h"
 
@@ -60,9 +62,16 @@ std::vector<FfmpegBatch::EncodedFile> FfmpegBatch::encodedFiles(
 void FfmpegBatch::addScript(const std::string& script, const std::string& folderPrefix) {
   const std::string name = paths::name(script, style_);
   const std::string program = quoted(ffmpegProgram());
-  // The encoded file is named after the plain script, also when a pass script is encoded.
+  // The encoded file is named after the plain script, also when a pass script is encoded. The
+  // options go in as the words they stand for, each written so that cmd.exe gives it to ffmpeg
+  // as it stands; the run refuses options that stand for none before it starts.
+  const shellwords::Split options = shellwords::split(settings_.Edit_coding_presets);
+  if (options.fault) {
+    throw Error("The encoder options cannot go onto a command line: they hold " +
+                options.fault->what);
+  }
   const std::string encodeTail =
-      " " + settings_.Edit_coding_presets + " " + quoted(outputName(name));
+      " " + shellwords::joined(options.words, Shell::Cmd) + " " + quoted(outputName(name));
   if (deshakerPassesApply(conversion_)) {
     commands_.add(program + " -i " + quoted(batchLiteral(folderPrefix + "Deshake_1_" + name)) +
                   " -f null /dev/null");

@@ -1,7 +1,10 @@
 #include "engines/ffmpeg/FfmpegEngine.h"
 
+#include <span>
+
 #include "base/Error.h"
 #include "engines/ClipGeometry.h"
+#include "engines/CommandTexts.h"
 #include "engines/EncodedNames.h"
 #include "engines/ffmpeg/FfmpegRunner.h"
 #include "engines/ffmpeg/FfprobeMediaProbe.h"
@@ -38,6 +41,12 @@ void FfmpegEngine::checkSettings() const {
         "VirtualDub job lists run AviSynth scripts; turn off \"Make VirtualDub Job file(s)\" "
         "or choose the engine \"AviSynth scripts\"");
   }
+  checkCommandTexts(s, commandShell(), std::span(&commandtexts::kPrefix, 1));
+  if (s.CheckBox_ffmpeg_make) checkCommandTexts(s, commandShell(), commandtexts::kFfmpeg);
+}
+
+Shell FfmpegEngine::commandShell() const {
+  return FfmpegRunner(s_, style_).shell();
 }
 
 void FfmpegEngine::begin(const RunClips& clips) {

@@ -25,6 +25,8 @@ class FfmpegEngine : public Engine {
 
   // No output format, job lists for VirtualDub, or colour matching of pictures.
   void checkSettings() const override;
+  // The runner is a shell script for POSIX paths, a batch file for Windows paths.
+  Shell commandShell() const override;
   void begin(const RunClips& clips) override;
   std::vector<RunFile> runFiles() const override;
   std::vector<std::string> clipFiles(const ClipNames& clip) const override;

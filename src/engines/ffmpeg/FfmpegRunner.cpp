@@ -1,7 +1,8 @@
 #include "engines/ffmpeg/FfmpegRunner.h"
 
+#include "base/Error.h"
+#include "base/ShellWords.h"
 #include "engines/EncodedNames.h"
-#include "engines/ffmpeg/FilterGraph.h"
 
 // GCC 12 at -O3 (the Windows build) takes "text" + std::string(...) for an overlapping copy
 // (its bug 105329); the lines are built that way throughout this file.
@@ -39,16 +40,22 @@ std::string FfmpegRunner::program() const {
   return location;
 }
 
+Shell FfmpegRunner::shell() const {
+  return style_ == PathStyle::Posix ? Shell::Posix : Shell::Cmd;
+}
+
 std::string FfmpegRunner::quote(const std::string& word) const {
-  // Single quotes keep every character from the shell.
-  if (style_ == PathStyle::Posix) return FilterGraph::singleQuoted(word);
-  // cmd.exe expands "%" even between double quotes.
-  std::string quoted = "\"";
-  for (const char c : word) {
-    quoted.push_back(c);
-    if (c == '%') quoted.push_back('%');
+  return shellwords::quoted(word, shell());
+}
+
+std::string FfmpegRunner::options() const {
+  const shellwords::Split split = shellwords::split(settings_.Edit_coding_presets);
+  // The run refuses such options before it starts; nothing of them is ever written.
+  if (split.fault) {
+    throw Error("The encoder options cannot go onto a command line: they hold " +
+                split.fault->what);
   }
-  return quoted + "\"";
+  return shellwords::joined(split.words, shell());
 }
 
 std::string FfmpegRunner::named(const std::string& path, const std::string& folder) const {
@@ -143,6 +150,7 @@ TextFile FfmpegRunner::clipCommands(std::size_t number, std::size_t clips, const
   // Each output is written under its unfinished name and takes its own once the clip is done.
   std::vector<std::string> finishing;
   std::vector<std::string> unfinished;
+  const std::string coding = options();
   const std::string move = posix ? "mv -f " : "move /y ";
   const std::string moved = posix ? "" : " >nul";
   for (std::size_t i = 0; i < job.outputs.size() && i < outputFiles.size(); ++i) {
@@ -154,7 +162,7 @@ TextFile FfmpegRunner::clipCommands(std::size_t number, std::size_t clips, const
     if (!output.audio.empty()) encode += " -map \"[" + output.audio + "]\"";
     encode += " -r " + output.frameRate.text();
     for (const std::string& tag : job.colourTags) encode += " " + tag;
-    if (!settings_.Edit_coding_presets.empty()) encode += " " + settings_.Edit_coding_presets;
+    if (!coding.empty()) encode += " " + coding;
     const std::string extension = extensionOf(file, style_);
     if (tagsThroughRemux(file, output.stereoMode)) {
       // Encoded with a Matroska tag, which the remux turns into the MP4 stereo box.

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "base/Paths.h"
+#include "base/ShellWords.h"
 #include "base/TextFile.h"
 #include "engines/ffmpeg/FilterGraphBuilder.h"
 #include "model/ConversionSettings.h"
@@ -26,6 +27,8 @@ class FfmpegRunner {
   std::string pathFor(const std::string& primaryScript) const;
   // Whether its lines end in LF alone (the shell script) rather than CR LF.
   bool lineFeedsOnly() const { return style_ == PathStyle::Posix; }
+  // What reads its command lines.
+  Shell shell() const;
 
   // The first lines of the runner at `runnerPath`, which encodes `frames` frames in all. Started
   // without a terminal, the shell script writes what it says and what ffmpeg says into
@@ -49,7 +52,10 @@ class FfmpegRunner {
   bool tagsThroughRemux(const std::string& output, const std::string& stereoMode) const;
 
  private:
+  // A word of a command line, always quoted.
   std::string quote(const std::string& word) const;
+  // The encoder options as arguments of the encode.
+  std::string options() const;
   // The command that writes `text` as it stands.
   std::string echoed(const std::string& text) const;
   std::string program() const;
