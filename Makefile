@@ -79,7 +79,7 @@ bench: deps
 # The libFuzzer targets under AddressSanitizer and UndefinedBehaviorSanitizer, each for a bounded
 # time. New inputs found go to $(BUILD)-fuzz/corpus; the seeds in tests/fuzz/corpus stay as they are.
 FUZZ_SECONDS ?= 60
-FUZZERS = ini_text settings_file settings_round_trip deshaker ffprobe_report analysis_input
+FUZZERS = ini_text settings_file settings_round_trip deshaker ffprobe_report analysis_input shell_words
 fuzz: deps
 	cmake -S . -B $(BUILD)-fuzz -G $(GENERATOR) -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
 	  -DTWINLENS_BUILD_FUZZ=ON -DTWINLENS_SANITIZE=ON -DTWINLENS_BUILD_TESTS=OFF -DTWINLENS_BUILD_GUI=OFF $(CMAKE_FLAGS)

@@ -1,7 +1,5 @@
 #include "analysis/HistogramMatch.h"
 
-#include <cstdio>
-
 namespace twinlens {
 
 void addPixels(RgbHistograms& histograms, const std::uint8_t* rgb, std::size_t pixels) {
@@ -47,11 +45,22 @@ ChannelTables matchHistograms(const RgbHistograms& changed, const RgbHistograms&
 
 std::string cubeText(const ChannelTables& tables) {
   std::string text = "TITLE \"Twinlens colour match\"\nLUT_1D_SIZE 256\n";
-  char line[64];
+  text.reserve(text.size() + 256 * 27);
   for (std::size_t v = 0; v < 256; ++v) {
-    std::snprintf(line, sizeof line, "%.6f %.6f %.6f\n", tables[0][v] / 255.0, tables[1][v] / 255.0,
-                  tables[2][v] / 255.0);
-    text += line;
+    for (std::size_t channel = 0; channel < 3; ++channel) {
+      // value / 255 to six decimals, rounded: never a tie, as 255 is odd.
+      const unsigned millionths = (tables[channel][v] * 2000000u + 255u) / 510u;
+      const char digits[] = {static_cast<char>('0' + millionths / 1000000u),
+                             '.',
+                             static_cast<char>('0' + millionths / 100000u % 10u),
+                             static_cast<char>('0' + millionths / 10000u % 10u),
+                             static_cast<char>('0' + millionths / 1000u % 10u),
+                             static_cast<char>('0' + millionths / 100u % 10u),
+                             static_cast<char>('0' + millionths / 10u % 10u),
+                             static_cast<char>('0' + millionths % 10u),
+                             channel == 2 ? '\n' : ' '};
+      text.append(digits, sizeof digits);
+    }
   }
   return text;
 }

@@ -170,7 +170,9 @@ std::string programFolder() {
 CLI::Validator existingFile() {
   return CLI::Validator(
       [](std::string& file) {
-        return platform::fileExists(file) ? std::string() : "File does not exist: " + file;
+        if (platform::fileExists(file)) return std::string();
+        return platform::folderExists(file) ? file + " is a folder, not a file"
+                                            : "File does not exist: " + file;
       },
       "");
 }

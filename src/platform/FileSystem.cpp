@@ -125,6 +125,16 @@ bool fileExists(const std::string& path) {
 #endif
 }
 
+bool folderExists(const std::string& path) {
+#ifdef _WIN32
+  const DWORD attributes = GetFileAttributesA(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+#else
+  struct stat info {};
+  return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+#endif
+}
+
 std::string readFile(const std::string& path) {
   errno = 0;
   std::FILE* file = std::fopen(path.c_str(), "rb");

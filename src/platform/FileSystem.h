@@ -7,6 +7,8 @@ namespace twinlens::platform {
 
 // True when a file (not a folder) exists at the path.
 bool fileExists(const std::string& path);
+// True when a folder exists at the path.
+bool folderExists(const std::string& path);
 
 // The whole content of a file. A file that cannot be opened or read raises
 // `Cannot open file "<path>". <reason>`.

@@ -140,6 +140,11 @@ void RunPlan::checkClashes() const {
                     "\" cannot be named on the run's command lines: it holds " + fault->what +
                     " at character " + std::to_string(fault->at));
       }
+      // A folder of an encode's name would take the encoded file into it, or refuse it after
+      // hours of encoding. (The system refuses the run's own files at once.)
+      if (files[i].use == Use::Encoded && platform::folderExists(files[i].path)) {
+        throw Error::cannotCreate(files[i].path, "A folder of that name is in its place");
+      }
       index.add(files[i].path, static_cast<std::uint32_t>(clip) * kFilesPerClip + i);
     }
     // Every clip has about as many files as the first.

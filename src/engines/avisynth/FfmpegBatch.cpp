@@ -70,8 +70,10 @@ void FfmpegBatch::addScript(const std::string& script, const std::string& folder
     throw Error("The encoder options cannot go onto a command line: they hold " +
                 options.fault->what);
   }
-  const std::string encodeTail =
-      " " + shellwords::joined(options.words, Shell::Cmd) + " " + quoted(outputName(name));
+  std::string encodeTail = " ";
+  encodeTail += shellwords::joined(options.words, Shell::Cmd);
+  encodeTail += " ";
+  encodeTail += quoted(outputName(name));
   if (deshakerPassesApply(conversion_)) {
     commands_.add(program + " -i " + quoted(batchLiteral(folderPrefix + "Deshake_1_" + name)) +
                   " -f null /dev/null");

@@ -156,6 +156,7 @@ MediaInfo FfprobeMediaProbe::parseReport(const std::string& path, const std::str
   Rational baseRate;  // the first video stream's base rate, which unevenly spaced frames keep
   std::int64_t headerFrames = 0;  // what the stream's header says, where packets are not read
   double seconds = 0;
+  bool picture = false;  // read by a demuxer of single pictures
   auto finishStream = [&] {
     if (kind == "video" && !video) {
       video = true;
@@ -166,7 +167,9 @@ MediaInfo FfprobeMediaProbe::parseReport(const std::string& path, const std::str
   };
   forEachEntry(report, [&](std::string_view key, std::string_view value) {
     const bool firstVideo = kind == "video" && !video;
-    if (key == "stream_index") {
+    if (key == "format_name") {
+      picture = value == "image2" || value.ends_with("_pipe");
+    } else if (key == "stream_index") {
       packetStream = tryToInteger(value).value_or(-1);
     } else if (key == "pts_time") {
       const auto time = decimal(value);
@@ -227,6 +230,11 @@ MediaInfo FfprobeMediaProbe::parseReport(const std::string& path, const std::str
     }
   });
   finishStream();
+  if (video && picture) {
+    throw Error("Cannot convert \"" + path +
+                "\" as a video clip: it holds a single picture (pictures are converted as a "
+                "numbered sequence)");
+  }
   if (!video || info.frameRate.num <= 0) {
     throw Error("Cannot convert \"" + path + "\" with ffmpeg: it holds no video");
   }
@@ -253,8 +261,8 @@ MediaInfo FfprobeMediaProbe::probe(const std::string& path) {
   const auto size = std::filesystem::file_size(path, error);
   const auto changed = std::filesystem::last_write_time(path, error);
   if (error) return parseReport(path, report(path));
-  const std::string stamp = std::string(packets_ ? "packets" : "headers") + "\t" + path + "\t" +
-                            std::to_string(size) + "\t" +
+  const std::string stamp = std::string(packets_ ? "packets and format" : "headers and format") +
+                            "\t" + path + "\t" + std::to_string(size) + "\t" +
                             std::to_string(changed.time_since_epoch().count()) + "\n";
   char name[32];
   std::snprintf(name, sizeof name, "%016llx.txt",
@@ -282,6 +290,11 @@ MediaInfo FfprobeMediaProbe::probe(const std::string& path) {
 }
 
 std::string FfprobeMediaProbe::report(const std::string& path) const {
+  std::error_code error;
+  if (std::filesystem::is_regular_file(path, error) &&
+      std::filesystem::file_size(path, error) == 0 && !error) {
+    throw Error("Cannot read \"" + path + "\": the file is empty");
+  }
   const std::string streams =
       "stream=index,codec_type,width,height,sample_aspect_ratio,pix_fmt,field_order,"
       "color_transfer,color_primaries,color_space,bits_per_raw_sample,sample_rate,avg_frame_rate,"
@@ -291,11 +304,11 @@ std::string FfprobeMediaProbe::report(const std::string& path) const {
           ? std::vector<std::string>{program_, "-v", "error", "-count_packets", "-show_entries",
                                      "packet=stream_index,pts_time:" + streams +
                                          "nb_read_packets:stream_side_data=type,rotation:"
-                                         "stream_tags=rotate",
+                                         "stream_tags=rotate:format=format_name",
                                      "-of", "default=noprint_wrappers=1", path}
           : std::vector<std::string>{program_, "-v", "error", "-show_entries",
                                      streams + "nb_frames,duration:stream_side_data=type,rotation:"
-                                               "stream_tags=rotate,DURATION",
+                                               "stream_tags=rotate,DURATION:format=format_name",
                                      "-of", "default=noprint_wrappers=1", path});
   if (!result.started) {
     throw Error("Cannot read \"" + path + "\": " + result.lastErrorLine() +
