@@ -15,7 +15,7 @@
 
 namespace {
 
-constexpr std::size_t kMostSamples = 1024;
+constexpr std::size_t kMostSamples = 256;
 
 void check(bool condition) {
   if (!condition) std::abort();
@@ -35,7 +35,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   using namespace twinlens;
   FuzzedDataProvider bytes(data, size);
   const double maxLag = bytes.ConsumeFloatingPointInRange<double>(0, 0.25);
-  // Up to a quarter of a second of each sound: the correlation's steps are the same at any
+  // Up to 32 ms of each sound: the correlation's steps are the same at any
   // length, and short ones are searched many times faster.
   const std::size_t firstCount = bytes.ConsumeIntegralInRange<std::size_t>(0, kMostSamples);
   const std::vector<float> first = samplesOf(bytes, firstCount);

@@ -102,6 +102,49 @@ TEST_F(MainScreenModelTest, FirstStartWritesTheSettingsOnCloseAndAFailedSaveKeep
             std::vector<std::string>{"Unable to write to " + at("twinlens.ini") + "."});
 }
 
+// A shared presets file with an entry whose options stand for no arguments: the list marks it and
+// keeps the others usable; chosen, it tells why in the status bar, and a run with it stops before
+// its dialogs with the entry named.
+TEST_F(MainScreenModelTest, APresetThatCannotGoOntoACommandLineIsMarkedAndStopsTheRun) {
+  writeBytes(at("twinlens.prs"),
+             "[Presets]\r\ngood=-c:v ffv1\r\nbad=-c:v ffv1 -metadata \"title=a & b\r\n"
+             "[Extensions]\r\ngood=.mkv\r\nbad=.mkv\r\n");
+  model_.FormActivate();
+  EXPECT_EQ(view_.presetList,
+            (std::vector<std::string>{
+                "good", "bad (unusable: a double quote that is not closed in its options)"}));
+  EXPECT_EQ(model_.presetNames(), (std::vector<std::string>{"good", "bad"}));
+
+  const std::string refusal =
+      "The encoder options (Edit_coding_presets) cannot go onto a command line: they hold a double "
+      "quote that is not closed at character 21; they come from the entry \"bad\" of the presets "
+      "file \"" +
+      at("twinlens.prs") + "\"";
+  view_.selectPreset(1);
+  model_.ComboBox_FF_codecChange();
+  EXPECT_EQ(model_.settings().Edit_preset_name, "bad");
+  EXPECT_EQ(view_.status, refusal);
+
+  model_.settings().RadioGroup_Engine = 1;
+  model_.settings().RadioGroup_Output_Format = 1;
+  model_.settings().CheckBox_ffmpeg_make = true;
+  model_.M1Click();
+  EXPECT_TRUE(prompter_.dialogs.empty());
+  EXPECT_EQ(prompter_.errors, std::vector<std::string>{refusal});
+
+  // Typed over, the options are the field's own.
+  model_.settings().Edit_coding_presets = "-c:v ffv1 \"";
+  prompter_.errors.clear();
+  model_.M1Click();
+  ASSERT_EQ(prompter_.errors.size(), 1u);
+  EXPECT_TRUE(prompter_.errors[0].ends_with("at character 11; mend them in the field."))
+      << prompter_.errors[0];
+
+  view_.selectPreset(0);
+  model_.ComboBox_FF_codecChange();
+  EXPECT_EQ(model_.settings().Edit_coding_presets, "-c:v ffv1");
+}
+
 TEST_F(MainScreenModelTest, PresetsAreSavedListedAndDeletedAfterTheQuestion) {
   model_.FormActivate();
   model_.settings().Edit_preset_name = "x264";
