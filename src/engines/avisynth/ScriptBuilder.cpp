@@ -4,6 +4,7 @@
 #include <optional>
 #include <variant>
 
+#include "base/Overloaded.h"
 #include "engines/avisynth/ScriptLines.h"
 
 namespace twinlens {
@@ -86,37 +87,43 @@ void appendView(TextFile& out, const Clip& c, View v, const std::string& home, b
                 bool rightSoundBefore = false) {
   appendSourceAndShift(out, c, v, home);
   for (const Step& step : c.r.of(v)) {
-    if (const auto* conform = std::get_if<ConformSize>(&step)) {
-      out.add("Lanczos4Resize(" + std::to_string(conform->width) + "," +
-              std::to_string(conform->height) + ")");
-    } else if (std::holds_alternative<ColourMatch>(step)) {
-      appendColourMatch(out, c, v, home);
-    } else if (const auto* cut = std::get_if<AudioCut>(&step)) {
-      scriptlines::audioCut(out, cut->text);
-    } else if (const auto* fields = std::get_if<Fields>(&step)) {
-      if (!c.deinterlace) scriptlines::fieldLines(out, *fields);
-    } else if (const auto* motion = std::get_if<Motion>(&step)) {
-      const std::size_t form = (v == View::Right ? 1u : 0u) | (leftViewBefore ? 2u : 0u) |
-                               (rightSoundBefore ? 4u : 0u) | (c.r.hasSound() ? 8u : 0u);
-      std::optional<TextFile>& blend = c.blendLines[form];
-      if (!blend) {
-        blend.emplace();
-        scriptlines::blendOrTimeLapse(*blend, v, *motion, leftViewBefore, rightSoundBefore,
-                                      c.r.hasSound());
-      }
-      out.append(*blend);
-    } else if (const auto* size = std::get_if<SizeFactors>(&step)) {
-      if (!c.deinterlace) scriptlines::sizeLines(out, *size);
-    } else if (const auto* split = std::get_if<Split>(&step)) {
-      if (!c.deinterlace) scriptlines::splitLines(out, v, *split);
-    } else if (const auto* align = std::get_if<Align>(&step)) {
-      scriptlines::alignLines(out, v, *align);
-    } else if (const auto* mirror = std::get_if<Mirror>(&step)) {
-      scriptlines::mirrorLines(out, *mirror);
-    } else if (const auto* final = std::get_if<FinalSize>(&step)) {
-      scriptlines::finalSize(out, *final);
-    }
-    // The source and the time shift stand first; the rate tail and stabilisation end a script.
+    std::visit(
+        Overloaded{[&](const ConformSize& conform) {
+                     out.add("Lanczos4Resize(" + std::to_string(conform.width) + "," +
+                             std::to_string(conform.height) + ")");
+                   },
+                   [&](const ColourMatch&) { appendColourMatch(out, c, v, home); },
+                   [&](const AudioCut& cut) { scriptlines::audioCut(out, cut.text); },
+                   [&](const Fields& fields) {
+                     if (!c.deinterlace) scriptlines::fieldLines(out, fields);
+                   },
+                   [&](const Motion& motion) {
+                     const std::size_t form =
+                         (v == View::Right ? 1u : 0u) | (leftViewBefore ? 2u : 0u) |
+                         (rightSoundBefore ? 4u : 0u) | (c.r.hasSound() ? 8u : 0u);
+                     std::optional<TextFile>& blend = c.blendLines[form];
+                     if (!blend) {
+                       blend.emplace();
+                       scriptlines::blendOrTimeLapse(*blend, v, motion, leftViewBefore,
+                                                     rightSoundBefore, c.r.hasSound());
+                     }
+                     out.append(*blend);
+                   },
+                   [&](const SizeFactors& size) {
+                     if (!c.deinterlace) scriptlines::sizeLines(out, size);
+                   },
+                   [&](const Split& split) {
+                     if (!c.deinterlace) scriptlines::splitLines(out, v, split);
+                   },
+                   [&](const Align& align) { scriptlines::alignLines(out, v, align); },
+                   [&](const Mirror& mirror) { scriptlines::mirrorLines(out, mirror); },
+                   [&](const FinalSize& final) { scriptlines::finalSize(out, final); },
+                   // The deinterlacing and the time shift stand first (with the source); the frame
+                   // selection and the rate in the rate tail; stabilisation in the pass scripts.
+                   // The sources open a clip of uneven frames at its nominal rate.
+                   [](const Deinterlace&) {}, [](const TimeShift&) {}, [](const FrameSelection&) {},
+                   [](const RateChange&) {}, [](const Stabilise&) {}, [](const ConformRate&) {}},
+        step);
   }
 }
 

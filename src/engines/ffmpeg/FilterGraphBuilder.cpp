@@ -9,6 +9,7 @@
 
 #include "base/DecimalText.h"
 #include "base/Error.h"
+#include "base/Overloaded.h"
 #include "engines/ffmpeg/FilterGraph.h"
 #include "model/AlignWarp.h"
 
@@ -342,40 +343,53 @@ class GraphComposer {
     st.frames = to - from;
 
     for (const Step& step : r_.of(st.view)) {
-      if (const auto* conform = std::get_if<ConformSize>(&step)) {
-        video.then("scale=" + str(conform->width) + ":" + str(conform->height) + kLanczos4 +
-                   ",setsar=" + conform->pixelAspect.text());
-      } else if (std::holds_alternative<ColourMatch>(step)) {
-        video.then("lut1d=file=" + FilterGraph::value(colourTables_));
-      } else if (const auto* fields = std::get_if<Fields>(&step)) {
-        fieldSteps(st, *fields);
-      } else if (const auto* motion = std::get_if<Motion>(&step)) {
-        motionSteps(st, *motion);
-      } else if (const auto* size = std::get_if<SizeFactors>(&step)) {
-        video.then("scale=trunc(iw*" + str(size->width) + "/2):trunc(ih*" + str(size->height) +
-                   "/2)" + kLanczos4);
-        // Half-width and half-height pictures are packed, not reshaped: the pixels keep the
-        // shape they had (the scaler would change it to keep the picture's).
-        if (size->width != size->height) {
-          video.then("setsar=sar*" + Rational::of(size->width, size->height).text());
-        }
-      } else if (const auto* split = std::get_if<Split>(&step)) {
-        const bool left = st.view == View::Left;
-        if (split->layout == InputLayout::SideBySide) {
-          video.then(left ? "crop=iw-trunc(iw/2):ih:0:0" : "crop=iw-trunc(iw/2):ih:trunc(iw/2):0");
-        } else {
-          video.then(left ? "crop=iw:ih-trunc(ih/2):0:0" : "crop=iw:ih-trunc(ih/2):0:trunc(ih/2)");
-        }
-      } else if (const auto* align = std::get_if<Align>(&step)) {
-        video.then(perspective(*align, st.view));
-      } else if (const auto* mirror = std::get_if<Mirror>(&step)) {
-        if (mirror->horizontal) video.then("hflip");
-        if (mirror->vertical) video.then("vflip");
-      } else if (const auto* final = std::get_if<FinalSize>(&step)) {
-        if (final->blur) video.then("gblur=sigma=" + blurSigma(*final->blur));
-        video.then("scale=" + FilterGraph::value(final->width) + ":" +
-                   FilterGraph::value(final->height) + kLanczos4);
-      }
+      std::visit(
+          Overloaded{[&](const ConformSize& conform) {
+                       video.then("scale=" + str(conform.width) + ":" + str(conform.height) +
+                                  kLanczos4 + ",setsar=" + conform.pixelAspect.text());
+                     },
+                     [&](const ColourMatch&) {
+                       video.then("lut1d=file=" + FilterGraph::value(colourTables_));
+                     },
+                     [&](const Fields& fields) { fieldSteps(st, fields); },
+                     [&](const Motion& motion) { motionSteps(st, motion); },
+                     [&](const SizeFactors& size) {
+                       video.then("scale=trunc(iw*" + str(size.width) + "/2):trunc(ih*" +
+                                  str(size.height) + "/2)" + kLanczos4);
+                       // Half-width and half-height pictures are packed, not reshaped: the pixels
+                       // keep the shape they had (the scaler would change it to keep the
+                       // picture's).
+                       if (size.width != size.height) {
+                         video.then("setsar=sar*" + Rational::of(size.width, size.height).text());
+                       }
+                     },
+                     [&](const Split& split) {
+                       const bool left = st.view == View::Left;
+                       if (split.layout == InputLayout::SideBySide) {
+                         video.then(left ? "crop=iw-trunc(iw/2):ih:0:0"
+                                         : "crop=iw-trunc(iw/2):ih:trunc(iw/2):0");
+                       } else {
+                         video.then(left ? "crop=iw:ih-trunc(ih/2):0:0"
+                                         : "crop=iw:ih-trunc(ih/2):0:trunc(ih/2)");
+                       }
+                     },
+                     [&](const Align& align) { video.then(perspective(align, st.view)); },
+                     [&](const Mirror& mirror) {
+                       if (mirror.horizontal) video.then("hflip");
+                       if (mirror.vertical) video.then("vflip");
+                     },
+                     [&](const FinalSize& final) {
+                       if (final.blur) video.then("gblur=sigma=" + blurSigma(*final.blur));
+                       video.then("scale=" + FilterGraph::value(final.width) + ":" +
+                                  FilterGraph::value(final.height) + kLanczos4);
+                     },
+                     // Rendered where they stand apart: the even rate, the deinterlacer and the
+                     // time shift above, the sound's cut with the sound, the frame selection, the
+                     // rate and the stabilisation below.
+                     [](const ConformRate&) {}, [](const Deinterlace&) {}, [](const TimeShift&) {},
+                     [](const AudioCut&) {}, [](const FrameSelection&) {}, [](const RateChange&) {},
+                     [](const Stabilise&) {}},
+          step);
     }
     frameSelection(st);
   }
