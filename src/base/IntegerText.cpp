@@ -1,5 +1,6 @@
 #include "base/IntegerText.h"
 
+#include <charconv>
 #include <limits>
 
 #include "base/Error.h"
@@ -55,6 +56,25 @@ std::optional<std::int32_t> tryToInteger(std::string_view text) {
 std::int32_t toInteger(std::string_view text) {
   if (auto value = tryToInteger(text)) return *value;
   throw Error::notAnInteger(text);
+}
+
+bool readNumbersAs(std::string_view text, std::string_view pattern,
+                   std::vector<std::int64_t>& numbers) {
+  numbers.clear();
+  std::size_t at = 0;
+  for (const char expected : pattern) {
+    if (expected != '#') {
+      if (at >= text.size() || text[at] != expected) return false;
+      ++at;
+      continue;
+    }
+    std::int64_t number = 0;
+    const auto [end, error] = std::from_chars(text.data() + at, text.data() + text.size(), number);
+    if (error != std::errc()) return false;
+    numbers.push_back(number);
+    at = static_cast<std::size_t>(end - text.data());
+  }
+  return true;
 }
 
 }  // namespace twinlens

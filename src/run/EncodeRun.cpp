@@ -8,7 +8,9 @@
 #include <fstream>
 #include <random>
 
+#include "base/IntegerText.h"
 #include "engines/EncodedNames.h"
+#include "engines/RunnerLines.h"
 #include "engines/ffmpeg/FfmpegRunner.h"
 
 namespace twinlens {
@@ -30,26 +32,6 @@ std::string clockText(double seconds) {
     std::snprintf(text, sizeof text, "%lld:%02lld", whole / 60, whole % 60);
   }
   return text;
-}
-
-// Reads `text` as `pattern`, where each "#" stands for a whole number, into `numbers`; whatever
-// follows the pattern is left.
-bool readAs(std::string_view text, std::string_view pattern, std::vector<std::int64_t>& numbers) {
-  numbers.clear();
-  std::size_t at = 0;
-  for (const char expected : pattern) {
-    if (expected != '#') {
-      if (at >= text.size() || text[at] != expected) return false;
-      ++at;
-      continue;
-    }
-    std::int64_t number = 0;
-    const auto [end, error] = std::from_chars(text.data() + at, text.data() + text.size(), number);
-    if (error != std::errc()) return false;
-    numbers.push_back(number);
-    at = static_cast<std::size_t>(end - text.data());
-  }
-  return true;
 }
 
 std::string percentText(double fraction) {
@@ -184,33 +166,31 @@ void EncodeRun::takeLines(bool ended) {
 
 void EncodeRun::takeLine(const std::string& line) {
   if (line.empty()) return;
-  std::vector<std::int64_t> numbers;
-  if (readAs(line, "Encoding clip # of # (# frames)", numbers) && numbers[0] > 0) {
-    if (clipOpen_) endClip(false);
-    const auto clip = static_cast<std::size_t>(numbers[0]);
-    status_.clip = clip;
-    status_.outputs =
-        clip <= runner_.encodes.size() ? runner_.encodes[clip - 1] : std::vector<std::string>{};
-    status_.clipFrames = numbers[2];
-    status_.frame = 0;
-    clipOpen_ = true;
-    lastOutputLine_.clear();
-    return;
-  }
-  if (readAs(line, "Encoding # clip", numbers) && line.ends_with(" frames")) {
-    const std::size_t comma = line.rfind(", ");
-    if (comma != std::string::npos &&
-        readAs(std::string_view(line).substr(comma), ", # frames", numbers)) {
-      status_.totalFrames = numbers[0];
+  const runnerlines::Line said = runnerlines::read(line);
+  switch (said.kind) {
+    case runnerlines::Line::Kind::ClipStarts: {
+      if (clipOpen_) endClip(false);
+      const auto clip = static_cast<std::size_t>(said.clip);
+      status_.clip = clip;
+      status_.outputs =
+          clip <= runner_.encodes.size() ? runner_.encodes[clip - 1] : std::vector<std::string>{};
+      status_.clipFrames = said.frames;
+      status_.frame = 0;
+      clipOpen_ = true;
+      lastOutputLine_.clear();
       return;
     }
+    case runnerlines::Line::Kind::Total:
+      status_.totalFrames = said.frames;
+      return;
+    case runnerlines::Line::Kind::ClipFailed:
+      if (clipOpen_) endClip(true);
+      return;
+    case runnerlines::Line::Kind::Ended:
+      return;
+    case runnerlines::Line::Kind::Other:
+      break;
   }
-  if (startsWith(line, "Clip ") && line.ends_with(" failed")) {
-    if (clipOpen_) endClip(true);
-    return;
-  }
-  if (startsWith(line, "All ") && line.ends_with(" clips encoded")) return;
-  if (line.ends_with(" clips failed")) return;
   // ffmpeg's closing words tell nothing of why.
   if (line == "Conversion failed!") return;
   lastOutputLine_ = line;
@@ -242,7 +222,7 @@ void EncodeRun::readProgress() {
     start = end + 1;
     if (!clipOpen_) continue;
     std::vector<std::int64_t> numbers;
-    if (readAs(line, "frame=#", numbers)) {
+    if (readNumbersAs(line, "frame=#", numbers)) {
       status_.frame = numbers[0];
     } else if (startsWith(line, "fps=")) {
       // Read the same in every locale.

@@ -3,6 +3,7 @@
 #include "base/Error.h"
 #include "base/ShellWords.h"
 #include "engines/EncodedNames.h"
+#include "engines/RunnerLines.h"
 
 // GCC 12 at -O3 (the Windows build) takes "text" + std::string(...) for an overlapping copy
 // (its bug 105329); the lines are built that way throughout this file.
@@ -83,8 +84,7 @@ TextFile FfmpegRunner::header(std::size_t clips, std::int64_t frames,
                               const std::string& runnerPath) const {
   const std::string what =
       "Converts " + countText(clips) + (clips == 1 ? " clip" : " clips") + " with ffmpeg.";
-  const std::string total = "Encoding " + countText(clips) + (clips == 1 ? " clip, " : " clips, ") +
-                            std::to_string(frames) + " frames";
+  const std::string total = runnerlines::total(clips, frames);
   if (style_ == PathStyle::Posix) {
     const std::string log = paths::name(paths::noext(runnerPath, style_), style_) + ".log";
     return TextFile{"#!/bin/sh",
@@ -186,35 +186,34 @@ TextFile FfmpegRunner::clipCommands(std::size_t number, std::size_t clips, const
   std::string cleanUp;
   for (const std::string& file : unfinished) cleanUp += " " + file;
 
-  const std::string of = countText(number) + " of " + countText(clips);
   std::string outputs;
   for (const std::string& file : outputFiles) {
     outputs += (outputs.empty() ? "" : ", ") + named(file, folder);
   }
   const std::int64_t frames = job.outputs.empty() ? 0 : job.outputs.front().frames;
   TextFile lines;
-  lines.add(echoed("Encoding clip " + of + " (" + std::to_string(frames) + " frames): " + outputs));
+  lines.add(echoed(runnerlines::clipStarts(number, clips, frames, outputs)));
   std::string chain;
   for (const std::string& step : steps) chain += (chain.empty() ? "" : " && ") + step;
   if (posix) {
-    lines.add("if " + chain + "; then :; else failed=$((failed + 1)); rm -f" + cleanUp + "; echo " +
-              quote("Clip " + of + " failed") + "; fi");
+    lines.add("if " + chain + "; then :; else failed=$((failed + 1)); rm -f" + cleanUp + "; " +
+              echoed(runnerlines::clipFailed(number, clips)) + "; fi");
   } else {
-    lines.add(chain + " || (set /a failed+=1 & del" + cleanUp + " 2>nul & echo Clip " + of +
-              " failed)");
+    lines.add(chain + " || (set /a failed+=1 & del" + cleanUp + " 2>nul & " +
+              echoed(runnerlines::clipFailed(number, clips)) + ")");
   }
   return lines;
 }
 
 TextFile FfmpegRunner::footer(std::size_t clips) const {
-  const std::string all = countText(clips);
+  // The count of failed clips is the shell's own variable.
+  const std::string failed = runnerlines::failedCountTail(clips);
   if (style_ == PathStyle::Posix) {
-    return TextFile{
-        "if [ \"$failed\" -ne 0 ]; then echo \"$failed of " + all + " clips failed\"; exit 1; fi",
-        "echo 'All " + all + " clips encoded'"};
+    return TextFile{"if [ \"$failed\" -ne 0 ]; then echo \"$failed" + failed + "\"; exit 1; fi",
+                    echoed(runnerlines::allEncoded(clips))};
   }
-  return TextFile{"if %failed% neq 0 (echo %failed% of " + all + " clips failed & exit /b 1)",
-                  "echo All " + all + " clips encoded"};
+  return TextFile{"if %failed% neq 0 (echo %failed%" + failed + " & exit /b 1)",
+                  echoed(runnerlines::allEncoded(clips))};
 }
 
 }  // namespace twinlens
