@@ -10,9 +10,9 @@
 #include <string>
 #include <vector>
 
-#include "analysis/FfmpegSoundSource.h"
 #include "analysis/OffsetDetector.h"
 #include "base/Error.h"
+#include "media/FfmpegSoundSource.h"
 #include "model/ConversionSettings.h"
 #include "platform/ProgramOutput.h"
 

@@ -49,7 +49,7 @@ void buildRun(benchmark::State& state, const ConversionSettings& settings) {
     std::size_t lines = 0;
     for (const auto& [left, right] : files) {
       const ClipNames names = deriveClipNames(settings, left, right, PathStyle::Windows);
-      for (const auto& script : builder.build(makeClipRecipe(settings, names), histogram))
+      for (const auto& script : builder.build(makeClipRecipe(settings, names, {}), histogram))
         lines += script.lines.size();
     }
     benchmark::DoNotOptimize(lines);

@@ -2,8 +2,8 @@
 
 #include <string>
 
-#include "analysis/FfmpegFrameSampler.h"
 #include "analysis/HistogramMatch.h"
+#include "media/FfmpegFrameSampler.h"
 #include "model/ConversionSettings.h"
 
 namespace twinlens {

@@ -4,7 +4,6 @@
 #include <future>
 
 #include "base/Error.h"
-#include "engines/ffmpeg/FfprobeMediaProbe.h"
 
 namespace twinlens {
 
@@ -27,23 +26,35 @@ std::vector<GrayImage> framesOf(const FfmpegFrameSampler::Strip& strip) {
   return frames;
 }
 
+// The times of the frames measured, spread over the clip as its file tells its frames.
+std::vector<double> timesOf(const MediaInfo& media, const std::string& file, std::size_t count) {
+  if (media.frames <= 0) {
+    throw Error("Cannot read the pictures of \"" + file + "\": it holds no frames");
+  }
+  return FfmpegFrameSampler::sampleTimes(media.frames, media.frameRate, count);
+}
+
 }  // namespace
 
 FfmpegGeometryMeasurer::FfmpegGeometryMeasurer(const ConversionSettings& settings, int frames)
-    : sampler_(settings), settings_(settings), frames_(frames) {}
+    : sampler_(settings), frames_(frames) {}
+
+std::string FfmpegGeometryMeasurer::method() const {
+  return "geometry " + std::to_string(kMethodVersion) + ", " + std::to_string(frames_) +
+         " frames at " + std::to_string(kWorkingWidth) + " px";
+}
 
 GeometryReport FfmpegGeometryMeasurer::measure(recipe::InputLayout layout, const std::string& left,
-                                               const std::string& right) {
+                                               const std::string& right, MediaProbe& files) {
   using recipe::InputLayout;
   if (layout == InputLayout::Mono) {
     throw Error("\"" + left + "\" holds one view: there is no pair to measure");
   }
   const std::string what = "the pictures of";
-  const std::string views = layout == InputLayout::SideBySide  ? "side-by-side"
-                            : layout == InputLayout::OverUnder ? "over-under"
-                                                               : "pair";
+  const std::string views = recipe::layoutName(layout);
   const FfmpegFrameSampler::Views where = FfmpegFrameSampler::viewsOf(views, left, right);
-  const MediaInfo media = FfprobeMediaProbe(settings_).probe(left);
+  const MediaInfo media = files.probe(left);
+  const MediaInfo rightMedia = where.rightFile == left ? media : files.probe(where.rightFile);
   const int viewWidth = layout == InputLayout::SideBySide ? media.width / 2 : media.width;
   const int viewHeight = layout == InputLayout::OverUnder ? media.height / 2 : media.height;
   if (viewWidth < 64) throw Error("The views of \"" + left + "\" are too small to measure");
@@ -51,11 +62,11 @@ GeometryReport FfmpegGeometryMeasurer::measure(recipe::InputLayout layout, const
   const auto count = static_cast<std::size_t>(std::max(frames_, 1));
   // The two views are read at once, each at the same times of its clip.
   auto rightStrip = std::async(std::launch::async, [&] {
-    return sampler_.strip(where.rightFile, sampler_.sampleTimes(where.rightFile, count, what),
+    return sampler_.strip(where.rightFile, timesOf(rightMedia, where.rightFile, count),
                           where.rightCrop, width, "gray", 1, what);
   });
-  const FfmpegFrameSampler::Strip leftStrip = sampler_.strip(
-      left, sampler_.sampleTimes(left, count, what), where.leftCrop, width, "gray", 1, what);
+  const FfmpegFrameSampler::Strip leftStrip =
+      sampler_.strip(left, timesOf(media, left, count), where.leftCrop, width, "gray", 1, what);
   const FfmpegFrameSampler::Strip rightPictures = rightStrip.get();
   const std::vector<GrayImage> lefts = framesOf(leftStrip);
   const std::vector<GrayImage> rights = framesOf(rightPictures);

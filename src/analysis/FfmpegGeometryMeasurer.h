@@ -2,8 +2,8 @@
 
 #include <string>
 
-#include "analysis/FfmpegFrameSampler.h"
 #include "analysis/GeometryEstimator.h"
+#include "media/FfmpegFrameSampler.h"
 #include "model/ConversionSettings.h"
 #include "model/PairMeasurer.h"
 
@@ -18,14 +18,17 @@ class FfmpegGeometryMeasurer : public PairMeasurer {
   explicit FfmpegGeometryMeasurer(const ConversionSettings& settings, int frames = kDefaultFrames);
 
   GeometryReport measure(recipe::InputLayout layout, const std::string& left,
-                         const std::string& right) override;
+                         const std::string& right, MediaProbe& files) override;
+  std::string method() const override;
 
   // The width the pictures are measured at (narrower views at their own).
   static constexpr int kWorkingWidth = 960;
+  // Raised whenever the measurement changes what it finds, so that kept measurements are made
+  // again.
+  static constexpr int kMethodVersion = 1;
 
  private:
   FfmpegFrameSampler sampler_;
-  ConversionSettings settings_;
   int frames_;
 };
 

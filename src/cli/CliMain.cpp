@@ -7,18 +7,19 @@
 
 #include "analysis/FfmpegColourMatcher.h"
 #include "analysis/FfmpegGeometryMeasurer.h"
-#include "analysis/FfmpegSoundSource.h"
 #include "analysis/OffsetDetector.h"
 #include "base/Error.h"
 #include "base/IntegerText.h"
 #include "base/Paths.h"
 #include "cli/CliApp.h"
+#include "media/FfmpegSoundSource.h"
 #include "model/ConversionSettings.h"
 #include "model/SettingsFields.h"
 #include "platform/FileSystem.h"
 #include "platform/ProgramLauncher.h"
 #include "platform/ProgramPath.h"
 #include "platform/Terminal.h"
+#include "run/ClipScan.h"
 #include "run/ConversionRun.h"
 #include "run/EncodeRun.h"
 #include "run/FramePreview.h"
@@ -309,9 +310,16 @@ int measureGeometry(const std::vector<std::string>& args, std::ostream& out, std
     const recipe::InputLayout layout = views == "side-by-side" ? recipe::InputLayout::SideBySide
                                        : views == "over-under" ? recipe::InputLayout::OverUnder
                                                                : recipe::InputLayout::Pair;
-    const GeometryReport report = FfmpegGeometryMeasurer(settings, frames)
-                                      .measure(layout, platform::absolutePath(files.front()),
-                                               platform::absolutePath(files.back()));
+    // Measured through the scan, which keeps what it read for the next run or preview.
+    FfmpegGeometryMeasurer measurer(settings, frames);
+    ClipScan scan(nullptr, &measurer, platform::cacheFolder());
+    ScanRequest request;
+    request.geometry = true;
+    request.headersOnly = true;
+    const GeometryReport report =
+        *scan.scanClip(settings, layout, request, platform::absolutePath(files.front()),
+                       platform::absolutePath(files.back()))
+             .geometry;
     if (json) {
       out << report.json() << '\n';
     } else {
@@ -412,8 +420,9 @@ int preview(const std::vector<std::string>& args, std::ostream& out, std::ostrea
       where.frame = frame;
     }
     // What was read of a file is kept for the next preview of it, while it stays as it was.
+    ClipScan scan(nullptr, nullptr, platform::cacheFolder());
     const std::vector<std::string> notes =
-        FramePreview(settings, nullptr, nullptr, platform::cacheFolder())
+        FramePreview(settings, scan)
             .render(platform::absolutePath(left),
                     right.empty() ? std::string() : platform::absolutePath(right), where, shown,
                     platform::absolutePath(png));
@@ -507,6 +516,9 @@ int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
 
     CommandLineFrontEnd frontEnd(left, right, startPrograms, out);
     ConversionRun conversion(settings, frontEnd);
+    // What the scan reads is kept for the next run, preview or measurement of the same files.
+    ClipScan scan(nullptr, nullptr, platform::cacheFolder());
+    conversion.setScan(&scan);
     int status = 0;
     try {
       conversion.M1Click();

@@ -6,7 +6,9 @@
 #include <vector>
 
 #include "base/ShellWords.h"
+#include "model/ClipFacts.h"
 #include "model/ClipNames.h"
+#include "model/ClipRecipe.h"
 
 namespace twinlens {
 
@@ -15,6 +17,9 @@ struct RunClips {
   std::size_t count = 0;    // every clip of the run
   std::size_t written = 0;  // the clips written: fewer when the run ends early
   std::function<ClipNames(std::size_t)> names;
+  // The finished recipe of a written clip, from what the scan read of its files; raises Error for
+  // a clip whose views cannot be made a pair.
+  std::function<ClipRecipe(std::size_t)> recipe;
   // A run that ends early writes the clips before the end, but none of its own files.
   bool complete() const { return written == count; }
 };
@@ -53,14 +58,13 @@ class EngineOutput {
   virtual void wroteHistogramScript(const std::string& path) = 0;
   // Something the user should know of a clip (named by its left file).
   virtual void noted(const std::string& clip, const std::string& text) = 0;
-  // What a long step before the writing is doing ("Measuring the geometry of clip 2 of 5: ...").
-  virtual void progress(const std::string& text) { (void)text; }
 };
 
 // An output target: what turns the clips' recipes into files on disk and the programs that carry
-// them out. The run holds one, chosen by the settings, and asks it:
-//  1. checkSettings(), before any dialog opens;
-//  2. begin(), once the clips are chosen;
+// them out. It never reads the footage: the run scans the clips as the engine asks and hands it
+// finished recipes. The run holds one, chosen by the settings, and asks it:
+//  1. checkSettings(), before any dialog opens, and scanRequest();
+//  2. begin(), once the clips are chosen and scanned;
 //  3. runFiles(), clipFiles() and encodedFiles() of every clip, which the run checks against each
 //     other and against the inputs before anything is written;
 //  4. write(), which stops with nothing written for anything it can know up front;
@@ -77,16 +81,19 @@ class Engine {
   // one it can carry.
   virtual Shell commandShell() const = 0;
 
-  // The run's clips are chosen: the engine reads what it needs and names its own files after the
-  // last clip. A file it cannot read raises Error.
+  // What the scan must read of each clip before the engine gets its recipe.
+  virtual ScanRequest scanRequest() const = 0;
+
+  // The run's clips are chosen and scanned: the engine names its own files after the last clip.
+  // A file of its own it cannot read raises Error.
   virtual void begin(const RunClips& clips) = 0;
 
   // The run's own files; none when the run ends early.
   virtual std::vector<RunFile> runFiles() const = 0;
   // The files written for one clip, in writing order.
-  virtual std::vector<std::string> clipFiles(const ClipNames& clip) const = 0;
+  virtual std::vector<std::string> clipFiles(const ClipRecipe& clip) const = 0;
   // The files the encoders write for one clip when the run's files are carried out.
-  virtual std::vector<EncodedFile> encodedFiles(const ClipNames& clip) const = 0;
+  virtual std::vector<EncodedFile> encodedFiles(const ClipRecipe& clip) const = 0;
 
   // Writes every clip's files and then, when the run is complete, its own.
   virtual void write(EngineOutput& output) = 0;

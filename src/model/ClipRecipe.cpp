@@ -439,7 +439,7 @@ void alignViews(ClipRecipe& r, const Geometry& g, const std::optional<GeometryRe
       align->toeInDeg == 0 && align->tiltDeg == 0 && align->convergencePx == 0) {
     return;
   }
-  // Before the run has read the clip (while it plans its files) nothing is aligned yet.
+  // Without the views' size (a plan made before the scan) nothing is aligned.
   if (align->width <= 0 || align->height <= 0) return;
   for (const View view : {View::Left, View::Right}) {
     Align placed = *align;
@@ -475,6 +475,17 @@ StereoTag tagOf(const ClipRecipe& r) {
 
 }  // namespace
 
+const char* recipe::layoutName(InputLayout layout) {
+  switch (layout) {
+    case InputLayout::SideBySide:
+      return "side-by-side";
+    case InputLayout::OverUnder:
+      return "over-under";
+    default:
+      return "pair";
+  }
+}
+
 bool measuresViews(const ConversionSettings& s) {
   return s.RadioGroup_Align == choices::kAlignMeasure ||
          s.RadioGroup_Convergence == choices::kConvergenceAutomatic;
@@ -485,9 +496,7 @@ bool alignsViews(const ConversionSettings& s) {
          s.RadioGroup_Convergence == choices::kConvergenceShift;
 }
 
-ClipRecipe makeClipRecipe(const ConversionSettings& s, ClipNames names,
-                          std::optional<MediaInfo> left, std::optional<MediaInfo> right,
-                          const std::optional<GeometryReport>& measured) {
+ClipRecipe makeClipRecipe(const ConversionSettings& s, ClipNames names, const ClipFacts& facts) {
   // The numbers are read first, so a bad one stops the clip before anything is decided.
   const std::int64_t offset = s.Edit_Offset.empty() ? 0 : toInteger(s.Edit_Offset);
   const std::int64_t audioCut = toInteger(s.Edit_Audio_Frames_Cut);
@@ -498,14 +507,14 @@ ClipRecipe makeClipRecipe(const ConversionSettings& s, ClipNames names,
   r.source = sourceOf(s);
   r.input = inputOf(s);
   r.pictureRate = s.Edit_import_picture_FR;
-  r.leftMedia = std::move(left);
-  r.rightMedia = r.twoFiles() ? std::move(right) : r.leftMedia;
+  r.leftMedia = facts.left;
+  r.rightMedia = r.twoFiles() ? facts.right : r.leftMedia;
   for (const View view : {View::Left, View::Right}) {
     r.steps[viewIndex(view)] = viewSteps(s, view, r.source, r.input, offset, audioCut);
   }
   evenOutFrames(r);
   conformViews(r);
-  alignViews(r, geometry, measured);
+  alignViews(r, geometry, facts.geometry);
   if (r.leftMedia && r.leftMedia->hdr()) {
     r.transfer = r.leftMedia->transfer;
     r.primaries = r.leftMedia->primaries;

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "model/Choices.h"
+#include "model/ClipFacts.h"
 #include "model/ClipNames.h"
 #include "model/ConversionSettings.h"
 #include "model/GeometryReport.h"
@@ -30,6 +31,8 @@ namespace recipe {
 enum class Source { AviFile, DirectShowFile, Pictures };
 // How the views lie in the input: two files, or one file holding both (or one view).
 enum class InputLayout { Pair, SideBySide, OverUnder, Mono };
+// How the analysis names an input layout: "pair", "side-by-side", "over-under" (mono: "pair").
+const char* layoutName(InputLayout layout);
 // No layout is an output format the settings leave unchosen: the clip has no output.
 enum class OutputLayout { None, Separate, SideBySide, OverUnder, Interlaced, Mono };
 enum class ColourSpace { Keep, YV12, YUY2, RGB24, RGB32 };
@@ -194,7 +197,7 @@ struct ClipRecipe {
   recipe::Source source = recipe::Source::AviFile;
   recipe::InputLayout input = recipe::InputLayout::Pair;
   std::string pictureRate;  // the picture sequence's rate, as typed
-  // What the left and the right file hold, where the run has read them.
+  // What the left and the right file hold, where the scan has read them.
   std::optional<MediaInfo> leftMedia;
   std::optional<MediaInfo> rightMedia;
 
@@ -232,27 +235,25 @@ struct ClipRecipe {
   friend bool operator==(const ClipRecipe&, const ClipRecipe&) = default;
 };
 
-// The recipe of one clip. `left` and `right` are what its files hold, where the run has read
-// them: sound and stereo tags then decide the outputs' sound and tag, unevenly spaced frames are
-// laid on their nominal rate, a view without sound lends the other's, and two files of one clip
-// are compared. A right view of the left's picture shape but another size or pixel shape is
-// scaled to the left's. Views of different picture shapes, frame rates more than 0.1 % apart,
-// different rotations, scans or field orders, or HDR beside SDR raise Error naming both files,
-// both values and the cure. What was conformed, and what the user should know, is in `notes`. A
-// time shift or audio cut that is not an integer raises "'<text>' is not a valid integer value".
+// The recipe of one clip, from its names and what the scan read of its files (`facts`). What the
+// files hold decides the outputs' sound and stereo tag, lays unevenly spaced frames on their
+// nominal rate, lends a view without sound the other's, and compares the two files of one clip:
+// a right view of the left's picture shape but another size or pixel shape is scaled to the
+// left's. Views of different picture shapes, frame rates more than 0.1 % apart, different
+// rotations, scans or field orders, or HDR beside SDR raise Error naming both files, both values
+// and the cure. What was conformed, and what the user should know, is in `notes`. A time shift or
+// audio cut that is not an integer raises "'<text>' is not a valid integer value".
 //
 // The views are aligned and converged as "Align views" and "Convergence" say: by the typed values
-// (one that is no number raises "'<text>' is not a valid number"), or by what `measured` found in
-// the clip's pictures; the depth that gives is told in `notes`. Choices that need a measurement
-// align nothing without one.
+// (one that is no number raises "'<text>' is not a valid number"), or by what was measured of the
+// clip's pictures; the depth that gives is told in `notes`. Choices that need a measurement
+// align nothing without one, and nothing is aligned without the views' size.
 // Whether the settings align or converge the views, and whether that needs each clip's pictures
 // measured.
 bool alignsViews(const ConversionSettings& settings);
 bool measuresViews(const ConversionSettings& settings);
 
 ClipRecipe makeClipRecipe(const ConversionSettings& settings, ClipNames names,
-                          std::optional<MediaInfo> left = std::nullopt,
-                          std::optional<MediaInfo> right = std::nullopt,
-                          const std::optional<GeometryReport>& measured = std::nullopt);
+                          const ClipFacts& facts);
 
 }  // namespace twinlens

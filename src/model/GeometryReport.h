@@ -26,6 +26,7 @@ struct GeometryReport {
   struct Error {
     double mean = 0;
     double p95 = 0;
+    friend bool operator==(const Error&, const Error&) = default;
   };
   double verticalOffsetPx = 0;  // the right view's picture lower by this much at the centre
   double rollDeg = 0;           // turned clockwise by this much
@@ -49,6 +50,8 @@ struct GeometryReport {
   // The lines shown to the user, and the report as one JSON object.
   std::vector<std::string> lines() const;
   std::string json() const;
+
+  friend bool operator==(const GeometryReport&, const GeometryReport&) = default;
 };
 
 }  // namespace twinlens

@@ -4,6 +4,7 @@
 
 #include "model/ClipRecipe.h"
 #include "model/GeometryReport.h"
+#include "model/MediaInfo.h"
 
 namespace twinlens {
 
@@ -13,9 +14,13 @@ class PairMeasurer {
  public:
   virtual ~PairMeasurer() = default;
   // `layout`: the views in two files (Pair), or side by side or over and under in `left` alone.
-  // Raises Error naming the clip when it cannot be read or measured.
+  // `files` tells what each file holds, read once for the whole scan. Raises Error naming the
+  // clip when it cannot be read or measured.
   virtual GeometryReport measure(recipe::InputLayout layout, const std::string& left,
-                                 const std::string& right) = 0;
+                                 const std::string& right, MediaProbe& files) = 0;
+  // The method and its parameters, which a measurement kept across runs is filed under, so that a
+  // changed method measures again; empty: nothing it measures is kept.
+  virtual std::string method() const { return {}; }
 };
 
 }  // namespace twinlens

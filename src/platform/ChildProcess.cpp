@@ -1,7 +1,9 @@
 #include "platform/ChildProcess.h"
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
+#include <cstdint>
 #include <thread>
 
 #include "platform/ProgramOutput.h"
@@ -339,6 +341,10 @@ void ChildProcess::finish(int exitCode) {
 
 #endif
 
+namespace {
+std::atomic<std::uint64_t> startedPrograms = 0;
+}  // namespace
+
 ChildProcess::ChildProcess() : system_(std::make_unique<System>()) {}
 
 ChildProcess::~ChildProcess() {
@@ -351,7 +357,13 @@ std::string ChildProcess::start(const std::vector<std::string>& command, const O
   errors_.clear();
   exitCode_ = -1;
   if (command.empty()) return "No program to start";
-  return launch(command, options);
+  std::string failure = launch(command, options);
+  if (failure.empty()) ++startedPrograms;
+  return failure;
+}
+
+std::uint64_t ChildProcess::started() {
+  return startedPrograms;
 }
 
 }  // namespace twinlens::platform

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <utility>
@@ -12,6 +13,9 @@ namespace twinlens::platform {
 // A window renders and encodes through it without freezing. Destroying a running one stops it.
 class ChildProcess {
  public:
+  // How many programs this process has started, for the benchmarks and tests that count them.
+  static std::uint64_t started();
+
   struct Options {
     std::string workingFolder;  // the caller's own when empty
     // Variables set for the program, over what it inherits.

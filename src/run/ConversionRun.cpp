@@ -4,11 +4,9 @@
 #include <optional>
 #include <utility>
 
-#include "analysis/FfmpegGeometryMeasurer.h"
 #include "base/Error.h"
-#include "engines/ffmpeg/FfprobeMediaProbe.h"
 #include "model/Choices.h"
-#include "model/ClipRecipe.h"
+#include "model/ConversionPlan.h"
 #include "platform/FileSystem.h"
 #include "platform/ProgramPath.h"
 #include "run/EngineList.h"
@@ -40,7 +38,11 @@ std::vector<std::string> filesOrEmpty(std::optional<std::vector<std::string>> ch
 
 ConversionRun::ConversionRun(ConversionSettings& settings, RunFrontEnd& frontEnd, PathStyle style,
                              MediaProbe* probe, PairMeasurer* measurer)
-    : settings_(settings), frontEnd_(frontEnd), style_(style), probe_(probe), measurer_(measurer) {}
+    : settings_(settings),
+      frontEnd_(frontEnd),
+      style_(style),
+      ownScan_(probe, measurer),
+      scan_(&ownScan_) {}
 
 // The twinlens-cli that makes the colour tables: the one beside this program, else the one on the
 // search path.
@@ -56,15 +58,10 @@ void ConversionRun::M1Click() {
   launchFailed_ = false;
   // A field the user must mend is told before any clip is picked: the numbers the recipe reads,
   // and what the engine cannot carry out.
-  const ClipRecipe conversion = makeClipRecipe(s, {});
+  const ConversionPlan conversion(s);
   const bool separateInput = conversion.twoFiles();
-  const bool pictures = conversion.source == recipe::Source::Pictures;
-  std::optional<FfprobeMediaProbe> ffprobe;
-  std::optional<FfmpegGeometryMeasurer> ffmpeg;
-  MediaProbe* probe = probe_ != nullptr ? probe_ : &ffprobe.emplace(s);
-  PairMeasurer* measurer = measurer_ != nullptr ? measurer_ : &ffmpeg.emplace(s);
-  const std::unique_ptr<Engine> engine =
-      makeEngine(s, style_, {probe, colourMatcherProgram(), measurer});
+  const bool pictures = conversion.pictures();
+  const std::unique_ptr<Engine> engine = makeEngine(s, style_, {colourMatcherProgram()});
   engine->checkSettings();
 
   std::vector<std::string> left =
@@ -126,15 +123,27 @@ void ConversionRun::M1Click() {
     void noted(const std::string& clip, const std::string& text) override {
       report_.noted({clip, text});
     }
-    void progress(const std::string& text) override { frontEnd_.progress(text); }
 
    private:
     RunReport& report_;
     RunFrontEnd& frontEnd_;
   } output(report_, frontEnd_);
+  // The scan tells the front end where it is and asks it whether to stop.
+  class Progress : public ScanProgress {
+   public:
+    explicit Progress(RunFrontEnd& frontEnd) : frontEnd_(frontEnd) {}
+    void progress(const std::string& text) override { frontEnd_.progress(text); }
+    bool cancelled() override { return frontEnd_.cancelled(); }
+
+   private:
+    RunFrontEnd& frontEnd_;
+  } progress(frontEnd_);
 
   try {
-    const RunPlan plan(s, style_, std::move(left), std::move(right), n, m, *engine);
+    RunPlan plan(s, style_, std::move(left), std::move(right), n, m, *engine);
+    plan.scanned(scan_->scan(
+        s, conversion.input(), engine->scanRequest(), plan.writtenClips(),
+        [&](std::size_t i) { return plan.clip(i); }, progress));
     plan.checkClashes();
     engine->write(output);
     if (plan.missingPartner()) throw *plan.missingPartner();

@@ -9,6 +9,7 @@
 #include "model/ConversionSettings.h"
 #include "model/MediaInfo.h"
 #include "model/PairMeasurer.h"
+#include "run/ClipScan.h"
 #include "run/RunReport.h"
 
 namespace twinlens {
@@ -40,9 +41,12 @@ class RunFrontEnd {
   }
   // Told of every file the run has written, in order.
   virtual void wrote(const std::string& path) = 0;
-  // Told what a long step before the writing is doing ("Measuring the geometry of clip 2 of 5:
-  // ..."); nothing is shown by default.
+  // Told what the scan of the clips before the writing is doing ("Measuring the geometry of clip
+  // 2 of 5: ..."); nothing is shown by default.
   virtual void progress(const std::string& text) { (void)text; }
+  // Asked every few tens of milliseconds while the clips are scanned: true stops the run with
+  // nothing written (Cancelled).
+  virtual bool cancelled() { return false; }
 };
 
 // "Convert files" (M1Click): one run from the file dialogs to the files on disk and the
@@ -55,17 +59,22 @@ class RunFrontEnd {
 // batch file, the job lists and the histogram script grow on disk as the run goes and are put in
 // place after the last clip, so a long run keeps one clip in memory; a file that already holds
 // what the run would write is left untouched.
+//
+// Between the dialogs and the checks the clips are scanned (ClipScan) for what the engine asks,
+// two at a time, their progress told to the front end, which may stop the run there.
 class ConversionRun {
  public:
   // `probe` reads the clips, `measurer` measures their geometry where the settings ask for it;
-  // without them, ffprobe and the ffmpeg program do.
+  // without them, ffprobe and the ffmpeg program do. Nothing is kept across runs unless a scan
+  // with a cache folder is set.
   ConversionRun(ConversionSettings& settings, RunFrontEnd& frontEnd,
                 PathStyle style = nativePathStyle(), MediaProbe* probe = nullptr,
                 PairMeasurer* measurer = nullptr);
 
   void M1Click();
-  // What measures the clips' geometry from now on (the ffmpeg program when null).
-  void setMeasurer(PairMeasurer* measurer) { measurer_ = measurer; }
+  // The scan the clips are read through from now on, shared with a preview and the measure
+  // buttons; the run's own when null.
+  void setScan(ClipScan* scan) { scan_ = scan != nullptr ? scan : &ownScan_; }
 
   // The folder of the first file of the last right selection accepted by this run object (one
   // program session); empty before the first. A cancelled right dialog sets PathRight to it.
@@ -81,8 +90,8 @@ class ConversionRun {
   ConversionSettings& settings_;
   RunFrontEnd& frontEnd_;
   PathStyle style_;
-  MediaProbe* probe_;
-  PairMeasurer* measurer_;
+  ClipScan ownScan_;
+  ClipScan* scan_;
   std::string lastRightFolder_;
   RunReport report_;
   bool launchFailed_ = false;

@@ -15,13 +15,12 @@ using Maker = std::unique_ptr<Engine> (*)(const ConversionSettings&, PathStyle,
 
 // Every engine, in the order of the "Engine" choice's captions.
 constexpr std::array<Maker, 2> kEngines = {
-    [](const ConversionSettings& s, PathStyle style, const EngineServices& services) {
-      return std::unique_ptr<Engine>(
-          std::make_unique<AviSynthEngine>(s, style, services.probe, services.measurer));
+    [](const ConversionSettings& s, PathStyle style, const EngineServices&) {
+      return std::unique_ptr<Engine>(std::make_unique<AviSynthEngine>(s, style));
     },
     [](const ConversionSettings& s, PathStyle style, const EngineServices& services) {
-      return std::unique_ptr<Engine>(std::make_unique<FfmpegEngine>(
-          s, style, services.probe, services.colourMatcher, services.measurer));
+      return std::unique_ptr<Engine>(
+          std::make_unique<FfmpegEngine>(s, style, services.colourMatcher));
     },
 };
 static_assert(kEngines.size() == choices::kEngine.size(), "one engine for every caption");

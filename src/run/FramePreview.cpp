@@ -2,15 +2,14 @@
 
 #include <cmath>
 #include <filesystem>
-#include <future>
 #include <random>
 
 #include "analysis/FfmpegColourMatcher.h"
-#include "analysis/FfmpegGeometryMeasurer.h"
 #include "base/Error.h"
-#include "engines/ffmpeg/FfprobeMediaProbe.h"
+#include "media/FfprobeMediaProbe.h"
 #include "model/ClipNames.h"
 #include "model/ClipRecipe.h"
+#include "model/ConversionPlan.h"
 #include "platform/FileSystem.h"
 #include "platform/ProgramOutput.h"
 
@@ -31,34 +30,7 @@ std::shared_ptr<const std::string> temporaryFile(const std::string& extension) {
           }};
 }
 
-// A file as it is now: its path, size and time of its last change.
-std::string stampOf(const std::string& path) {
-  std::error_code error;
-  const auto size = std::filesystem::file_size(path, error);
-  const auto changed = std::filesystem::last_write_time(path, error);
-  return path + "\n" + std::to_string(size) + "\n" +
-         std::to_string(changed.time_since_epoch().count());
-}
-
-std::string viewsName(recipe::InputLayout layout) {
-  switch (layout) {
-    case recipe::InputLayout::SideBySide:
-      return "side-by-side";
-    case recipe::InputLayout::OverUnder:
-      return "over-under";
-    default:
-      return "pair";
-  }
-}
-
 }  // namespace
-
-FramePreview::FramePreview(const ConversionSettings& settings, MediaProbe* probe,
-                           PairMeasurer* measurer, std::string keptReports)
-    : settings_(settings),
-      probe_(probe),
-      measurer_(measurer),
-      keptReports_(std::move(keptReports)) {}
 
 std::vector<std::string> FramePreview::render(const std::string& left, const std::string& right,
                                               Where where, PreviewMode mode,
@@ -84,54 +56,20 @@ std::string PreviewJob::picture(bool started, int exitCode, const std::string& o
 PreviewJob FramePreview::prepare(const std::string& left, const std::string& right, Where where,
                                  PreviewMode mode, PictureFormat format) {
   const ConversionSettings& s = settings_;
-  const ClipRecipe conversion = makeClipRecipe(s, {});
-  if (conversion.source == recipe::Source::Pictures) {
+  const ConversionPlan conversion(s);
+  if (conversion.pictures()) {
     throw Error("Picture sequences have no preview: convert them, or choose a clip");
   }
   if (conversion.twoFiles() && right.empty()) {
     throw Error("\"Separate L and R files\" needs the right clip too");
   }
   const ClipNames names = deriveClipNames(s, left, conversion.twoFiles() ? right : left);
-
-  // The streams' headers tell what one frame needs; a long clip's packets are not read. What
-  // was read of a file, and measured of a pair, is kept while the file stays as it was.
-  std::optional<FfprobeMediaProbe> ffprobe;
-  MediaProbe& probe = probe_ != nullptr ? *probe_ : ffprobe.emplace(s, false, keptReports_);
-  const std::string leftStamp = stampOf(names.leftFile);
-  const std::string rightStamp = stampOf(names.rightFile);
-  const auto known = [&](const std::string& stamp) -> std::optional<MediaInfo> {
-    const auto it = media_.find(stamp);
-    if (it == media_.end()) return std::nullopt;
-    return it->second;
-  };
-  std::optional<MediaInfo> leftKnown = known(leftStamp);
-  std::optional<MediaInfo> rightKnown = known(rightStamp);
-  // The two files are read at once.
-  std::future<MediaInfo> rightRead;
-  if (conversion.twoFiles() && !rightKnown) {
-    rightRead = std::async(std::launch::async, [&] { return probe.probe(names.rightFile); });
-  }
-  const MediaInfo leftMedia = leftKnown ? *leftKnown : probe.probe(names.leftFile);
-  const MediaInfo rightMedia = !conversion.twoFiles() ? leftMedia
-                               : rightKnown           ? *rightKnown
-                                                      : rightRead.get();
-  media_[leftStamp] = leftMedia;
-  media_[rightStamp] = rightMedia;
-  std::optional<GeometryReport> geometry;
-  if (measuresViews(s) && conversion.input != recipe::InputLayout::Mono) {
-    const std::string pair =
-        leftStamp + "\n" + rightStamp + "\n" + std::to_string(static_cast<int>(conversion.input));
-    if (const auto it = geometry_.find(pair); it != geometry_.end()) {
-      geometry = it->second;
-    } else {
-      std::optional<FfmpegGeometryMeasurer> ffmpeg;
-      PairMeasurer& measurer = measurer_ != nullptr ? *measurer_ : ffmpeg.emplace(s);
-      geometry = measurer.measure(conversion.input, names.leftFile, names.rightFile);
-      geometry_[pair] = *geometry;
-    }
-  }
-  const ClipRecipe recipe = makeClipRecipe(s, names, leftMedia, rightMedia, geometry);
-  std::vector<std::string> notes = recipe.notes;
+  // The streams' headers tell what one frame needs; a long clip's packets are not read.
+  const ScanRequest request{true, conversion.twoFiles(), conversion.measures(), true};
+  const ClipFacts facts =
+      scan_.scanClip(s, conversion.input(), request, names.leftFile, names.rightFile);
+  const std::optional<GeometryReport>& geometry = facts.geometry;
+  const ClipRecipe recipe = makeClipRecipe(s, names, facts);
 
   PreviewJob job;
   job.clip = names.leftFile;
@@ -142,7 +80,7 @@ PreviewJob FramePreview::prepare(const std::string& left, const std::string& rig
           matched(View::Left) ? matched(View::Left) : matched(View::Right)) {
     job.tables = temporaryFile(".cube");
     const ChannelTables made = FfmpegColourMatcher(s).tables(
-        viewsName(recipe.input), names.leftFile, names.rightFile, match->reference == View::Left);
+        layoutName(recipe.input), names.leftFile, names.rightFile, match->reference == View::Left);
     platform::writeFileReplacing(*job.tables, cubeText(made));
   }
 

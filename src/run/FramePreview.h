@@ -1,7 +1,6 @@
 #pragma once
 
 #include <cstdint>
-#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -9,8 +8,7 @@
 
 #include "engines/ffmpeg/FilterGraphBuilder.h"
 #include "model/ConversionSettings.h"
-#include "model/MediaInfo.h"
-#include "model/PairMeasurer.h"
+#include "run/ClipScan.h"
 
 namespace twinlens {
 
@@ -35,10 +33,10 @@ struct PreviewJob {
 };
 
 // One frame of a clip through its real conversion, as a picture: the clip's recipe from the
-// settings (its files read, its geometry measured where the settings ask for it, its colour tables
-// made where its colours are matched), rendered by the ffmpeg engine's graphs with the inputs
-// sought near the frame. One object kept for a window's previews reads each file and measures
-// each pair once while they stay as they are.
+// settings and the scan (its files' headers read, its geometry measured where the settings ask
+// for it), its colour tables made where its colours are matched, rendered by the ffmpeg engine's
+// graphs with the inputs sought near the frame. The scan reads each file and measures each pair
+// once while they stay as they are, for the preview and the runs it serves alike.
 class FramePreview {
  public:
   // Where in the clip: a frame of the primary output, or a time on it.
@@ -47,10 +45,8 @@ class FramePreview {
     std::optional<double> seconds;
   };
 
-  // `probe` and `measurer`: ffprobe and the ffmpeg program when null. `keptReports`: where
-  // ffprobe's reports of the files are kept across runs (see FfprobeMediaProbe); none when empty.
-  explicit FramePreview(const ConversionSettings& settings, MediaProbe* probe = nullptr,
-                        PairMeasurer* measurer = nullptr, std::string keptReports = {});
+  FramePreview(const ConversionSettings& settings, ClipScan& scan)
+      : settings_(settings), scan_(scan) {}
 
   // Renders the frame of the clip of `left` and `right` (`right` empty where one file holds the
   // views) into `png`, which is replaced whole or not at all. Returns what the user should know:
@@ -66,12 +62,7 @@ class FramePreview {
 
  private:
   const ConversionSettings& settings_;
-  MediaProbe* probe_;
-  PairMeasurer* measurer_;
-  std::string keptReports_;
-  // What was read of each file and measured of each pair, by the files as they were.
-  std::map<std::string, MediaInfo> media_;
-  std::map<std::string, GeometryReport> geometry_;
+  ClipScan& scan_;
 };
 
 }  // namespace twinlens

@@ -68,7 +68,16 @@ RunPlan::RunPlan(const ConversionSettings& settings, PathStyle style, std::vecto
       break;
     }
   }
-  engine.begin({n_, written_, [this](std::size_t i) { return clip(i); }});
+}
+
+void RunPlan::scanned(std::vector<ClipFacts> facts) {
+  facts_ = std::move(facts);
+  engine_.begin({n_, written_, [this](std::size_t i) { return clip(i); },
+                 [this](std::size_t i) { return recipe(i); }});
+}
+
+ClipRecipe RunPlan::recipe(std::size_t i) const {
+  return makeClipRecipe(s_, clip(i), i < facts_.size() ? facts_[i] : ClipFacts{});
 }
 
 std::optional<std::pair<std::string, std::string>> RunPlan::pairOf(std::size_t i) const {
@@ -100,7 +109,8 @@ std::vector<RunPlan::File> RunPlan::filesOf(std::size_t i) const {
     }
     return files;
   }
-  const ClipNames names = clip(i);
+  const ClipRecipe made = recipe(i);
+  const ClipNames& names = made.names;
   // A file read twice is one input.
   auto read = [&](const std::string& path) {
     for (const File& earlier : files) {
@@ -113,10 +123,10 @@ std::vector<RunPlan::File> RunPlan::filesOf(std::size_t i) const {
   read(left_[i]);
   if (i < right_.size()) read(right_[i]);
 
-  for (std::string& path : engine_.clipFiles(names)) {
+  for (std::string& path : engine_.clipFiles(made)) {
     files.push_back({std::move(path), Use::Written, {}, {}, {}});
   }
-  for (EncodedFile& file : engine_.encodedFiles(names)) {
+  for (EncodedFile& file : engine_.encodedFiles(made)) {
     files.push_back({std::move(file.path),
                      Use::Encoded,
                      std::move(file.maker),

@@ -9,18 +9,19 @@
 #include "base/Error.h"
 #include "base/Paths.h"
 #include "engines/Engine.h"
+#include "model/ClipFacts.h"
 #include "model/ClipNames.h"
+#include "model/ClipRecipe.h"
 #include "model/ConversionSettings.h"
 
 namespace twinlens {
 
 // The names of every file one run reads, writes and hands to its encoders, derived from the
-// selection, the settings and the run's engine, so that the run can check them all before it
-// writes the first. Nothing is kept per clip: a clip's names are derived again whenever they are
-// needed.
+// selection, the settings, what the scan read of the clips and the run's engine, so that the run
+// can check them all before it writes the first. Only the scan's facts are kept per clip: a
+// clip's names and recipe are derived again whenever they are needed.
 class RunPlan {
  public:
-  // Tells `engine` the run's clips (Engine::begin).
   RunPlan(const ConversionSettings& settings, PathStyle style, std::vector<std::string> left,
           std::vector<std::string> right, std::size_t n, std::size_t m, Engine& engine);
   // The engine reads the clips' names through this plan.
@@ -37,6 +38,12 @@ class RunPlan {
 
   // The names of clip i (it must be one of the written clips).
   ClipNames clip(std::size_t i) const;
+
+  // The written clips are scanned: tells the engine the run's clips (Engine::begin), their
+  // recipes made from `facts` (by clip; none where the engine asked nothing).
+  void scanned(std::vector<ClipFacts> facts);
+  // The recipe of clip i from what was read of it; raises Error where its views make no pair.
+  ClipRecipe recipe(std::size_t i) const;
 
   // Stops with a message naming both files when one file would be written twice, or an input
   // clip or a file of the run would be replaced by another, and naming the file when its name
@@ -65,7 +72,8 @@ class RunPlan {
   std::vector<std::string> right_;
   std::size_t n_;
   std::size_t m_;
-  const Engine& engine_;
+  Engine& engine_;
+  std::vector<ClipFacts> facts_;
   std::size_t written_ = 0;
   std::optional<Error> missingPartner_;
 };

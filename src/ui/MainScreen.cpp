@@ -180,6 +180,12 @@ TSDIAppForm::TSDIAppForm(UiPrompter& prompter, AppFiles files, const std::string
   scroll->setFocusPolicy(Qt::NoFocus);  // the window opens with the focus on its first control
   setCentralWidget(scroll);
   statusBar()->setObjectName(QStringLiteral("StatusBar"));
+  stopButton_ = named(new QPushButton(QStringLiteral("Stop")), "Button_Stop");
+  stopButton_->setShortcut(QKeySequence(Qt::Key_Escape));
+  stopButton_->setStatusTip(QStringLiteral("Stops reading the clips: nothing is written (Esc)"));
+  stopButton_->hide();
+  connect(stopButton_, &QPushButton::clicked, this, [this] { stopAsked_ = true; });
+  statusBar()->addPermanentWidget(stopButton_);
   buildMenus();
 
   aboutBox_ = new TAboutBox(this);
@@ -740,6 +746,27 @@ void TSDIAppForm::showProgress(const std::string& text) {
   statusBar()->repaint();
 }
 
+bool TSDIAppForm::stopRequested() {
+  if (!held_) {
+    held_ = true;
+    stopAsked_ = false;
+    centralWidget()->setEnabled(false);
+    menuBar()->setEnabled(false);
+    stopButton_->show();
+    stopButton_->setFocus();
+  }
+  QApplication::processEvents();
+  return stopAsked_;
+}
+
+void TSDIAppForm::endProgress() {
+  if (!held_) return;
+  held_ = false;
+  stopButton_->hide();
+  centralWidget()->setEnabled(true);
+  menuBar()->setEnabled(true);
+}
+
 std::optional<std::vector<std::string>> TSDIAppForm::openFiles(const std::string& title,
                                                                const std::string& filter,
                                                                const std::string& folder,
@@ -796,6 +823,12 @@ void TSDIAppForm::changeEvent(QEvent* event) {
 }
 
 void TSDIAppForm::closeEvent(QCloseEvent* event) {
+  // Closed while a run scans its clips: the scan stops first, and the window stays.
+  if (held_) {
+    stopAsked_ = true;
+    event->ignore();
+    return;
+  }
   if (FormClose()) {
     event->accept();
   } else {

@@ -19,6 +19,7 @@ class QComboBox;
 class QLabel;
 class QLineEdit;
 class QMenu;
+class QPushButton;
 class QTabWidget;
 class QTimer;
 
@@ -109,6 +110,8 @@ class TSDIAppForm : public QMainWindow, private window::ScreenView, private wind
   void showStatus(const std::string& text) override;
   void showBusy(bool busy) override;
   void showProgress(const std::string& text) override;
+  bool stopRequested() override;
+  void endProgress() override;
   void showPreviewWindow() override;
   void showPreviewPicture(const std::string& bmp) override;
   void showPreviewState(const window::PreviewState& state) override;
@@ -177,6 +180,10 @@ class TSDIAppForm : public QMainWindow, private window::ScreenView, private wind
   QAction* copyAction_ = nullptr;
   QAction* pasteAction_ = nullptr;
   QAction* reportAction_ = nullptr;
+  // While a run scans its clips the window is held: only "Stop" (or Escape) takes input.
+  QPushButton* stopButton_ = nullptr;
+  bool held_ = false;
+  bool stopAsked_ = false;
   FolderOpener folderOpener_;
   QPointer<QLineEdit> textFieldBeforeMenu_;  // the focused field while the menu bar has the focus
 };

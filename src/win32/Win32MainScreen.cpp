@@ -25,6 +25,7 @@ constexpr const char* kWindowClass = "TwinlensMainScreen";
 constexpr const char* kPageClass = "TwinlensPage";
 constexpr UINT kActivate = WM_APP + 1;  // the first activation, once it is over
 constexpr UINT_PTR kTicker = 1;         // the turns of the preview and the encodes
+constexpr int kStopButton = 999;        // "Stop" beside the status bar while a run scans
 constexpr int kFirstControlId = 1000;
 constexpr int kFirstOptionId = 20000;
 constexpr int kOptionsPerGroup = 32;
@@ -725,6 +726,56 @@ void Win32MainScreen::showProgress(const std::string& text) {
   UpdateWindow(status_);
 }
 
+bool Win32MainScreen::stopRequested() {
+  if (stopButton_ == nullptr) {
+    stopAsked_ = false;
+    // The window is held: its controls and menus take no input, "Stop" lies over the status
+    // bar's right end.
+    enableInput(false);
+    RECT bar{};
+    GetWindowRect(status_, &bar);
+    MapWindowPoints(nullptr, window_, reinterpret_cast<POINT*>(&bar), 2);
+    const int width = scale(80);
+    stopButton_ = CreateWindowExA(
+        0, "BUTTON", "Stop", WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON, bar.right - width - scale(20),
+        bar.top + 1, width, bar.bottom - bar.top - 2, window_,
+        reinterpret_cast<HMENU>(static_cast<INT_PTR>(kStopButton)), instance_, nullptr);
+    SendMessageA(stopButton_, WM_SETFONT, reinterpret_cast<WPARAM>(font_), TRUE);
+    SetWindowPos(stopButton_, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    SetFocus(stopButton_);
+  }
+  // The window's messages, as its own loop would take them; Escape stops too.
+  MSG message;
+  while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+    if (message.message == WM_QUIT) {
+      PostQuitMessage(static_cast<int>(message.wParam));
+      stopAsked_ = true;
+      break;
+    }
+    if (message.message == WM_KEYDOWN && message.wParam == VK_ESCAPE) stopAsked_ = true;
+    TranslateMessage(&message);
+    DispatchMessageA(&message);
+  }
+  return stopAsked_;
+}
+
+void Win32MainScreen::endProgress() {
+  if (stopButton_ == nullptr) return;
+  DestroyWindow(stopButton_);
+  stopButton_ = nullptr;
+  enableInput(true);
+}
+
+void Win32MainScreen::enableInput(bool enabled) {
+  EnableWindow(content_, enabled ? TRUE : FALSE);
+  HMENU menu = GetMenu(window_);
+  for (int item = 0; item < GetMenuItemCount(menu); ++item) {
+    EnableMenuItem(menu, static_cast<UINT>(item),
+                   MF_BYPOSITION | (enabled ? MF_ENABLED : MF_GRAYED));
+  }
+  DrawMenuBar(window_);
+}
+
 void Win32MainScreen::showPreviewWindow() {
   if (!preview_) {
     preview_ = std::make_unique<Win32PreviewWindow>(instance_, window_, font_,
@@ -954,6 +1005,10 @@ LRESULT Win32MainScreen::handle(UINT message, WPARAM wParam, LPARAM lParam) {
       if (wParam == kTicker) model_.tick();
       return 0;
     case WM_COMMAND:
+      if (LOWORD(wParam) == kStopButton) {
+        stopAsked_ = true;
+        return 0;
+      }
       command(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam));
       return 0;
     case WM_NOTIFY: {
@@ -1026,6 +1081,11 @@ LRESULT Win32MainScreen::handle(UINT message, WPARAM wParam, LPARAM lParam) {
       return 0;
     }
     case WM_CLOSE:
+      // Closed while a run scans its clips: the scan stops first, and the window stays.
+      if (stopButton_ != nullptr) {
+        stopAsked_ = true;
+        return 0;
+      }
       if (model_.FormClose()) DestroyWindow(window_);
       return 0;
     case WM_DESTROY:

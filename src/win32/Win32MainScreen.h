@@ -98,6 +98,8 @@ class Win32MainScreen : private window::ScreenView {
   void command(int id, int code, HWND from);
   // The scroll bars follow the window's size, and the content their positions.
   void updateScrolling();
+  // The controls and the menus take input, or none (while a run scans its clips).
+  void enableInput(bool enabled);
   void scroll(int bar, int request);
   void placeContent();
   void applyRules();
@@ -115,6 +117,8 @@ class Win32MainScreen : private window::ScreenView {
   void showStatus(const std::string& text) override;
   void showBusy(bool busy) override;
   void showProgress(const std::string& text) override;
+  bool stopRequested() override;
+  void endProgress() override;
   void showPreviewWindow() override;
   void showPreviewPicture(const std::string& bmp) override;
   void showPreviewState(const window::PreviewState& state) override;
@@ -144,6 +148,8 @@ class Win32MainScreen : private window::ScreenView {
   std::set<std::pair<HWND, WPARAM>> keysDown_;  // pressed in a field taken at a key release
   bool updating_ = false;
   bool activated_ = false;
+  HWND stopButton_ = nullptr;  // while a run scans its clips
+  bool stopAsked_ = false;
 };
 
 }  // namespace twinlens::win32

@@ -2,14 +2,14 @@
 
 #include <optional>
 
-#include "analysis/FfmpegGeometryMeasurer.h"
-#include "analysis/FfmpegSoundSource.h"
 #include "analysis/OffsetDetector.h"
 #include "base/DecimalText.h"
 #include "base/Error.h"
 #include "base/Paths.h"
 #include "engines/CommandTexts.h"
+#include "media/FfmpegSoundSource.h"
 #include "model/Choices.h"
+#include "model/ConversionPlan.h"
 #include "platform/FileSystem.h"
 #include "run/EngineList.h"
 #include "storage/DeshakerImport.h"
@@ -48,9 +48,11 @@ MainScreenModel::MainScreenModel(Prompter& prompter, ScreenView& view, std::stri
       programFolder_(programFolder),
       settings_(programFolder),
       runFrontEnd_(prompter, view, std::move(launcher)),
+      scan_(nullptr, nullptr, platform::cacheFolder()),
       run_(settings_, runFrontEnd_),
-      preview_(settings_, prompter, view),
+      preview_(settings_, prompter, view, scan_),
       encodes_(view) {
+  run_.setScan(&scan_);
   runFrontEnd_.setEncodesStarter(
       [this](const ProgramStart& runner) { return encodes_.start(runner); });
 }
@@ -131,7 +133,20 @@ void MainScreenModel::loadSettingsFrom(const std::string& path) {
 
 void MainScreenModel::M1Click() {
   runFrontEnd_.clear();
-  guarded([&] { run_.M1Click(); });
+  bool stopped = false;
+  guarded([&] {
+    // The window takes all input again before any message box.
+    struct GivenBack {
+      ScreenView& view;
+      ~GivenBack() { view.endProgress(); }
+    } givenBack{view_};
+    try {
+      run_.M1Click();
+    } catch (const Cancelled& cancelled) {
+      view_.showStatus(cancelled.what());  // the user asked for it: no message box
+      stopped = true;
+    }
+  });
   // The preview shows the first clip the run's dialogs chose.
   const auto& chosen = runFrontEnd_.chosen();
   if (!chosen.empty() && !chosen.front().empty()) {
@@ -139,7 +154,7 @@ void MainScreenModel::M1Click() {
     preview_.setClip(chosen.front().front(), right ? chosen[1].front() : std::string());
   }
   // Afterwards the status bar tells what the run did, until the mouse brings up a hint.
-  if (run_.report().ran()) view_.showStatus(run_.report().statusText());
+  if (run_.report().ran() && !stopped) view_.showStatus(run_.report().statusText());
 }
 
 void MainScreenModel::LoadLayout1Click() {
@@ -256,7 +271,7 @@ void MainScreenModel::Button_Detect_OffsetClick() {
 }
 
 void MainScreenModel::Button_Measure_AlignmentClick() {
-  const recipe::InputLayout layout = makeClipRecipe(settings_, {}).input;
+  const recipe::InputLayout layout = ConversionPlan(settings_).input();
   if (layout == recipe::InputLayout::Mono) {
     prompter_.showError(
         "A 2D file holds one view: there is no pair to align. Choose \"Separate L and R files\", "
@@ -274,11 +289,13 @@ void MainScreenModel::Button_Measure_AlignmentClick() {
     if (!right || right->empty()) return;
   }
   guarded([&] {
-    std::optional<FfmpegGeometryMeasurer> ffmpeg;
-    PairMeasurer& measurer = pairMeasurer_ != nullptr ? *pairMeasurer_ : ffmpeg.emplace(settings_);
+    ScanRequest request;
+    request.geometry = true;
+    request.headersOnly = true;
     const GeometryReport report =
-        whileBusy("Measuring the alignment from the clips' pictures...",
-                  [&] { return measurer.measure(layout, left->front(), right->front()); });
+        *whileBusy("Measuring the alignment from the clips' pictures...", [&] {
+          return scan_.scanClip(settings_, layout, request, left->front(), right->front()).geometry;
+        });
     settings_.Edit_Align_Vertical = fixed(report.verticalOffsetPx, 2);
     settings_.Edit_Align_Roll = fixed(report.rollDeg, 3);
     settings_.Edit_Align_Zoom = fixed(report.zoomPercent, 3);

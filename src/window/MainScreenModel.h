@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "model/ConversionSettings.h"
+#include "run/ClipScan.h"
 #include "run/ConversionRun.h"
 #include "window/EncodeModel.h"
 #include "window/PreviewModel.h"
@@ -13,7 +14,6 @@
 #include "window/WindowRunFrontEnd.h"
 
 namespace twinlens {
-class PairMeasurer;
 class PresetsFile;
 class SoundSource;
 }  // namespace twinlens
@@ -67,10 +67,7 @@ class MainScreenModel {
   void Button_Measure_AlignmentClick();
   // What measures it, and the clips of a run that aligns by measurement; the ffmpeg program when
   // none is set.
-  void setPairMeasurer(PairMeasurer* measurer) {
-    pairMeasurer_ = measurer;
-    run_.setMeasurer(measurer);
-  }
+  void setPairMeasurer(PairMeasurer* measurer) { scan_.setMeasurer(measurer); }
 
   // The preview window's behaviour, on the clip last chosen in this window's dialogs.
   PreviewModel& preview() { return preview_; }
@@ -135,11 +132,12 @@ class MainScreenModel {
   std::vector<std::string> presetNames_;
   std::vector<std::string> presetList_;
   WindowRunFrontEnd runFrontEnd_;
+  // The one reader of the footage for the runs, the preview and the measure buttons.
+  ClipScan scan_;
   // One run object for the session: it remembers the last right folder between runs.
   ConversionRun run_;
   bool activated_ = false;
   SoundSource* soundSource_ = nullptr;
-  PairMeasurer* pairMeasurer_ = nullptr;
   PreviewModel preview_;
   EncodeModel encodes_;
 };

@@ -4,7 +4,7 @@
 
 #include "base/DecimalText.h"
 #include "base/Paths.h"
-#include "model/ClipRecipe.h"
+#include "model/ConversionPlan.h"
 #include "platform/FileSystem.h"
 
 namespace twinlens::window {
@@ -34,12 +34,12 @@ std::string joinedLines(const std::vector<std::string>& lines) {
 }  // namespace
 
 PreviewModel::PreviewModel(const ConversionSettings& settings, Prompter& prompter,
-                           PreviewView& view, MediaProbe* probe, PairMeasurer* measurer)
+                           PreviewView& view, ClipScan& scan)
     : settings_(settings),
       prompter_(prompter),
       view_(view),
       prepared_(settings),
-      frames_(prepared_, probe, measurer, platform::cacheFolder()) {}
+      frames_(prepared_, scan) {}
 
 // The reading thread is waited for (by its future) before what it reads goes.
 PreviewModel::~PreviewModel() {
@@ -62,7 +62,7 @@ void PreviewModel::Preview1Click() {
 }
 
 void PreviewModel::Button_Preview_ClipClick() {
-  const bool twoFiles = makeClipRecipe(settings_, {}).twoFiles();
+  const bool twoFiles = ConversionPlan(settings_).twoFiles();
   const auto left =
       prompter_.openFiles(twoFiles ? "Select the left camera's clip" : "Select the clip to preview",
                           {}, settings_.PathLeft, false);

@@ -27,9 +27,9 @@ class PreviewModel {
   // How long the settings must stay as they are before the frame is rendered anew.
   static constexpr std::chrono::milliseconds kTypingPause{400};
 
-  // `probe` and `measurer`: ffprobe and the ffmpeg program when null.
+  // `scan` reads the clips, as it does for the runs and the measure buttons.
   PreviewModel(const ConversionSettings& settings, Prompter& prompter, PreviewView& view,
-               MediaProbe* probe = nullptr, PairMeasurer* measurer = nullptr);
+               ClipScan& scan);
   ~PreviewModel();
   PreviewModel(const PreviewModel&) = delete;
   PreviewModel& operator=(const PreviewModel&) = delete;

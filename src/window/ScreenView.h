@@ -32,8 +32,14 @@ class ScreenView : public PreviewView, public EncodeView {
   virtual void showStatus(const std::string& text) = 0;
   // A long measurement runs (true) or has ended (false): the window shows that it is busy.
   virtual void showBusy(bool busy) = 0;
-  // A status-bar text shown at once, while a long step of a run holds the window.
+  // A status-bar text shown at once, while a long step of a run (the scan of its clips) holds the
+  // window.
   virtual void showProgress(const std::string& text) = 0;
+  // Asked every few tens of milliseconds while that step holds the window: takes in the window's
+  // events with only a "Stop" button (and Escape) working, and tells whether the user pressed it.
+  virtual bool stopRequested() = 0;
+  // The long step has ended: the window takes all input again and "Stop" goes.
+  virtual void endProgress() = 0;
 };
 
 }  // namespace twinlens::window

@@ -42,8 +42,9 @@ class WindowRunFrontEnd : public RunFrontEnd {
     return encodesStarter_ ? encodesStarter_(runner) : RunFrontEnd::launchEncodes(runner);
   }
   void wrote(const std::string& path) override { written_.push_back(path); }
-  // A long step shows in the status bar.
+  // A long step shows in the status bar, beside a way to stop it.
   void progress(const std::string& text) override { view_.showProgress(text); }
+  bool cancelled() override { return view_.stopRequested(); }
 
   // The files the last run wrote, in order, and what each of its dialogs chose; cleared before
   // each run.

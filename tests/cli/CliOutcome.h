@@ -22,4 +22,14 @@ inline CliOutcome runCli(const std::vector<std::string>& args) {
   return {status, out.str(), err.str()};
 }
 
+// What a run wrote to its output, without the lines that tell how far its scan has come.
+inline std::string withoutProgress(const std::string& out) {
+  std::istringstream lines(out);
+  std::string kept;
+  for (std::string line; std::getline(lines, line);) {
+    if (!line.starts_with("progress\t")) kept += line + "\n";
+  }
+  return kept;
+}
+
 }  // namespace twinlens::test

@@ -14,7 +14,7 @@
 
 #include "CliOutcome.h"
 #include "base/Error.h"
-#include "engines/ffmpeg/FfprobeMediaProbe.h"
+#include "media/FfprobeMediaProbe.h"
 #include "platform/ProgramOutput.h"
 #include "run/FramePreview.h"
 #include "support/TempDir.h"
@@ -211,7 +211,8 @@ TEST(Preview, AKeptPreviewReadsEachFileOnceWhileItStaysAsItWas) {
   settings.RadioGroup_Input_Format = 3;  // one view
   settings.RadioGroup_Output_Format = 4;
   CountingProbe probe(settings);
-  FramePreview preview(settings, &probe);
+  ClipScan scan(&probe);
+  FramePreview preview(settings, scan);
   for (const std::int64_t frame : {3, 20}) {
     preview.render(clip, {}, {frame, std::nullopt}, PreviewMode::Output, dir.file("p.png"));
   }

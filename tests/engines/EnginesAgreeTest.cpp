@@ -155,9 +155,9 @@ TEST_P(EnginesAgree, OnTheStepsOfEverySetting) {
 
   TextFile histogram;
   const Steps scripts =
-      scriptSteps(ScriptBuilder(W).build(makeClipRecipe(s, names, media, media), histogram));
+      scriptSteps(ScriptBuilder(W).build(makeClipRecipe(s, names, {media, media}), histogram));
   const Steps graphs =
-      graphSteps(FilterGraphBuilder(W).build(makeClipRecipe(s, names, media, media)));
+      graphSteps(FilterGraphBuilder(W).build(makeClipRecipe(s, names, {media, media})));
 
   Steps expected = GetParam().steps;
   if (s.RadioGroup_Output_Format == 0) expected.insert("two views");

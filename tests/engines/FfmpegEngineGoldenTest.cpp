@@ -54,7 +54,8 @@ TEST_P(FfmpegEngineGoldenTest, WritesTheExpectedGraphsAndRunner) {
   MediaInfo left{{25, 1}, 250, true, 48000, false};
   MediaInfo right{{25, 1}, 252, true, 44100, true};
 
-  const FfmpegClipJob job = FilterGraphBuilder(c.style).build(makeClipRecipe(s, clip, left, right));
+  const FfmpegClipJob job =
+      FilterGraphBuilder(c.style).build(makeClipRecipe(s, clip, {left, right}));
   const FfmpegRunner runner(s, c.style);
   const std::string folder = paths::dir(clip.primaryScript, c.style);
   std::vector<std::string> outputs;

@@ -86,7 +86,7 @@ TEST_P(GoldenScripts, MatchByteForByte) {
   if (!clip.rightPictures.empty()) names.rightPictures = pictures(clip.rightPictures);
 
   TextFile histogram;
-  const auto scripts = ScriptBuilder(W).build(makeClipRecipe(clip.settings, names), histogram);
+  const auto scripts = ScriptBuilder(W).build(makeClipRecipe(clip.settings, names, {}), histogram);
 
   std::vector<std::string> paths;
   for (const auto& script : scripts) paths.push_back(script.path);

@@ -40,7 +40,7 @@ struct Built {
 Built build(const ConversionSettings& s, const std::string& left, const std::string& right) {
   Built built;
   const ClipNames names = deriveClipNames(s, left, right, W);
-  built.scripts = ScriptBuilder(W).build(makeClipRecipe(s, names), built.histogram);
+  built.scripts = ScriptBuilder(W).build(makeClipRecipe(s, names, {}), built.histogram);
   return built;
 }
 
@@ -72,8 +72,9 @@ TEST_P(BadNumbers, StopTheClipBeforeTheHistogramGrows) {
   s.Edit_Audio_Frames_Cut = GetParam().audio;
   TextFile histogram{"earlier clip"};
   const ClipNames names = deriveClipNames(s, kL, kR, W);
-  EXPECT_EQ(test::messageOf([&] { ScriptBuilder(W).build(makeClipRecipe(s, names), histogram); }),
-            GetParam().message);
+  EXPECT_EQ(
+      test::messageOf([&] { ScriptBuilder(W).build(makeClipRecipe(s, names, {}), histogram); }),
+      GetParam().message);
   EXPECT_EQ(histogram, TextFile{"earlier clip"});
 }
 
@@ -170,7 +171,7 @@ TEST_P(SourceLines, OpenEachViewFromTheScriptsFolder) {
   names.leftPictures = {"C:\\p\\L%04d.jpg", 1, 250};
   names.rightPictures = {"D:\\q\\R%03d.jpg", 17, 99};
   TextFile histogram;
-  const auto scripts = ScriptBuilder(W).build(makeClipRecipe(s, names), histogram);
+  const auto scripts = ScriptBuilder(W).build(makeClipRecipe(s, names, {}), histogram);
   Lines firstLines;
   for (const auto& script : scripts) firstLines.emplace_back(script.lines[0]);
   if (c.output == 1) {
@@ -223,7 +224,7 @@ TEST(ScriptBuilder, SingleFileInputRepeatsTheLeftPictures) {
   ClipNames names = deriveClipNames(s, "C:\\p\\img0250.jpg", "C:\\p\\img0250.jpg", W);
   names.leftPictures = {"C:\\p\\img%04d.jpg", 1, 250};
   TextFile histogram;
-  const auto scripts = ScriptBuilder(W).build(makeClipRecipe(s, names), histogram);
+  const auto scripts = ScriptBuilder(W).build(makeClipRecipe(s, names, {}), histogram);
   const std::string line = "ImageSource(\"C:\\p\\img%04d.jpg\", 1 , 250 , 25)";
   ASSERT_EQ(scripts.size(), 1u);
   const Lines first = scripts[0].lines.lines();
@@ -249,8 +250,8 @@ TEST(ScriptBuilder, HistogramGrowsClipByClip) {
   ConversionSettings s;
   TextFile histogram;
   ScriptBuilder builder(W);
-  builder.build(makeClipRecipe(s, deriveClipNames(s, kL, kR, W)), histogram);
-  builder.build(makeClipRecipe(s, deriveClipNames(s, "C:\\v\\b_L.avi", "C:\\v\\b_R.avi", W)),
+  builder.build(makeClipRecipe(s, deriveClipNames(s, kL, kR, W), {}), histogram);
+  builder.build(makeClipRecipe(s, deriveClipNames(s, "C:\\v\\b_L.avi", "C:\\v\\b_R.avi", W), {}),
                 histogram);
   ASSERT_EQ(histogram.size(), 8u);
   EXPECT_EQ(histogram[4], "AVISource(\"b_L.avi\")");

@@ -59,7 +59,7 @@ TEST_P(Groups, WriteTheirLines) {
 // The lines of the step of type T of a view's recipe, as the settings make it; none without it.
 template <typename T, typename Write>
 void stepLines(const ConversionSettings& s, View view, Write write) {
-  const ClipRecipe r = makeClipRecipe(s, {});
+  const ClipRecipe r = makeClipRecipe(s, {}, {});
   if (const T* step = r.find<T>(view)) write(*step);
 }
 
@@ -68,7 +68,7 @@ void size(TextFile& out, const ConversionSettings& s) {
                                  [&](const auto& f) { scriptlines::sizeLines(out, f); });
 }
 void tail(TextFile& out, const ConversionSettings& s) {
-  const ClipRecipe r = makeClipRecipe(s, {});
+  const ClipRecipe r = makeClipRecipe(s, {}, {});
   scriptlines::rateTail(out, r.find<recipe::FrameSelection>(View::Left),
                         r.find<recipe::RateChange>(View::Left));
 }
@@ -95,7 +95,7 @@ void bothMirrors(TextFile& out, const ConversionSettings& s) {
                             [&](const auto& f) { scriptlines::mirrorLines(out, f); });
 }
 void colour(TextFile& out, const ConversionSettings& s) {
-  out.add(scriptlines::colourLine(makeClipRecipe(s, {}).colour));
+  out.add(scriptlines::colourLine(makeClipRecipe(s, {}, {}).colour));
 }
 // The blending or time-lapse lines of a view, as the settings make them; none without.
 void motion(TextFile& out, View view, const ConversionSettings& s, bool leftViewBefore) {

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "base/Error.h"
-#include "engines/ffmpeg/FfprobeMediaProbe.h"
+#include "media/FfprobeMediaProbe.h"
 
 namespace {
 

@@ -47,7 +47,7 @@ TEST(ClipRecipe, EveryStepStandsInTheOneOrderBothEnginesFollow) {
   s.RadioGroup_Repeat = 2;
   s.RadioGroup_FrameRates = 5;
   s.CheckBox_Deshake = true;
-  const ClipRecipe r = makeClipRecipe(s, {});
+  const ClipRecipe r = makeClipRecipe(s, {}, {});
   EXPECT_EQ(stepNames(r, View::Left),
             (std::vector<std::string>{"deinterlace", "time shift", "colour match", "audio cut",
                                       "fields", "motion", "size factors", "split", "mirror",
@@ -77,7 +77,7 @@ TEST_P(Outputs, ShowTheirViewsWithTheirSound) {
   ConversionSettings s;
   GetParam().set(s);
   const MediaInfo left{{25, 1}, 100, true, 48000, false};
-  const ClipRecipe r = makeClipRecipe(s, {}, left, GetParam().right.value_or(left));
+  const ClipRecipe r = makeClipRecipe(s, {}, {left, GetParam().right.value_or(left)});
   EXPECT_EQ(r.outputs, GetParam().outputs);
   EXPECT_EQ(r.stereoTag, GetParam().tag);
 }
@@ -195,7 +195,7 @@ TEST_P(Mismatches, AreConformedOrRefused) {
   const std::string message = test::messageOf([&] {
     ConversionSettings s;
     s.RadioGroup_Output_Format = 1;
-    const ClipRecipe r = makeClipRecipe(s, names, left, right);
+    const ClipRecipe r = makeClipRecipe(s, names, {left, right});
     std::vector<std::string> conforms;
     for (const std::string& step : stepNames(r, View::Right)) {
       if (step.rfind("conform", 0) == 0) conforms.push_back(step);
@@ -323,20 +323,21 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(ClipRecipe, HdrTagsGoWithTheOutputs) {
   MediaInfo hdr{{25, 1}, 100, true, 48000, false, 3840, 2160};
   hdr.transfer = "smpte2084", hdr.primaries = "bt2020", hdr.matrix = "bt2020nc";
-  const ClipRecipe r = makeClipRecipe(ConversionSettings{}, {}, hdr, hdr);
+  const ClipRecipe r = makeClipRecipe(ConversionSettings{}, {}, {hdr, hdr});
   EXPECT_EQ(r.transfer + " " + r.primaries + " " + r.matrix, "smpte2084 bt2020 bt2020nc");
   MediaInfo sdr = hdr;
   sdr.transfer = "bt709";
-  EXPECT_EQ(makeClipRecipe(ConversionSettings{}, {}, sdr, sdr).transfer, "");
+  EXPECT_EQ(makeClipRecipe(ConversionSettings{}, {}, {sdr, sdr}).transfer, "");
 }
 
 TEST(ClipRecipe, ABadNumberIsToldBeforeAnythingIsDecided) {
   ConversionSettings s;
   s.Edit_Offset = "1.5";
-  EXPECT_EQ(test::messageOf([&] { makeClipRecipe(s, {}); }), "'1.5' is not a valid integer value");
+  EXPECT_EQ(test::messageOf([&] { makeClipRecipe(s, {}, {}); }),
+            "'1.5' is not a valid integer value");
   s.Edit_Offset = "0";
   s.Edit_Audio_Frames_Cut = "";
-  EXPECT_EQ(test::messageOf([&] { makeClipRecipe(s, {}); }), "'' is not a valid integer value");
+  EXPECT_EQ(test::messageOf([&] { makeClipRecipe(s, {}, {}); }), "'' is not a valid integer value");
 }
 
 // "Align views" and "Convergence": the Align step stands where each view stands alone, sized in
@@ -356,7 +357,7 @@ TEST(ClipRecipe, GeometryAlignsEachViewWhereItStandsAlone) {
   s.CheckBox_HMR = true;
   s.RadioGroup_Align = 1;
   s.RadioGroup_Convergence = 1;
-  const ClipRecipe r = makeClipRecipe(s, names, halfWidth, std::nullopt, measured);
+  const ClipRecipe r = makeClipRecipe(s, names, {halfWidth, std::nullopt, measured});
   EXPECT_EQ(stepNames(r, View::Right),
             (std::vector<std::string>{"size factors", "split", "align", "mirror"}));
   const auto* align = r.find<recipe::Align>(View::Right);
@@ -372,24 +373,24 @@ TEST(ClipRecipe, GeometryAlignsEachViewWhereItStandsAlone) {
 
   // Measuring without a measurement (the settings checked before any clip) aligns nothing;
   // neither does "No change", nor a 2D file.
-  EXPECT_FALSE(makeClipRecipe(s, {}).has<recipe::Align>(View::Right));
+  EXPECT_FALSE(makeClipRecipe(s, {}, {}).has<recipe::Align>(View::Right));
   s.RadioGroup_Align = 0;
   s.RadioGroup_Convergence = 0;
-  EXPECT_EQ(makeClipRecipe(s, names, halfWidth, std::nullopt, measured).notes,
+  EXPECT_EQ(makeClipRecipe(s, names, {halfWidth, std::nullopt, measured}).notes,
             std::vector<std::string>{});
   s.RadioGroup_Align = 2;
   s.Edit_Align_Vertical = "-3.5";
   s.RadioGroup_Input_Format = 3;
-  EXPECT_FALSE(makeClipRecipe(s, names, halfWidth).has<recipe::Align>(View::Right));
+  EXPECT_FALSE(makeClipRecipe(s, names, {halfWidth}).has<recipe::Align>(View::Right));
 
   // Typed values that are no numbers, and pictures, stop before any clip is read.
   s.Edit_Align_Roll = "0,5";
-  EXPECT_EQ(test::messageOf([&] { makeClipRecipe(s, {}); }), "'0,5' is not a valid number");
+  EXPECT_EQ(test::messageOf([&] { makeClipRecipe(s, {}, {}); }), "'0,5' is not a valid number");
   s.Edit_Align_Roll = "0.5";
   s.RadioGroup_Input_Format = 0;
   s.RadioGroup_Import_Options = 2;
   EXPECT_TRUE(test::messageOf([&] {
-                makeClipRecipe(s, {});
+                makeClipRecipe(s, {}, {});
               }).starts_with("Picture sequences are not aligned"));
 }
 

@@ -19,8 +19,8 @@ class DrawnPairs : public PairMeasurer {
   synthetic::Rig rig{8, 0.5, 1, 0, 0};
   std::vector<recipe::InputLayout> layouts;  // each measurement's
 
-  GeometryReport measure(recipe::InputLayout layout, const std::string& left,
-                         const std::string&) override {
+  GeometryReport measure(recipe::InputLayout layout, const std::string& left, const std::string&,
+                         MediaProbe&) override {
     layouts.push_back(layout);
     const GrayImage scene = synthetic::texture(11);
     GrayImage shown = scene;

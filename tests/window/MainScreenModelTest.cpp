@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <cmath>
 #include <deque>
@@ -55,7 +56,17 @@ class RecordingView : public ScreenView {
   void showStatus(const std::string& text) override { status = text; }
   void showBusy(bool busy) override { busyChanges.push_back(busy); }
   void showProgress(const std::string& text) override { progress.push_back(text); }
+  // The user presses "Stop" once this many progress lines are shown (never when negative).
+  bool stopRequested() override {
+    if (stopAfter < 0 || static_cast<int>(progress.size()) < stopAfter) return false;
+    stopped = true;
+    return true;
+  }
+  std::atomic<bool> stopped = false;
+  void endProgress() override { ++progressEnded; }
   std::vector<std::string> progress;
+  int stopAfter = -1;
+  int progressEnded = 0;
   std::vector<bool> busyChanges;
 
   void showPreviewWindow() override { ++previewShown; }
@@ -460,6 +471,39 @@ TEST_F(MainScreenModelTest, ARunMeasuresEachClipAndTellsItsDepth) {
   EXPECT_TRUE(notes.front().text.starts_with("Depth: near 3.0, far ")) << notes.front().text;
   // The roll of half a degree is more than AviSynth's resizers can leave.
   EXPECT_NE(notes.back().text.find("not their roll, toe-in and tilt"), std::string::npos);
+}
+
+// "Stop" while a run measures its clips: the run ends with nothing written, the status bar says
+// so (no message box), and the window takes all input again.
+TEST_F(MainScreenModelTest, StopWhileARunMeasuresItsClipsWritesNothing) {
+  model_.FormActivate();
+  // Measures once the user has pressed "Stop".
+  class HeldPairs : public test::DrawnPairs {
+   public:
+    explicit HeldPairs(const RecordingView& view) : view_(view) {}
+    GeometryReport measure(recipe::InputLayout layout, const std::string& left,
+                           const std::string& right, MediaProbe& files) override {
+      while (!view_.stopped) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+      return DrawnPairs::measure(layout, left, right, files);
+    }
+
+   private:
+    const RecordingView& view_;
+  } pairs(view_);
+  model_.setPairMeasurer(&pairs);
+  ConversionSettings& s = model_.settings();
+  s.RadioGroup_Engine = 0;
+  s.RadioGroup_Input_Format = 1;
+  s.RadioGroup_Output_Format = 1;
+  s.RadioGroup_Align = 1;
+  writeBytes(at("clips/trip.avi"), "");
+  prompter_.openAnswers = {std::vector<std::string>{at("clips/trip.avi")}};
+  view_.stopAfter = 1;
+  model_.M1Click();
+  EXPECT_TRUE(prompter_.errors.empty());
+  EXPECT_EQ(view_.status, "Stopped: nothing was written");
+  EXPECT_EQ(view_.progressEnded, 1);
+  EXPECT_FALSE(fs::exists(at("clips/trip_LR.avs")));
 }
 
 TEST_F(MainScreenModelTest, MeasureAlignmentFillsTheValuesOrSaysWhyNot) {

@@ -5,7 +5,6 @@
 
 #include "base/DecimalText.h"
 #include "base/Error.h"
-#include "engines/ClipGeometry.h"
 #include "engines/CommandTexts.h"
 #include "model/AlignWarp.h"
 #include "platform/TextFileWriter.h"
@@ -41,9 +40,8 @@ void noteUncorrected(const ClipRecipe& recipe, EngineOutput& output) {
 
 }  // namespace
 
-AviSynthEngine::AviSynthEngine(const ConversionSettings& settings, PathStyle style,
-                               MediaProbe* probe, PairMeasurer* measurer)
-    : s_(settings), style_(style), probe_(probe), measurer_(measurer), builder_(style) {}
+AviSynthEngine::AviSynthEngine(const ConversionSettings& settings, PathStyle style)
+    : s_(settings), style_(style), builder_(style) {}
 
 void AviSynthEngine::checkSettings() const {
   const ConversionSettings& s = s_;
@@ -107,9 +105,16 @@ void AviSynthEngine::checkSettings() const {
   }
 }
 
+ScanRequest AviSynthEngine::scanRequest() const {
+  const ConversionPlan conversion(s_);
+  if (!conversion.aligns() || conversion.pictures()) return {};
+  // A measurement tells the views' size; typed values need it read.
+  return {!conversion.measures(), false, conversion.measures()};
+}
+
 void AviSynthEngine::begin(const RunClips& clips) {
   clips_ = clips;
-  conversion_ = makeClipRecipe(s_, {});
+  conversion_.emplace(s_);
   // The job lists come first: they read the configuration files.
   if (s_.CheckBox_VD_MakeJobs) {
     jobs_ = std::make_unique<VirtualDubJobs>(s_, static_cast<int>(clips.count), style_);
@@ -124,8 +129,7 @@ void AviSynthEngine::begin(const RunClips& clips) {
     firstJobList_ = VirtualDubJobs::firstListPath(s_, style_);
     if (s_.CheckBox_2VD) secondJobList_ = VirtualDubJobs::secondListPath(s_, style_);
   }
-  if (conversion_.has<recipe::ColourMatch>(View::Left) ||
-      conversion_.has<recipe::ColourMatch>(View::Right)) {
+  if (conversion_->matchesColours()) {
     histogramScript_ = paths::dir(last.leftFile, style_) +
                        paths::noext("Hist_" + paths::name(last.leftFile, style_), style_) + ".avs";
   }
@@ -140,42 +144,16 @@ std::vector<RunFile> AviSynthEngine::runFiles() const {
   return files;
 }
 
-ClipRecipe AviSynthEngine::recipeOf(const ClipNames& clip, std::size_t index) const {
-  if (index >= facts_.size()) return makeClipRecipe(s_, clip);
-  const ClipFacts& facts = facts_[index];
-  return makeClipRecipe(s_, clip, facts.media, std::nullopt, facts.geometry);
-}
-
-void AviSynthEngine::readClips(EngineOutput& output) {
-  facts_.clear();
-  if (!alignsViews(s_) || conversion_.input == recipe::InputLayout::Mono) return;
-  facts_.resize(clips_.written);
-  for (std::size_t i = 0; i < clips_.written; ++i) {
-    const ClipNames clip = clips_.names(i);
-    if (measurer_ != nullptr) {
-      facts_[i].geometry =
-          measureClip(s_, *measurer_, conversion_, clip, i, clips_.written, output);
-    } else if (measuresViews(s_)) {
-      throw Error("Nothing can measure the clips' geometry here");
-    }
-    // A measurement tells the views' size; typed values need it read.
-    if (!facts_[i].geometry && probe_ != nullptr &&
-        conversion_.source != recipe::Source::Pictures) {
-      facts_[i].media = probe_->probe(clip.leftFile);
-    }
-    recipeOf(clip, i);  // a clip that cannot be aligned stops the run before anything is written
-  }
-}
-
-std::vector<std::string> AviSynthEngine::clipFiles(const ClipNames& clip) const {
+std::vector<std::string> AviSynthEngine::clipFiles(const ClipRecipe& clip) const {
   std::vector<std::string> files;
-  for (PlannedScript& script : builder_.plan(recipeOf(clip))) {
+  for (PlannedScript& script : builder_.plan(clip)) {
     files.push_back(std::move(script.path));
   }
   return files;
 }
 
-std::vector<EncodedFile> AviSynthEngine::encodedFiles(const ClipNames& clip) const {
+std::vector<EncodedFile> AviSynthEngine::encodedFiles(const ClipRecipe& clipRecipe) const {
+  const ClipNames& clip = clipRecipe.names;
   std::vector<EncodedFile> files;
   // The encoders run only when the run writes the batch file and the job lists.
   if (batch_ && clips_.complete()) {
@@ -192,7 +170,7 @@ std::vector<EncodedFile> AviSynthEngine::encodedFiles(const ClipNames& clip) con
     }
   }
   // The intermediates the scripts open, which VirtualDub's deinterlacing makes.
-  if (conversion_.has<recipe::Deinterlace>(View::Left)) {
+  if (clipRecipe.has<recipe::Deinterlace>(View::Left)) {
     for (const std::string* script : {&clip.leftDeinterlaceScript, &clip.rightDeinterlaceScript}) {
       files.push_back({paths::noext(*script, style_) + ".avi",
                        "VirtualDub's deinterlacing of \"" + *script + "\"", *script});
@@ -202,7 +180,6 @@ std::vector<EncodedFile> AviSynthEngine::encodedFiles(const ClipNames& clip) con
 }
 
 void AviSynthEngine::write(EngineOutput& output) {
-  readClips(output);
   // The run's own files grow on disk as the clips go; a run that stops leaves none of them.
   std::optional<TextFileWriter> batchWriter;
   std::optional<TextFileWriter> firstJobs;
@@ -221,8 +198,8 @@ void AviSynthEngine::write(EngineOutput& output) {
   }
 
   for (std::size_t i = 0; i < clips_.written; ++i) {
-    const ClipNames clip = clips_.names(i);
-    const ClipRecipe recipe = recipeOf(clip, i);
+    const ClipRecipe recipe = clips_.recipe(i);
+    const ClipNames& clip = recipe.names;
     for (const std::string& note : recipe.notes) output.noted(clip.leftFile, note);
     noteUncorrected(recipe, output);
     TextFile histogram;

@@ -28,7 +28,7 @@ std::string quoted(const std::string& text) {
 }  // namespace
 
 FfmpegBatch::FfmpegBatch(const ConversionSettings& settings, PathStyle style)
-    : settings_(settings), conversion_(makeClipRecipe(settings, {})), style_(style) {}
+    : settings_(settings), conversion_(settings), style_(style) {}
 
 std::string FfmpegBatch::ffmpegProgram() const {
   const std::string& location = settings_.FfmpegLocation;
@@ -51,7 +51,7 @@ std::vector<FfmpegBatch::EncodedFile> FfmpegBatch::encodedFiles(
   std::vector<EncodedFile> files{{batchFolder + encodedName(paths::name(primaryScript, style_),
                                                             settings_.Edit_Video_Extension, style_),
                                   primaryScript}};
-  if (conversion_.layout == recipe::OutputLayout::Separate) {
+  if (conversion_.layout() == recipe::OutputLayout::Separate) {
     files.push_back({batchFolder + encodedName(paths::name(rightOutputScript, style_),
                                                settings_.Edit_Video_Extension, style_),
                      rightOutputScript});
@@ -89,7 +89,7 @@ void FfmpegBatch::addClip(const std::string& primaryScript, const std::string& r
   // The batch file runs in the left clip's folder, so the left scripts go by bare names and the
   // right output script through the right folder prefix.
   addScript(primaryScript, monoPassesTakeRightNames(conversion_) ? rightFolderPrefix : "");
-  if (conversion_.layout == recipe::OutputLayout::Separate)
+  if (conversion_.layout() == recipe::OutputLayout::Separate)
     addScript(rightOutputScript, rightFolderPrefix);
 }
 
@@ -102,8 +102,7 @@ TextFile FfmpegBatch::finish(const std::string& histogramScriptName) const {
 TextFile FfmpegBatch::header(const std::string& histogramScriptName) const {
   TextFile batch{"@echo off",
                  "REM Exact versions avisynth 2.5.8 and ffmpeg version 2.5.2 32-bit are required!"};
-  if (conversion_.has<recipe::ColourMatch>(View::Left) ||
-      conversion_.has<recipe::ColourMatch>(View::Right)) {
+  if (conversion_.matchesColours()) {
     // The histogram files must exist before any colour-matched script is encoded.
     batch.add("REM First create histogram txt files");
     batch.add(quoted(ffmpegProgram()) + " -i " + quoted(batchLiteral(histogramScriptName)) +

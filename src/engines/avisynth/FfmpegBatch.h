@@ -6,7 +6,7 @@
 
 #include "base/Paths.h"
 #include "base/TextFile.h"
-#include "model/ClipRecipe.h"
+#include "model/ConversionPlan.h"
 #include "model/ConversionSettings.h"
 
 namespace twinlens {
@@ -50,7 +50,7 @@ class FfmpegBatch {
   void addScript(const std::string& script, const std::string& folderPrefix);
 
   const ConversionSettings& settings_;
-  ClipRecipe conversion_;  // what every clip of the run does
+  ConversionPlan conversion_;  // what every clip of the run does
   PathStyle style_;
   TextFile commands_;
 };

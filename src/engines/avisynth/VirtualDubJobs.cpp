@@ -58,7 +58,7 @@ std::string VirtualDubJobs::secondListPath(const ConversionSettings& settings, P
 
 VirtualDubJobs::VirtualDubJobs(const ConversionSettings& settings, int clipCount, PathStyle style)
     : settings_(settings),
-      conversion_(makeClipRecipe(settings, {})),
+      conversion_(settings),
       style_(style),
       // All three are read even when no job of the run needs one: a missing file stops the run
       // before anything is written.
@@ -77,7 +77,7 @@ VirtualDubJobs::VirtualDubJobs(const ConversionSettings& settings, int clipCount
 
 std::vector<VirtualDubJobs::FinalJob> VirtualDubJobs::finalJobs(
     const ClipJobScripts& scripts) const {
-  switch (conversion_.layout) {
+  switch (conversion_.layout()) {
     case recipe::OutputLayout::Separate:
       return {{scripts.leftOutputScript, &separateConfig_},
               {scripts.rightOutputScript, &separateConfig_}};

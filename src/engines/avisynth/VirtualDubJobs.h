@@ -7,7 +7,7 @@
 
 #include "base/Paths.h"
 #include "base/TextFile.h"
-#include "model/ClipRecipe.h"
+#include "model/ConversionPlan.h"
 #include "model/ConversionSettings.h"
 
 namespace twinlens {
@@ -82,7 +82,7 @@ class VirtualDubJobs {
               const TextFile& config, bool nullPass);
 
   const ConversionSettings& settings_;
-  ClipRecipe conversion_;  // what every clip of the run does
+  ConversionPlan conversion_;  // what every clip of the run does
   PathStyle style_;
   TextFile deinterlaceConfig_;
   TextFile separateConfig_;

@@ -3,35 +3,26 @@
 #include <span>
 
 #include "base/Error.h"
-#include "engines/ClipGeometry.h"
 #include "engines/CommandTexts.h"
 #include "engines/EncodedNames.h"
 #include "engines/ffmpeg/FfmpegRunner.h"
-#include "engines/ffmpeg/FfprobeMediaProbe.h"
 #include "platform/FileSystem.h"
 #include "platform/TextFileWriter.h"
 #include "platform/TextFiles.h"
 
 namespace twinlens {
 
-FfmpegEngine::FfmpegEngine(const ConversionSettings& settings, PathStyle style, MediaProbe* probe,
-                           std::string colourMatcher, PairMeasurer* measurer)
-    : s_(settings),
-      style_(style),
-      probe_(probe),
-      colourMatcher_(std::move(colourMatcher)),
-      measurer_(measurer),
-      graphs_(style) {}
+FfmpegEngine::FfmpegEngine(const ConversionSettings& settings, PathStyle style,
+                           std::string colourMatcher)
+    : s_(settings), style_(style), colourMatcher_(std::move(colourMatcher)), graphs_(style) {}
 
 void FfmpegEngine::checkSettings() const {
   const ConversionSettings& s = s_;
-  const ClipRecipe conversion = makeClipRecipe(s, {});
-  if (conversion.layout == recipe::OutputLayout::None) {
+  const ConversionPlan conversion(s);
+  if (conversion.layout() == recipe::OutputLayout::None) {
     throw Error("No output format is chosen; choose one under \"Output Format\"");
   }
-  const bool matches = conversion.has<recipe::ColourMatch>(View::Left) ||
-                       conversion.has<recipe::ColourMatch>(View::Right);
-  if (matches && conversion.source == recipe::Source::Pictures) {
+  if (conversion.matchesColours() && conversion.pictures()) {
     throw Error(
         "The ffmpeg engine matches the colours of video clips, not of pictures; choose \"No "
         "change\" under \"Colo(u)r match reference\" or the engine \"AviSynth scripts\"");
@@ -49,9 +40,14 @@ Shell FfmpegEngine::commandShell() const {
   return FfmpegRunner(s_, style_).shell();
 }
 
+ScanRequest FfmpegEngine::scanRequest() const {
+  const ConversionPlan conversion(s_);
+  if (conversion.pictures()) return {};
+  return {true, conversion.twoFiles(), conversion.measures()};
+}
+
 void FfmpegEngine::begin(const RunClips& clips) {
   clips_ = clips;
-  conversion_ = makeClipRecipe(s_, {});
   if (!s_.CheckBox_ffmpeg_make || !clips.complete() || clips.count == 0) return;
   // The runner is named after the run's last clip.
   runnerFile_ = FfmpegRunner(s_, style_).pathFor(clips.names(clips.count - 1).primaryScript);
@@ -67,17 +63,18 @@ std::vector<RunFile> FfmpegEngine::runFiles() const {
   return files;
 }
 
-std::vector<std::string> FfmpegEngine::clipFiles(const ClipNames& clip) const {
-  return graphs_.plan(makeClipRecipe(s_, clip));
+std::vector<std::string> FfmpegEngine::clipFiles(const ClipRecipe& clip) const {
+  return graphs_.plan(clip);
 }
 
-std::vector<EncodedFile> FfmpegEngine::encodedFiles(const ClipNames& clip) const {
+std::vector<EncodedFile> FfmpegEngine::encodedFiles(const ClipRecipe& clipRecipe) const {
+  const ClipNames& clip = clipRecipe.names;
   std::vector<EncodedFile> files;
   // The encoder runs only when the run writes the runner; every output is named bare, so it lands
   // in the runner's folder.
   if (runnerFile_.empty()) return files;
   std::vector<const std::string*> scripts{&clip.primaryScript};
-  if (conversion_.layout == recipe::OutputLayout::Separate) {
+  if (clipRecipe.layout == recipe::OutputLayout::Separate) {
     scripts.push_back(&clip.rightOutputScript);
   }
   for (const std::string* script : scripts) {
@@ -87,17 +84,16 @@ std::vector<EncodedFile> FfmpegEngine::encodedFiles(const ClipNames& clip) const
   }
   // What the runner makes on its way: the colour tables and the motion analysis before the
   // encode, and a Matroska file that takes the stereo tag into an MP4 file after it.
-  const ClipRecipe recipe = makeClipRecipe(s_, clip);
-  const std::string graph = graphs_.plan(recipe).back();
+  const std::string graph = graphs_.plan(clipRecipe).back();
   auto madeOnTheWay = [&](const std::string& name, const char* what) {
     if (name.empty()) return;
     files.push_back(
         {runnerFolder() + name, std::string(what) + " of \"" + graph + "\"", graph, false});
   };
-  madeOnTheWay(graphs_.colourTablesName(recipe), "the colour tables");
-  madeOnTheWay(graphs_.transformsName(recipe), "the motion analysis");
+  madeOnTheWay(graphs_.colourTablesName(clipRecipe), "the colour tables");
+  madeOnTheWay(graphs_.transformsName(clipRecipe), "the motion analysis");
   const FfmpegRunner runner(s_, style_);
-  const std::string mode = FilterGraphBuilder::stereoModeName(recipe.stereoTag);
+  const std::string mode = FilterGraphBuilder::stereoModeName(clipRecipe.stereoTag);
   const std::size_t outputs = files.size();
   for (std::size_t i = 0; i < outputs && files[i].video; ++i) {
     files.push_back({runner.unfinishedFileFor(files[i].path),
@@ -110,31 +106,10 @@ std::vector<EncodedFile> FfmpegEngine::encodedFiles(const ClipNames& clip) const
 }
 
 void FfmpegEngine::write(EngineOutput& output) {
-  const bool pictures = conversion_.source == recipe::Source::Pictures;
-  std::optional<FfprobeMediaProbe> ffprobe;
-  MediaProbe* probe = probe_;
-  if (probe == nullptr && !pictures) probe = &ffprobe.emplace(s_);
-  // What each clip holds is kept (not its recipe), so a long run keeps little per clip.
-  std::vector<std::pair<std::optional<MediaInfo>, std::optional<MediaInfo>>> media(clips_.written);
-  std::vector<std::optional<GeometryReport>> geometry(clips_.written);
-  std::int64_t frames = 0;  // of the clips' primary outputs, for the runner's progress
-  auto recipeOf = [&](std::size_t i) {
-    return makeClipRecipe(s_, clips_.names(i), media[i].first, media[i].second, geometry[i]);
-  };
+  // The runner's header tells the frames of every clip's primary output, for its progress.
+  std::int64_t frames = 0;
   for (std::size_t i = 0; i < clips_.written; ++i) {
-    const ClipNames clip = clips_.names(i);
-    if (!pictures) {
-      media[i].first = probe->probe(clip.leftFile);
-      media[i].second = paths::sameName(clip.leftFile, clip.rightFile, style_)
-                            ? media[i].first
-                            : probe->probe(clip.rightFile);
-    }
-    if (measurer_ != nullptr) {
-      geometry[i] = measureClip(s_, *measurer_, conversion_, clip, i, clips_.written, output);
-    } else if (measuresViews(s_)) {
-      throw Error("Nothing can measure the clips' geometry here");
-    }
-    frames += graphs_.build(recipeOf(i)).outputs.front().frames;
+    frames += graphs_.build(clips_.recipe(i)).outputs.front().frames;
   }
 
   const FfmpegRunner runner(s_, style_, colourMatcher_);
@@ -144,7 +119,7 @@ void FfmpegEngine::write(EngineOutput& output) {
     runnerWriter->append(runner.header(clips_.count, frames, runnerFile_));
   }
   for (std::size_t i = 0; i < clips_.written; ++i) {
-    const ClipRecipe recipe = recipeOf(i);
+    const ClipRecipe recipe = clips_.recipe(i);
     for (const std::string& note : recipe.notes) output.noted(recipe.names.leftFile, note);
     const FfmpegClipJob job = graphs_.build(recipe);
     auto save = [&](const TextFile& graph, const std::string& path) {
@@ -155,7 +130,7 @@ void FfmpegEngine::write(EngineOutput& output) {
     save(job.graph, job.graphPath);
     if (runnerWriter) {
       std::vector<std::string> outputs;
-      for (EncodedFile& file : encodedFiles(recipe.names)) {
+      for (EncodedFile& file : encodedFiles(recipe)) {
         if (file.video) outputs.push_back(std::move(file.path));
       }
       runnerWriter->append(runner.clipCommands(i + 1, clips_.count, job, outputs, runnerFolder()));

@@ -1,16 +1,13 @@
 #pragma once
 
-#include <optional>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "base/Paths.h"
 #include "engines/Engine.h"
 #include "engines/ffmpeg/FilterGraphBuilder.h"
+#include "model/ConversionPlan.h"
 #include "model/ConversionSettings.h"
-#include "model/MediaInfo.h"
-#include "model/PairMeasurer.h"
 
 namespace twinlens {
 
@@ -18,22 +15,22 @@ namespace twinlens {
 // alone on any system.
 class FfmpegEngine : public Engine {
  public:
-  // `probe` reads the clips (ffprobe's when null); `colourMatcher` is the twinlens-cli that makes
-  // the colour tables; `measurer` measures the clips' geometry where the settings ask for it.
-  FfmpegEngine(const ConversionSettings& settings, PathStyle style, MediaProbe* probe,
-               std::string colourMatcher, PairMeasurer* measurer = nullptr);
+  // `colourMatcher` is the twinlens-cli that makes the colour tables.
+  FfmpegEngine(const ConversionSettings& settings, PathStyle style, std::string colourMatcher);
 
   // No output format, job lists for VirtualDub, or colour matching of pictures.
   void checkSettings() const override;
   // The runner is a shell script for POSIX paths, a batch file for Windows paths.
   Shell commandShell() const override;
+  // Every clip's files are read (the graphs take their rates, lengths, sound and tags), and its
+  // pair measured where the views are aligned by measurement.
+  ScanRequest scanRequest() const override;
   void begin(const RunClips& clips) override;
   std::vector<RunFile> runFiles() const override;
-  std::vector<std::string> clipFiles(const ClipNames& clip) const override;
-  std::vector<EncodedFile> encodedFiles(const ClipNames& clip) const override;
-  // Every clip is read (and measured, where the views are aligned by measurement), and its graphs
-  // composed, before the first file is written: a clip ffmpeg cannot read or measure, or a value
-  // its graph cannot take, stops the run with nothing written.
+  std::vector<std::string> clipFiles(const ClipRecipe& clip) const override;
+  std::vector<EncodedFile> encodedFiles(const ClipRecipe& clip) const override;
+  // Every clip's graphs are composed before the first file is written: a value its graph cannot
+  // take stops the run with nothing written.
   void write(EngineOutput& output) override;
   std::vector<ProgramStart> programs() const override;
 
@@ -42,12 +39,9 @@ class FfmpegEngine : public Engine {
 
   const ConversionSettings& s_;
   PathStyle style_;
-  MediaProbe* probe_;
   std::string colourMatcher_;
-  PairMeasurer* measurer_;
   FilterGraphBuilder graphs_;
   RunClips clips_;
-  ClipRecipe conversion_;  // what every clip of the run does (without its names)
   std::string runnerFile_;
   std::vector<std::vector<std::string>> encodes_;  // each written clip's encoded files
 };

@@ -62,27 +62,4 @@ TextFile FilterGraph::text() const {
   return text;
 }
 
-std::string FilterGraph::value(std::string_view text) {
-  // The option parser takes "\" as its escape and ":" as the end of a value.
-  std::string option;
-  for (const char c : text) {
-    if (c == '\\' || c == '\'' || c == ':') option.push_back('\\');
-    option.push_back(c);
-  }
-  // The graph parser keeps everything between single quotes.
-  return singleQuoted(option);
-}
-
-std::string FilterGraph::singleQuoted(std::string_view text) {
-  std::string quoted = "'";
-  for (const char c : text) {
-    if (c == '\'') {
-      quoted += "'\\''";
-    } else {
-      quoted.push_back(c);
-    }
-  }
-  return quoted + "'";
-}
-
 }  // namespace twinlens

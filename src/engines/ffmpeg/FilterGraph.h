@@ -35,14 +35,6 @@ class FilterGraph {
 
   TextFile text() const;
 
-  // A text as the value of a filter option: escaped for the option parser, then quoted for the
-  // graph parser, so that any file name or typed text stays one value.
-  static std::string value(std::string_view text);
-
-  // A text between single quotes, a quote itself closed, escaped and opened again: one word for
-  // both a POSIX shell and ffmpeg's graph parser.
-  static std::string singleQuoted(std::string_view text);
-
  private:
   // Writes the stream's filters as a chain that ends in a new pad, and returns the pad.
   std::string close(Stream& stream);

@@ -9,6 +9,7 @@
 
 #include "base/DecimalText.h"
 #include "base/Error.h"
+#include "base/FilterText.h"
 #include "base/Overloaded.h"
 #include "engines/ffmpeg/FilterGraph.h"
 #include "model/AlignWarp.h"
@@ -238,7 +239,7 @@ class GraphComposer {
     ViewStream left{View::Left, std::move(videoSources[0].front()), {}, 0};
     viewSteps(left);
     left.video.then(kStabilisableFormats);
-    left.video.then("vidstabdetect=result=" + FilterGraph::value(transforms_));
+    left.video.then("vidstabdetect=result=" + filterValue(transforms_));
     graph_.output(std::move(left.video), "vs");
     return graph_.text();
   }
@@ -344,51 +345,50 @@ class GraphComposer {
 
     for (const Step& step : r_.of(st.view)) {
       std::visit(
-          Overloaded{[&](const ConformSize& conform) {
-                       video.then("scale=" + str(conform.width) + ":" + str(conform.height) +
-                                  kLanczos4 + ",setsar=" + conform.pixelAspect.text());
-                     },
-                     [&](const ColourMatch&) {
-                       video.then("lut1d=file=" + FilterGraph::value(colourTables_));
-                     },
-                     [&](const Fields& fields) { fieldSteps(st, fields); },
-                     [&](const Motion& motion) { motionSteps(st, motion); },
-                     [&](const SizeFactors& size) {
-                       video.then("scale=trunc(iw*" + str(size.width) + "/2):trunc(ih*" +
-                                  str(size.height) + "/2)" + kLanczos4);
-                       // Half-width and half-height pictures are packed, not reshaped: the pixels
-                       // keep the shape they had (the scaler would change it to keep the
-                       // picture's).
-                       if (size.width != size.height) {
-                         video.then("setsar=sar*" + Rational::of(size.width, size.height).text());
-                       }
-                     },
-                     [&](const Split& split) {
-                       const bool left = st.view == View::Left;
-                       if (split.layout == InputLayout::SideBySide) {
-                         video.then(left ? "crop=iw-trunc(iw/2):ih:0:0"
-                                         : "crop=iw-trunc(iw/2):ih:trunc(iw/2):0");
-                       } else {
-                         video.then(left ? "crop=iw:ih-trunc(ih/2):0:0"
-                                         : "crop=iw:ih-trunc(ih/2):0:trunc(ih/2)");
-                       }
-                     },
-                     [&](const Align& align) { video.then(perspective(align, st.view)); },
-                     [&](const Mirror& mirror) {
-                       if (mirror.horizontal) video.then("hflip");
-                       if (mirror.vertical) video.then("vflip");
-                     },
-                     [&](const FinalSize& final) {
-                       if (final.blur) video.then("gblur=sigma=" + blurSigma(*final.blur));
-                       video.then("scale=" + FilterGraph::value(final.width) + ":" +
-                                  FilterGraph::value(final.height) + kLanczos4);
-                     },
-                     // Rendered where they stand apart: the even rate, the deinterlacer and the
-                     // time shift above, the sound's cut with the sound, the frame selection, the
-                     // rate and the stabilisation below.
-                     [](const ConformRate&) {}, [](const Deinterlace&) {}, [](const TimeShift&) {},
-                     [](const AudioCut&) {}, [](const FrameSelection&) {}, [](const RateChange&) {},
-                     [](const Stabilise&) {}},
+          Overloaded{
+              [&](const ConformSize& conform) {
+                video.then("scale=" + str(conform.width) + ":" + str(conform.height) + kLanczos4 +
+                           ",setsar=" + conform.pixelAspect.text());
+              },
+              [&](const ColourMatch&) { video.then("lut1d=file=" + filterValue(colourTables_)); },
+              [&](const Fields& fields) { fieldSteps(st, fields); },
+              [&](const Motion& motion) { motionSteps(st, motion); },
+              [&](const SizeFactors& size) {
+                video.then("scale=trunc(iw*" + str(size.width) + "/2):trunc(ih*" +
+                           str(size.height) + "/2)" + kLanczos4);
+                // Half-width and half-height pictures are packed, not reshaped: the pixels
+                // keep the shape they had (the scaler would change it to keep the
+                // picture's).
+                if (size.width != size.height) {
+                  video.then("setsar=sar*" + Rational::of(size.width, size.height).text());
+                }
+              },
+              [&](const Split& split) {
+                const bool left = st.view == View::Left;
+                if (split.layout == InputLayout::SideBySide) {
+                  video.then(left ? "crop=iw-trunc(iw/2):ih:0:0"
+                                  : "crop=iw-trunc(iw/2):ih:trunc(iw/2):0");
+                } else {
+                  video.then(left ? "crop=iw:ih-trunc(ih/2):0:0"
+                                  : "crop=iw:ih-trunc(ih/2):0:trunc(ih/2)");
+                }
+              },
+              [&](const Align& align) { video.then(perspective(align, st.view)); },
+              [&](const Mirror& mirror) {
+                if (mirror.horizontal) video.then("hflip");
+                if (mirror.vertical) video.then("vflip");
+              },
+              [&](const FinalSize& final) {
+                if (final.blur) video.then("gblur=sigma=" + blurSigma(*final.blur));
+                video.then("scale=" + filterValue(final.width) + ":" + filterValue(final.height) +
+                           kLanczos4);
+              },
+              // Rendered where they stand apart: the even rate, the deinterlacer and the
+              // time shift above, the sound's cut with the sound, the frame selection, the
+              // rate and the stabilisation below.
+              [](const ConformRate&) {}, [](const Deinterlace&) {}, [](const TimeShift&) {},
+              [](const AudioCut&) {}, [](const FrameSelection&) {}, [](const RateChange&) {},
+              [](const Stabilise&) {}},
           step);
     }
     frameSelection(st);
@@ -497,7 +497,7 @@ class GraphComposer {
     // One static zoom for the whole clip, from the left view's motion: both views are zoomed
     // alike, so their disparity keeps its shape.
     st.video.then(kStabilisableFormats);
-    st.video.then("vidstabtransform=input=" + FilterGraph::value(transforms_) + ":optzoom=1");
+    st.video.then("vidstabtransform=input=" + filterValue(transforms_) + ":optzoom=1");
   }
 
   // The sound of a view up to the rate tail: time shift, audio cut, and what blending or

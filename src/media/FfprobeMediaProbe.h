@@ -19,9 +19,9 @@ class FfprobeMediaProbe : public MediaProbe {
   // `packets`: every packet's time is read, which finds unevenly spaced frames and counts the
   // frames exactly; without, only the streams' headers are read (the frames counted from them),
   // which is what one frame's preview needs of a long clip.
-  // `keptReports`: a folder where each file's report is kept while the file stays as it was (its
-  // size and the time of its last change), so that a file is read once across runs; none when
-  // empty.
+  // `keptReports`: the folder of a ReadCache, where each file's report is kept while the file
+  // stays as it was, so that a file is read once across runs; none when empty. A report of the
+  // counted packets also serves a probe of the headers.
   explicit FfprobeMediaProbe(const ConversionSettings& settings, bool packets = true,
                              std::string keptReports = {});
 

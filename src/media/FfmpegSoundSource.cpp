@@ -1,9 +1,9 @@
-#include "analysis/FfmpegSoundSource.h"
+#include "media/FfmpegSoundSource.h"
 
 #include <cstring>
 
 #include "base/Error.h"
-#include "engines/ffmpeg/FfprobeMediaProbe.h"
+#include "media/FfprobeMediaProbe.h"
 #include "platform/ProgramOutput.h"
 
 namespace twinlens {

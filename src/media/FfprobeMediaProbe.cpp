@@ -1,9 +1,8 @@
-#include "engines/ffmpeg/FfprobeMediaProbe.h"
+#include "media/FfprobeMediaProbe.h"
 
 #include <algorithm>
 #include <charconv>
 #include <cmath>
-#include <cstdio>
 #include <filesystem>
 #include <map>
 #include <optional>
@@ -14,7 +13,7 @@
 #include "base/Error.h"
 #include "base/IntegerText.h"
 #include "base/Paths.h"
-#include "platform/FileSystem.h"
+#include "media/ReadCache.h"
 #include "platform/ProgramOutput.h"
 
 namespace twinlens {
@@ -255,37 +254,18 @@ MediaInfo FfprobeMediaProbe::parseReport(const std::string& path, const std::str
 }
 
 MediaInfo FfprobeMediaProbe::probe(const std::string& path) {
-  if (keptReports_.empty()) return parseReport(path, report(path));
-  // A kept report names the file as it was when it was read; a changed file is read again.
-  std::error_code error;
-  const auto size = std::filesystem::file_size(path, error);
-  const auto changed = std::filesystem::last_write_time(path, error);
-  if (error) return parseReport(path, report(path));
-  const std::string stamp = std::string(packets_ ? "packets and format" : "headers and format") +
-                            "\t" + path + "\t" + std::to_string(size) + "\t" +
-                            std::to_string(changed.time_since_epoch().count()) + "\n";
-  char name[32];
-  std::snprintf(name, sizeof name, "%016llx.txt",
-                static_cast<unsigned long long>(std::hash<std::string>{}(stamp)));
-  const std::string kept = (std::filesystem::path(keptReports_) / name).string();
-  if (platform::fileExists(kept)) {
-    try {
-      const std::string text = platform::readFile(kept);
-      if (text.compare(0, stamp.size(), stamp) == 0) {
-        return parseReport(path, text.substr(stamp.size()));
-      }
-    } catch (const Error&) {
-      // An unreadable record is read again from the file.
-    }
-  }
+  const ReadCache kept(keptReports_);
+  if (!kept.keeps()) return parseReport(path, report(path));
+  // The counted packets tell all that the headers do.
+  constexpr std::string_view kPackets = "ffprobe packets and format";
+  constexpr std::string_view kHeaders = "ffprobe headers and format";
+  const std::string files[] = {path};
+  std::optional<std::string> text = kept.find(kPackets, files);
+  if (!text && !packets_) text = kept.find(kHeaders, files);
+  if (text) return parseReport(path, *text);
   const std::string fresh = report(path);
   const MediaInfo info = parseReport(path, fresh);
-  try {
-    std::filesystem::create_directories(keptReports_, error);
-    platform::writeFileReplacing(kept, stamp + fresh);
-  } catch (const Error&) {
-    // Nothing is kept where nothing can be written; the next run reads the file again.
-  }
+  kept.keep(packets_ ? kPackets : kHeaders, files, fresh);
   return info;
 }
 

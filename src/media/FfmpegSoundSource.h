@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "analysis/OffsetDetector.h"
+#include "media/SoundSource.h"
 #include "model/ConversionSettings.h"
 
 namespace twinlens {

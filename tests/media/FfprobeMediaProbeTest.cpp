@@ -1,6 +1,6 @@
 // What a clip holds, read from ffprobe's report: the report's lines as ffprobe 5.1 prints them for
 // the probe's question, packets first.
-#include "engines/ffmpeg/FfprobeMediaProbe.h"
+#include "media/FfprobeMediaProbe.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "analysis/FfmpegFrameSampler.h"
+#include "media/FfmpegFrameSampler.h"
 
 #include <algorithm>
 #include <charconv>
@@ -6,9 +6,9 @@
 #include <string_view>
 
 #include "base/Error.h"
+#include "base/FilterText.h"
 #include "base/IntegerText.h"
-#include "engines/ffmpeg/FfprobeMediaProbe.h"
-#include "engines/ffmpeg/FilterGraph.h"
+#include "media/FfprobeMediaProbe.h"
 #include "platform/ProgramOutput.h"
 
 namespace twinlens {
@@ -94,7 +94,7 @@ FfmpegFrameSampler::Strip FfmpegFrameSampler::strip(const std::string& file,
   std::string stack;
   for (std::size_t i = 0; i < times.size(); ++i) {
     const std::string pad = "[s" + std::to_string(i) + "]";
-    graph += "movie=filename=" + FilterGraph::value(file) + ":seek_point=" + seconds(times[i]) +
+    graph += "movie=filename=" + filterValue(file) + ":seek_point=" + seconds(times[i]) +
              ":dec_threads=1,trim=end_frame=1,";
     if (!crop.empty()) graph += crop + ",";
     graph += "scale=" + std::to_string(width) + ":-2,format=" + format + ",setpts=0" + pad + ";";
