@@ -12,4 +12,9 @@ namespace twinlens::cli {
 // status: 0 done, 1 the run (or loading or saving the settings) failed, 2 a usage error.
 int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 
+// What the parser tells of a command ("detect-offset"; the conversion when empty): its usage
+// line (for the conversion, every command's), and its --help.
+std::string usage(const std::string& command = {});
+std::string help(const std::string& command = {});
+
 }  // namespace twinlens::cli

@@ -46,6 +46,8 @@ struct ProgramStart {
   // The ffmpeg engine's runner: the files each clip encodes, in the clips' order (the primary
   // output first). Its starter can follow it clip by clip (TWINLENS_PROGRESS). Empty for others.
   std::vector<std::vector<std::string>> encodes = {};
+  // By clip as `encodes`: what a clip stopped under way leaves, which its starter removes.
+  std::vector<std::vector<std::string>> unfinished = {};
 };
 
 // Told of every file an engine has written, in order.

@@ -11,7 +11,6 @@
 #include "base/IntegerText.h"
 #include "engines/EncodedNames.h"
 #include "engines/RunnerLines.h"
-#include "engines/ffmpeg/FfmpegRunner.h"
 
 namespace twinlens {
 
@@ -247,13 +246,10 @@ void EncodeRun::endClip(bool failed) {
 }
 
 void EncodeRun::removeUnfinished() {
-  if (!clipOpen_ || status_.clip == 0 || status_.clip > runner_.encodes.size()) return;
-  const ConversionSettings settings;
-  const FfmpegRunner runner(settings, style_);
-  for (const std::string& output : runner_.encodes[status_.clip - 1]) {
+  if (!clipOpen_ || status_.clip == 0 || status_.clip > runner_.unfinished.size()) return;
+  for (const std::string& file : runner_.unfinished[status_.clip - 1]) {
     std::error_code ignored;
-    std::filesystem::remove(runner.unfinishedFileFor(output), ignored);
-    std::filesystem::remove(runner.taggingFileFor(output), ignored);
+    std::filesystem::remove(file, ignored);
   }
 }
 

@@ -8,6 +8,7 @@
 
 #include "CliOutcome.h"
 #include "platform/ProgramOutput.h"
+#include "run/ConversionRun.h"
 #include "run/EncodeRun.h"
 #include "support/TempDir.h"
 
@@ -91,10 +92,39 @@ TEST(Encodes, AFailedClipTellsFfmpegsLastLineAndTheOthersGoOn) {
 TEST(Encodes, CancellingStopsFfmpegAndLeavesNoPartialFile) {
   TempDir dir;
   makePairs(dir, {"a"}, 12, "320x240");
-  writeRunner(dir, {"a"}, "-c:v libx264 -preset placebo");
+  // The runner as the run hands it to its front end, with what each clip leaves when stopped.
+  class Handed : public RunFrontEnd {
+   public:
+    explicit Handed(const TempDir& dir) : dir_(dir) {}
+    std::optional<std::vector<std::string>> openFiles(const OpenFilesRequest&) override {
+      return std::vector<std::string>{dir_.file(++dialogs_ == 1 ? "a_L.mkv" : "a_R.mkv")};
+    }
+    std::string launch(const std::string&, const std::string&, const std::string&) override {
+      return {};
+    }
+    std::string launchEncodes(const ProgramStart& start) override {
+      runner = start;
+      return {};
+    }
+    void wrote(const std::string&) override {}
+    std::optional<ProgramStart> runner;
+
+   private:
+    const TempDir& dir_;
+    int dialogs_ = 0;
+  } handed(dir);
+  ConversionSettings settings;
+  settings.RadioGroup_Engine = 1;
+  settings.RadioGroup_Output_Format = 1;
+  settings.CheckBox_ffmpeg_make = true;
+  settings.CheckBox_Execute_ffmpeg = true;
+  settings.Edit_Video_Extension = ".mkv";
+  settings.Edit_coding_presets = "-c:v libx264 -preset placebo";
+  ConversionRun run(settings, handed);
+  run.M1Click();
+  ASSERT_TRUE(handed.runner);
   EncodeRun encodes;
-  ASSERT_EQ(encodes.start({dir.file("a_LR.sh"), "", dir.path().string(), {{dir.file("a_LR.mkv")}}}),
-            "");
+  ASSERT_EQ(encodes.start(*handed.runner), "");
   // Encoding, with its progress known.
   const auto started = std::chrono::steady_clock::now();
   while (encodes.poll(100) && encodes.status().frame == 0 &&

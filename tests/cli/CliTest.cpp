@@ -15,16 +15,6 @@ using test::readBytes;
 using test::TempDir;
 using test::writeBytes;
 
-constexpr const char* kUsage =
-    "Usage: twinlens-cli [--settings FILE] [--presets FILE] [--set NAME=VALUE]... "
-    "[--left FILE]... [--right FILE]... [--launch] [--save-settings FILE]\n"
-    "       twinlens-cli detect-offset LEFT RIGHT [--seconds S] [--settings FILE]\n"
-    "       twinlens-cli measure-geometry LEFT [RIGHT] [--views pair|side-by-side|over-under] "
-    "[--frames N] [--settings FILE] [--json]\n"
-    "       twinlens-cli preview [--settings FILE] [--set NAME=VALUE]... --left FILE [--right "
-    "FILE] "
-    "[--frame N | --time SECONDS] [--mode output|anaglyph|difference|overlay] --png FILE\n";
-
 using Outcome = test::CliOutcome;
 
 class CliTest : public ::testing::Test {
@@ -66,7 +56,7 @@ TEST_P(CliUsageTest, ComplainsWithTheUsageLineAndDoesNothing) {
   EXPECT_EQ(outcome.status, 2);
   EXPECT_EQ(outcome.out, "");
   EXPECT_NE(outcome.err.find(GetParam().problem), std::string::npos) << outcome.err;
-  EXPECT_TRUE(outcome.err.ends_with(kUsage)) << outcome.err;
+  EXPECT_TRUE(outcome.err.ends_with(cli::usage() + "\n")) << outcome.err;
   EXPECT_FALSE(fs::exists(at("saved.ini")));
 }
 
@@ -180,6 +170,33 @@ TEST_F(CliTest, PresetsFillTheEncoderFields) {
   const std::string batch = readBytes(at("v/clip_L.bat"));
   EXPECT_NE(batch.find("-c:v libx264 -crf 18"), std::string::npos) << batch;
   EXPECT_NE(batch.find(".mkv"), std::string::npos) << batch;
+}
+
+// The usage lines and the help come from one parser: every command answers --help, and its
+// usage line names each option its help lists.
+TEST(CliCommands, UsageAndHelpTellTheSameOptions) {
+  for (const char* command : {"", "detect-offset", "measure-geometry", "preview", "colour-match"}) {
+    SCOPED_TRACE(command);
+    const std::string line = cli::usage(command);
+    EXPECT_TRUE(
+        line.starts_with("Usage: twinlens-cli" + std::string(*command ? " " : "") + command))
+        << line;
+    const std::string help = cli::help(command);
+    std::size_t options = 0;
+    for (std::size_t at = help.find("  --"); at != std::string::npos;
+         at = help.find("  --", at + 1)) {
+      const std::string option = help.substr(at + 2, help.find_first_of(" :\n", at + 2) - at - 2);
+      if (option == "--help" || option == "--version") continue;
+      ++options;
+      EXPECT_NE(line.find(option), std::string::npos) << option << " in " << line;
+    }
+    EXPECT_GT(options, 0u);
+    std::vector<std::string> args{"--help"};
+    if (*command) args.insert(args.begin(), command);
+    const Outcome asked = test::runCli(args);
+    EXPECT_EQ(asked.status, 0);
+    EXPECT_EQ(asked.out, help);
+  }
 }
 
 }  // namespace

@@ -12,6 +12,12 @@
 #include "run/ClipScan.h"
 #include "support/ErrorMessage.h"
 
+// GCC 12 at -O3 (the Windows build) warns wrongly of overlapping copies in "text" + std::string
+// (its bug 105329).
+#if defined(__GNUC__) && !defined(__clang__)
+#pragma GCC diagnostic ignored "-Wrestrict"
+#endif
+
 namespace twinlens {
 namespace {
 

@@ -134,7 +134,13 @@ void FfmpegEngine::write(EngineOutput& output) {
         if (file.video) outputs.push_back(std::move(file.path));
       }
       runnerWriter->append(runner.clipCommands(i + 1, clips_.count, job, outputs, runnerFolder()));
+      std::vector<std::string> unfinished;
+      for (const std::string& output : outputs) {
+        unfinished.push_back(runner.unfinishedFileFor(output));
+        unfinished.push_back(runner.taggingFileFor(output));
+      }
       encodes_.push_back(std::move(outputs));
+      unfinished_.push_back(std::move(unfinished));
     }
   }
   if (!runnerWriter) return;
@@ -147,7 +153,7 @@ void FfmpegEngine::write(EngineOutput& output) {
 std::vector<ProgramStart> FfmpegEngine::programs() const {
   // The runner takes no parameters and works in its own folder.
   if (!s_.CheckBox_Execute_ffmpeg || runnerFile_.empty()) return {};
-  return {{runnerFile_, "", runnerFolder(), encodes_}};
+  return {{runnerFile_, "", runnerFolder(), encodes_, unfinished_}};
 }
 
 }  // namespace twinlens

@@ -43,7 +43,8 @@ class FfmpegEngine : public Engine {
   FilterGraphBuilder graphs_;
   RunClips clips_;
   std::string runnerFile_;
-  std::vector<std::vector<std::string>> encodes_;  // each written clip's encoded files
+  std::vector<std::vector<std::string>> encodes_;     // each written clip's encoded files
+  std::vector<std::vector<std::string>> unfinished_;  // and what it leaves when stopped
 };
 
 }  // namespace twinlens
