@@ -22,9 +22,16 @@ run: build
 	$(BUILD)/src/ui/twinlens
 
 # Renders the window on each tab and the About box to $(BUILD)/screenshots/, for review.
+# The window, its preview and its encoding window as PNG files in $(BUILD)/screenshots/; small
+# copies of those the docs show go into docs/images/.
+DOC_PICTURES := 1-input-settings 5-geometry 8-preview-output 10-encoding
 screenshots: build
+	@scripts/install-deps scripts/deps-screenshots
 	cmake --build $(BUILD) --target twinlens-screenshots
 	QT_QPA_PLATFORM=offscreen $(BUILD)/src/ui/twinlens-screenshots $(BUILD)/screenshots
+	mkdir -p docs/images
+	for f in $(DOC_PICTURES); do \
+	  convert $(BUILD)/screenshots/$$f.png -resize 70% -strip -colors 32 PNG8:docs/images/$$f.png; done
 
 # Installs the window, the command line, the desktop entry and the icon (PREFIX=/usr/local).
 install: build
