@@ -33,6 +33,7 @@
 #include "ui/PreviewWindow.h"
 #include "ui/QtText.h"
 #include "ui/RadioGroup.h"
+#include "window/ButtonTable.h"
 #include "window/ControlRules.h"
 #include "window/ControlTable.h"
 #include "window/MenuTable.h"
@@ -237,7 +238,6 @@ QWidget* TSDIAppForm::buildInputTab() {
   auto* offset = textField("Edit_Offset");
   auto* shiftLayout = new QVBoxLayout(shift);
   auto* detect = button("Button_Detect_Offset");
-  connect(detect, &QPushButton::clicked, this, &TSDIAppForm::Button_Detect_OffsetClick);
   shiftLayout->addLayout(row({label("Label_Offset", offset), offset, detect}));
   right->addWidget(shift);
 
@@ -324,13 +324,11 @@ QWidget* TSDIAppForm::buildAdvancedTab() {
   auto* deshakerLayout = new QVBoxLayout(deshaker);
   deshakerLayout->addWidget(checkBox("CheckBox_Deshake"));
   auto* plugin = button("Button_VDub_Plugin");
-  connect(plugin, &QPushButton::clicked, this, &TSDIAppForm::Button_VDub_PluginClick);
   labelPlugin_ = label("Label_VDub_Plugin");
   labelPlugin_->setTextFormat(Qt::PlainText);
   labelPlugin_->setTextInteractionFlags(Qt::TextSelectableByMouse);
   deshakerLayout->addLayout(row({plugin, labelPlugin_}));
   auto* vcf = button("Button_Deshaker_Settings");
-  connect(vcf, &QPushButton::clicked, this, &TSDIAppForm::Button_Deshaker_SettingsClick);
   deshakerLayout->addLayout(row({vcf}));
   column->addWidget(deshaker);
   return page("TabSheet_Advanced", column);
@@ -350,7 +348,6 @@ QWidget* TSDIAppForm::buildGeometryTab() {
     grid->addWidget(edit, line++, 1);
   }
   auto* measure = button("Button_Measure_Alignment");
-  connect(measure, &QPushButton::clicked, this, &TSDIAppForm::Button_Measure_AlignmentClick);
   grid->addWidget(measure, line, 0, 1, 2, Qt::AlignLeft);
   grid->setColumnStretch(2, 1);
   column->addWidget(values);
@@ -365,7 +362,6 @@ QWidget* TSDIAppForm::buildFfmpegTab() {
   auto* grid = new QGridLayout(encoding);
 
   auto* select = button("Button5");
-  connect(select, &QPushButton::clicked, this, &TSDIAppForm::Button5Click);
   labelFfmpeg_ = label("Label_ffmpeg");
   labelFfmpeg_->setTextFormat(Qt::PlainText);
   labelFfmpeg_->setTextInteractionFlags(Qt::TextSelectableByMouse);
@@ -383,7 +379,6 @@ QWidget* TSDIAppForm::buildFfmpegTab() {
   presetBox_->setEditText(qt(presetSpec.initial));
   presetBox_->setMinimumWidth(presetSpec.width);
   auto* remove = button("Button_Delete_Preset");
-  connect(remove, &QPushButton::clicked, this, &TSDIAppForm::Button_Delete_PresetClick);
   grid->addWidget(label("Label_Preset", presetBox_), 1, 0);
   grid->addWidget(presetBox_, 1, 1);
   grid->addWidget(remove, 1, 2);
@@ -398,7 +393,6 @@ QWidget* TSDIAppForm::buildFfmpegTab() {
 
   auto* extension = textField("Edit_Video_Extension");
   auto* save = button("Button_new_preset");
-  connect(save, &QPushButton::clicked, this, &TSDIAppForm::Button_new_presetClick);
   grid->addWidget(label("Label_Video_Extension", extension), 5, 0);
   grid->addWidget(extension, 5, 1);
   grid->addWidget(save, 5, 2);
@@ -416,18 +410,16 @@ QWidget* TSDIAppForm::buildVirtualDubTab() {
   struct Row {
     const char* button;
     const char* field;
-    void (TSDIAppForm::*click)();
   };
   const Row rows[] = {
-      {"Button1", "Edit_vcf_deint", &TSDIAppForm::Button1Click},
-      {"Button2", "Edit_vcf_separate", &TSDIAppForm::Button2Click},
-      {"Button3", "Edit_vcf_LR", &TSDIAppForm::Button3Click},
-      {"Button4", "Edit_VD2", &TSDIAppForm::Button4Click},
+      {"Button1", "Edit_vcf_deint"},
+      {"Button2", "Edit_vcf_separate"},
+      {"Button3", "Edit_vcf_LR"},
+      {"Button4", "Edit_VD2"},
   };
   int line = 0;
   for (const Row& r : rows) {
     auto* push = button(r.button);
-    connect(push, &QPushButton::clicked, this, r.click);
     grid->addWidget(push, line, 0);
     grid->addWidget(textField(r.field), line, 1);
     ++line;
@@ -449,7 +441,6 @@ QWidget* TSDIAppForm::buildHandOffBoxes() {
   layout->addLayout(row({checkBox("CheckBox_VD_MakeJobs"), checkBox("CheckBox_Execute_VD"),
                          checkBox("CheckBox_2VD")}));
   auto* preview = button("Button_Preview");
-  connect(preview, &QPushButton::clicked, this, &TSDIAppForm::Preview1Click);
   layout->addLayout(row({preview}));
   return boxes;
 }
@@ -536,48 +527,41 @@ void TSDIAppForm::buildMenus() {
 
 // Every control named after a field writes its changes into the record at once; the rules follow.
 void TSDIAppForm::bindFields() {
+  // Each control's change goes to the window's behaviour by its field's name.
   for (const SettingsField& field : settingsFields()) {
     QWidget* widget = findChild<QWidget*>(
         QString::fromLatin1(field.name.data(), static_cast<qsizetype>(field.name.size())));
     if (!widget || widget == presetBox_) continue;
+    const std::string_view name = field.name;
     if (auto* group = qobject_cast<RadioGroup*>(widget)) {
-      int ConversionSettings::*member = std::get<int ConversionSettings::*>(field.member);
-      connect(group, &RadioGroup::itemIndexChanged, this, [this, member](int index) {
-        if (updating_) return;
-        settings_.*member = index;
-        applyRules();
-        model_.preview().settingsChanged();
+      connect(group, &RadioGroup::itemIndexChanged, this, [this, name](int index) {
+        if (!updating_) model_.choiceChanged(name, index);
       });
     } else if (auto* box = qobject_cast<QCheckBox*>(widget)) {
-      bool ConversionSettings::*member = std::get<bool ConversionSettings::*>(field.member);
-      connect(box, &QCheckBox::toggled, this, [this, member](bool checked) {
-        if (updating_) return;
-        settings_.*member = checked;
-        applyRules();
-        model_.preview().settingsChanged();
+      connect(box, &QCheckBox::toggled, this, [this, name](bool checked) {
+        if (!updating_) model_.flagChanged(name, checked);
       });
     } else if (auto* list = qobject_cast<QComboBox*>(widget)) {
-      int ConversionSettings::*member = std::get<int ConversionSettings::*>(field.member);
-      connect(list, &QComboBox::currentIndexChanged, this, [this, member](int index) {
-        if (updating_) return;
-        settings_.*member = index;
-        model_.preview().settingsChanged();
+      connect(list, &QComboBox::currentIndexChanged, this, [this, name](int index) {
+        if (!updating_) model_.choiceChanged(name, index);
       });
     } else if (auto* edit = qobject_cast<QLineEdit*>(widget)) {
-      std::string ConversionSettings::*member =
-          std::get<std::string ConversionSettings::*>(field.member);
-      connect(edit, &QLineEdit::textChanged, this, [this, member](const QString& text) {
-        if (updating_) return;
-        settings_.*member = toCore(text);
-        model_.preview().settingsChanged();
+      connect(edit, &QLineEdit::textChanged, this, [this, name](const QString& text) {
+        if (!updating_) model_.textChanged(name, toCore(text));
       });
     }
   }
+  // And each button's press, by its name.
+  for (const window::ButtonAction& action : window::buttonActions()) {
+    auto* push = findChild<QPushButton*>(
+        QString::fromLatin1(action.name.data(), static_cast<qsizetype>(action.name.size())));
+    if (push == nullptr) continue;
+    const std::string_view name = action.name;
+    connect(push, &QPushButton::clicked, this, [this, name] { model_.buttonPressed(name); });
+  }
 
   connect(presetBox_, &QComboBox::currentIndexChanged, this, [this](int index) {
-    if (updating_) return;
-    settings_.ComboBox_FF_codec = index;
-    ComboBox_FF_codecChange();
+    if (!updating_) model_.choiceChanged("ComboBox_FF_codec", index);
   });
   connect(presetBox_->lineEdit(), &QLineEdit::textEdited, this, &TSDIAppForm::presetTextEdited);
 
@@ -655,7 +639,7 @@ void TSDIAppForm::presetTextEdited() {
   const int cursor = presetBox_->lineEdit()->cursorPosition();
   selectPreset(-1);
   presetBox_->lineEdit()->setCursorPosition(cursor);
-  ComboBox_FF_codecChange();
+  model_.ComboBox_FF_codecChange();
 }
 
 void TSDIAppForm::applyRules() {
@@ -673,30 +657,6 @@ void TSDIAppForm::applyRule(const window::ControlRule& rule) {
       widget->setEnabled(on);
     }
   }
-}
-
-void TSDIAppForm::applyRule(std::string_view handler) {
-  applyRule(*window::findControlRule(handler));
-}
-
-void TSDIAppForm::CheckBox_change_final_HVClick() {
-  applyRule("CheckBox_change_final_HVClick");
-}
-
-void TSDIAppForm::CheckBox_ffmpeg_makeClick() {
-  applyRule("CheckBox_ffmpeg_makeClick");
-}
-
-void TSDIAppForm::CheckBox_VD_MakeJobsClick() {
-  applyRule("CheckBox_VD_MakeJobsClick");
-}
-
-void TSDIAppForm::RadioGroup_FrameRatesClick() {
-  applyRule("RadioGroup_FrameRatesClick");
-}
-
-void TSDIAppForm::RadioGroup_Import_OptionsClick() {
-  applyRule("RadioGroup_Import_OptionsClick");
 }
 
 // ---- what the behaviour asks of the window ----
@@ -898,58 +858,6 @@ void TSDIAppForm::showPreviewPicture(const std::string& bmp) {
 
 void TSDIAppForm::showPreviewState(const window::PreviewState& state) {
   if (previewWindow_) previewWindow_->showState(state);
-}
-
-// ---- file-selection buttons ----
-
-void TSDIAppForm::Button1Click() {
-  model_.Button1Click();
-}
-
-void TSDIAppForm::Button2Click() {
-  model_.Button2Click();
-}
-
-void TSDIAppForm::Button3Click() {
-  model_.Button3Click();
-}
-
-void TSDIAppForm::Button4Click() {
-  model_.Button4Click();
-}
-
-void TSDIAppForm::Button_Detect_OffsetClick() {
-  model_.Button_Detect_OffsetClick();
-}
-
-void TSDIAppForm::Button_Measure_AlignmentClick() {
-  model_.Button_Measure_AlignmentClick();
-}
-
-void TSDIAppForm::Button5Click() {
-  model_.Button5Click();
-}
-
-void TSDIAppForm::Button_VDub_PluginClick() {
-  model_.Button_VDub_PluginClick();
-}
-
-void TSDIAppForm::Button_Deshaker_SettingsClick() {
-  model_.Button_Deshaker_SettingsClick();
-}
-
-// ---- presets ----
-
-void TSDIAppForm::ComboBox_FF_codecChange() {
-  model_.ComboBox_FF_codecChange();
-}
-
-void TSDIAppForm::Button_new_presetClick() {
-  model_.Button_new_presetClick();
-}
-
-void TSDIAppForm::Button_Delete_PresetClick() {
-  model_.Button_Delete_PresetClick();
 }
 
 // ---- key releases ----

@@ -68,33 +68,10 @@ class TSDIAppForm : public QMainWindow, private window::ScreenView, private wind
   PreviewWindow* previewWindow() const { return previewWindow_; }
   EncodeWindow* encodeWindow() const { return encodeWindow_; }
 
-  // File-selection buttons.
-  void Button1Click();
-  void Button2Click();
-  void Button3Click();
-  void Button4Click();
-  void Button5Click();
-  void Button_Detect_OffsetClick();
-  void Button_Measure_AlignmentClick();
-  void Button_VDub_PluginClick();
-  void Button_Deshaker_SettingsClick();
-
-  // Presets.
-  void ComboBox_FF_codecChange();
-  void Button_new_presetClick();
-  void Button_Delete_PresetClick();
-
   // Key releases in the fields whose values are taken over only then.
   void Edit_PrefixKeyUp();
   void Edit_User_FRKeyUp();
   void Edit_FR_DenKeyUp();
-
-  // The enable and visibility rules, derived from the record.
-  void CheckBox_change_final_HVClick();
-  void CheckBox_ffmpeg_makeClick();
-  void CheckBox_VD_MakeJobsClick();
-  void RadioGroup_FrameRatesClick();
-  void RadioGroup_Import_OptionsClick();
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
@@ -145,8 +122,7 @@ class TSDIAppForm : public QMainWindow, private window::ScreenView, private wind
   void showSettings() override;
   void showPresetFields() override;
   void applyRules();
-  void applyRule(const window::ControlRule& rule);
-  void applyRule(std::string_view handler);
+  void applyRule(const window::ControlRule& rule) override;
   void selectPreset(int index) override;
   void presetTextEdited();
   void updateEditActions();

@@ -815,15 +815,17 @@ void Win32MainScreen::showBusy(bool busy) {
 }
 
 void Win32MainScreen::applyRules() {
-  for (const window::ControlRule& rule : window::controlRules()) {
-    const bool on = rule.on(model_.settings());
-    for (const std::string_view target : rule.targets) {
-      HWND widget = control(target);
-      if (rule.effect == window::ControlRule::Effect::Show) {
-        ShowWindow(widget, on ? SW_SHOW : SW_HIDE);
-      } else {
-        EnableWindow(widget, on);
-      }
+  for (const window::ControlRule& rule : window::controlRules()) applyRule(rule);
+}
+
+void Win32MainScreen::applyRule(const window::ControlRule& rule) {
+  const bool on = rule.on(model_.settings());
+  for (const std::string_view target : rule.targets) {
+    HWND widget = control(target);
+    if (rule.effect == window::ControlRule::Effect::Show) {
+      ShowWindow(widget, on ? SW_SHOW : SW_HIDE);
+    } else {
+      EnableWindow(widget, on);
     }
   }
 }
@@ -871,49 +873,31 @@ void Win32MainScreen::command(int id, int code, HWND from) {
       break;
   }
   if (updating_) return;
-  ConversionSettings& settings = m.settings();
 
+  // Each control's change goes to the window's behaviour by its name.
   if (id >= kFirstOptionId) {
     const auto group = static_cast<std::size_t>((id - kFirstOptionId) / kOptionsPerGroup);
-    const int index = (id - kFirstOptionId) % kOptionsPerGroup;
-    if (code != BN_CLICKED || group >= placed_.size()) return;
-    if (const SettingsField* field = findSettingsField(placed_[group].spec->name)) {
-      settings.*std::get<int ConversionSettings::*>(field->member) = index;
-      applyRules();
-      m.preview().settingsChanged();
+    if (code == BN_CLICKED && group < placed_.size()) {
+      m.choiceChanged(placed_[group].spec->name, (id - kFirstOptionId) % kOptionsPerGroup);
     }
     return;
   }
   const auto index = static_cast<std::size_t>(id - kFirstControlId);
   if (id < kFirstControlId || index >= placed_.size() || placed_[index].handle != from) return;
   const Control& spec = *placed_[index].spec;
-  const SettingsField* field = findSettingsField(spec.name);
   switch (spec.kind) {
     case ControlKind::CheckBox:
-      if (code == BN_CLICKED && field != nullptr) {
-        settings.*std::get<bool ConversionSettings::*>(field->member) =
-            SendMessageA(from, BM_GETCHECK, 0, 0) == BST_CHECKED;
-        applyRules();
-        m.preview().settingsChanged();
+      if (code == BN_CLICKED) {
+        m.flagChanged(spec.name, SendMessageA(from, BM_GETCHECK, 0, 0) == BST_CHECKED);
       }
       break;
     case ControlKind::Edit:
-      if (code == EN_CHANGE && field != nullptr) {
-        settings.*std::get<std::string ConversionSettings::*>(field->member) = text(from);
-        m.preview().settingsChanged();
-      }
+      if (code == EN_CHANGE) m.textChanged(spec.name, text(from));
       break;
     case ControlKind::DropDown:
-      if (code == CBN_SELCHANGE && field != nullptr) {
-        settings.*std::get<int ConversionSettings::*>(field->member) =
-            static_cast<int>(SendMessageA(from, CB_GETCURSEL, 0, 0));
-        m.preview().settingsChanged();
-      }
-      break;
     case ControlKind::EditableDropDown:
       if (code == CBN_SELCHANGE) {
-        settings.ComboBox_FF_codec = static_cast<int>(SendMessageA(from, CB_GETCURSEL, 0, 0));
-        m.ComboBox_FF_codecChange();
+        m.choiceChanged(spec.name, static_cast<int>(SendMessageA(from, CB_GETCURSEL, 0, 0)));
       } else if (code == CBN_EDITCHANGE) {
         // Typing leaves no entry selected.
         selectPreset(-1);
@@ -921,19 +905,7 @@ void Win32MainScreen::command(int id, int code, HWND from) {
       }
       break;
     case ControlKind::Button:
-      if (code != BN_CLICKED) break;
-      if (spec.name == "Button1") m.Button1Click();
-      if (spec.name == "Button2") m.Button2Click();
-      if (spec.name == "Button3") m.Button3Click();
-      if (spec.name == "Button4") m.Button4Click();
-      if (spec.name == "Button5") m.Button5Click();
-      if (spec.name == "Button_Detect_Offset") m.Button_Detect_OffsetClick();
-      if (spec.name == "Button_Measure_Alignment") m.Button_Measure_AlignmentClick();
-      if (spec.name == "Button_VDub_Plugin") m.Button_VDub_PluginClick();
-      if (spec.name == "Button_Deshaker_Settings") m.Button_Deshaker_SettingsClick();
-      if (spec.name == "Button_new_preset") m.Button_new_presetClick();
-      if (spec.name == "Button_Delete_Preset") m.Button_Delete_PresetClick();
-      if (spec.name == "Button_Preview") m.preview().Preview1Click();
+      if (code == BN_CLICKED) m.buttonPressed(spec.name);
       break;
     default:
       break;

@@ -103,6 +103,7 @@ class Win32MainScreen : private window::ScreenView {
   void scroll(int bar, int request);
   void placeContent();
   void applyRules();
+  void applyRule(const window::ControlRule& rule) override;
   std::string text(HWND control) const;
   void setText(HWND control, const std::string& text);
 

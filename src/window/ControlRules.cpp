@@ -4,6 +4,7 @@
 #include <array>
 
 #include "model/Choices.h"
+#include "window/MainScreenModel.h"
 
 namespace twinlens::window {
 
@@ -22,19 +23,24 @@ constexpr std::array<std::string_view, 2> kPictureRate = {"Label_picture_FR",
 
 const std::array kRules = {
     ControlRule{"CheckBox_change_final_HVClick", "CheckBox_change_final_HV", Effect::Enable,
-                kFinalSize, [](const S& s) { return s.CheckBox_change_final_HV; }},
+                kFinalSize, [](const S& s) { return s.CheckBox_change_final_HV; },
+                &MainScreenModel::CheckBox_change_final_HVClick},
     ControlRule{"CheckBox_ffmpeg_makeClick", "CheckBox_ffmpeg_make", Effect::Enable, kExecuteFfmpeg,
-                [](const S& s) { return s.CheckBox_ffmpeg_make; }},
+                [](const S& s) { return s.CheckBox_ffmpeg_make; },
+                &MainScreenModel::CheckBox_ffmpeg_makeClick},
     ControlRule{"CheckBox_VD_MakeJobsClick", "CheckBox_VD_MakeJobs", Effect::Enable, kVirtualDub,
-                [](const S& s) { return s.CheckBox_VD_MakeJobs; }},
+                [](const S& s) { return s.CheckBox_VD_MakeJobs; },
+                &MainScreenModel::CheckBox_VD_MakeJobsClick},
     // Only a rate of the user's own needs its numerator and denominator.
     ControlRule{
         "RadioGroup_FrameRatesClick", "RadioGroup_FrameRates", Effect::Enable, kUserFrameRate,
-        [](const S& s) { return s.RadioGroup_FrameRates == choices::kUserDefinedFrameRate; }},
+        [](const S& s) { return s.RadioGroup_FrameRates == choices::kUserDefinedFrameRate; },
+        &MainScreenModel::RadioGroup_FrameRatesClick},
     // Only pictures have a rate of their own to give.
     ControlRule{"RadioGroup_Import_OptionsClick", "RadioGroup_Import_Options", Effect::Show,
                 kPictureRate,
-                [](const S& s) { return s.RadioGroup_Import_Options == choices::kImportPictures; }},
+                [](const S& s) { return s.RadioGroup_Import_Options == choices::kImportPictures; },
+                &MainScreenModel::RadioGroup_Import_OptionsClick},
 };
 
 }  // namespace

@@ -7,6 +7,8 @@
 
 namespace twinlens::window {
 
+class MainScreenModel;
+
 // The enable and visibility rules of the main window, the same for every window that shows it:
 // each lets one setting decide whether some controls can be used (or are shown at all).
 struct ControlRule {
@@ -17,6 +19,7 @@ struct ControlRule {
   Effect effect;
   std::span<const std::string_view> targets;  // the controls it acts on, by name
   bool (*on)(const ConversionSettings& settings);
+  void (MainScreenModel::*apply)();  // the handler itself
 };
 
 // The five rules, in the order a window applies them after loading.

@@ -10,11 +10,14 @@
 #include "media/FfmpegSoundSource.h"
 #include "model/Choices.h"
 #include "model/ConversionPlan.h"
+#include "model/SettingsFields.h"
 #include "platform/FileSystem.h"
 #include "run/EngineList.h"
 #include "storage/DeshakerImport.h"
 #include "storage/PresetsFile.h"
 #include "storage/SettingsFile.h"
+#include "window/ButtonTable.h"
+#include "window/ControlRules.h"
 
 namespace twinlens::window {
 
@@ -311,6 +314,79 @@ void MainScreenModel::Button_Measure_AlignmentClick() {
         depthVerdictName(depthVerdict(report.parallaxNearPermille, report.parallaxFarPermille)));
     prompter_.showInformation(joinedLines(report.lines()));
   });
+}
+
+// ---- the controls' events ----
+
+void MainScreenModel::changed() {
+  applyRules();
+  preview_.settingsChanged();
+}
+
+void MainScreenModel::choiceChanged(std::string_view field, int index) {
+  const SettingsField* found = findSettingsField(field);
+  if (found == nullptr || !std::holds_alternative<int ConversionSettings::*>(found->member)) return;
+  settings_.*std::get<int ConversionSettings::*>(found->member) = index;
+  // Choosing a preset fills its fields.
+  if (field == "ComboBox_FF_codec") {
+    ComboBox_FF_codecChange();
+    return;
+  }
+  changed();
+}
+
+void MainScreenModel::flagChanged(std::string_view field, bool on) {
+  const SettingsField* found = findSettingsField(field);
+  if (found == nullptr || !std::holds_alternative<bool ConversionSettings::*>(found->member)) {
+    return;
+  }
+  settings_.*std::get<bool ConversionSettings::*>(found->member) = on;
+  changed();
+}
+
+void MainScreenModel::textChanged(std::string_view field, const std::string& text) {
+  const SettingsField* found = findSettingsField(field);
+  if (found == nullptr ||
+      !std::holds_alternative<std::string ConversionSettings::*>(found->member)) {
+    return;
+  }
+  settings_.*std::get<std::string ConversionSettings::*>(found->member) = text;
+  changed();
+}
+
+bool MainScreenModel::buttonPressed(std::string_view button) {
+  const ButtonAction* action = findButtonAction(button);
+  if (action == nullptr) return false;
+  action->pressed(*this);
+  return true;
+}
+
+void MainScreenModel::applyRule(std::string_view handler) {
+  if (const ControlRule* rule = findControlRule(handler)) view_.applyRule(*rule);
+}
+
+void MainScreenModel::CheckBox_change_final_HVClick() {
+  applyRule("CheckBox_change_final_HVClick");
+}
+
+void MainScreenModel::CheckBox_ffmpeg_makeClick() {
+  applyRule("CheckBox_ffmpeg_makeClick");
+}
+
+void MainScreenModel::CheckBox_VD_MakeJobsClick() {
+  applyRule("CheckBox_VD_MakeJobsClick");
+}
+
+void MainScreenModel::RadioGroup_FrameRatesClick() {
+  applyRule("RadioGroup_FrameRatesClick");
+}
+
+void MainScreenModel::RadioGroup_Import_OptionsClick() {
+  applyRule("RadioGroup_Import_OptionsClick");
+}
+
+void MainScreenModel::applyRules() {
+  for (const ControlRule& rule : controlRules()) (this->*rule.apply)();
 }
 
 // ---- presets ----

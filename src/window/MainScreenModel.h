@@ -2,6 +2,7 @@
 
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "model/ConversionSettings.h"
@@ -94,6 +95,24 @@ class MainScreenModel {
   void Edit_User_FRKeyUp();
   void Edit_FR_DenKeyUp();
 
+  // A control changed, by the name of its field, as either window forwards its toolkit's event:
+  // the record takes the value, the rules are applied and the preview renders anew. A name that
+  // is no field of the record is ignored.
+  void choiceChanged(std::string_view field, int index);
+  void flagChanged(std::string_view field, bool on);
+  void textChanged(std::string_view field, const std::string& text);
+  // A button pressed, by its name (ButtonTable); false for a name the table does not hold.
+  bool buttonPressed(std::string_view button);
+
+  // The enable and visibility rules, each applied by its handler (ControlRules).
+  void CheckBox_change_final_HVClick();
+  void CheckBox_ffmpeg_makeClick();
+  void CheckBox_VD_MakeJobsClick();
+  void RadioGroup_FrameRatesClick();
+  void RadioGroup_Import_OptionsClick();
+  // Every rule, through its handler.
+  void applyRules();
+
   // The last run: what it wrote, what it started.
   const RunReport& runReport() const { return run_.report(); }
   const std::vector<std::string>& writtenFiles() const { return runFrontEnd_.written(); }
@@ -121,6 +140,9 @@ class MainScreenModel {
   std::string selectedPresetName() const;
   // The controls show the record, which the preview renders anew.
   void showSettings();
+  // The record took a value from a control.
+  void changed();
+  void applyRule(std::string_view handler);
 
   Prompter& prompter_;
   ScreenView& view_;

@@ -4,6 +4,7 @@
 #include <string_view>
 #include <vector>
 
+#include "window/ControlRules.h"
 #include "window/EncodeView.h"
 #include "window/PreviewView.h"
 
@@ -17,6 +18,8 @@ class ScreenView : public PreviewView, public EncodeView {
 
   // Every control shows the settings record, and the rules are applied.
   virtual void showSettings() = 0;
+  // One rule applied: its targets enabled or shown as the record says.
+  virtual void applyRule(const ControlRule& rule) = 0;
   // The fields of the chosen preset (parameters, extension, name) show the record.
   virtual void showPresetFields() = 0;
   // The preset box lists these names; its text stays and no entry is selected.

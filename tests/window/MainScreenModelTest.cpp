@@ -19,6 +19,9 @@
 #include "support/DrawnPairs.h"
 #include "support/ScriptedPrompter.h"
 #include "support/TempDir.h"
+#include "window/ButtonTable.h"
+#include "window/ControlRules.h"
+#include "window/ControlTable.h"
 
 namespace twinlens::window {
 namespace {
@@ -39,6 +42,8 @@ class RecordingView : public ScreenView {
   int settingsShown = 0;
 
   void showSettings() override { ++settingsShown; }
+  void applyRule(const ControlRule& rule) override { rulesApplied.push_back(rule.handler); }
+  std::vector<std::string_view> rulesApplied;
   void showPresetFields() override {}
   void showPresetList(const std::vector<std::string>& names) override {
     presetList = names;
@@ -504,6 +509,34 @@ TEST_F(MainScreenModelTest, StopWhileARunMeasuresItsClipsWritesNothing) {
   EXPECT_EQ(view_.status, "Stopped: nothing was written");
   EXPECT_EQ(view_.progressEnded, 1);
   EXPECT_FALSE(fs::exists(at("clips/trip_LR.avs")));
+}
+
+// Either window forwards its controls' events by the field's name: the record takes the value and
+// every rule is applied through its handler; a name of another kind, or of nothing, changes
+// nothing. Every button of the button table is a button of the window.
+TEST_F(MainScreenModelTest, ControlsChangeTheRecordByNameAndTheRulesFollow) {
+  ConversionSettings& s = model_.settings();
+  std::vector<std::string_view> everyRule;
+  for (const ControlRule& rule : controlRules()) everyRule.push_back(rule.handler);
+  model_.flagChanged("CheckBox_ffmpeg_make", true);
+  EXPECT_TRUE(s.CheckBox_ffmpeg_make);
+  EXPECT_EQ(view_.rulesApplied, everyRule);
+  model_.choiceChanged("RadioGroup_FrameRates", 3);
+  model_.textChanged("Edit_Offset", "12");
+  EXPECT_EQ(s.RadioGroup_FrameRates, 3);
+  EXPECT_EQ(s.Edit_Offset, "12");
+  model_.flagChanged("RadioGroup_FrameRates", true);
+  model_.textChanged("CheckBox_ffmpeg_make", "0");
+  model_.choiceChanged("RadioGroup_Nowhere", 1);
+  EXPECT_EQ(s.RadioGroup_FrameRates, 3);
+  EXPECT_TRUE(s.CheckBox_ffmpeg_make);
+  EXPECT_EQ(view_.rulesApplied.size(), 3 * everyRule.size());
+  EXPECT_FALSE(model_.buttonPressed("Button_Nowhere"));
+  for (const ButtonAction& action : buttonActions()) {
+    const Control* button = findControl(action.name);
+    ASSERT_NE(button, nullptr) << action.name;
+    EXPECT_EQ(button->kind, ControlKind::Button) << action.name;
+  }
 }
 
 TEST_F(MainScreenModelTest, MeasureAlignmentFillsTheValuesOrSaysWhyNot) {
