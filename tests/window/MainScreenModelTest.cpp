@@ -23,6 +23,12 @@
 #include "window/ControlRules.h"
 #include "window/ControlTable.h"
 
+// GCC 12 at -O3 (the Windows build) warns wrongly of overlapping copies in "text" + std::string
+// (its bug 105329).
+#if defined(__GNUC__) && !defined(__clang__)
+#pragma GCC diagnostic ignored "-Wrestrict"
+#endif
+
 namespace twinlens::window {
 namespace {
 
