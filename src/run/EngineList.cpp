@@ -4,6 +4,7 @@
 
 #include "engines/avisynth/AviSynthEngine.h"
 #include "engines/ffmpeg/FfmpegEngine.h"
+#include "engines/ffmpeg/FilterGraphBuilder.h"
 #include "model/Choices.h"
 
 namespace twinlens {
@@ -33,6 +34,10 @@ int firstStartEngine() {
 #else
   return 1;  // ffmpeg filters
 #endif
+}
+
+std::unique_ptr<FrameRenderer> makeFrameRenderer() {
+  return std::make_unique<FilterGraphBuilder>();
 }
 
 std::unique_ptr<Engine> makeEngine(const ConversionSettings& settings, PathStyle style,

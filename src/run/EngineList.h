@@ -5,6 +5,7 @@
 
 #include "base/Paths.h"
 #include "engines/Engine.h"
+#include "engines/FrameRenderer.h"
 #include "model/ConversionSettings.h"
 
 namespace twinlens {
@@ -17,6 +18,9 @@ struct EngineServices {
 // The engine a first start chooses, with no settings file yet: the one whose files run on this
 // system (AviSynth scripts need Windows).
 int firstStartEngine();
+
+// What renders the preview's frames, whichever engine is chosen: the ffmpeg engine's graphs.
+std::unique_ptr<FrameRenderer> makeFrameRenderer();
 
 // The engine the settings' "Engine" choice names (an unknown choice: the first engine).
 std::unique_ptr<Engine> makeEngine(const ConversionSettings& settings, PathStyle style,

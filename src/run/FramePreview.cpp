@@ -12,6 +12,7 @@
 #include "model/ConversionPlan.h"
 #include "platform/FileSystem.h"
 #include "platform/ProgramOutput.h"
+#include "run/EngineList.h"
 
 namespace twinlens {
 
@@ -84,21 +85,21 @@ PreviewJob FramePreview::prepare(const std::string& left, const std::string& rig
     platform::writeFileReplacing(*job.tables, cubeText(made));
   }
 
-  const FilterGraphBuilder builder;
-  const FfmpegClipJob::Output primary = builder.build(recipe).outputs.front();
+  const std::unique_ptr<FrameRenderer> renderer = makeFrameRenderer();
+  const OutputTiming primary = renderer->timing(recipe);
   job.frames = primary.frames;
   job.frame = where.frame.value_or(0);
   if (!where.frame && where.seconds) {
     job.frame = std::llround(std::floor(*where.seconds * primary.frameRate.value() + 1e-9));
   }
-  std::optional<FfmpegPreview> built;
+  std::optional<FrameGraph> built;
   try {
-    built = builder.preview(recipe, job.frame, mode, job.tables ? *job.tables : std::string());
+    built = renderer->frame(recipe, job.frame, mode, job.tables ? *job.tables : std::string());
   } catch (const Error& error) {
     throw Error("Frame " + std::to_string(job.frame) + " of \"" + job.clip +
                 "\" cannot be shown: " + error.what());
   }
-  const FfmpegPreview& preview = *built;
+  const FrameGraph& preview = *built;
   job.notes = recipe.notes;
   job.notes.insert(job.notes.end(), preview.notes.begin(), preview.notes.end());
   if (s.RadioGroup_Engine == 0) {
@@ -109,7 +110,7 @@ PreviewJob FramePreview::prepare(const std::string& left, const std::string& rig
 
   std::vector<std::string>& command = job.command;
   command = {FfprobeMediaProbe::ffmpegFor(s.FfmpegLocation), "-v", "error", "-nostdin"};
-  for (const FfmpegClipJob::Input& input : preview.inputs) {
+  for (const CommandInput& input : preview.inputs) {
     // One frame decodes soonest on one thread: more would first take in several.
     command.insert(command.end(), {"-threads", "1"});
     command.insert(command.end(), input.options.begin(), input.options.end());

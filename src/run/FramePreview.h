@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "engines/ffmpeg/FilterGraphBuilder.h"
+#include "engines/FrameRenderer.h"
 #include "model/ConversionSettings.h"
 #include "run/ClipScan.h"
 

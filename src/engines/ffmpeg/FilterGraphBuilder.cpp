@@ -696,11 +696,16 @@ std::string FilterGraphBuilder::transformsName(const ClipRecipe& r) const {
   return r.has<Stabilise>(View::Left) ? stemOf(r, style_) + ".trf" : std::string();
 }
 
-FfmpegPreview FilterGraphBuilder::preview(const ClipRecipe& clip, std::int64_t frame,
-                                          PreviewMode mode, const std::string& colourTables) const {
+OutputTiming FilterGraphBuilder::timing(const ClipRecipe& clip) const {
+  const FfmpegClipJob::Output primary = build(clip).outputs.front();
+  return {primary.frameRate, primary.frames};
+}
+
+FrameGraph FilterGraphBuilder::frame(const ClipRecipe& clip, std::int64_t frame, PreviewMode mode,
+                                     const std::string& colourTables) const {
   if (frame < 0) throw Error("it lies beyond the clip");
   ClipRecipe r = clip;
-  FfmpegPreview preview;
+  FrameGraph preview;
   for (std::vector<Step>& steps : r.steps) {
     const auto stabilised = std::find_if(steps.begin(), steps.end(), [](const Step& step) {
       return std::holds_alternative<Stabilise>(step);

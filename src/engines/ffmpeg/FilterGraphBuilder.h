@@ -7,6 +7,7 @@
 #include "base/Paths.h"
 #include "base/Rational.h"
 #include "base/TextFile.h"
+#include "engines/FrameRenderer.h"
 #include "model/ClipRecipe.h"
 
 namespace twinlens {
@@ -14,10 +15,7 @@ namespace twinlens {
 // One clip as ffmpeg converts it: its inputs, its filter graph and the pads of its outputs.
 struct FfmpegClipJob {
   // An input file and the options that go before its "-i".
-  struct Input {
-    std::vector<std::string> options;
-    std::string path;
-  };
+  using Input = CommandInput;
   // One output file: the graph's pads that go into it, and the stereo layout its video is tagged
   // with ("left_right", "top_bottom", ...; "mono" where an input's tag must not survive; empty
   // for no tag).
@@ -56,23 +54,10 @@ struct FfmpegClipJob {
   std::vector<std::string> colourTags;
 };
 
-// What a preview shows: the primary output's picture, or the two views before the layout joins
-// them (as a red-cyan anaglyph, as their difference, or blended under level lines).
-enum class PreviewMode { Output, Anaglyph, Difference, Overlay };
-
-// One frame of a clip as ffmpeg renders it: its inputs, sought near the frame, and a graph whose
-// pad `pad` yields the frame first.
-struct FfmpegPreview {
-  std::vector<FfmpegClipJob::Input> inputs;
-  TextFile graph;
-  std::string pad;
-  std::vector<std::string> notes;  // where the preview differs from the conversion
-};
-
 // Renders a clip's recipe as ffmpeg filter graphs: the steps in the recipe's order, with the frame
 // timing of the AviSynth scripts of the same settings. Pure: recipe (with what the clip holds)
-// in, graph text out.
-class FilterGraphBuilder {
+// in, graph text out. It renders the preview's frames too, whichever engine is chosen.
+class FilterGraphBuilder : public FrameRenderer {
  public:
   explicit FilterGraphBuilder(PathStyle style = nativePathStyle());
 
@@ -85,12 +70,11 @@ class FilterGraphBuilder {
   // longer than the clip.
   FfmpegClipJob build(const ClipRecipe& clip) const;
 
-  // Frame `frame` of the clip's primary output (or of its views, in a check mode), reading only
-  // what that frame needs: the inputs are sought, not decoded from their start. `colourTables`:
-  // the colour tables file where the views' colours are matched. Raises "it lies beyond the
-  // clip" for a frame the clip's first frames show to lie beyond it.
-  FfmpegPreview preview(const ClipRecipe& clip, std::int64_t frame, PreviewMode mode,
-                        const std::string& colourTables = {}) const;
+  // The primary output's rate and frames.
+  OutputTiming timing(const ClipRecipe& clip) const override;
+  // The inputs are sought, not decoded from their start.
+  FrameGraph frame(const ClipRecipe& clip, std::int64_t frame, PreviewMode mode,
+                   const std::string& colourTables = {}) const override;
 
   // The files the runner makes for the clip on its way, bare names in its folder (empty where the
   // clip needs none): the colour tables, and the transforms of the motion analysis.
