@@ -23,21 +23,21 @@ inline ConversionSettings everyOption(const std::filesystem::path& tree) {
   const std::string vd = (tree / "vd").string() + "/";
 
   ConversionSettings settings((tree / "program").string());
-  settings.RadioGroup_Output_Format = 0;
+  settings.RadioGroup_Output_Format = choices::OutputFormat::Separate;
   settings.CheckBox_Output_DI = true;
   settings.CheckBox_Deshake = true;
   settings.DeshakerDir = vd + "Deshaker.vdf";
-  settings.RadioGroup_Colour_Match = 1;
-  settings.RadioGroup_Blend_TL = 1;
-  settings.ComboBox_Blend = 6;  // 128 frames
+  settings.RadioGroup_Colour_Match = choices::ColourMatch::Left;
+  settings.RadioGroup_Blend_TL = choices::BlendTimeLapse::Blend;
+  settings.ComboBox_Blend = choices::BlendFrames::Frames128;
   settings.CheckBox_Blend_RightSound = true;
   settings.Edit_Offset = "3";
   settings.Edit_Audio_Frames_Cut = "2";
   settings.CheckBox_change_final_HV = true;
-  settings.RadioGroup_Repeat = 2;
-  settings.RadioGroup_FrameRates = 5;
-  settings.RadioGroup_Pitch = 1;
-  settings.ComboBox_Colour = 1;
+  settings.RadioGroup_Repeat = choices::Repeat::Repeat2_5;
+  settings.RadioGroup_FrameRates = choices::FrameRates::Pal;
+  settings.RadioGroup_Pitch = choices::Pitch::Change;
+  settings.ComboBox_Colour = choices::Colour::YV12;
   settings.CheckBox_ffmpeg_make = true;
   settings.Edit_coding_presets = "-c:v libx264 -crf 18";
   // Not ".avi": VirtualDub's final-output jobs save those beside the scripts.

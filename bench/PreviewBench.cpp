@@ -105,9 +105,9 @@ int main() {
     }
     // As a window keeps it: one preview object, which reads each file once.
     ConversionSettings settings;
-    settings.RadioGroup_Engine = 1;
-    settings.RadioGroup_Output_Format = 1;
-    if (clip.oneFile) settings.RadioGroup_Input_Format = 1;
+    settings.RadioGroup_Engine = choices::Engine::Ffmpeg;
+    settings.RadioGroup_Output_Format = choices::OutputFormat::SideBySide;
+    if (clip.oneFile) settings.RadioGroup_Input_Format = choices::InputFormat::SideBySide;
     FramePreview kept(settings);
     const std::string keptLeft = clip.oneFile ? both : left;
     const std::string keptRight = clip.oneFile ? std::string() : right;

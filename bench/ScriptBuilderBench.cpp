@@ -14,21 +14,21 @@ using namespace twinlens;
 
 ConversionSettings manyOptions() {
   ConversionSettings s;
-  s.RadioGroup_Output_Format = 0;
+  s.RadioGroup_Output_Format = choices::OutputFormat::Separate;
   s.Edit_Offset = "3";
-  s.RadioGroup_Colour_Match = 1;
+  s.RadioGroup_Colour_Match = choices::ColourMatch::Left;
   s.Edit_Audio_Frames_Cut = "2";
   s.CheckBox_Input_SF = true;
-  s.RadioGroup_Blend_TL = 1;
-  s.ComboBox_Blend = 6;  // 128 frames: the longest scripts there are
+  s.RadioGroup_Blend_TL = choices::BlendTimeLapse::Blend;
+  s.ComboBox_Blend = choices::BlendFrames::Frames128;  // the longest scripts there are
   s.CheckBox_Input_HW = true;
   s.CheckBox_HML = true;
   s.CheckBox_change_final_HV = true;
   s.Edit_Blur = "0.5";
-  s.RadioGroup_Repeat = 2;
-  s.RadioGroup_FrameRates = 5;
-  s.RadioGroup_Pitch = 1;
-  s.ComboBox_Colour = 1;
+  s.RadioGroup_Repeat = choices::Repeat::Repeat2_5;
+  s.RadioGroup_FrameRates = choices::FrameRates::Pal;
+  s.RadioGroup_Pitch = choices::Pitch::Change;
+  s.ComboBox_Colour = choices::Colour::YV12;
   s.CheckBox_Reverse_LR = true;
   s.CheckBox_Deshake = true;
   s.CheckBox_Output_DI = true;

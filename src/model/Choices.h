@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <string_view>
 
 namespace twinlens::choices {
@@ -41,7 +42,8 @@ inline constexpr std::array<FrameSelection, 9> kRepeatSelections = {{{0, {}, 0},
                                                                      {3, {0}, 1},
                                                                      {4, {0}, 1}}};
 
-// The output frame rates of the choices 1 to 8 as numerator and denominator; 9 is the user's own.
+// The output frame rates of the choices "11.988p" to "59.94p" as numerator and denominator, by
+// item index ("User defined" is the user's own).
 struct FrameRateValue {
   int num;
   int den;
@@ -68,31 +70,81 @@ inline constexpr std::array<std::string_view, 3> kConvergence = {"No change", "A
                                                                  "Shift by"};
 inline constexpr std::array<std::string_view, 2> kEngine = {"AviSynth scripts", "ffmpeg filters"};
 
-// Output formats, by index.
-inline constexpr int kOutputSeparate = 0;
-inline constexpr int kOutputSideBySide = 1;
-inline constexpr int kOutputOverUnder = 2;
-inline constexpr int kOutputInterlaced = 3;
-inline constexpr int kOutputMono = 4;
+// Each choice as an enum whose values are the item indices above, the numbers settings and
+// layout files hold. `Unset` is a choice with nothing selected (a file may hold -1).
+enum class InputFormat { Unset = -1, Separate, SideBySide, OverUnder, Mono };
+enum class ImportOptions { Unset = -1, AviSource, DirectShowSource, Pictures };
+enum class OutputFormat { Unset = -1, Separate, SideBySide, OverUnder, Interlaced, Mono };
+enum class Colour { Unset = -1, Keep, YV12, YUY2, RGB24, RGB32 };
+// Repeating shows each frame N times; skipping keeps one frame of every N.
+enum class Repeat {
+  Unset = -1,
+  NoChange,
+  Repeat2,
+  Repeat2_5,
+  Repeat3,
+  Repeat4,
+  Skip2,
+  Skip2_5,
+  Skip3,
+  Skip4
+};
+enum class FrameRates {
+  Unset = -1,
+  NoChange,
+  HalfFilm,
+  HalfPal,
+  HalfNtsc,
+  Film,
+  Pal,
+  Ntsc,
+  DoublePal,
+  DoubleNtsc,
+  UserDefined
+};
+enum class Pitch { Unset = -1, NoChange, Change };
+enum class ColourMatch { Unset = -1, NoChange, Left, Right };
+enum class BlendTimeLapse { Unset = -1, NoChange, Blend, TimeLapse };
+// How many frames are blended into one: 2 to the power of the index plus one.
+enum class BlendFrames {
+  Unset = -1,
+  Frames2,
+  Frames4,
+  Frames8,
+  Frames16,
+  Frames32,
+  Frames64,
+  Frames128
+};
+enum class Align { Unset = -1, NoChange, Measure, UseValues };
+enum class Convergence { Unset = -1, NoChange, Automatic, ShiftBy };
+enum class Engine { Unset = -1, AviSynth, Ffmpeg };
 
-// Input formats, by index.
-inline constexpr int kInputSeparate = 0;
-inline constexpr int kInputSideBySide = 1;
-inline constexpr int kInputOverUnder = 2;
-inline constexpr int kInputMono = 3;
+// The item index a choice is stored as.
+template <typename Choice>
+constexpr int itemIndex(Choice choice) {
+  return static_cast<int>(choice);
+}
 
-// Import options, by index.
-inline constexpr int kImportAviSource = 0;
-inline constexpr int kImportDirectShow = 1;
-inline constexpr int kImportPictures = 2;
-
-// "Align views" and "Convergence", by index.
-inline constexpr int kAlignMeasure = 1;
-inline constexpr int kAlignValues = 2;
-inline constexpr int kConvergenceAutomatic = 1;
-inline constexpr int kConvergenceShift = 2;
-
-// The "User defined" output frame rate.
-inline constexpr int kUserDefinedFrameRate = 9;
+// The last item of each choice is the last caption of its list.
+template <typename Choice, std::size_t Count>
+constexpr bool endsWith(Choice last, const std::array<std::string_view, Count>&) {
+  return itemIndex(last) + 1 == static_cast<int>(Count);
+}
+static_assert(endsWith(InputFormat::Mono, kInputFormat));
+static_assert(endsWith(ImportOptions::Pictures, kImportOptions));
+static_assert(endsWith(OutputFormat::Mono, kOutputFormat));
+static_assert(endsWith(Colour::RGB32, kColour));
+static_assert(endsWith(Repeat::Skip4, kRepeat));
+static_assert(endsWith(FrameRates::UserDefined, kFrameRates));
+static_assert(endsWith(Pitch::Change, kPitch));
+static_assert(endsWith(ColourMatch::Right, kColourMatch));
+static_assert(endsWith(BlendTimeLapse::TimeLapse, kBlendTimeLapse));
+static_assert(endsWith(BlendFrames::Frames128, kBlend));
+static_assert(endsWith(Align::UseValues, kAlign));
+static_assert(endsWith(Convergence::ShiftBy, kConvergence));
+static_assert(endsWith(Engine::Ffmpeg, kEngine));
+static_assert(kRepeatSelections.size() == kRepeat.size());
+static_assert(kFrameRateValues.size() + 1 == kFrameRates.size());
 
 }  // namespace twinlens::choices

@@ -75,8 +75,8 @@ ClipNames deriveClipNames(const ConversionSettings& settings, const std::string&
   using paths::name;
   using paths::noext;
 
-  const int output = settings.RadioGroup_Output_Format;
-  const bool mono = output == choices::kOutputMono;
+  const choices::OutputFormat output = settings.RadioGroup_Output_Format;
+  const bool mono = output == choices::OutputFormat::Mono;
 
   ClipNames names;
   names.leftFile = leftFile;
@@ -105,11 +105,11 @@ ClipNames deriveClipNames(const ConversionSettings& settings, const std::string&
   names.sideBySideScript = stemFolder + names.base + "_LR.avs";
   names.overUnderScript = stemFolder + names.base + "_OU.avs";
   switch (output) {
-    case choices::kOutputSideBySide:
+    case choices::OutputFormat::SideBySide:
       names.primaryScript = names.sideBySideScript;
       break;
-    case choices::kOutputOverUnder:
-    case choices::kOutputInterlaced:
+    case choices::OutputFormat::OverUnder:
+    case choices::OutputFormat::Interlaced:
       names.primaryScript = names.overUnderScript;
       break;
     default:

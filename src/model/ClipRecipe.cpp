@@ -14,21 +14,24 @@ namespace {
 
 using namespace recipe;
 
-constexpr int kBlendFrames = 1;
-constexpr int kTimeLapse = 2;
-constexpr int kChangePitch = 1;
-
-// A choice within its list, or nothing (a settings file may hold any index).
-template <typename List>
-bool within(int index, const List& list) {
+// A choice within its list, or nothing (a record set by code may hold any index).
+template <typename Choice, typename List>
+bool within(Choice choice, const List& list) {
+  const int index = choices::itemIndex(choice);
   return index >= 0 && index < static_cast<int>(list.size());
+}
+
+// The entry of a table that has one entry per item of the choice.
+template <typename Choice, typename List>
+const auto& entryOf(Choice choice, const List& list) {
+  return list[static_cast<std::size_t>(choices::itemIndex(choice))];
 }
 
 Source sourceOf(const ConversionSettings& s) {
   switch (s.RadioGroup_Import_Options) {
-    case choices::kImportPictures:
+    case choices::ImportOptions::Pictures:
       return Source::Pictures;
-    case choices::kImportDirectShow:
+    case choices::ImportOptions::DirectShowSource:
       return Source::DirectShowFile;
     default:
       return Source::AviFile;
@@ -38,11 +41,11 @@ Source sourceOf(const ConversionSettings& s) {
 // An input format left unchosen reads both views from the one file, uncropped, as mono does.
 InputLayout inputOf(const ConversionSettings& s) {
   switch (s.RadioGroup_Input_Format) {
-    case choices::kInputSeparate:
+    case choices::InputFormat::Separate:
       return InputLayout::Pair;
-    case choices::kInputSideBySide:
+    case choices::InputFormat::SideBySide:
       return InputLayout::SideBySide;
-    case choices::kInputOverUnder:
+    case choices::InputFormat::OverUnder:
       return InputLayout::OverUnder;
     default:
       return InputLayout::Mono;
@@ -51,19 +54,38 @@ InputLayout inputOf(const ConversionSettings& s) {
 
 OutputLayout layoutOf(const ConversionSettings& s) {
   switch (s.RadioGroup_Output_Format) {
-    case choices::kOutputSeparate:
+    case choices::OutputFormat::Separate:
       return OutputLayout::Separate;
-    case choices::kOutputSideBySide:
+    case choices::OutputFormat::SideBySide:
       return OutputLayout::SideBySide;
-    case choices::kOutputOverUnder:
+    case choices::OutputFormat::OverUnder:
       return OutputLayout::OverUnder;
-    case choices::kOutputInterlaced:
+    case choices::OutputFormat::Interlaced:
       return OutputLayout::Interlaced;
-    case choices::kOutputMono:
+    case choices::OutputFormat::Mono:
       return OutputLayout::Mono;
     default:
       return OutputLayout::None;
   }
+}
+
+// A colour format left unchosen keeps the record's default.
+std::optional<ColourSpace> colourOf(choices::Colour colour) {
+  switch (colour) {
+    case choices::Colour::Keep:
+      return ColourSpace::Keep;
+    case choices::Colour::YV12:
+      return ColourSpace::YV12;
+    case choices::Colour::YUY2:
+      return ColourSpace::YUY2;
+    case choices::Colour::RGB24:
+      return ColourSpace::RGB24;
+    case choices::Colour::RGB32:
+      return ColourSpace::RGB32;
+    case choices::Colour::Unset:
+      break;
+  }
+  return std::nullopt;
 }
 
 // Half a picture's size stretched to the whole, or a whole squeezed to half: in halves.
@@ -76,39 +98,46 @@ int sizeFactor(bool inputHalf, bool outputHalf) {
 std::optional<Motion> motionOf(const ConversionSettings& s) {
   // Nothing chosen in the list of frame counts blends nothing.
   if (!within(s.ComboBox_Blend, choices::kBlend)) return std::nullopt;
-  if (s.RadioGroup_Blend_TL != kBlendFrames && s.RadioGroup_Blend_TL != kTimeLapse) {
-    return std::nullopt;
-  }
   Motion motion;
-  motion.kind =
-      s.RadioGroup_Blend_TL == kBlendFrames ? Motion::Kind::Blend : Motion::Kind::TimeLapse;
-  motion.level = s.ComboBox_Blend;
+  switch (s.RadioGroup_Blend_TL) {
+    case choices::BlendTimeLapse::Blend:
+      motion.kind = Motion::Kind::Blend;
+      break;
+    case choices::BlendTimeLapse::TimeLapse:
+      motion.kind = Motion::Kind::TimeLapse;
+      break;
+    case choices::BlendTimeLapse::Unset:
+    case choices::BlendTimeLapse::NoChange:
+      return std::nullopt;
+  }
+  motion.level = choices::itemIndex(s.ComboBox_Blend);
   motion.halfShutter = s.CheckBox_180;
   motion.rightSound = s.CheckBox_Blend_RightSound;
   return motion;
 }
 
 std::optional<FrameSelection> selectionOf(const ConversionSettings& s) {
-  if (s.RadioGroup_Repeat < 1 || !within(s.RadioGroup_Repeat, choices::kRepeatSelections)) {
+  if (s.RadioGroup_Repeat == choices::Repeat::NoChange ||
+      !within(s.RadioGroup_Repeat, choices::kRepeatSelections)) {
     return std::nullopt;
   }
-  return FrameSelection{choices::kRepeatSelections[static_cast<std::size_t>(s.RadioGroup_Repeat)]};
+  return FrameSelection{entryOf(s.RadioGroup_Repeat, choices::kRepeatSelections)};
 }
 
 std::optional<RateChange> rateChangeOf(const ConversionSettings& s, bool selects) {
   RateChange change;
-  const int choice = s.RadioGroup_FrameRates;
-  if (choice == choices::kUserDefinedFrameRate) {
+  const choices::FrameRates choice = s.RadioGroup_FrameRates;
+  if (choice == choices::FrameRates::UserDefined) {
     change.rate = FrameRate{s.UserFrNum, s.UserFrDen};
-  } else if (choice >= 1 && within(choice, choices::kFrameRateValues)) {
-    const auto& value = choices::kFrameRateValues[static_cast<std::size_t>(choice)];
+  } else if (choice != choices::FrameRates::NoChange && within(choice, choices::kFrameRateValues)) {
+    const auto& value = entryOf(choice, choices::kFrameRateValues);
     change.rate = FrameRate{value.num, value.den};
   }
   if (!change.rate && !selects) return std::nullopt;
   // "No change" gives a selection back the rate it had, so the clip runs longer or shorter;
   // nothing chosen keeps the selection's own rate.
-  change.restore = selects && choice == 0;
-  change.keepPitch = s.RadioGroup_Pitch == kChangePitch;
+  change.restore = selects && choice == choices::FrameRates::NoChange;
+  change.keepPitch = s.RadioGroup_Pitch == choices::Pitch::Change;
   return change;
 }
 
@@ -119,9 +148,10 @@ std::vector<Step> viewSteps(const ConversionSettings& s, View view, Source sourc
   if (s.CheckBox_Output_DI) steps.emplace_back(Deinterlace{});
   if (offset != 0) steps.emplace_back(TimeShift{offset});
   // "Left" keeps the left view's colours and changes the right view's, "Right" the reverse.
-  const int match = s.RadioGroup_Colour_Match;
-  if ((match == 1 && !left) || (match == 2 && left)) {
-    steps.emplace_back(ColourMatch{match == 1 ? View::Left : View::Right});
+  const choices::ColourMatch match = s.RadioGroup_Colour_Match;
+  if ((match == choices::ColourMatch::Left && !left) ||
+      (match == choices::ColourMatch::Right && left)) {
+    steps.emplace_back(ColourMatch{match == choices::ColourMatch::Left ? View::Left : View::Right});
   }
   // A picture sequence has no sound to cut.
   if (audioCut > 0 && source != Source::Pictures) {
@@ -364,14 +394,14 @@ struct Geometry {
 
 Geometry geometryOf(const ConversionSettings& s) {
   Geometry g;
-  g.measures = s.RadioGroup_Align == choices::kAlignMeasure;
-  if (s.RadioGroup_Align == choices::kAlignValues) {
+  g.measures = s.RadioGroup_Align == choices::Align::Measure;
+  if (s.RadioGroup_Align == choices::Align::UseValues) {
     g.typed = Align{toDecimal(s.Edit_Align_Vertical), toDecimal(s.Edit_Align_Roll),
                     toDecimal(s.Edit_Align_Zoom), toDecimal(s.Edit_Align_Toe_In),
                     toDecimal(s.Edit_Align_Tilt)};
   }
-  g.automatic = s.RadioGroup_Convergence == choices::kConvergenceAutomatic;
-  if (s.RadioGroup_Convergence == choices::kConvergenceShift) {
+  g.automatic = s.RadioGroup_Convergence == choices::Convergence::Automatic;
+  if (s.RadioGroup_Convergence == choices::Convergence::ShiftBy) {
     g.shiftPx = toDecimal(s.Edit_Convergence);
   }
   return g;
@@ -487,13 +517,13 @@ const char* recipe::layoutName(InputLayout layout) {
 }
 
 bool measuresViews(const ConversionSettings& s) {
-  return s.RadioGroup_Align == choices::kAlignMeasure ||
-         s.RadioGroup_Convergence == choices::kConvergenceAutomatic;
+  return s.RadioGroup_Align == choices::Align::Measure ||
+         s.RadioGroup_Convergence == choices::Convergence::Automatic;
 }
 
 bool alignsViews(const ConversionSettings& s) {
-  return measuresViews(s) || s.RadioGroup_Align == choices::kAlignValues ||
-         s.RadioGroup_Convergence == choices::kConvergenceShift;
+  return measuresViews(s) || s.RadioGroup_Align == choices::Align::UseValues ||
+         s.RadioGroup_Convergence == choices::Convergence::ShiftBy;
 }
 
 ClipRecipe makeClipRecipe(const ConversionSettings& s, ClipNames names, const ClipFacts& facts) {
@@ -523,9 +553,7 @@ ClipRecipe makeClipRecipe(const ConversionSettings& s, ClipNames names, const Cl
   r.layout = layoutOf(s);
   r.reversed = s.CheckBox_Reverse_LR;
   r.outputs = outputsOf(r, motionOf(s));
-  if (within(s.ComboBox_Colour, choices::kColour)) {
-    r.colour = static_cast<ColourSpace>(s.ComboBox_Colour);
-  }
+  if (const auto colour = colourOf(s.ComboBox_Colour)) r.colour = *colour;
   r.stereoTag = tagOf(r);
   return r;
 }

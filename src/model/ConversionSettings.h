@@ -3,21 +3,22 @@
 #include <cstdint>
 #include <string>
 
+#include "model/Choices.h"
 #include "model/SettingSources.h"
 
 namespace twinlens {
 
 // Every setting the conversion reads, one field per control of the main window, named after
-// that control, plus the values held outside edit controls. Choices are zero-based item
-// indices (-1: nothing selected); numbers typed by the user stay text.
+// that control, plus the values held outside edit controls. Choices are enums whose values are
+// the zero-based item indices (Unset, -1: nothing selected); numbers typed by the user stay text.
 struct ConversionSettings {
   // The two remembered folders start on the program's own folder (without a trailing
   // separator).
   explicit ConversionSettings(const std::string& programFolder = {});
 
   // Tab "Input settings".
-  int RadioGroup_Input_Format = 0;
-  int RadioGroup_Import_Options = 0;
+  choices::InputFormat RadioGroup_Input_Format = choices::InputFormat::Separate;
+  choices::ImportOptions RadioGroup_Import_Options = choices::ImportOptions::AviSource;
   std::string Edit_import_picture_FR = "25";
   bool CheckBox_MVC_Ref = false;
   bool CheckBox_Input_HW = false;
@@ -27,9 +28,9 @@ struct ConversionSettings {
   std::string Edit_Audio_Frames_Cut = "0";
 
   // Tab "Output settings".
-  int RadioGroup_Output_Format = 0;
+  choices::OutputFormat RadioGroup_Output_Format = choices::OutputFormat::Separate;
   std::string Prefix;  // follows Edit_Prefix at every key release
-  int ComboBox_Colour = 0;
+  choices::Colour ComboBox_Colour = choices::Colour::Keep;
   bool CheckBox_change_final_HV = false;
   std::string Edit_final_H = "1920";
   std::string Edit_final_V = "1080";
@@ -44,18 +45,18 @@ struct ConversionSettings {
   bool CheckBox_Reverse_LR = false;
 
   // Tab "Frame rates".
-  int RadioGroup_Repeat = 0;
-  int RadioGroup_FrameRates = 0;
+  choices::Repeat RadioGroup_Repeat = choices::Repeat::NoChange;
+  choices::FrameRates RadioGroup_FrameRates = choices::FrameRates::NoChange;
   std::int32_t UserFrNum = 30000;
   std::int32_t UserFrDen = 1001;
   std::string Edit_FR_Num = "30000";  // the texts as typed; the integers keep the last valid value
   std::string Edit_FR_Den = "1001";
-  int RadioGroup_Pitch = 0;
+  choices::Pitch RadioGroup_Pitch = choices::Pitch::NoChange;
 
   // Tab "Advanced".
-  int RadioGroup_Colour_Match = 0;
-  int RadioGroup_Blend_TL = 0;
-  int ComboBox_Blend = 0;
+  choices::ColourMatch RadioGroup_Colour_Match = choices::ColourMatch::NoChange;
+  choices::BlendTimeLapse RadioGroup_Blend_TL = choices::BlendTimeLapse::NoChange;
+  choices::BlendFrames ComboBox_Blend = choices::BlendFrames::Frames2;
   bool CheckBox_180 = false;
   bool CheckBox_Blend_RightSound = false;
   bool CheckBox_Deshake = false;
@@ -67,17 +68,17 @@ struct ConversionSettings {
   // Tab "Geometry": how the right view's misalignment against the left is corrected (the
   // values in pixels of the view as its file holds it, degrees and per cent), and the
   // convergence shift in pixels (positive moves the scene behind the screen).
-  int RadioGroup_Align = 0;
+  choices::Align RadioGroup_Align = choices::Align::NoChange;
   std::string Edit_Align_Vertical = "0";
   std::string Edit_Align_Roll = "0";
   std::string Edit_Align_Zoom = "0";
   std::string Edit_Align_Toe_In = "0";
   std::string Edit_Align_Tilt = "0";
-  int RadioGroup_Convergence = 0;
+  choices::Convergence RadioGroup_Convergence = choices::Convergence::NoChange;
   std::string Edit_Convergence = "0";
 
   // Tab "FFmpeg".
-  int RadioGroup_Engine = 0;  // 0: AviSynth scripts, 1: ffmpeg filter graphs and a runner script
+  choices::Engine RadioGroup_Engine = choices::Engine::AviSynth;
   std::string FfmpegLocation;
   std::string FfmpegDialogFolder;  // initial folder of the ffmpeg selection dialog
   int ComboBox_FF_codec = 0;       // position in the preset list

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <array>
+#include <type_traits>
+#include <utility>
 
 #include "base/Error.h"
 #include "base/IntegerText.h"
@@ -18,11 +20,19 @@ constexpr int count(const auto& captions) {
   return static_cast<int>(captions.size());
 }
 
+// A choice's member read and written as its item index.
+template <auto Member>
+constexpr ChoiceMember choice() {
+  using Choice = std::remove_cvref_t<decltype(std::declval<S&>().*Member)>;
+  return ChoiceMember{[](const S& s) { return static_cast<int>(s.*Member); },
+                      [](S& s, int index) { s.*Member = static_cast<Choice>(index); }};
+}
+
 const std::array kFields = {
     SettingsField{"RadioGroup_Input_Format", Kind::Radio, count(choices::kInputFormat),
-                  &S::RadioGroup_Input_Format},
+                  choice<&S::RadioGroup_Input_Format>()},
     SettingsField{"RadioGroup_Import_Options", Kind::Radio, count(choices::kImportOptions),
-                  &S::RadioGroup_Import_Options},
+                  choice<&S::RadioGroup_Import_Options>()},
     SettingsField{"Edit_import_picture_FR", Kind::Text, 0, &S::Edit_import_picture_FR},
     SettingsField{"CheckBox_MVC_Ref", Kind::Flag, 0, &S::CheckBox_MVC_Ref},
     SettingsField{"CheckBox_Input_HW", Kind::Flag, 0, &S::CheckBox_Input_HW},
@@ -31,9 +41,10 @@ const std::array kFields = {
     SettingsField{"Edit_Offset", Kind::Text, 0, &S::Edit_Offset},
     SettingsField{"Edit_Audio_Frames_Cut", Kind::Text, 0, &S::Edit_Audio_Frames_Cut},
     SettingsField{"RadioGroup_Output_Format", Kind::Radio, count(choices::kOutputFormat),
-                  &S::RadioGroup_Output_Format},
+                  choice<&S::RadioGroup_Output_Format>()},
     SettingsField{"Prefix", Kind::Text, 0, &S::Prefix},
-    SettingsField{"ComboBox_Colour", Kind::DropDown, count(choices::kColour), &S::ComboBox_Colour},
+    SettingsField{"ComboBox_Colour", Kind::DropDown, count(choices::kColour),
+                  choice<&S::ComboBox_Colour>()},
     SettingsField{"CheckBox_change_final_HV", Kind::Flag, 0, &S::CheckBox_change_final_HV},
     SettingsField{"Edit_final_H", Kind::Text, 0, &S::Edit_final_H},
     SettingsField{"Edit_final_V", Kind::Text, 0, &S::Edit_final_V},
@@ -46,19 +57,22 @@ const std::array kFields = {
     SettingsField{"CheckBox_HMR", Kind::Flag, 0, &S::CheckBox_HMR},
     SettingsField{"CheckBox_VMR", Kind::Flag, 0, &S::CheckBox_VMR},
     SettingsField{"CheckBox_Reverse_LR", Kind::Flag, 0, &S::CheckBox_Reverse_LR},
-    SettingsField{"RadioGroup_Repeat", Kind::Radio, count(choices::kRepeat), &S::RadioGroup_Repeat},
+    SettingsField{"RadioGroup_Repeat", Kind::Radio, count(choices::kRepeat),
+                  choice<&S::RadioGroup_Repeat>()},
     SettingsField{"RadioGroup_FrameRates", Kind::Radio, count(choices::kFrameRates),
-                  &S::RadioGroup_FrameRates},
+                  choice<&S::RadioGroup_FrameRates>()},
     SettingsField{"UserFrNum", Kind::Integer, 0, &S::UserFrNum},
     SettingsField{"UserFrDen", Kind::Integer, 0, &S::UserFrDen},
     SettingsField{"Edit_FR_Num", Kind::Text, 0, &S::Edit_FR_Num},
     SettingsField{"Edit_FR_Den", Kind::Text, 0, &S::Edit_FR_Den},
-    SettingsField{"RadioGroup_Pitch", Kind::Radio, count(choices::kPitch), &S::RadioGroup_Pitch},
+    SettingsField{"RadioGroup_Pitch", Kind::Radio, count(choices::kPitch),
+                  choice<&S::RadioGroup_Pitch>()},
     SettingsField{"RadioGroup_Colour_Match", Kind::Radio, count(choices::kColourMatch),
-                  &S::RadioGroup_Colour_Match},
+                  choice<&S::RadioGroup_Colour_Match>()},
     SettingsField{"RadioGroup_Blend_TL", Kind::Radio, count(choices::kBlendTimeLapse),
-                  &S::RadioGroup_Blend_TL},
-    SettingsField{"ComboBox_Blend", Kind::DropDown, count(choices::kBlend), &S::ComboBox_Blend},
+                  choice<&S::RadioGroup_Blend_TL>()},
+    SettingsField{"ComboBox_Blend", Kind::DropDown, count(choices::kBlend),
+                  choice<&S::ComboBox_Blend>()},
     SettingsField{"CheckBox_180", Kind::Flag, 0, &S::CheckBox_180},
     SettingsField{"CheckBox_Blend_RightSound", Kind::Flag, 0, &S::CheckBox_Blend_RightSound},
     SettingsField{"CheckBox_Deshake", Kind::Flag, 0, &S::CheckBox_Deshake},
@@ -66,18 +80,20 @@ const std::array kFields = {
     SettingsField{"DeshakePart1a", Kind::Text, 0, &S::DeshakePart1a},
     SettingsField{"DeshakePart1b", Kind::Text, 0, &S::DeshakePart1b},
     SettingsField{"DeshakePart2", Kind::Text, 0, &S::DeshakePart2},
-    SettingsField{"RadioGroup_Align", Kind::Radio, count(choices::kAlign), &S::RadioGroup_Align},
+    SettingsField{"RadioGroup_Align", Kind::Radio, count(choices::kAlign),
+                  choice<&S::RadioGroup_Align>()},
     SettingsField{"Edit_Align_Vertical", Kind::Text, 0, &S::Edit_Align_Vertical},
     SettingsField{"Edit_Align_Roll", Kind::Text, 0, &S::Edit_Align_Roll},
     SettingsField{"Edit_Align_Zoom", Kind::Text, 0, &S::Edit_Align_Zoom},
     SettingsField{"Edit_Align_Toe_In", Kind::Text, 0, &S::Edit_Align_Toe_In},
     SettingsField{"Edit_Align_Tilt", Kind::Text, 0, &S::Edit_Align_Tilt},
     SettingsField{"RadioGroup_Convergence", Kind::Radio, count(choices::kConvergence),
-                  &S::RadioGroup_Convergence},
+                  choice<&S::RadioGroup_Convergence>()},
     SettingsField{"Edit_Convergence", Kind::Text, 0, &S::Edit_Convergence},
-    SettingsField{"RadioGroup_Engine", Kind::Radio, count(choices::kEngine), &S::RadioGroup_Engine},
+    SettingsField{"RadioGroup_Engine", Kind::Radio, count(choices::kEngine),
+                  choice<&S::RadioGroup_Engine>()},
     SettingsField{"FfmpegLocation", Kind::Text, 0, &S::FfmpegLocation},
-    SettingsField{"ComboBox_FF_codec", Kind::DropDown, -1, &S::ComboBox_FF_codec},
+    SettingsField{"ComboBox_FF_codec", Kind::DropDown, -1, choice<&S::ComboBox_FF_codec>()},
     SettingsField{"Edit_coding_presets", Kind::Text, 0, &S::Edit_coding_presets},
     SettingsField{"Edit_Video_Extension", Kind::Text, 0, &S::Edit_Video_Extension},
     SettingsField{"Edit_preset_name", Kind::Text, 0, &S::Edit_preset_name},
@@ -131,27 +147,26 @@ void setSettingsField(ConversionSettings& settings, const SettingsField& field,
       settings.*std::get<bool S::*>(field.member) = value == "1";
       return;
     }
-    case Kind::Integer:
-      if (field.member.index() == 0) {
-        const std::int32_t number = toInteger(value);
-        if (field.name == "UserFrNum") {
-          settings.setUserFrNum(number);
-        } else if (field.name == "UserFrDen") {
-          settings.setUserFrDen(number);
-        } else {
-          settings.*std::get<int S::*>(field.member) = number;
-        }
+    case Kind::Integer: {
+      const std::int32_t number = toInteger(value);
+      if (field.name == "UserFrNum") {
+        settings.setUserFrNum(number);
+      } else if (field.name == "UserFrDen") {
+        settings.setUserFrDen(number);
+      } else {
+        settings.*std::get<std::int32_t S::*>(field.member) = number;
       }
       return;
+    }
     case Kind::Radio:
-      settings.*std::get<int S::*>(field.member) =
-          ConversionSettings::clampRadioIndex(toInteger(value), field.count);
+      field.setItemIndex(settings,
+                         ConversionSettings::clampRadioIndex(toInteger(value), field.count));
       return;
     case Kind::DropDown: {
       const int index = toInteger(value);
-      settings.*std::get<int S::*>(field.member) =
-          field.count < 0 ? std::max(index, -1)
-                          : ConversionSettings::dropDownIndex(index, field.count);
+      field.setItemIndex(settings, field.count < 0
+                                       ? std::max(index, -1)
+                                       : ConversionSettings::dropDownIndex(index, field.count));
       return;
     }
   }
@@ -160,7 +175,18 @@ void setSettingsField(ConversionSettings& settings, const SettingsField& field,
 std::string settingsFieldText(const ConversionSettings& settings, const SettingsField& field) {
   if (const auto* text = std::get_if<std::string S::*>(&field.member)) return settings.**text;
   if (const auto* flag = std::get_if<bool S::*>(&field.member)) return settings.**flag ? "1" : "0";
-  return std::to_string(settings.*std::get<int S::*>(field.member));
+  if (const auto* choice = std::get_if<ChoiceMember>(&field.member)) {
+    return std::to_string(choice->get(settings));
+  }
+  return std::to_string(settings.*std::get<std::int32_t S::*>(field.member));
+}
+
+int SettingsField::itemIndex(const ConversionSettings& settings) const {
+  return std::get<ChoiceMember>(member).get(settings);
+}
+
+void SettingsField::setItemIndex(ConversionSettings& settings, int index) const {
+  std::get<ChoiceMember>(member).set(settings, index);
 }
 
 }  // namespace twinlens

@@ -10,6 +10,13 @@
 
 namespace twinlens {
 
+// A choice's field, read and written as the zero-based item index that files and controls hold
+// (-1: nothing selected).
+struct ChoiceMember {
+  int (*get)(const ConversionSettings&);
+  void (*set)(ConversionSettings&, int);
+};
+
 // Access to the fields of ConversionSettings by their names, for front ends that name them
 // (the command line's --set, the window's controls).
 struct SettingsField {
@@ -18,9 +25,13 @@ struct SettingsField {
   std::string_view name;
   Kind kind;
   int count;  // number of items of a choice; -1 when the list is not fixed (the preset box)
-  std::variant<int ConversionSettings::*, bool ConversionSettings::*,
-               std::string ConversionSettings::*>
+  std::variant<std::int32_t ConversionSettings::*, bool ConversionSettings::*,
+               std::string ConversionSettings::*, ChoiceMember>
       member;
+
+  // A choice's item index, and setting it as it stands (the caller keeps it within the list).
+  int itemIndex(const ConversionSettings& settings) const;
+  void setItemIndex(ConversionSettings& settings, int index) const;
 };
 
 // Every field, in the order of the window's tabs.

@@ -19,10 +19,10 @@ namespace {
 std::string leftDialogTitle(const ConversionSettings& settings) {
   if (settings.CheckBox_MVC_Ref) return "Select original MVC video clip(s)";
   switch (settings.RadioGroup_Input_Format) {
-    case choices::kInputSeparate:
+    case choices::InputFormat::Separate:
       return "Select left input video clip(s)/pictures";
-    case choices::kInputSideBySide:
-    case choices::kInputOverUnder:
+    case choices::InputFormat::SideBySide:
+    case choices::InputFormat::OverUnder:
       return "Select stereo video clip(s)/pictures";
     default:
       return "Select 2D video clip(s)/pictures";

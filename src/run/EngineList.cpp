@@ -28,11 +28,11 @@ static_assert(kEngines.size() == choices::kEngine.size(), "one engine for every 
 
 }  // namespace
 
-int firstStartEngine() {
+choices::Engine firstStartEngine() {
 #ifdef _WIN32
-  return 0;  // AviSynth scripts
+  return choices::Engine::AviSynth;
 #else
-  return 1;  // ffmpeg filters
+  return choices::Engine::Ffmpeg;
 #endif
 }
 
@@ -42,7 +42,7 @@ std::unique_ptr<FrameRenderer> makeFrameRenderer() {
 
 std::unique_ptr<Engine> makeEngine(const ConversionSettings& settings, PathStyle style,
                                    const EngineServices& services) {
-  const int choice = settings.RadioGroup_Engine;
+  const int choice = choices::itemIndex(settings.RadioGroup_Engine);
   const bool known = choice >= 0 && choice < static_cast<int>(kEngines.size());
   return kEngines[known ? static_cast<std::size_t>(choice) : 0](settings, style, services);
 }

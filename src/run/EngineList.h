@@ -17,7 +17,7 @@ struct EngineServices {
 
 // The engine a first start chooses, with no settings file yet: the one whose files run on this
 // system (AviSynth scripts need Windows).
-int firstStartEngine();
+choices::Engine firstStartEngine();
 
 // What renders the preview's frames, whichever engine is chosen: the ffmpeg engine's graphs.
 std::unique_ptr<FrameRenderer> makeFrameRenderer();

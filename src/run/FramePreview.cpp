@@ -102,7 +102,7 @@ PreviewJob FramePreview::prepare(const std::string& left, const std::string& rig
   const FrameGraph& preview = *built;
   job.notes = recipe.notes;
   job.notes.insert(job.notes.end(), preview.notes.begin(), preview.notes.end());
-  if (s.RadioGroup_Engine == 0) {
+  if (s.RadioGroup_Engine == choices::Engine::AviSynth) {
     job.notes.push_back(
         "The preview shows the ffmpeg engine's rendering of the clip's recipe; AviSynth scripts "
         "deinterlace, resize and blend with AviSynth's own filters, which differ slightly");

@@ -91,8 +91,8 @@ ClipNames RunPlan::clip(std::size_t i) const {
   const auto pair = pairOf(i);
   if (!pair) throw *missingPartner_;
   ClipNames names = deriveClipNames(s_, pair->first, pair->second, style_);
-  if (s_.RadioGroup_Import_Options == choices::kImportPictures) {
-    const bool separateInput = s_.RadioGroup_Input_Format == choices::kInputSeparate;
+  if (s_.RadioGroup_Import_Options == choices::ImportOptions::Pictures) {
+    const bool separateInput = s_.RadioGroup_Input_Format == choices::InputFormat::Separate;
     names.leftPictures = pictureSequence(left_.front(), left_.back());
     names.rightPictures = (separateInput && !right_.empty())
                               ? pictureSequence(right_.front(), right_.back())

@@ -180,26 +180,26 @@ void LoadSettings(ConversionSettings& settings, const IniText& file, const IniTe
       }
       case Kind::Integer: {
         // A number that is not one stops the load.
-        const auto member = std::get<int S::*>(field.member);
+        const auto member = std::get<std::int32_t S::*>(field.member);
         settings.*member = toInteger(read(section, key, std::to_string(defaults.*member)));
         break;
       }
       case Kind::Radio:
       case Kind::DropDown: {
-        const auto member = std::get<int S::*>(field.member);
-        const int index = tryToInteger(read(section, key, std::to_string(defaults.*member)))
-                              .value_or(defaults.*member);
+        const int fallback = field.itemIndex(defaults);
+        const int index =
+            tryToInteger(read(section, key, std::to_string(fallback))).value_or(fallback);
         if (field.kind == Kind::Radio) {
-          settings.*member = ConversionSettings::clampRadioIndex(index, field.count);
+          field.setItemIndex(settings, ConversionSettings::clampRadioIndex(index, field.count));
         } else if (field.count >= 0) {
-          settings.*member = ConversionSettings::dropDownIndex(index, field.count);
+          field.setItemIndex(settings, ConversionSettings::dropDownIndex(index, field.count));
         } else if (presets != nullptr) {
           // The preset box: a position in the list of presets shown.
           presetNames = listedPresets != nullptr ? *listedPresets : PresetsFile::names(*presets);
-          settings.*member =
-              ConversionSettings::dropDownIndex(index, static_cast<int>(presetNames.size()));
+          field.setItemIndex(settings, ConversionSettings::dropDownIndex(
+                                           index, static_cast<int>(presetNames.size())));
         } else {
-          settings.*member = std::max(index, -1);
+          field.setItemIndex(settings, std::max(index, -1));
         }
         break;
       }

@@ -587,14 +587,14 @@ void TSDIAppForm::showSettings() {
     if (!widget || widget == presetBox_) continue;
     // A choice outside its list is shown as the control takes it, and the record follows.
     if (auto* group = qobject_cast<RadioGroup*>(widget)) {
-      int& index = settings_.*std::get<int ConversionSettings::*>(field.member);
-      group->setItemIndex(index);
-      index = group->itemIndex();
+      group->setItemIndex(field.itemIndex(settings_));
+      field.setItemIndex(settings_, group->itemIndex());
     } else if (auto* box = qobject_cast<QCheckBox*>(widget)) {
       box->setChecked(settings_.*std::get<bool ConversionSettings::*>(field.member));
     } else if (auto* list = qobject_cast<QComboBox*>(widget)) {
-      int& index = settings_.*std::get<int ConversionSettings::*>(field.member);
-      index = ConversionSettings::dropDownIndex(index, list->count());
+      const int index =
+          ConversionSettings::dropDownIndex(field.itemIndex(settings_), list->count());
+      field.setItemIndex(settings_, index);
       list->setCurrentIndex(index);
     } else if (auto* edit = qobject_cast<QLineEdit*>(widget)) {
       showText(edit,

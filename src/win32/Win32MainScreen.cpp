@@ -636,8 +636,9 @@ void Win32MainScreen::showSettings() {
         break;
       case ControlKind::ChoiceGroup: {
         // A choice outside its list is shown as the control takes it, and the record follows.
-        int& index = settings.*std::get<int ConversionSettings::*>(field.member);
-        index = settingsIndex(index, static_cast<int>(placed.options.size()));
+        const int index =
+            settingsIndex(field.itemIndex(settings), static_cast<int>(placed.options.size()));
+        field.setItemIndex(settings, index);
         for (std::size_t i = 0; i < placed.options.size(); ++i) {
           SendMessageA(placed.options[i], BM_SETCHECK,
                        static_cast<int>(i) == index ? BST_CHECKED : BST_UNCHECKED, 0);
@@ -645,9 +646,9 @@ void Win32MainScreen::showSettings() {
         break;
       }
       case ControlKind::DropDown: {
-        int& index = settings.*std::get<int ConversionSettings::*>(field.member);
-        index =
-            ConversionSettings::dropDownIndex(index, static_cast<int>(placed.spec->options.size()));
+        const int index = ConversionSettings::dropDownIndex(
+            field.itemIndex(settings), static_cast<int>(placed.spec->options.size()));
+        field.setItemIndex(settings, index);
         SendMessageA(placed.handle, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
         break;
       }

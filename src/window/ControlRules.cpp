@@ -34,13 +34,13 @@ const std::array kRules = {
     // Only a rate of the user's own needs its numerator and denominator.
     ControlRule{
         "RadioGroup_FrameRatesClick", "RadioGroup_FrameRates", Effect::Enable, kUserFrameRate,
-        [](const S& s) { return s.RadioGroup_FrameRates == choices::kUserDefinedFrameRate; },
+        [](const S& s) { return s.RadioGroup_FrameRates == choices::FrameRates::UserDefined; },
         &MainScreenModel::RadioGroup_FrameRatesClick},
     // Only pictures have a rate of their own to give.
-    ControlRule{"RadioGroup_Import_OptionsClick", "RadioGroup_Import_Options", Effect::Show,
-                kPictureRate,
-                [](const S& s) { return s.RadioGroup_Import_Options == choices::kImportPictures; },
-                &MainScreenModel::RadioGroup_Import_OptionsClick},
+    ControlRule{
+        "RadioGroup_Import_OptionsClick", "RadioGroup_Import_Options", Effect::Show, kPictureRate,
+        [](const S& s) { return s.RadioGroup_Import_Options == choices::ImportOptions::Pictures; },
+        &MainScreenModel::RadioGroup_Import_OptionsClick},
 };
 
 }  // namespace

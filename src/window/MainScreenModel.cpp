@@ -246,7 +246,7 @@ auto MainScreenModel::whileBusy(const std::string& status, Measure&& measure) {
 }
 
 void MainScreenModel::Button_Detect_OffsetClick() {
-  if (settings_.RadioGroup_Input_Format != choices::kInputSeparate) {
+  if (settings_.RadioGroup_Input_Format != choices::InputFormat::Separate) {
     prompter_.showError(
         "A side-by-side, over-under or 2D file holds one sound track for both views: there is no "
         "offset between two cameras to measure. Choose \"Separate L and R files\" to measure "
@@ -305,7 +305,10 @@ void MainScreenModel::Button_Measure_AlignmentClick() {
     settings_.Edit_Align_Toe_In = fixed(report.toeInDeg, 3);
     settings_.Edit_Align_Tilt = fixed(report.tiltDeg, 3);
     // Measured values that nothing uses would surprise: "No change" becomes "Use these values".
-    if (settings_.RadioGroup_Align <= 0) settings_.RadioGroup_Align = choices::kAlignValues;
+    if (settings_.RadioGroup_Align == choices::Align::Unset ||
+        settings_.RadioGroup_Align == choices::Align::NoChange) {
+      settings_.RadioGroup_Align = choices::Align::UseValues;
+    }
     preview_.setClip(left->front(), twoFiles ? right->front() : std::string(), report);
     showSettings();
     view_.showStatus(
@@ -325,8 +328,8 @@ void MainScreenModel::changed() {
 
 void MainScreenModel::choiceChanged(std::string_view field, int index) {
   const SettingsField* found = findSettingsField(field);
-  if (found == nullptr || !std::holds_alternative<int ConversionSettings::*>(found->member)) return;
-  settings_.*std::get<int ConversionSettings::*>(found->member) = index;
+  if (found == nullptr || !std::holds_alternative<ChoiceMember>(found->member)) return;
+  found->setItemIndex(settings_, index);
   // Choosing a preset fills its fields.
   if (field == "ComboBox_FF_codec") {
     ComboBox_FF_codecChange();

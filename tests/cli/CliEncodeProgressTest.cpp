@@ -114,8 +114,8 @@ TEST(Encodes, CancellingStopsFfmpegAndLeavesNoPartialFile) {
     int dialogs_ = 0;
   } handed(dir);
   ConversionSettings settings;
-  settings.RadioGroup_Engine = 1;
-  settings.RadioGroup_Output_Format = 1;
+  settings.RadioGroup_Engine = choices::Engine::Ffmpeg;
+  settings.RadioGroup_Output_Format = choices::OutputFormat::SideBySide;
   settings.CheckBox_ffmpeg_make = true;
   settings.CheckBox_Execute_ffmpeg = true;
   settings.Edit_Video_Extension = ".mkv";

@@ -208,8 +208,8 @@ TEST(Preview, AKeptPreviewReadsEachFileOnceWhileItStaysAsItWas) {
     FfprobeMediaProbe ffprobe_;
   };
   ConversionSettings settings;
-  settings.RadioGroup_Input_Format = 3;  // one view
-  settings.RadioGroup_Output_Format = 4;
+  settings.RadioGroup_Input_Format = choices::InputFormat::Mono;
+  settings.RadioGroup_Output_Format = choices::OutputFormat::Mono;
   CountingProbe probe(settings);
   ClipScan scan(&probe);
   FramePreview preview(settings, scan);

@@ -134,7 +134,7 @@ TEST_F(CliTest, RunErrorIsShownAsTheWindowShowsItAndTheSettingsAreStillSaved) {
 
 TEST_F(CliTest, SettingsAreLoadedThenSetInOrderThenSaved) {
   ConversionSettings stored;
-  stored.RadioGroup_Output_Format = 2;
+  stored.RadioGroup_Output_Format = choices::OutputFormat::OverUnder;
   stored.Prefix = "old_";
   SaveSettings(stored, at("in.ini"));
 
@@ -144,7 +144,7 @@ TEST_F(CliTest, SettingsAreLoadedThenSetInOrderThenSaved) {
   EXPECT_EQ(outcome.status, 0) << outcome.err;
   ConversionSettings saved;
   LoadSettings(saved, at("out.ini"), nullptr, "");
-  EXPECT_EQ(saved.RadioGroup_Output_Format, 2);
+  EXPECT_EQ(saved.RadioGroup_Output_Format, choices::OutputFormat::OverUnder);
   EXPECT_EQ(saved.Prefix, "new_");
 }
 

@@ -160,7 +160,7 @@ TEST_P(EnginesAgree, OnTheStepsOfEverySetting) {
       graphSteps(FilterGraphBuilder(W).build(makeClipRecipe(s, names, {media, media})));
 
   Steps expected = GetParam().steps;
-  if (s.RadioGroup_Output_Format == 0) expected.insert("two views");
+  if (s.RadioGroup_Output_Format == choices::OutputFormat::Separate) expected.insert("two views");
   EXPECT_EQ(scripts, expected) << "AviSynth scripts";
   EXPECT_EQ(graphs, expected) << "ffmpeg graphs";
 }

@@ -14,7 +14,7 @@ constexpr auto W = PathStyle::Windows;
 
 ConversionSettings separateOutput() {
   ConversionSettings settings;
-  settings.RadioGroup_Output_Format = 0;
+  settings.RadioGroup_Output_Format = choices::OutputFormat::Separate;
   settings.Edit_coding_presets = "-c:v libx264 -crf 18";
   settings.Edit_Video_Extension = ".mp4";
   return settings;
@@ -38,7 +38,7 @@ class FfmpegProgram : public ::testing::TestWithParam<ProgramCase> {};
 TEST_P(FfmpegProgram, EveryCommandStartsWithTheQuotedProgram) {
   auto settings = separateOutput();
   settings.FfmpegLocation = GetParam().location;
-  settings.RadioGroup_Colour_Match = 1;
+  settings.RadioGroup_Colour_Match = choices::ColourMatch::Left;
   FfmpegBatch batch(settings, W);
   batch.addClip("C:\\v\\trip_L.avs", "C:\\v\\trip_R.avs", "");
   const TextFile text = batch.finish("Hist_trip-l.avs");
@@ -100,7 +100,7 @@ TEST(FfmpegBatch, ParametersGoInAsTheWordsTheyStandFor) {
 }
 
 struct LayoutCase {
-  int format;
+  choices::OutputFormat format;
   const char* primary;
   std::vector<std::string> commands;
 };
@@ -120,16 +120,16 @@ TEST_P(FfmpegLayoutWithDeshake, OnlySeparateAndMonoOutputRunTheDeshakerPasses) {
 INSTANTIATE_TEST_SUITE_P(
     Formats, FfmpegLayoutWithDeshake,
     ::testing::Values(
-        LayoutCase{1,
+        LayoutCase{choices::OutputFormat::SideBySide,
                    "C:\\v\\trip_LR.avs",
                    {"\"ffmpeg.exe\" -i \"trip_LR.avs\" -c:v libx264 -crf 18 \"trip_LR.mp4\""}},
-        LayoutCase{2,
+        LayoutCase{choices::OutputFormat::OverUnder,
                    "C:\\v\\trip_OU.avs",
                    {"\"ffmpeg.exe\" -i \"trip_OU.avs\" -c:v libx264 -crf 18 \"trip_OU.mp4\""}},
-        LayoutCase{3,
+        LayoutCase{choices::OutputFormat::Interlaced,
                    "C:\\v\\trip_OU.avs",
                    {"\"ffmpeg.exe\" -i \"trip_OU.avs\" -c:v libx264 -crf 18 \"trip_OU.mp4\""}},
-        LayoutCase{4,
+        LayoutCase{choices::OutputFormat::Mono,
                    "C:\\v\\trip-l.avs",
                    {"\"ffmpeg.exe\" -i \"Deshake_1_trip-l.avs\" -f null /dev/null",
                     "\"ffmpeg.exe\" -i \"Deshake_2_trip-l.avs\" -c:v libx264 -crf 18 "
@@ -148,7 +148,7 @@ TEST(FfmpegBatch, RightOutputScriptGoesThroughTheRightFolderPrefix) {
 }
 
 struct ReversedMonoCase {
-  int inputFormat;
+  choices::InputFormat inputFormat;
   bool reverse;
   const char* folder;
 };
@@ -157,7 +157,7 @@ class FfmpegReversedMono : public ::testing::TestWithParam<ReversedMonoCase> {};
 
 TEST_P(FfmpegReversedMono, PassScriptsAreFoundWhereTheViewWroteThem) {
   auto settings = separateOutput();
-  settings.RadioGroup_Output_Format = 4;
+  settings.RadioGroup_Output_Format = choices::OutputFormat::Mono;
   settings.RadioGroup_Input_Format = GetParam().inputFormat;
   settings.CheckBox_Reverse_LR = GetParam().reverse;
   settings.CheckBox_Deshake = true;
@@ -173,11 +173,12 @@ TEST_P(FfmpegReversedMono, PassScriptsAreFoundWhereTheViewWroteThem) {
                     "Deshake_2_clip.avs\" -c:v libx264 -crf 18 \"clip.mp4\""}));
 }
 
-INSTANTIATE_TEST_SUITE_P(Inputs, FfmpegReversedMono,
-                         ::testing::Values(ReversedMonoCase{0, false, ""},
-                                           ReversedMonoCase{0, true, "..\\r\\"},
-                                           ReversedMonoCase{1, true, "..\\r\\"},
-                                           ReversedMonoCase{3, true, ""}));
+INSTANTIATE_TEST_SUITE_P(
+    Inputs, FfmpegReversedMono,
+    ::testing::Values(ReversedMonoCase{choices::InputFormat::Separate, false, ""},
+                      ReversedMonoCase{choices::InputFormat::Separate, true, "..\\r\\"},
+                      ReversedMonoCase{choices::InputFormat::SideBySide, true, "..\\r\\"},
+                      ReversedMonoCase{choices::InputFormat::Mono, true, ""}));
 
 TEST(FfmpegBatch, PercentSignsInFileNamesAreDoubledForTheCommandInterpreter) {
   auto settings = separateOutput();
@@ -191,17 +192,19 @@ TEST(FfmpegBatch, PercentSignsInFileNamesAreDoubledForTheCommandInterpreter) {
 }
 
 TEST(FfmpegBatch, ColourMatchingRunsTheHistogramScriptBeforeAnyEncoding) {
-  for (int match : {0, 1, 2}) {
+  for (auto match :
+       {choices::ColourMatch::NoChange, choices::ColourMatch::Left, choices::ColourMatch::Right}) {
     auto settings = separateOutput();
     settings.RadioGroup_Colour_Match = match;
     FfmpegBatch batch(settings, W);
     batch.addClip("C:\\v\\a_L.avs", "C:\\v\\a_R.avs", "");
     batch.addClip("C:\\v\\b_L.avs", "C:\\v\\b_R.avs", "");
     const TextFile text = batch.finish("Hist_b-l.avs");
-    const std::size_t header = match == 0 ? 2 : 6;
-    ASSERT_EQ(text.size(), header + 4) << "match " << match;
+    const bool matches = match != choices::ColourMatch::NoChange;
+    const std::size_t header = matches ? 6 : 2;
+    ASSERT_EQ(text.size(), header + 4) << "match " << choices::itemIndex(match);
     EXPECT_EQ(text[header], "\"ffmpeg.exe\" -i \"a_L.avs\" -c:v libx264 -crf 18 \"a_L.mp4\"");
-    if (match > 0) {
+    if (matches) {
       EXPECT_EQ(text[2], "REM First create histogram txt files");
       EXPECT_EQ(text[3], "\"ffmpeg.exe\" -i \"Hist_b-l.avs\" -f null /dev/null");
       EXPECT_EQ(text[4], "REM ");
@@ -224,7 +227,7 @@ TEST(FfmpegBatch, PosixPathsAreNamedByTheirFileNames) {
 TEST(FfmpegBatch, GoldenDeshakedSeparateOutputWithColourMatch) {
   auto settings = separateOutput();
   settings.CheckBox_Deshake = true;
-  settings.RadioGroup_Colour_Match = 2;
+  settings.RadioGroup_Colour_Match = choices::ColourMatch::Right;
   settings.FfmpegLocation = "C:\\Program Files\\ffmpeg\\bin\\ffmpeg.exe";
   FfmpegBatch batch(settings, W);
   batch.addClip("D:\\trip\\trip_L.avs", "D:\\trip\\trip_R.avs", "");

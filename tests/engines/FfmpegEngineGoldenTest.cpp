@@ -38,7 +38,7 @@ class FfmpegEngineGoldenTest : public ::testing::TestWithParam<GoldenCase> {};
 TEST_P(FfmpegEngineGoldenTest, WritesTheExpectedGraphsAndRunner) {
   const GoldenCase& c = GetParam();
   ConversionSettings s;
-  s.RadioGroup_Engine = 1;
+  s.RadioGroup_Engine = choices::Engine::Ffmpeg;
   for (const std::string& setting : c.settings) {
     const std::size_t eq = setting.find('=');
     const SettingsField* field = findSettingsField(setting.substr(0, eq));

@@ -150,8 +150,8 @@ INSTANTIATE_TEST_SUITE_P(Texts, AudioCut,
 // The first line of each view as the output scripts hold it.
 struct SourceCase {
   const char* title;
-  int import;
-  int output;
+  choices::ImportOptions import;
+  choices::OutputFormat output;
   bool deinterlace;
   const char* left;
   const char* right;
@@ -174,7 +174,7 @@ TEST_P(SourceLines, OpenEachViewFromTheScriptsFolder) {
   const auto scripts = ScriptBuilder(W).build(makeClipRecipe(s, names, {}), histogram);
   Lines firstLines;
   for (const auto& script : scripts) firstLines.emplace_back(script.lines[0]);
-  if (c.output == 1) {
+  if (c.output == choices::OutputFormat::SideBySide) {
     // The layout: the left view's first line, then the right view's after "a=last".
     const auto& lines = scripts.back().lines.lines();
     const auto a = std::find(lines.begin(), lines.end(), "a=last");
@@ -190,37 +190,47 @@ TEST_P(SourceLines, OpenEachViewFromTheScriptsFolder) {
 INSTANTIATE_TEST_SUITE_P(
     Imports, SourceLines,
     ::testing::Values(
-        SourceCase{"AviSeparate", 0, 0, false, kL, kR, "AVISource(\"clip_L.avi\")",
+        SourceCase{"AviSeparate", choices::ImportOptions::AviSource,
+                   choices::OutputFormat::Separate, false, kL, kR, "AVISource(\"clip_L.avi\")",
                    "AVISource(\"clip_R.avi\")"},
-        SourceCase{"DirectShowSeparate", 1, 0, false, kL, kR, "DirectShowSource(\"clip_L.avi\")",
-                   "DirectShowSource(\"clip_R.avi\")"},
-        SourceCase{"PicturesSeparate", 2, 0, false, kL, kR,
+        SourceCase{"DirectShowSeparate", choices::ImportOptions::DirectShowSource,
+                   choices::OutputFormat::Separate, false, kL, kR,
+                   "DirectShowSource(\"clip_L.avi\")", "DirectShowSource(\"clip_R.avi\")"},
+        SourceCase{"PicturesSeparate", choices::ImportOptions::Pictures,
+                   choices::OutputFormat::Separate, false, kL, kR,
                    "ImageSource(\"C:\\p\\L%04d.jpg\", 1 , 250 , 25)",
                    "ImageSource(\"D:\\q\\R%03d.jpg\", 17 , 99 , 25)"},
-        SourceCase{"DeinterlacedSeparate", 2, 0, true, kL, kR, "AVISource(\"DI_clip_L.avi\")",
+        SourceCase{"DeinterlacedSeparate", choices::ImportOptions::Pictures,
+                   choices::OutputFormat::Separate, true, kL, kR, "AVISource(\"DI_clip_L.avi\")",
                    "AVISource(\"DI_clip_R.avi\")"},
         // Separate output puts the right view beside the right file: a bare name.
-        SourceCase{"AviApartSeparate", 0, 0, false, "C:\\l\\a_L.avi", "C:\\r\\a_R.avi",
+        SourceCase{"AviApartSeparate", choices::ImportOptions::AviSource,
+                   choices::OutputFormat::Separate, false, "C:\\l\\a_L.avi", "C:\\r\\a_R.avi",
                    "AVISource(\"a_L.avi\")", "AVISource(\"a_R.avi\")"},
-        SourceCase{"DeinterlacedApartSeparate", 0, 0, true, "C:\\l\\a_L.avi", "C:\\r\\a_R.avi",
+        SourceCase{"DeinterlacedApartSeparate", choices::ImportOptions::AviSource,
+                   choices::OutputFormat::Separate, true, "C:\\l\\a_L.avi", "C:\\r\\a_R.avi",
                    "AVISource(\"DI_a_L.avi\")", "AVISource(\"DI_a_R.avi\")"},
         // Any other output reads the right view through the right folder prefix.
-        SourceCase{"AviApartSideBySide", 0, 1, false, "C:\\l\\a_L.avi", "C:\\r\\a_R.avi",
+        SourceCase{"AviApartSideBySide", choices::ImportOptions::AviSource,
+                   choices::OutputFormat::SideBySide, false, "C:\\l\\a_L.avi", "C:\\r\\a_R.avi",
                    "AVISource(\"a_L.avi\")", "AVISource(\"..\\r\\a_R.avi\")"},
-        SourceCase{"DirectShowApartSideBySide", 1, 1, false, "C:\\l\\a_L.avi", "C:\\r\\a_R.avi",
+        SourceCase{"DirectShowApartSideBySide", choices::ImportOptions::DirectShowSource,
+                   choices::OutputFormat::SideBySide, false, "C:\\l\\a_L.avi", "C:\\r\\a_R.avi",
                    "DirectShowSource(\"a_L.avi\")", "DirectShowSource(\"..\\r\\a_R.avi\")"},
-        SourceCase{"DeinterlacedApartSideBySide", 1, 1, true, "C:\\l\\a_L.avi", "C:\\r\\a_R.avi",
+        SourceCase{"DeinterlacedApartSideBySide", choices::ImportOptions::DirectShowSource,
+                   choices::OutputFormat::SideBySide, true, "C:\\l\\a_L.avi", "C:\\r\\a_R.avi",
                    "AVISource(\"DI_a_L.avi\")", "AVISource(\"..\\r\\DI_a_R.avi\")"},
-        SourceCase{"PicturesApartSideBySide", 2, 1, false, "C:\\l\\a_L.avi", "C:\\r\\a_R.avi",
+        SourceCase{"PicturesApartSideBySide", choices::ImportOptions::Pictures,
+                   choices::OutputFormat::SideBySide, false, "C:\\l\\a_L.avi", "C:\\r\\a_R.avi",
                    "ImageSource(\"C:\\p\\L%04d.jpg\", 1 , 250 , 25)",
                    "ImageSource(\"D:\\q\\R%03d.jpg\", 17 , 99 , 25)"}),
     [](const auto& info) { return std::string(info.param.title); });
 
 TEST(ScriptBuilder, SingleFileInputRepeatsTheLeftPictures) {
   ConversionSettings s;
-  s.RadioGroup_Input_Format = 1;
-  s.RadioGroup_Import_Options = 2;
-  s.RadioGroup_Output_Format = 1;
+  s.RadioGroup_Input_Format = choices::InputFormat::SideBySide;
+  s.RadioGroup_Import_Options = choices::ImportOptions::Pictures;
+  s.RadioGroup_Output_Format = choices::OutputFormat::SideBySide;
   ClipNames names = deriveClipNames(s, "C:\\p\\img0250.jpg", "C:\\p\\img0250.jpg", W);
   names.leftPictures = {"C:\\p\\img%04d.jpg", 1, 250};
   TextFile histogram;
@@ -236,7 +246,7 @@ TEST(ScriptBuilder, HistogramCopiesTheLeftViewSoFarAndOpensTheRightFileThroughTh
   ConversionSettings s;
   s.Edit_Offset = "2";
   s.CheckBox_Output_DI = true;
-  s.RadioGroup_Colour_Match = 1;
+  s.RadioGroup_Colour_Match = choices::ColourMatch::Left;
   s.CheckBox_HML = true;
   const Built b = build(s, "C:\\l\\a_L.avi", "C:\\r\\a_R.avi");
   EXPECT_THAT(
@@ -258,8 +268,8 @@ TEST(ScriptBuilder, HistogramGrowsClipByClip) {
 }
 
 struct MatchCase {
-  int match;
-  int output;
+  choices::ColourMatch match;
+  choices::OutputFormat output;
   const char* left;
   const char* right;
   const char* script;
@@ -277,23 +287,28 @@ TEST_P(ColourMatch, ChangesOneViewTowardsTheOther) {
 
 INSTANTIATE_TEST_SUITE_P(
     Choices, ColourMatch,
-    ::testing::Values(MatchCase{0, 0, kL, kR, "C:\\v\\clip_R.avs", {"AVISource(\"clip_R.avi\")"}},
-                      MatchCase{1,
-                                0,
+    ::testing::Values(MatchCase{choices::ColourMatch::NoChange,
+                                choices::OutputFormat::Separate,
+                                kL,
+                                kR,
+                                "C:\\v\\clip_R.avs",
+                                {"AVISource(\"clip_R.avi\")"}},
+                      MatchCase{choices::ColourMatch::Left,
+                                choices::OutputFormat::Separate,
                                 kL,
                                 kR,
                                 "C:\\v\\clip_R.avs",
                                 {"AVISource(\"clip_R.avi\")",
                                  "colourlike(\"Hist_clip_R.txt\", \"Hist_clip_L.txt\")"}},
-                      MatchCase{2,
-                                0,
+                      MatchCase{choices::ColourMatch::Right,
+                                choices::OutputFormat::Separate,
                                 kL,
                                 kR,
                                 "C:\\v\\clip_L.avs",
                                 {"AVISource(\"clip_L.avi\")",
                                  "colourlike(\"Hist_clip_L.txt\", \"Hist_clip_R.txt\")"}},
-                      MatchCase{2,
-                                4,
+                      MatchCase{choices::ColourMatch::Right,
+                                choices::OutputFormat::Mono,
                                 "C:\\l\\a_L.avi",
                                 "C:\\r\\a_R.avi",
                                 "C:\\l\\a_L.avs",
@@ -301,8 +316,8 @@ INSTANTIATE_TEST_SUITE_P(
                                  "colourlike(\"Hist_a_L.txt\", \"..\\r\\Hist_a_R.txt\")"}},
                       // The right output script lies beside the right file, so the histograms are
                       // named from there.
-                      MatchCase{1,
-                                0,
+                      MatchCase{choices::ColourMatch::Left,
+                                choices::OutputFormat::Separate,
                                 "C:\\l\\a_L.avi",
                                 "C:\\r\\a_R.avi",
                                 "C:\\r\\a_R.avs",
@@ -312,8 +327,8 @@ INSTANTIATE_TEST_SUITE_P(
 // Which view goes under which name.
 struct WritingCase {
   const char* title;
-  int input;
-  int output;
+  choices::InputFormat input;
+  choices::OutputFormat output;
   bool reverse;
   bool deshake;
   std::vector<std::pair<std::string, std::string>> written;  // path, its mirror line
@@ -331,7 +346,7 @@ TEST_P(Writing, PutsEachViewUnderItsName) {
   // Mirroring tells the views apart.
   s.CheckBox_HML = true;
   s.CheckBox_VMR = true;
-  const bool single = c.input != 0;
+  const bool single = c.input != choices::InputFormat::Separate;
   const Built b = build(s, single ? "C:\\v\\clip.avi" : kL, single ? "C:\\v\\clip.avi" : kR);
   std::vector<std::pair<std::string, std::string>> written;
   for (const auto& script : b.scripts) {
@@ -345,75 +360,105 @@ TEST_P(Writing, PutsEachViewUnderItsName) {
 
 INSTANTIATE_TEST_SUITE_P(
     Names, Writing,
-    ::testing::Values(
-        WritingCase{"Separate",
-                    0,
-                    0,
-                    false,
-                    false,
-                    {{"C:\\v\\clip_L.avs", "left"}, {"C:\\v\\clip_R.avs", "right"}}},
-        WritingCase{"SeparateReverse",
-                    0,
-                    0,
-                    true,
-                    false,
-                    {{"C:\\v\\clip_L.avs", "right"}, {"C:\\v\\clip_R.avs", "left"}}},
-        WritingCase{"Mono", 0, 4, false, false, {{"C:\\v\\clip_L.avs", "left"}}},
-        WritingCase{"MonoReverse", 0, 4, true, false, {{"C:\\v\\clip_L.avs", "right"}}},
-        WritingCase{"SideBySide", 0, 1, false, true, {{"C:\\v\\clip_LR.avs", "both"}}},
-        WritingCase{"OverUnder", 0, 2, true, true, {{"C:\\v\\clip_OU.avs", "both"}}},
-        WritingCase{"Interlaced", 0, 3, false, false, {{"C:\\v\\clip_OU.avs", "both"}}},
-        WritingCase{"SeparateDeshake",
-                    0,
-                    0,
-                    false,
-                    true,
-                    {{"C:\\v\\Deshake_1_clip_L.avs", "left"},
-                     {"C:\\v\\Deshake_2_clip_L.avs", "left"},
-                     {"C:\\v\\Deshake_1_clip_R.avs", "right"},
-                     {"C:\\v\\Deshake_2_clip_R.avs", "right"}}},
-        WritingCase{"SeparateDeshakeReverse",
-                    0,
-                    0,
-                    true,
-                    true,
-                    {{"C:\\v\\Deshake_1_clip_R.avs", "left"},
-                     {"C:\\v\\Deshake_2_clip_R.avs", "left"},
-                     {"C:\\v\\Deshake_1_clip_L.avs", "right"},
-                     {"C:\\v\\Deshake_2_clip_L.avs", "right"}}},
-        // A mono input has one view under both names: Reverse swaps neither pair, so each keeps a
-        // name of its own and the batch file and job lists find both.
-        WritingCase{"MonoInputSeparateDeshakeReverse",
-                    3,
-                    0,
-                    true,
-                    true,
-                    {{"C:\\v\\Deshake_1_clip_L.avs", "left"},
-                     {"C:\\v\\Deshake_2_clip_L.avs", "left"},
-                     {"C:\\v\\Deshake_1_clip_R.avs", "right"},
-                     {"C:\\v\\Deshake_2_clip_R.avs", "right"}}},
-        WritingCase{
-            "MonoDeshake",
-            0,
-            4,
-            false,
-            true,
-            {{"C:\\v\\Deshake_1_clip_L.avs", "left"}, {"C:\\v\\Deshake_2_clip_L.avs", "left"}}},
-        WritingCase{"MonoDeshakeReverse",
-                    1,
-                    4,
-                    true,
-                    true,
-                    {{"C:\\v\\Deshake_1_clip.avs", "left"}, {"C:\\v\\Deshake_2_clip.avs", "left"}}},
-        WritingCase{"NoOutputFormat", 0, -1, false, false, {}}),
+    ::testing::Values(WritingCase{"Separate",
+                                  choices::InputFormat::Separate,
+                                  choices::OutputFormat::Separate,
+                                  false,
+                                  false,
+                                  {{"C:\\v\\clip_L.avs", "left"}, {"C:\\v\\clip_R.avs", "right"}}},
+                      WritingCase{"SeparateReverse",
+                                  choices::InputFormat::Separate,
+                                  choices::OutputFormat::Separate,
+                                  true,
+                                  false,
+                                  {{"C:\\v\\clip_L.avs", "right"}, {"C:\\v\\clip_R.avs", "left"}}},
+                      WritingCase{"Mono",
+                                  choices::InputFormat::Separate,
+                                  choices::OutputFormat::Mono,
+                                  false,
+                                  false,
+                                  {{"C:\\v\\clip_L.avs", "left"}}},
+                      WritingCase{"MonoReverse",
+                                  choices::InputFormat::Separate,
+                                  choices::OutputFormat::Mono,
+                                  true,
+                                  false,
+                                  {{"C:\\v\\clip_L.avs", "right"}}},
+                      WritingCase{"SideBySide",
+                                  choices::InputFormat::Separate,
+                                  choices::OutputFormat::SideBySide,
+                                  false,
+                                  true,
+                                  {{"C:\\v\\clip_LR.avs", "both"}}},
+                      WritingCase{"OverUnder",
+                                  choices::InputFormat::Separate,
+                                  choices::OutputFormat::OverUnder,
+                                  true,
+                                  true,
+                                  {{"C:\\v\\clip_OU.avs", "both"}}},
+                      WritingCase{"Interlaced",
+                                  choices::InputFormat::Separate,
+                                  choices::OutputFormat::Interlaced,
+                                  false,
+                                  false,
+                                  {{"C:\\v\\clip_OU.avs", "both"}}},
+                      WritingCase{"SeparateDeshake",
+                                  choices::InputFormat::Separate,
+                                  choices::OutputFormat::Separate,
+                                  false,
+                                  true,
+                                  {{"C:\\v\\Deshake_1_clip_L.avs", "left"},
+                                   {"C:\\v\\Deshake_2_clip_L.avs", "left"},
+                                   {"C:\\v\\Deshake_1_clip_R.avs", "right"},
+                                   {"C:\\v\\Deshake_2_clip_R.avs", "right"}}},
+                      WritingCase{"SeparateDeshakeReverse",
+                                  choices::InputFormat::Separate,
+                                  choices::OutputFormat::Separate,
+                                  true,
+                                  true,
+                                  {{"C:\\v\\Deshake_1_clip_R.avs", "left"},
+                                   {"C:\\v\\Deshake_2_clip_R.avs", "left"},
+                                   {"C:\\v\\Deshake_1_clip_L.avs", "right"},
+                                   {"C:\\v\\Deshake_2_clip_L.avs", "right"}}},
+                      // A mono input has one view under both names: Reverse swaps neither pair, so
+                      // each keeps a name of its own and the batch file and job lists find both.
+                      WritingCase{"MonoInputSeparateDeshakeReverse",
+                                  choices::InputFormat::Mono,
+                                  choices::OutputFormat::Separate,
+                                  true,
+                                  true,
+                                  {{"C:\\v\\Deshake_1_clip_L.avs", "left"},
+                                   {"C:\\v\\Deshake_2_clip_L.avs", "left"},
+                                   {"C:\\v\\Deshake_1_clip_R.avs", "right"},
+                                   {"C:\\v\\Deshake_2_clip_R.avs", "right"}}},
+                      WritingCase{"MonoDeshake",
+                                  choices::InputFormat::Separate,
+                                  choices::OutputFormat::Mono,
+                                  false,
+                                  true,
+                                  {{"C:\\v\\Deshake_1_clip_L.avs", "left"},
+                                   {"C:\\v\\Deshake_2_clip_L.avs", "left"}}},
+                      WritingCase{"MonoDeshakeReverse",
+                                  choices::InputFormat::SideBySide,
+                                  choices::OutputFormat::Mono,
+                                  true,
+                                  true,
+                                  {{"C:\\v\\Deshake_1_clip.avs", "left"},
+                                   {"C:\\v\\Deshake_2_clip.avs", "left"}}},
+                      WritingCase{"NoOutputFormat",
+                                  choices::InputFormat::Separate,
+                                  choices::OutputFormat::Unset,
+                                  false,
+                                  false,
+                                  {}}),
     [](const auto& info) { return std::string(info.param.title); });
 
 TEST(ScriptBuilder, DeshakerPassesEndInThePluginLinesAndTheColour) {
   ConversionSettings s;
-  s.RadioGroup_Output_Format = 4;
+  s.RadioGroup_Output_Format = choices::OutputFormat::Mono;
   s.CheckBox_Deshake = true;
-  s.ComboBox_Colour = 4;
-  s.RadioGroup_FrameRates = 5;
+  s.ComboBox_Colour = choices::Colour::RGB32;
+  s.RadioGroup_FrameRates = choices::FrameRates::Pal;
   const Built b = build(s, "C:\\v\\clip-l.avi", "C:\\v\\clip-r.avi");
   const std::string head = "LoadVirtualDubPlugin (\" \", \"deshaker\", preroll=0)";
   const std::string tail =
@@ -449,9 +494,9 @@ TEST(ScriptBuilder, DeshakerLogStaysInTheLeftFolder) {
 
 TEST(ScriptBuilder, LayoutsAssembleTheViewsAndEndInTheRateTailAndColour) {
   ConversionSettings s;
-  s.RadioGroup_Output_Format = 3;
-  s.RadioGroup_Repeat = 1;
-  s.ComboBox_Colour = 2;
+  s.RadioGroup_Output_Format = choices::OutputFormat::Interlaced;
+  s.RadioGroup_Repeat = choices::Repeat::Repeat2;
+  s.ComboBox_Colour = choices::Colour::YUY2;
   s.CheckBox_Output_DI = true;
   const Built b = build(s, kL, kR);
   EXPECT_THAT(b.paths(),
@@ -466,7 +511,7 @@ TEST(ScriptBuilder, LayoutsAssembleTheViewsAndEndInTheRateTailAndColour) {
 }
 
 struct StackCase {
-  int output;
+  choices::OutputFormat output;
   bool reverse;
   Lines end;
 };
@@ -484,20 +529,24 @@ TEST_P(Stacking, FollowsTheReverseSwitch) {
 
 INSTANTIATE_TEST_SUITE_P(
     Layouts, Stacking,
-    ::testing::Values(StackCase{1, false, {"StackHorizontal(a,b)"}},
-                      StackCase{1, true, {"StackHorizontal(b,a)"}},
-                      StackCase{2, false, {"StackVertical(a,b)"}},
-                      StackCase{2, true, {"StackVertical(b,a)"}},
-                      StackCase{3, false, {"Interleave(b,a)", "AssumeFieldBased()", "Weave()"}},
-                      StackCase{3, true, {"Interleave(a,b)", "AssumeFieldBased()", "Weave()"}}));
+    ::testing::Values(StackCase{choices::OutputFormat::SideBySide, false, {"StackHorizontal(a,b)"}},
+                      StackCase{choices::OutputFormat::SideBySide, true, {"StackHorizontal(b,a)"}},
+                      StackCase{choices::OutputFormat::OverUnder, false, {"StackVertical(a,b)"}},
+                      StackCase{choices::OutputFormat::OverUnder, true, {"StackVertical(b,a)"}},
+                      StackCase{choices::OutputFormat::Interlaced,
+                                false,
+                                {"Interleave(b,a)", "AssumeFieldBased()", "Weave()"}},
+                      StackCase{choices::OutputFormat::Interlaced,
+                                true,
+                                {"Interleave(a,b)", "AssumeFieldBased()", "Weave()"}}));
 
 // ---- Mends ----
 
 // A deinterlaced view opens an intermediate whose fields, size and split are done already.
 TEST(ScriptBuilderMend, DeinterlacedViewsAreNotProcessedTwice) {
   ConversionSettings s;
-  s.RadioGroup_Input_Format = 1;
-  s.RadioGroup_Output_Format = 0;
+  s.RadioGroup_Input_Format = choices::InputFormat::SideBySide;
+  s.RadioGroup_Output_Format = choices::OutputFormat::Separate;
   s.CheckBox_Output_DI = true;
   s.CheckBox_Input_SF = true;
   s.CheckBox_Input_HW = true;
@@ -524,7 +573,7 @@ TEST(ScriptBuilderMend, DeinterlacedViewsAreNotProcessedTwice) {
 
 TEST(ScriptBuilderMend, WithoutDeinterlacingTheViewsDoTheirOwnFieldsSizeAndSplit) {
   ConversionSettings s;
-  s.RadioGroup_Input_Format = 2;
+  s.RadioGroup_Input_Format = choices::InputFormat::OverUnder;
   s.CheckBox_Output_SF = true;
   s.CheckBox_Output_HH = true;
   const Built b = build(s, "C:\\v\\clip.avi", "C:\\v\\clip.avi");
@@ -539,8 +588,8 @@ TEST(ScriptBuilderMend, WithoutDeinterlacingTheViewsDoTheirOwnFieldsSizeAndSplit
 // One file that holds both views gets a deinterlace script and intermediate per view.
 TEST(ScriptBuilderMend, SingleFileViewsDeinterlaceIntoTheirOwnIntermediates) {
   ConversionSettings s;
-  s.RadioGroup_Input_Format = 2;
-  s.RadioGroup_Output_Format = 1;
+  s.RadioGroup_Input_Format = choices::InputFormat::OverUnder;
+  s.RadioGroup_Output_Format = choices::OutputFormat::SideBySide;
   s.CheckBox_Output_DI = true;
   const Built b = build(s, "C:\\v\\clip.avi", "C:\\v\\clip.avi");
   EXPECT_THAT(b.paths(),
@@ -563,8 +612,8 @@ TEST(ScriptBuilderMend, DistinctFilesKeepTheirDeinterlaceNames) {
 // Each written script sets every variable before reading it.
 struct VariableCase {
   const char* title;
-  int output;
-  int mode;
+  choices::OutputFormat output;
+  choices::BlendTimeLapse mode;
   bool rightSound;
   bool reverse;
   const char* script;
@@ -595,8 +644,8 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         VariableCase{
             "RightScriptTimeLapse",
-            0,
-            2,
+            choices::OutputFormat::Separate,
+            choices::BlendTimeLapse::TimeLapse,
             false,
             false,
             "C:\\v\\clip_R.avs",
@@ -605,16 +654,16 @@ INSTANTIATE_TEST_SUITE_P(
         // Reverse writes the right view alone under the left name.
         VariableCase{
             "ReversedRightViewBlend",
-            0,
-            1,
+            choices::OutputFormat::Separate,
+            choices::BlendTimeLapse::Blend,
             false,
             true,
             "C:\\v\\clip_L.avs",
             {"AVISource(\"clip_R.avi\")", kBl1, kBl2, "ar=c01", kBl3, "AudioDub (last,ar)"}},
         VariableCase{
             "MonoReversedTimeLapse",
-            4,
-            2,
+            choices::OutputFormat::Mono,
+            choices::BlendTimeLapse::TimeLapse,
             true,
             true,
             "C:\\v\\clip_L.avs",
@@ -624,16 +673,16 @@ INSTANTIATE_TEST_SUITE_P(
         // its sound before the left view's lines.
         VariableCase{
             "LeftScriptWithRightSound",
-            0,
-            1,
+            choices::OutputFormat::Separate,
+            choices::BlendTimeLapse::Blend,
             true,
             false,
             "C:\\v\\clip_L.avs",
             {"AVISource(\"clip_R.avi\")", kBl1, kBl2, "ar=c01", "AVISource(\"clip_L.avi\")", kBl1,
              kBl2, "al=c01", kBl3, "AudioDub (last,ar)"}},
         VariableCase{"MonoTimeLapseWithRightSound",
-                     4,
-                     2,
+                     choices::OutputFormat::Mono,
+                     choices::BlendTimeLapse::TimeLapse,
                      true,
                      false,
                      "C:\\v\\clip_L.avs",
@@ -643,8 +692,8 @@ INSTANTIATE_TEST_SUITE_P(
                       "al=last", "AudioDubEx (last,ar)", "Trim(1, fn)"}},
         VariableCase{
             "LayoutWithRightSound",
-            1,
-            1,
+            choices::OutputFormat::SideBySide,
+            choices::BlendTimeLapse::Blend,
             true,
             false,
             "C:\\v\\clip_LR.avs",
@@ -653,8 +702,8 @@ INSTANTIATE_TEST_SUITE_P(
              kBl1, kBl2, "ar=c01", kBl3, "AudioDub (last,ar)", "b=last", "StackHorizontal(a,b)"}},
         // Where the left view comes first, every name is set and the lines stay as they are.
         VariableCase{"LayoutTimeLapse",
-                     2,
-                     2,
+                     choices::OutputFormat::OverUnder,
+                     choices::BlendTimeLapse::TimeLapse,
                      false,
                      false,
                      "C:\\v\\clip_OU.avs",
@@ -685,7 +734,7 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(ScriptBuilderMend, ReversedViewsNameTheirFilesFromTheOtherFolder) {
   ConversionSettings s;
   s.CheckBox_Reverse_LR = true;
-  s.RadioGroup_Colour_Match = 2;
+  s.RadioGroup_Colour_Match = choices::ColourMatch::Right;
   const Built b = build(s, "C:\\shoot\\left\\a_L.avi", "C:\\shoot\\right\\a_R.avi");
   EXPECT_THAT(b.at("C:\\shoot\\left\\a_L.avs"), ElementsAre("AVISource(\"..\\right\\a_R.avi\")"));
   EXPECT_THAT(b.at("C:\\shoot\\right\\a_R.avs"),
@@ -705,7 +754,7 @@ TEST(ScriptBuilderMend, ReversedDeshakerPassesNameTheirFilesFromTheirOwnFolder) 
 
 TEST(ScriptBuilderMend, LayoutOpensTheRightIntermediateThroughThePrefix) {
   ConversionSettings s;
-  s.RadioGroup_Output_Format = 2;
+  s.RadioGroup_Output_Format = choices::OutputFormat::OverUnder;
   s.CheckBox_Output_DI = true;
   const Built b = build(s, "C:\\l\\a_L.avi", "C:\\r\\a_R.avi");
   EXPECT_THAT(b.at("C:\\l\\a_OU.avs"),
@@ -717,7 +766,7 @@ TEST(ScriptBuilderMend, LayoutOpensTheRightIntermediateThroughThePrefix) {
 // A marker in the folder name moves the layout script into the folder without it.
 TEST(ScriptBuilderMend, LayoutInTheStemFolderNamesTheInputsFromThere) {
   ConversionSettings s;
-  s.RadioGroup_Output_Format = 1;
+  s.RadioGroup_Output_Format = choices::OutputFormat::SideBySide;
   const Built b = build(s, "C:\\day_L.1\\a_L.avi", "C:\\day_L.1\\a_R.avi");
   EXPECT_THAT(b.at("C:\\day.1\\a_LR.avs"),
               ElementsAre("AVISource(\"..\\day_L.1\\a_L.avi\")", "a=last",
@@ -727,7 +776,7 @@ TEST(ScriptBuilderMend, LayoutInTheStemFolderNamesTheInputsFromThere) {
 TEST(ScriptBuilderMend, SharedFolderKeepsEveryNameBare) {
   ConversionSettings s;
   s.CheckBox_Reverse_LR = true;
-  s.RadioGroup_Colour_Match = 1;
+  s.RadioGroup_Colour_Match = choices::ColourMatch::Left;
   const Built b = build(s, "C:\\V\\a_L.avi", "c:\\v\\a_R.avi");
   EXPECT_THAT(
       b.at("C:\\V\\a_L.avs"),

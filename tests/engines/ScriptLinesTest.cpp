@@ -129,23 +129,25 @@ INSTANTIATE_TEST_SUITE_P(
         GroupCase{"OutputHalfHeight", [](auto& s) { s.CheckBox_Output_HH = true; }, size,
                   kResize(2, 1)},
         GroupCase{"SideBySideLeft",
-                  [](auto& s) { s.RadioGroup_Input_Format = 1; },
+                  [](auto& s) { s.RadioGroup_Input_Format = choices::InputFormat::SideBySide; },
                   leftSplit,
                   {"ClipWidth = Width()", "Crop (0,0,-ClipWidth/2,-0)"}},
         GroupCase{"SideBySideRight",
-                  [](auto& s) { s.RadioGroup_Input_Format = 1; },
+                  [](auto& s) { s.RadioGroup_Input_Format = choices::InputFormat::SideBySide; },
                   rightSplit,
                   {"ClipWidth = Width()", "Crop (ClipWidth/2,0,-0,-0)"}},
         GroupCase{"OverUnderLeft",
-                  [](auto& s) { s.RadioGroup_Input_Format = 2; },
+                  [](auto& s) { s.RadioGroup_Input_Format = choices::InputFormat::OverUnder; },
                   leftSplit,
                   {"ClipHeight = Height()", "CropBottom (Height/2)"}},
         GroupCase{"OverUnderRight",
-                  [](auto& s) { s.RadioGroup_Input_Format = 2; },
+                  [](auto& s) { s.RadioGroup_Input_Format = choices::InputFormat::OverUnder; },
                   rightSplit,
                   {"ClipHeight = Height()", "Crop (0,Height/2,-0,-0)"}},
-        GroupCase{
-            "MonoInputNoSplit", [](auto& s) { s.RadioGroup_Input_Format = 3; }, leftSplit, {}},
+        GroupCase{"MonoInputNoSplit",
+                  [](auto& s) { s.RadioGroup_Input_Format = choices::InputFormat::Mono; },
+                  leftSplit,
+                  {}},
         GroupCase{"MirrorsPerView",
                   [](auto& s) { s.CheckBox_HML = s.CheckBox_VML = s.CheckBox_VMR = true; },
                   bothMirrors,
@@ -183,78 +185,93 @@ INSTANTIATE_TEST_SUITE_P(
 
 INSTANTIATE_TEST_SUITE_P(
     FieldsAndColour, Groups,
-    ::testing::Values(
-        GroupCase{"NoFields", [](auto&) {}, fields, {}},
-        GroupCase{"WeaveInputFields",
-                  [](auto& s) { s.CheckBox_Input_SF = true; },
-                  fields,
-                  {"AssumeFieldBased()", "Weave()", "SwapFields()"}},
-        GroupCase{"SeparateOutputFields",
-                  [](auto& s) { s.CheckBox_Output_SF = true; },
-                  fields,
-                  {"AssumeTFF()", "SeparateFields()"}},
-        GroupCase{"FieldsInAndOut",
-                  [](auto& s) { s.CheckBox_Input_SF = s.CheckBox_Output_SF = true; },
-                  fields,
-                  {}},
-        GroupCase{"ColourKept", [](auto&) {}, colour, {""}},
-        GroupCase{"ColourYV12", [](auto& s) { s.ComboBox_Colour = 1; }, colour, {"ConvertToYV12"}},
-        GroupCase{"ColourYUY2", [](auto& s) { s.ComboBox_Colour = 2; }, colour, {"ConvertToYUY2"}},
-        GroupCase{
-            "ColourRGB24", [](auto& s) { s.ComboBox_Colour = 3; }, colour, {"ConvertToRGB24"}},
-        GroupCase{
-            "ColourRGB32", [](auto& s) { s.ComboBox_Colour = 4; }, colour, {"ConvertToRGB32"}},
-        GroupCase{"ColourNoneSelected", [](auto& s) { s.ComboBox_Colour = -1; }, colour, {""}}),
+    ::testing::Values(GroupCase{"NoFields", [](auto&) {}, fields, {}},
+                      GroupCase{"WeaveInputFields",
+                                [](auto& s) { s.CheckBox_Input_SF = true; },
+                                fields,
+                                {"AssumeFieldBased()", "Weave()", "SwapFields()"}},
+                      GroupCase{"SeparateOutputFields",
+                                [](auto& s) { s.CheckBox_Output_SF = true; },
+                                fields,
+                                {"AssumeTFF()", "SeparateFields()"}},
+                      GroupCase{"FieldsInAndOut",
+                                [](auto& s) { s.CheckBox_Input_SF = s.CheckBox_Output_SF = true; },
+                                fields,
+                                {}},
+                      GroupCase{"ColourKept", [](auto&) {}, colour, {""}},
+                      GroupCase{"ColourYV12",
+                                [](auto& s) { s.ComboBox_Colour = choices::Colour::YV12; },
+                                colour,
+                                {"ConvertToYV12"}},
+                      GroupCase{"ColourYUY2",
+                                [](auto& s) { s.ComboBox_Colour = choices::Colour::YUY2; },
+                                colour,
+                                {"ConvertToYUY2"}},
+                      GroupCase{"ColourRGB24",
+                                [](auto& s) { s.ComboBox_Colour = choices::Colour::RGB24; },
+                                colour,
+                                {"ConvertToRGB24"}},
+                      GroupCase{"ColourRGB32",
+                                [](auto& s) { s.ComboBox_Colour = choices::Colour::RGB32; },
+                                colour,
+                                {"ConvertToRGB32"}},
+                      GroupCase{"ColourNoneSelected",
+                                [](auto& s) { s.ComboBox_Colour = choices::Colour::Unset; },
+                                colour,
+                                {""}}),
     [](const auto& info) { return std::string(info.param.title); });
 
 INSTANTIATE_TEST_SUITE_P(
     Rates, Groups,
     ::testing::Values(
         GroupCase{"NothingChanges", [](auto&) {}, tail, {}},
-        GroupCase{"PitchAloneAddsNothing", [](auto& s) { s.RadioGroup_Pitch = 1; }, tail, {}},
+        GroupCase{"PitchAloneAddsNothing",
+                  [](auto& s) { s.RadioGroup_Pitch = choices::Pitch::Change; },
+                  tail,
+                  {}},
         GroupCase{"RepeatKeepsOldRate",
-                  [](auto& s) { s.RadioGroup_Repeat = 2; },
+                  [](auto& s) { s.RadioGroup_Repeat = choices::Repeat::Repeat2_5; },
                   tail,
                   {"Frn=FrameRateNumerator()", "Frd=FrameRateDenominator()",
                    "SelectEvery(2,0,0,0,1,1)", "AssumeFPS(Frn, FRd, true)"}},
         GroupCase{
             "RepeatWithNoRateChosen",
             [](auto& s) {
-              s.RadioGroup_Repeat = 2;
-              s.RadioGroup_FrameRates = -1;
+              s.RadioGroup_Repeat = choices::Repeat::Repeat2_5;
+              s.RadioGroup_FrameRates = choices::FrameRates::Unset;
             },
             tail,
             {"Frn=FrameRateNumerator()", "Frd=FrameRateDenominator()", "SelectEvery(2,0,0,0,1,1)"}},
         GroupCase{"RepeatWithNewRate",
                   [](auto& s) {
-                    s.RadioGroup_Repeat = 2;
-                    s.RadioGroup_FrameRates = 5;
+                    s.RadioGroup_Repeat = choices::Repeat::Repeat2_5;
+                    s.RadioGroup_FrameRates = choices::FrameRates::Pal;
                   },
                   tail,
                   {"Frn=FrameRateNumerator()", "Frd=FrameRateDenominator()",
                    "SelectEvery(2,0,0,0,1,1)", "AssumeFPS(25000, 1000, true)"}},
         GroupCase{"RepeatWithPitch",
                   [](auto& s) {
-                    s.RadioGroup_Repeat = 8;
-                    s.RadioGroup_Pitch = 1;
+                    s.RadioGroup_Repeat = choices::Repeat::Skip4;
+                    s.RadioGroup_Pitch = choices::Pitch::Change;
                   },
                   tail,
                   {"AR= Audiorate(last)", "Frn=FrameRateNumerator()", "Frd=FrameRateDenominator()",
                    "SelectEvery(4,0)", "AssumeFPS(Frn, FRd, true)", "ResampleAudio(AR)"}},
         GroupCase{"RateWithPitch",
                   [](auto& s) {
-                    s.RadioGroup_FrameRates = 1;
-                    s.RadioGroup_Pitch = 1;
+                    s.RadioGroup_FrameRates = choices::FrameRates::HalfFilm;
+                    s.RadioGroup_Pitch = choices::Pitch::Change;
                   },
                   tail,
                   {"AR= Audiorate(last)", "AssumeFPS(12000, 1001, true)", "ResampleAudio(AR)"}},
         GroupCase{"UserRateDefaults",
-                  [](auto& s) { s.RadioGroup_FrameRates = 9; },
+                  [](auto& s) { s.RadioGroup_FrameRates = choices::FrameRates::UserDefined; },
                   tail,
                   {"AssumeFPS(30000, 1001, true)"}},
         GroupCase{"UserRateNegative",
                   [](auto& s) {
-                    s.RadioGroup_FrameRates = 9;
+                    s.RadioGroup_FrameRates = choices::FrameRates::UserDefined;
                     s.UserFrNum = -2147483647 - 1;
                     s.UserFrDen = 7;
                   },
@@ -263,7 +280,7 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return std::string(info.param.title); });
 
 struct SelectionCase {
-  int repeat;
+  choices::Repeat repeat;
   const char* selection;
 };
 
@@ -278,18 +295,19 @@ TEST_P(RepeatSelection, IsTheThirdLineOfTheRepeat) {
   EXPECT_EQ(out[2], GetParam().selection);
 }
 
-INSTANTIATE_TEST_SUITE_P(Items, RepeatSelection,
-                         ::testing::Values(SelectionCase{1, "SelectEvery(1,0,0)"},
-                                           SelectionCase{2, "SelectEvery(2,0,0,0,1,1)"},
-                                           SelectionCase{3, "SelectEvery(1,0,0,0)"},
-                                           SelectionCase{4, "SelectEvery(1,0,0,0,0)"},
-                                           SelectionCase{5, "SelectEvery(2,0)"},
-                                           SelectionCase{6, "SelectEvery(10,0,2,5,7)"},
-                                           SelectionCase{7, "SelectEvery(3,0)"},
-                                           SelectionCase{8, "SelectEvery(4,0)"}));
+INSTANTIATE_TEST_SUITE_P(
+    Items, RepeatSelection,
+    ::testing::Values(SelectionCase{choices::Repeat::Repeat2, "SelectEvery(1,0,0)"},
+                      SelectionCase{choices::Repeat::Repeat2_5, "SelectEvery(2,0,0,0,1,1)"},
+                      SelectionCase{choices::Repeat::Repeat3, "SelectEvery(1,0,0,0)"},
+                      SelectionCase{choices::Repeat::Repeat4, "SelectEvery(1,0,0,0,0)"},
+                      SelectionCase{choices::Repeat::Skip2, "SelectEvery(2,0)"},
+                      SelectionCase{choices::Repeat::Skip2_5, "SelectEvery(10,0,2,5,7)"},
+                      SelectionCase{choices::Repeat::Skip3, "SelectEvery(3,0)"},
+                      SelectionCase{choices::Repeat::Skip4, "SelectEvery(4,0)"}));
 
 struct RateCase {
-  int rate;
+  choices::FrameRates rate;
   const char* line;
 };
 
@@ -303,21 +321,22 @@ TEST_P(FrameRateLine, IsTheWholeTail) {
   EXPECT_EQ(out.lines(), Lines{GetParam().line});
 }
 
-INSTANTIATE_TEST_SUITE_P(Items, FrameRateLine,
-                         ::testing::Values(RateCase{1, "AssumeFPS(12000, 1001, true)"},
-                                           RateCase{2, "AssumeFPS(12500, 1000, true)"},
-                                           RateCase{3, "AssumeFPS(15000, 1001, true)"},
-                                           RateCase{4, "AssumeFPS(24000, 1001, true)"},
-                                           RateCase{5, "AssumeFPS(25000, 1000, true)"},
-                                           RateCase{6, "AssumeFPS(30000, 1001, true)"},
-                                           RateCase{7, "AssumeFPS(50000, 1000, true)"},
-                                           RateCase{8, "AssumeFPS(60000, 1001, true)"}));
+INSTANTIATE_TEST_SUITE_P(
+    Items, FrameRateLine,
+    ::testing::Values(RateCase{choices::FrameRates::HalfFilm, "AssumeFPS(12000, 1001, true)"},
+                      RateCase{choices::FrameRates::HalfPal, "AssumeFPS(12500, 1000, true)"},
+                      RateCase{choices::FrameRates::HalfNtsc, "AssumeFPS(15000, 1001, true)"},
+                      RateCase{choices::FrameRates::Film, "AssumeFPS(24000, 1001, true)"},
+                      RateCase{choices::FrameRates::Pal, "AssumeFPS(25000, 1000, true)"},
+                      RateCase{choices::FrameRates::Ntsc, "AssumeFPS(30000, 1001, true)"},
+                      RateCase{choices::FrameRates::DoublePal, "AssumeFPS(50000, 1000, true)"},
+                      RateCase{choices::FrameRates::DoubleNtsc, "AssumeFPS(60000, 1001, true)"}));
 
 // Blending and time-lapse, by view and by whether the left view's lines come first.
 struct BlendCase {
   const char* title;
-  int mode;
-  int frames;  // ComboBox_Blend item
+  choices::BlendTimeLapse mode;
+  choices::BlendFrames frames;
   bool shutter;
   bool rightSound;
   View view;
@@ -346,10 +365,17 @@ const char* const kTl3 = "Overlay(c1, c2, mode=\"blend\", opacity=0.5)";
 INSTANTIATE_TEST_SUITE_P(
     Cases, Blend,
     ::testing::Values(
-        BlendCase{"Off", 0, 3, false, false, View::Left, false, {}},
+        BlendCase{"Off",
+                  choices::BlendTimeLapse::NoChange,
+                  choices::BlendFrames::Frames16,
+                  false,
+                  false,
+                  View::Left,
+                  false,
+                  {}},
         BlendCase{"TwoFramesLeft",
-                  1,
-                  0,
+                  choices::BlendTimeLapse::Blend,
+                  choices::BlendFrames::Frames2,
                   false,
                   false,
                   View::Left,
@@ -357,8 +383,8 @@ INSTANTIATE_TEST_SUITE_P(
                   {"c01=Trim(last, 0, 0)", "c02=Trim(last, 1, 0)", "al=c01",
                    "Overlay(c01, c02, mode=\"blend\", opacity=0.5)", "AudioDub (last,al)"}},
         BlendCase{"TwoFramesShutterRightAfterLeft",
-                  1,
-                  0,
+                  choices::BlendTimeLapse::Blend,
+                  choices::BlendFrames::Frames2,
                   true,
                   false,
                   View::Right,
@@ -367,8 +393,8 @@ INSTANTIATE_TEST_SUITE_P(
                    "AudioDub (last,al)"}},
         BlendCase{
             "FourFramesLeft",
-            1,
-            1,
+            choices::BlendTimeLapse::Blend,
+            choices::BlendFrames::Frames4,
             false,
             false,
             View::Left,
@@ -380,8 +406,8 @@ INSTANTIATE_TEST_SUITE_P(
         // The left view's lines come first in every script, so "Use R audio" cannot name ar
         // there yet: the left view keeps its own sound.
         BlendCase{"RightSoundInLeftView",
-                  1,
-                  0,
+                  choices::BlendTimeLapse::Blend,
+                  choices::BlendFrames::Frames2,
                   false,
                   true,
                   View::Left,
@@ -389,8 +415,8 @@ INSTANTIATE_TEST_SUITE_P(
                   {"c01=Trim(last, 0, 0)", "c02=Trim(last, 1, 0)", "al=c01",
                    "Overlay(c01, c02, mode=\"blend\", opacity=0.5)", "AudioDub (last,al)"}},
         BlendCase{"RightSoundInRightView",
-                  1,
-                  0,
+                  choices::BlendTimeLapse::Blend,
+                  choices::BlendFrames::Frames2,
                   false,
                   true,
                   View::Right,
@@ -399,8 +425,8 @@ INSTANTIATE_TEST_SUITE_P(
                    "Overlay(c01, c02, mode=\"blend\", opacity=0.5)", "AudioDub (last,ar)"}},
         // A right view standing alone has no al to take.
         BlendCase{"RightViewAlone",
-                  1,
-                  0,
+                  choices::BlendTimeLapse::Blend,
+                  choices::BlendFrames::Frames2,
                   false,
                   false,
                   View::Right,
@@ -408,8 +434,8 @@ INSTANTIATE_TEST_SUITE_P(
                   {"c01=Trim(last, 0, 0)", "c02=Trim(last, 1, 0)", "ar=c01",
                    "Overlay(c01, c02, mode=\"blend\", opacity=0.5)", "AudioDub (last,ar)"}},
         BlendCase{"TimeLapseTwoFramesLeft",
-                  2,
-                  0,
+                  choices::BlendTimeLapse::TimeLapse,
+                  choices::BlendFrames::Frames2,
                   false,
                   false,
                   View::Left,
@@ -417,8 +443,8 @@ INSTANTIATE_TEST_SUITE_P(
                   {"fr = FrameRate()", kTl1, kTl2, kTl3, "fn = FrameCount()", "AssumeFPS(fr)",
                    "al=last", "AudioDubEx (last,al)", "Trim(1, fn)"}},
         BlendCase{"TimeLapseTwoFramesShutter",
-                  2,
-                  0,
+                  choices::BlendTimeLapse::TimeLapse,
+                  choices::BlendFrames::Frames2,
                   true,
                   false,
                   View::Left,
@@ -426,8 +452,8 @@ INSTANTIATE_TEST_SUITE_P(
                   {"fr = FrameRate()", "SelectEven", "fn = FrameCount()", "AssumeFPS(fr)",
                    "al=last", "AudioDubEx (last,al)", "Trim(1, fn)"}},
         BlendCase{"TimeLapseFourFramesRightAfterLeft",
-                  2,
-                  1,
+                  choices::BlendTimeLapse::TimeLapse,
+                  choices::BlendFrames::Frames4,
                   false,
                   false,
                   View::Right,
@@ -435,8 +461,8 @@ INSTANTIATE_TEST_SUITE_P(
                   {kTl1, kTl2, kTl3, kTl1, kTl2, kTl3, "AssumeFPS(fr)", "ar=last",
                    "AudioDubEx (last,al)", "Trim(1, fn)"}},
         BlendCase{"TimeLapseRightAlone",
-                  2,
-                  1,
+                  choices::BlendTimeLapse::TimeLapse,
+                  choices::BlendFrames::Frames4,
                   true,
                   false,
                   View::Right,
@@ -444,8 +470,8 @@ INSTANTIATE_TEST_SUITE_P(
                   {"fr = FrameRate()", kTl1, kTl2, kTl3, "SelectEven", "fn = FrameCount()",
                    "AssumeFPS(fr)", "ar=last", "AudioDubEx (last,ar)", "Trim(1, fn)"}},
         BlendCase{"TimeLapseRightSoundLeft",
-                  2,
-                  0,
+                  choices::BlendTimeLapse::TimeLapse,
+                  choices::BlendFrames::Frames2,
                   false,
                   true,
                   View::Left,
@@ -454,8 +480,8 @@ INSTANTIATE_TEST_SUITE_P(
                    "al=last", "AudioDubEx (last,al)", "Trim(1, fn)"}},
         BlendCase{
             "TimeLapseRightSoundRight",
-            2,
-            0,
+            choices::BlendTimeLapse::TimeLapse,
+            choices::BlendFrames::Frames2,
             false,
             true,
             View::Right,
@@ -464,7 +490,7 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return std::string(info.param.title); });
 
 struct CascadeCase {
-  int item;
+  choices::BlendFrames item;
   std::size_t trims;
   std::size_t levelLines;
   const char* sound;
@@ -475,7 +501,7 @@ class BlendCascade : public ::testing::TestWithParam<CascadeCase> {};
 
 TEST_P(BlendCascade, HasOneTrimPerFrameAndHalvesPerLevel) {
   ConversionSettings s;
-  s.RadioGroup_Blend_TL = 1;
+  s.RadioGroup_Blend_TL = choices::BlendTimeLapse::Blend;
   s.ComboBox_Blend = GetParam().item;
   TextFile out;
   motion(out, View::Left, s, false);
@@ -489,18 +515,23 @@ TEST_P(BlendCascade, HasOneTrimPerFrameAndHalvesPerLevel) {
 
 INSTANTIATE_TEST_SUITE_P(
     Sizes, BlendCascade,
-    ::testing::Values(
-        CascadeCase{0, 2, 0, "al=c01", "Overlay(c01, c02, mode=\"blend\", opacity=0.5)"},
-        CascadeCase{2, 8, 6, "al=c04", "Overlay(c21, c22, mode=\"blend\", opacity=0.5)"},
-        CascadeCase{3, 16, 14, "al=c08", "Overlay(c31, c32, mode=\"blend\", opacity=0.5)"},
-        CascadeCase{4, 32, 30, "al=c016", "Overlay(c41, c42, mode=\"blend\", opacity=0.5)"},
-        CascadeCase{5, 64, 62, "al=c032", "Overlay(c51, c52, mode=\"blend\", opacity=0.5)"},
-        CascadeCase{6, 128, 126, "al=c064", "Overlay(c61, c62, mode=\"blend\", opacity=0.5)"}));
+    ::testing::Values(CascadeCase{choices::BlendFrames::Frames2, 2, 0, "al=c01",
+                                  "Overlay(c01, c02, mode=\"blend\", opacity=0.5)"},
+                      CascadeCase{choices::BlendFrames::Frames8, 8, 6, "al=c04",
+                                  "Overlay(c21, c22, mode=\"blend\", opacity=0.5)"},
+                      CascadeCase{choices::BlendFrames::Frames16, 16, 14, "al=c08",
+                                  "Overlay(c31, c32, mode=\"blend\", opacity=0.5)"},
+                      CascadeCase{choices::BlendFrames::Frames32, 32, 30, "al=c016",
+                                  "Overlay(c41, c42, mode=\"blend\", opacity=0.5)"},
+                      CascadeCase{choices::BlendFrames::Frames64, 64, 62, "al=c032",
+                                  "Overlay(c51, c52, mode=\"blend\", opacity=0.5)"},
+                      CascadeCase{choices::BlendFrames::Frames128, 128, 126, "al=c064",
+                                  "Overlay(c61, c62, mode=\"blend\", opacity=0.5)"}));
 
 TEST(BlendCascade, LevelsPairNeighboursOfTheLevelBelow) {
   ConversionSettings s;
-  s.RadioGroup_Blend_TL = 1;
-  s.ComboBox_Blend = 6;
+  s.RadioGroup_Blend_TL = choices::BlendTimeLapse::Blend;
+  s.ComboBox_Blend = choices::BlendFrames::Frames128;
   TextFile out;
   motion(out, View::Left, s, false);
   // First level line after 128 trims and the sound line, and the last level line.

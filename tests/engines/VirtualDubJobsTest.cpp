@@ -88,7 +88,7 @@ TEST(VirtualDubJobsGolden, ThreeSeparateClipsDeinterlacedWithTwoVirtualDubs) {
   settings.setVcfDeint((folder / "deint.vcf").string());
   settings.setVcfSeparate((folder / "separate.vcf").string());
   settings.setVcfLR((folder / "lr.vcf").string());
-  settings.RadioGroup_Output_Format = 0;
+  settings.RadioGroup_Output_Format = choices::OutputFormat::Separate;
   settings.CheckBox_Output_DI = true;
   settings.CheckBox_2VD = true;
 
@@ -118,7 +118,7 @@ TEST(VirtualDubJobsGolden, DeshakedMonoClipIsAnalysedThenEncoded) {
   settings.setVcfDeint((folder / "deint.vcf").string());
   settings.setVcfSeparate((folder / "separate.vcf").string());
   settings.setVcfLR((folder / "lr.vcf").string());
-  settings.RadioGroup_Output_Format = 4;
+  settings.RadioGroup_Output_Format = choices::OutputFormat::Mono;
   settings.CheckBox_Deshake = true;
 
   VirtualDubJobs jobs(settings, 1, W);
@@ -157,7 +157,7 @@ TEST_F(JobsTest, OnlyTheDeinterlacePhaseWithoutDeinterlacingMakesNoJobs) {
 }
 
 TEST_F(JobsTest, OneVirtualDubTakesEveryClipAndNumbersItsJobsOnwards) {
-  settings_.RadioGroup_Output_Format = 1;
+  settings_.RadioGroup_Output_Format = choices::OutputFormat::SideBySide;
   VirtualDubJobs jobs(settings_, 3, W);
   for (int i = 1; i <= 3; ++i) jobs.addClip(i, clipIn("C:\\v\\", "c" + std::to_string(i)));
   jobs.finish();
@@ -175,7 +175,7 @@ TEST_F(JobsTest, OneVirtualDubTakesEveryClipAndNumbersItsJobsOnwards) {
 }
 
 struct FinalJobCase {
-  int format;
+  choices::OutputFormat format;
   std::vector<std::string> jobs;
 };
 
@@ -198,31 +198,31 @@ INSTANTIATE_TEST_SUITE_P(
     Formats, VirtualDubFinalJobs,
     ::testing::Values(
         FinalJobCase{
-            0,
+            choices::OutputFormat::Separate,
             {kDeintL, kDeintR,
              R"(VirtualDub.Open("C:\\v\\a_L.avs","",0); | separate | VirtualDub.SaveAVI("C:\\v\\a_L.avi");)",
              R"(VirtualDub.Open("C:\\v\\a_R.avs","",0); | separate | VirtualDub.SaveAVI("C:\\v\\a_R.avi");)"}},
         FinalJobCase{
-            1,
+            choices::OutputFormat::SideBySide,
             {kDeintL, kDeintR,
              R"(VirtualDub.Open("C:\\v\\a_LR.avs","",0); | lr | VirtualDub.SaveAVI("C:\\v\\a_LR.avi");)"}},
         FinalJobCase{
-            2,
+            choices::OutputFormat::OverUnder,
             {kDeintL, kDeintR,
              R"(VirtualDub.Open("C:\\v\\a_OU.avs","",0); | lr | VirtualDub.SaveAVI("C:\\v\\a_OU.avi");)"}},
         FinalJobCase{
-            3,
+            choices::OutputFormat::Interlaced,
             {kDeintL, kDeintR,
              R"(VirtualDub.Open("C:\\v\\a_OU.avs","",0); | lr | VirtualDub.SaveAVI("C:\\v\\a_OU.avi");)"}},
         FinalJobCase{
-            4,
+            choices::OutputFormat::Mono,
             {kDeintL, kDeintR,
              R"(VirtualDub.Open("C:\\v\\a_L.avs","",0); | separate | VirtualDub.SaveAVI("C:\\v\\a_L.avi");)"}}));
 
 // Whatever the settings, the count in each header is the number of job blocks that follow it.
-class VirtualDubJobCount
-    : public JobsTest,
-      public ::testing::WithParamInterface<std::tuple<int, int, bool, bool, bool>> {};
+class VirtualDubJobCount : public JobsTest,
+                           public ::testing::WithParamInterface<
+                               std::tuple<choices::OutputFormat, int, bool, bool, bool>> {};
 
 TEST_P(VirtualDubJobCount, HeaderCountsTheJobBlocks) {
   const auto [format, clips, deinterlace, phaseOnly, deshake] = GetParam();
@@ -247,12 +247,17 @@ TEST_P(VirtualDubJobCount, HeaderCountsTheJobBlocks) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Settings, VirtualDubJobCount,
-                         ::testing::Combine(::testing::Values(-1, 0, 1, 2, 3, 4),
+                         ::testing::Combine(::testing::Values(choices::OutputFormat::Unset,
+                                                              choices::OutputFormat::Separate,
+                                                              choices::OutputFormat::SideBySide,
+                                                              choices::OutputFormat::OverUnder,
+                                                              choices::OutputFormat::Interlaced,
+                                                              choices::OutputFormat::Mono),
                                             ::testing::Values(0, 1, 5), ::testing::Bool(),
                                             ::testing::Bool(), ::testing::Bool()));
 
 struct PerClipCase {
-  int format;
+  choices::OutputFormat format;
   bool deinterlace;
   bool phaseOnly;
   bool deshake;
@@ -274,15 +279,21 @@ TEST_P(VirtualDubJobsPerClip, FollowTheLayoutDeinterlacingAndDeshaker) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, VirtualDubJobsPerClip,
-    ::testing::Values(PerClipCase{0, false, false, false, 2}, PerClipCase{0, true, false, false, 4},
-                      PerClipCase{1, true, false, false, 3}, PerClipCase{3, false, false, false, 1},
-                      PerClipCase{0, true, true, false, 2}, PerClipCase{2, false, true, false, 0},
-                      PerClipCase{0, false, false, true, 4}, PerClipCase{0, true, false, true, 6},
-                      PerClipCase{4, false, false, true, 2}, PerClipCase{1, false, false, true, 1},
-                      PerClipCase{3, true, false, true, 3}, PerClipCase{4, true, true, true, 2}));
+    ::testing::Values(PerClipCase{choices::OutputFormat::Separate, false, false, false, 2},
+                      PerClipCase{choices::OutputFormat::Separate, true, false, false, 4},
+                      PerClipCase{choices::OutputFormat::SideBySide, true, false, false, 3},
+                      PerClipCase{choices::OutputFormat::Interlaced, false, false, false, 1},
+                      PerClipCase{choices::OutputFormat::Separate, true, true, false, 2},
+                      PerClipCase{choices::OutputFormat::OverUnder, false, true, false, 0},
+                      PerClipCase{choices::OutputFormat::Separate, false, false, true, 4},
+                      PerClipCase{choices::OutputFormat::Separate, true, false, true, 6},
+                      PerClipCase{choices::OutputFormat::Mono, false, false, true, 2},
+                      PerClipCase{choices::OutputFormat::SideBySide, false, false, true, 1},
+                      PerClipCase{choices::OutputFormat::Interlaced, true, false, true, 3},
+                      PerClipCase{choices::OutputFormat::Mono, true, true, true, 2}));
 
 TEST_F(JobsTest, BackslashesAreDoubledOnlyInsideTheScriptPart) {
-  settings_.RadioGroup_Output_Format = 1;
+  settings_.RadioGroup_Output_Format = choices::OutputFormat::SideBySide;
   VirtualDubJobs jobs(settings_, 1, W);
   ClipJobScripts scripts;
   scripts.sideBySideScript = "D:\\My clips\\a.avs";
@@ -299,7 +310,7 @@ TEST_F(JobsTest, BackslashesAreDoubledOnlyInsideTheScriptPart) {
 }
 
 TEST_F(JobsTest, DoubleQuotesOfPosixPathsCannotEndTheScriptString) {
-  settings_.RadioGroup_Output_Format = 2;
+  settings_.RadioGroup_Output_Format = choices::OutputFormat::OverUnder;
   VirtualDubJobs jobs(settings_, 1, PathStyle::Posix);
   ClipJobScripts scripts;
   scripts.overUnderScript = "/home/me/say \"hi\".d/a_OU.avs";
@@ -311,7 +322,7 @@ TEST_F(JobsTest, DoubleQuotesOfPosixPathsCannotEndTheScriptString) {
 }
 
 TEST_F(JobsTest, DeshakedSeparateOutputAnalysesAndEncodesEachViewBesideItsScript) {
-  settings_.RadioGroup_Output_Format = 0;
+  settings_.RadioGroup_Output_Format = choices::OutputFormat::Separate;
   settings_.CheckBox_Deshake = true;
   VirtualDubJobs jobs(settings_, 1, W);
   ClipJobScripts scripts = clipIn("C:\\l\\", "c");
@@ -331,21 +342,21 @@ TEST_F(JobsTest, DeshakedSeparateOutputAnalysesAndEncodesEachViewBesideItsScript
 }
 
 TEST_F(JobsTest, ReversedDeshakedMonoOfTwoViewsOpensThePassScriptsOfTheRightName) {
-  settings_.RadioGroup_Output_Format = 4;
+  settings_.RadioGroup_Output_Format = choices::OutputFormat::Mono;
   settings_.CheckBox_Deshake = true;
   settings_.CheckBox_Reverse_LR = true;
-  for (int input : {0, 3}) {
+  for (auto input : {choices::InputFormat::Separate, choices::InputFormat::Mono}) {
     settings_.RadioGroup_Input_Format = input;
     VirtualDubJobs jobs(settings_, 1, W);
     ClipJobScripts scripts;
     scripts.leftOutputScript = "C:\\l\\clip.avs";
     scripts.rightOutputScript = "C:\\r\\clip.avs";
     jobs.addClip(1, scripts);
-    const std::string folder = input == 0 ? "C:\\r\\" : "C:\\l\\";
+    const std::string folder = input == choices::InputFormat::Separate ? "C:\\r\\" : "C:\\l\\";
     EXPECT_EQ(linesStartingWith(jobs.firstList(), "// $input "),
               (std::vector<std::string>{"// $input \"" + folder + "Deshake_1_clip.avs\"",
                                         "// $input \"" + folder + "Deshake_2_clip.avs\""}))
-        << "input " << input;
+        << "input " << choices::itemIndex(input);
     EXPECT_EQ(linesStartingWith(jobs.firstList(), "// $output "),
               (std::vector<std::string>{"// $output \"" + folder + "clip.avi\"",
                                         "// $output \"" + folder + "clip.avi\""}));
@@ -353,7 +364,7 @@ TEST_F(JobsTest, ReversedDeshakedMonoOfTwoViewsOpensThePassScriptsOfTheRightName
 }
 
 TEST_F(JobsTest, PassScriptNamesFollowThePathStyle) {
-  settings_.RadioGroup_Output_Format = 4;
+  settings_.RadioGroup_Output_Format = choices::OutputFormat::Mono;
   settings_.CheckBox_Deshake = true;
   VirtualDubJobs jobs(settings_, 1, PathStyle::Posix);
   ClipJobScripts scripts;
@@ -373,7 +384,7 @@ class VirtualDubConfigLines : public JobsTest, public ::testing::WithParamInterf
 
 TEST_P(VirtualDubConfigLines, AreInsertedAfterTheOpenLineAsTheFileSplitsThem) {
   writeBytes(dir_.file("separate.vcf"), GetParam().bytes);
-  settings_.RadioGroup_Output_Format = 4;
+  settings_.RadioGroup_Output_Format = choices::OutputFormat::Mono;
   VirtualDubJobs jobs(settings_, 1, W);
   ClipJobScripts scripts;
   scripts.leftOutputScript = "C:\\v\\a.avs";

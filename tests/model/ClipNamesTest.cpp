@@ -46,7 +46,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 struct NamesCase {
   const char* title;
-  int output;
+  choices::OutputFormat output;
   const char* prefix;
   const char* left;
   const char* right;
@@ -89,59 +89,70 @@ ClipNames names(const char* stem, const char* base, const char* leftDi, const ch
 INSTANTIATE_TEST_SUITE_P(
     Examples, DeriveClipNames,
     ::testing::Values(
-        NamesCase{"PairInOneFolder", 0, "", "C:\\v\\clip_L.mp4", "C:\\v\\clip_R.mp4",
+        NamesCase{"PairInOneFolder", choices::OutputFormat::Separate, "", "C:\\v\\clip_L.mp4",
+                  "C:\\v\\clip_R.mp4",
                   names("C:\\v\\clip.mp4", "clip", "C:\\v\\DI_clip_L.avs", "C:\\v\\DI_clip_R.avs",
                         "DI_clip_L.avi", "DI_clip_R.avi", "C:\\v\\clip_L.avs", "C:\\v\\clip_R.avs",
                         "C:\\v\\clip_LR.avs", "C:\\v\\clip_OU.avs", "C:\\v\\clip_L.avs", "")},
         // The prefix goes in front of the output scripts only.
-        NamesCase{"Prefix", 0, "new_", "C:\\v\\clip_L.mp4", "C:\\v\\clip_R.mp4",
+        NamesCase{"Prefix", choices::OutputFormat::Separate, "new_", "C:\\v\\clip_L.mp4",
+                  "C:\\v\\clip_R.mp4",
                   names("C:\\v\\clip.mp4", "new_clip", "C:\\v\\DI_clip_L.avs",
                         "C:\\v\\DI_clip_R.avs", "DI_clip_L.avi", "DI_clip_R.avi",
                         "C:\\v\\new_clip_L.avs", "C:\\v\\new_clip_R.avs", "C:\\v\\new_clip_LR.avs",
                         "C:\\v\\new_clip_OU.avs", "C:\\v\\new_clip_L.avs", "")},
         // noext applies to the joined text, so a dotted prefix keeps its dot.
         NamesCase{
-            "DottedPrefix", 1, "v1.", "C:\\v\\clip_L.mp4", "C:\\v\\clip_R.mp4",
+            "DottedPrefix", choices::OutputFormat::SideBySide, "v1.", "C:\\v\\clip_L.mp4",
+            "C:\\v\\clip_R.mp4",
             names("C:\\v\\clip.mp4", "v1.clip", "C:\\v\\DI_clip_L.avs", "C:\\v\\DI_clip_R.avs",
                   "DI_clip_L.avi", "DI_clip_R.avi", "C:\\v\\v1.clip_L.avs", "C:\\v\\v1.clip_R.avs",
                   "C:\\v\\v1.clip_LR.avs", "C:\\v\\v1.clip_OU.avs", "C:\\v\\v1.clip_LR.avs", "")},
         NamesCase{
-            "FoldersApart", 0, "", "C:\\l\\clip_L.mp4", "C:\\r\\clip_R.mp4",
+            "FoldersApart", choices::OutputFormat::Separate, "", "C:\\l\\clip_L.mp4",
+            "C:\\r\\clip_R.mp4",
             names("C:\\l\\clip.mp4", "clip", "C:\\l\\DI_clip_L.avs", "C:\\r\\DI_clip_R.avs",
                   "DI_clip_L.avi", "DI_clip_R.avi", "C:\\l\\clip_L.avs", "C:\\r\\clip_R.avs",
                   "C:\\l\\clip_LR.avs", "C:\\l\\clip_OU.avs", "C:\\l\\clip_L.avs", "..\\r\\")},
         NamesCase{
-            "OtherDrive", 2, "", "C:\\l\\clip_L.mp4", "D:\\r\\clip_R.mp4",
+            "OtherDrive", choices::OutputFormat::OverUnder, "", "C:\\l\\clip_L.mp4",
+            "D:\\r\\clip_R.mp4",
             names("C:\\l\\clip.mp4", "clip", "C:\\l\\DI_clip_L.avs", "D:\\r\\DI_clip_R.avs",
                   "DI_clip_L.avi", "DI_clip_R.avi", "C:\\l\\clip_L.avs", "D:\\r\\clip_R.avs",
                   "C:\\l\\clip_LR.avs", "C:\\l\\clip_OU.avs", "C:\\l\\clip_OU.avs", "D:\\r\\")},
         // One file holds both views: the deinterlace files are told apart by view.
-        NamesCase{"SideBySideFile", 1, "", "C:\\v\\clip.avi", "C:\\v\\clip.avi",
+        NamesCase{"SideBySideFile", choices::OutputFormat::SideBySide, "", "C:\\v\\clip.avi",
+                  "C:\\v\\clip.avi",
                   names("C:\\v\\clip.avi", "clip", "C:\\v\\DI_clip_L.avs", "C:\\v\\DI_clip_R.avs",
                         "DI_clip_L.avi", "DI_clip_R.avi", "C:\\v\\clip_L.avs", "C:\\v\\clip_R.avs",
                         "C:\\v\\clip_LR.avs", "C:\\v\\clip_OU.avs", "C:\\v\\clip_LR.avs", "")},
-        NamesCase{"InterlacedUsesOverUnderName", 3, "", "C:\\v\\clip.avi", "C:\\v\\CLIP.AVI",
+        NamesCase{"InterlacedUsesOverUnderName", choices::OutputFormat::Interlaced, "",
+                  "C:\\v\\clip.avi", "C:\\v\\CLIP.AVI",
                   names("C:\\v\\clip.avi", "clip", "C:\\v\\DI_clip_L.avs", "C:\\v\\DI_CLIP_R.avs",
                         "DI_clip_L.avi", "DI_CLIP_R.avi", "C:\\v\\clip_L.avs", "C:\\v\\clip_R.avs",
                         "C:\\v\\clip_LR.avs", "C:\\v\\clip_OU.avs", "C:\\v\\clip_OU.avs", "")},
         // Mono output keeps the marker.
         NamesCase{
-            "MonoKeepsMarker", 4, "", "C:\\v\\clip-l.avi", "C:\\v\\clip-r.avi",
+            "MonoKeepsMarker", choices::OutputFormat::Mono, "", "C:\\v\\clip-l.avi",
+            "C:\\v\\clip-r.avi",
             names("C:\\v\\clip-l.avi", "clip-l", "C:\\v\\DI_clip-l.avs", "C:\\v\\DI_clip-r.avs",
                   "DI_clip-l.avi", "DI_clip-r.avi", "C:\\v\\clip-l.avs", "C:\\v\\clip-l.avs",
                   "C:\\v\\clip-l_LR.avs", "C:\\v\\clip-l_OU.avs", "C:\\v\\clip-l.avs", "")},
-        NamesCase{"SeparateDropsMarker", 0, "", "C:\\v\\clip-l.avi", "C:\\v\\clip-r.avi",
+        NamesCase{"SeparateDropsMarker", choices::OutputFormat::Separate, "", "C:\\v\\clip-l.avi",
+                  "C:\\v\\clip-r.avi",
                   names("C:\\v\\clip.avi", "clip", "C:\\v\\DI_clip-l.avs", "C:\\v\\DI_clip-r.avs",
                         "DI_clip-l.avi", "DI_clip-r.avi", "C:\\v\\clip_L.avs", "C:\\v\\clip_R.avs",
                         "C:\\v\\clip_LR.avs", "C:\\v\\clip_OU.avs", "C:\\v\\clip_L.avs", "")},
         NamesCase{
-            "MvcPair", 0, "", "D:\\m\\00001-l.avi", "D:\\m\\00001-r.avi",
+            "MvcPair", choices::OutputFormat::Separate, "", "D:\\m\\00001-l.avi",
+            "D:\\m\\00001-r.avi",
             names("D:\\m\\00001.avi", "00001", "D:\\m\\DI_00001-l.avs", "D:\\m\\DI_00001-r.avs",
                   "DI_00001-l.avi", "DI_00001-r.avi", "D:\\m\\00001_L.avs", "D:\\m\\00001_R.avs",
                   "D:\\m\\00001_LR.avs", "D:\\m\\00001_OU.avs", "D:\\m\\00001_L.avs", "")},
         // The layout scripts follow the stem path, folder marker included.
         NamesCase{
-            "MarkerInFolder", 1, "", "C:\\day_L.1\\a_L.avi", "C:\\day_L.1\\a_R.avi",
+            "MarkerInFolder", choices::OutputFormat::SideBySide, "", "C:\\day_L.1\\a_L.avi",
+            "C:\\day_L.1\\a_R.avi",
             names("C:\\day.1\\a.avi", "a", "C:\\day_L.1\\DI_a_L.avs", "C:\\day_L.1\\DI_a_R.avs",
                   "DI_a_L.avi", "DI_a_R.avi", "C:\\day_L.1\\a_L.avs", "C:\\day_L.1\\a_R.avs",
                   "C:\\day.1\\a_LR.avs", "C:\\day.1\\a_OU.avs", "C:\\day.1\\a_LR.avs", "")}),

@@ -35,17 +35,17 @@ TEST(ClipRecipe, EveryStepStandsInTheOneOrderBothEnginesFollow) {
   ConversionSettings s;
   s.CheckBox_Output_DI = true;
   s.Edit_Offset = "2";
-  s.RadioGroup_Colour_Match = 2;  // the left view is changed
+  s.RadioGroup_Colour_Match = choices::ColourMatch::Right;  // the left view is changed
   s.Edit_Audio_Frames_Cut = "3";
   s.CheckBox_Input_SF = true;
-  s.RadioGroup_Blend_TL = 1;
-  s.ComboBox_Blend = 1;
+  s.RadioGroup_Blend_TL = choices::BlendTimeLapse::Blend;
+  s.ComboBox_Blend = choices::BlendFrames::Frames4;
   s.CheckBox_Input_HW = true;
-  s.RadioGroup_Input_Format = 1;
+  s.RadioGroup_Input_Format = choices::InputFormat::SideBySide;
   s.CheckBox_HML = true;
   s.CheckBox_change_final_HV = true;
-  s.RadioGroup_Repeat = 2;
-  s.RadioGroup_FrameRates = 5;
+  s.RadioGroup_Repeat = choices::Repeat::Repeat2_5;
+  s.RadioGroup_FrameRates = choices::FrameRates::Pal;
   s.CheckBox_Deshake = true;
   const ClipRecipe r = makeClipRecipe(s, {}, {});
   EXPECT_EQ(stepNames(r, View::Left),
@@ -89,87 +89,88 @@ const MediaInfo kTaggedRight{{25, 1}, 100, true, 48000, true};
 
 INSTANTIATE_TEST_SUITE_P(
     Layouts, Outputs,
-    ::testing::Values(OutputCase{"SeparateViewsKeepTheirOwnSound",
-                                 [](auto&) {},
-                                 std::nullopt,
-                                 {{{L}, L}, {{R}, R}},
-                                 StereoTag::None},
-                      OutputCase{"ASilentRightFileBorrowsTheLeftSound",
-                                 [](auto&) {},
-                                 kSilentRight,
-                                 {{{L}, L}, {{R}, L}},
-                                 StereoTag::None},
-                      OutputCase{"ASilentRightFileLendsNothingToUseRightAudio",
-                                 [](auto& s) {
-                                   s.RadioGroup_Output_Format = 1;
-                                   s.RadioGroup_Blend_TL = 1;
-                                   s.CheckBox_Blend_RightSound = true;
-                                 },
-                                 kSilentRight,
-                                 {{{L, R}, L}},
-                                 StereoTag::LeftRight},
-                      OutputCase{"ReversedSeparateViewsSwapPlaces",
-                                 [](auto& s) { s.CheckBox_Reverse_LR = true; },
-                                 std::nullopt,
-                                 {{{R}, R}, {{L}, L}},
-                                 StereoTag::None},
-                      OutputCase{"SideBySideTakesTheFirstViewsSound",
-                                 [](auto& s) { s.RadioGroup_Output_Format = 1; },
-                                 std::nullopt,
-                                 {{{L, R}, L}},
-                                 StereoTag::LeftRight},
-                      OutputCase{"ReversedOverUnderPutsTheRightViewOnTop",
-                                 [](auto& s) {
-                                   s.RadioGroup_Output_Format = 2;
-                                   s.CheckBox_Reverse_LR = true;
-                                 },
-                                 std::nullopt,
-                                 {{{R, L}, R}},
-                                 StereoTag::BottomTop},
-                      OutputCase{"InterlacedPutsTheRightViewFirst",
-                                 [](auto& s) { s.RadioGroup_Output_Format = 3; },
-                                 std::nullopt,
-                                 {{{R, L}, R}},
-                                 StereoTag::RowInterleavedLR},
-                      OutputCase{"BlendedLayoutsCarryTheLeftViewsSound",
-                                 [](auto& s) {
-                                   s.RadioGroup_Output_Format = 3;
-                                   s.RadioGroup_Blend_TL = 1;
-                                 },
-                                 std::nullopt,
-                                 {{{R, L}, L}},
-                                 StereoTag::RowInterleavedLR},
-                      OutputCase{"UseRightAudioGivesEveryOutputTheRightSound",
-                                 [](auto& s) {
-                                   s.RadioGroup_Blend_TL = 2;
-                                   s.CheckBox_Blend_RightSound = true;
-                                 },
-                                 std::nullopt,
-                                 {{{L}, R}, {{R}, R}},
-                                 StereoTag::None},
-                      OutputCase{"UseRightAudioWithoutBlendingChangesNothing",
-                                 [](auto& s) { s.CheckBox_Blend_RightSound = true; },
-                                 std::nullopt,
-                                 {{{L}, L}, {{R}, R}},
-                                 StereoTag::None},
-                      OutputCase{"OneViewOfATaggedInputIsTaggedMono",
-                                 [](auto& s) { s.RadioGroup_Output_Format = 4; },
-                                 kTaggedRight,
-                                 {{{L}, L}},
-                                 StereoTag::Mono},
-                      OutputCase{"PicturesHaveNoSound",
-                                 [](auto& s) {
-                                   s.RadioGroup_Import_Options = 2;
-                                   s.RadioGroup_Output_Format = 1;
-                                 },
-                                 std::nullopt,
-                                 {{{L, R}, std::nullopt}},
-                                 StereoTag::LeftRight},
-                      OutputCase{"NoOutputFormatHasNoOutput",
-                                 [](auto& s) { s.RadioGroup_Output_Format = -1; },
-                                 std::nullopt,
-                                 {},
-                                 StereoTag::None}),
+    ::testing::Values(
+        OutputCase{"SeparateViewsKeepTheirOwnSound",
+                   [](auto&) {},
+                   std::nullopt,
+                   {{{L}, L}, {{R}, R}},
+                   StereoTag::None},
+        OutputCase{"ASilentRightFileBorrowsTheLeftSound",
+                   [](auto&) {},
+                   kSilentRight,
+                   {{{L}, L}, {{R}, L}},
+                   StereoTag::None},
+        OutputCase{"ASilentRightFileLendsNothingToUseRightAudio",
+                   [](auto& s) {
+                     s.RadioGroup_Output_Format = choices::OutputFormat::SideBySide;
+                     s.RadioGroup_Blend_TL = choices::BlendTimeLapse::Blend;
+                     s.CheckBox_Blend_RightSound = true;
+                   },
+                   kSilentRight,
+                   {{{L, R}, L}},
+                   StereoTag::LeftRight},
+        OutputCase{"ReversedSeparateViewsSwapPlaces",
+                   [](auto& s) { s.CheckBox_Reverse_LR = true; },
+                   std::nullopt,
+                   {{{R}, R}, {{L}, L}},
+                   StereoTag::None},
+        OutputCase{"SideBySideTakesTheFirstViewsSound",
+                   [](auto& s) { s.RadioGroup_Output_Format = choices::OutputFormat::SideBySide; },
+                   std::nullopt,
+                   {{{L, R}, L}},
+                   StereoTag::LeftRight},
+        OutputCase{"ReversedOverUnderPutsTheRightViewOnTop",
+                   [](auto& s) {
+                     s.RadioGroup_Output_Format = choices::OutputFormat::OverUnder;
+                     s.CheckBox_Reverse_LR = true;
+                   },
+                   std::nullopt,
+                   {{{R, L}, R}},
+                   StereoTag::BottomTop},
+        OutputCase{"InterlacedPutsTheRightViewFirst",
+                   [](auto& s) { s.RadioGroup_Output_Format = choices::OutputFormat::Interlaced; },
+                   std::nullopt,
+                   {{{R, L}, R}},
+                   StereoTag::RowInterleavedLR},
+        OutputCase{"BlendedLayoutsCarryTheLeftViewsSound",
+                   [](auto& s) {
+                     s.RadioGroup_Output_Format = choices::OutputFormat::Interlaced;
+                     s.RadioGroup_Blend_TL = choices::BlendTimeLapse::Blend;
+                   },
+                   std::nullopt,
+                   {{{R, L}, L}},
+                   StereoTag::RowInterleavedLR},
+        OutputCase{"UseRightAudioGivesEveryOutputTheRightSound",
+                   [](auto& s) {
+                     s.RadioGroup_Blend_TL = choices::BlendTimeLapse::TimeLapse;
+                     s.CheckBox_Blend_RightSound = true;
+                   },
+                   std::nullopt,
+                   {{{L}, R}, {{R}, R}},
+                   StereoTag::None},
+        OutputCase{"UseRightAudioWithoutBlendingChangesNothing",
+                   [](auto& s) { s.CheckBox_Blend_RightSound = true; },
+                   std::nullopt,
+                   {{{L}, L}, {{R}, R}},
+                   StereoTag::None},
+        OutputCase{"OneViewOfATaggedInputIsTaggedMono",
+                   [](auto& s) { s.RadioGroup_Output_Format = choices::OutputFormat::Mono; },
+                   kTaggedRight,
+                   {{{L}, L}},
+                   StereoTag::Mono},
+        OutputCase{"PicturesHaveNoSound",
+                   [](auto& s) {
+                     s.RadioGroup_Import_Options = choices::ImportOptions::Pictures;
+                     s.RadioGroup_Output_Format = choices::OutputFormat::SideBySide;
+                   },
+                   std::nullopt,
+                   {{{L, R}, std::nullopt}},
+                   StereoTag::LeftRight},
+        OutputCase{"NoOutputFormatHasNoOutput",
+                   [](auto& s) { s.RadioGroup_Output_Format = choices::OutputFormat::Unset; },
+                   std::nullopt,
+                   {},
+                   StereoTag::None}),
     [](const auto& info) { return std::string(info.param.title); });
 
 // Two cameras' views of one clip: conformed where a step can make them a pair, else refused.
@@ -194,7 +195,7 @@ TEST_P(Mismatches, AreConformedOrRefused) {
   GetParam().differ(left, right);
   const std::string message = test::messageOf([&] {
     ConversionSettings s;
-    s.RadioGroup_Output_Format = 1;
+    s.RadioGroup_Output_Format = choices::OutputFormat::SideBySide;
     const ClipRecipe r = makeClipRecipe(s, names, {left, right});
     std::vector<std::string> conforms;
     for (const std::string& step : stepNames(r, View::Right)) {
@@ -352,11 +353,12 @@ TEST(ClipRecipe, GeometryAlignsEachViewWhereItStandsAlone) {
   ClipNames names;
   names.leftFile = "/v/a.mp4";
   ConversionSettings s;
-  s.RadioGroup_Input_Format = 1;  // side by side, each view squeezed to half its width
+  s.RadioGroup_Input_Format =
+      choices::InputFormat::SideBySide;  // side by side, each view squeezed to half its width
   s.CheckBox_Input_HW = true;
   s.CheckBox_HMR = true;
-  s.RadioGroup_Align = 1;
-  s.RadioGroup_Convergence = 1;
+  s.RadioGroup_Align = choices::Align::Measure;
+  s.RadioGroup_Convergence = choices::Convergence::Automatic;
   const ClipRecipe r = makeClipRecipe(s, names, {halfWidth, std::nullopt, measured});
   EXPECT_EQ(stepNames(r, View::Right),
             (std::vector<std::string>{"size factors", "split", "align", "mirror"}));
@@ -374,21 +376,21 @@ TEST(ClipRecipe, GeometryAlignsEachViewWhereItStandsAlone) {
   // Measuring without a measurement (the settings checked before any clip) aligns nothing;
   // neither does "No change", nor a 2D file.
   EXPECT_FALSE(makeClipRecipe(s, {}, {}).has<recipe::Align>(View::Right));
-  s.RadioGroup_Align = 0;
-  s.RadioGroup_Convergence = 0;
+  s.RadioGroup_Align = choices::Align::NoChange;
+  s.RadioGroup_Convergence = choices::Convergence::NoChange;
   EXPECT_EQ(makeClipRecipe(s, names, {halfWidth, std::nullopt, measured}).notes,
             std::vector<std::string>{});
-  s.RadioGroup_Align = 2;
+  s.RadioGroup_Align = choices::Align::UseValues;
   s.Edit_Align_Vertical = "-3.5";
-  s.RadioGroup_Input_Format = 3;
+  s.RadioGroup_Input_Format = choices::InputFormat::Mono;
   EXPECT_FALSE(makeClipRecipe(s, names, {halfWidth}).has<recipe::Align>(View::Right));
 
   // Typed values that are no numbers, and pictures, stop before any clip is read.
   s.Edit_Align_Roll = "0,5";
   EXPECT_EQ(test::messageOf([&] { makeClipRecipe(s, {}, {}); }), "'0,5' is not a valid number");
   s.Edit_Align_Roll = "0.5";
-  s.RadioGroup_Input_Format = 0;
-  s.RadioGroup_Import_Options = 2;
+  s.RadioGroup_Input_Format = choices::InputFormat::Separate;
+  s.RadioGroup_Import_Options = choices::ImportOptions::Pictures;
   EXPECT_TRUE(test::messageOf([&] {
                 makeClipRecipe(s, {}, {});
               }).starts_with("Picture sequences are not aligned"));

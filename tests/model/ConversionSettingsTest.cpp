@@ -21,7 +21,7 @@ TEST(ConversionSettings, FirstStartDefaults) {
   EXPECT_EQ(s.UserFrNum, 30000);
   EXPECT_EQ(s.UserFrDen, 1001);
   EXPECT_EQ(s.Edit_FR_Num, "30000");
-  EXPECT_EQ(s.RadioGroup_Pitch, 0);
+  EXPECT_EQ(s.RadioGroup_Pitch, choices::Pitch::NoChange);
   EXPECT_EQ(s.DeshakePart1a.size(), 70u);
   EXPECT_EQ(s.DeshakePart1b.size(), 70u);
   EXPECT_EQ(s.DeshakePart2.size(), 98u);
@@ -53,9 +53,9 @@ TEST(ConversionSettings, ChoiceIndicesClampOrDeselect) {
 TEST(SettingsFields, SetByNameFollowsTheKindOfTheField) {
   ConversionSettings s;
   setSettingsField(s, *findSettingsField("RadioGroup_Output_Format"), "9");
-  EXPECT_EQ(s.RadioGroup_Output_Format, 4);
+  EXPECT_EQ(s.RadioGroup_Output_Format, choices::OutputFormat::Mono);
   setSettingsField(s, *findSettingsField("ComboBox_Colour"), "9");
-  EXPECT_EQ(s.ComboBox_Colour, -1);
+  EXPECT_EQ(s.ComboBox_Colour, choices::Colour::Unset);
   setSettingsField(s, *findSettingsField("CheckBox_Deshake"), "1");
   EXPECT_TRUE(s.CheckBox_Deshake);
   setSettingsField(s, *findSettingsField("Edit_Offset"), "-3");

@@ -127,8 +127,8 @@ class ConversionRunTest : public ::testing::Test {
 // Names and places of the scripts of one clip, by input and output layout.
 struct NamesCase {
   const char* label;
-  int inputFormat;
-  int outputFormat;
+  choices::InputFormat inputFormat;
+  choices::OutputFormat outputFormat;
   const char* prefix;
   bool deinterlace;
   const char* left;
@@ -164,68 +164,96 @@ INSTANTIATE_TEST_SUITE_P(
     Layouts, RunNamesTest,
     ::testing::Values(
         NamesCase{"OneFolder",
-                  0,
-                  0,
+                  choices::InputFormat::Separate,
+                  choices::OutputFormat::Separate,
                   "",
                   false,
                   "v/clip_L.mp4",
                   "v/clip_R.mp4",
                   {"v/clip_L.avs", "v/clip_R.avs"}},
         NamesCase{"OneFolderDeinterlaced",
-                  0,
-                  0,
+                  choices::InputFormat::Separate,
+                  choices::OutputFormat::Separate,
                   "",
                   true,
                   "v/clip_L.mp4",
                   "v/clip_R.mp4",
                   {"v/DI_clip_L.avs", "v/DI_clip_R.avs", "v/clip_L.avs", "v/clip_R.avs"}},
         NamesCase{"PrefixLeavesDeinterlaceNames",
-                  0,
-                  0,
+                  choices::InputFormat::Separate,
+                  choices::OutputFormat::Separate,
                   "new_",
                   true,
                   "v/clip_L.mp4",
                   "v/clip_R.mp4",
                   {"v/DI_clip_L.avs", "v/DI_clip_R.avs", "v/new_clip_L.avs", "v/new_clip_R.avs"}},
         NamesCase{"TwoFolders",
-                  0,
-                  0,
+                  choices::InputFormat::Separate,
+                  choices::OutputFormat::Separate,
                   "",
                   true,
                   "l/clip_L.mp4",
                   "r/clip_R.mp4",
                   {"l/DI_clip_L.avs", "r/DI_clip_R.avs", "l/clip_L.avs", "r/clip_R.avs"}},
-        NamesCase{"SideBySide", 1, 1, "", false, "v/clip.mp4", nullptr, {"v/clip_LR.avs"}},
-        NamesCase{"OverUnder", 1, 2, "", false, "v/clip.mp4", nullptr, {"v/clip_OU.avs"}},
-        NamesCase{"Interlaced", 2, 3, "", false, "v/clip.mp4", nullptr, {"v/clip_OU.avs"}},
-        NamesCase{"MonoKeepsMarker", 3, 4, "", false, "v/clip-l.avi", nullptr, {"v/clip-l.avs"}},
+        NamesCase{"SideBySide",
+                  choices::InputFormat::SideBySide,
+                  choices::OutputFormat::SideBySide,
+                  "",
+                  false,
+                  "v/clip.mp4",
+                  nullptr,
+                  {"v/clip_LR.avs"}},
+        NamesCase{"OverUnder",
+                  choices::InputFormat::SideBySide,
+                  choices::OutputFormat::OverUnder,
+                  "",
+                  false,
+                  "v/clip.mp4",
+                  nullptr,
+                  {"v/clip_OU.avs"}},
+        NamesCase{"Interlaced",
+                  choices::InputFormat::OverUnder,
+                  choices::OutputFormat::Interlaced,
+                  "",
+                  false,
+                  "v/clip.mp4",
+                  nullptr,
+                  {"v/clip_OU.avs"}},
+        NamesCase{"MonoKeepsMarker",
+                  choices::InputFormat::Mono,
+                  choices::OutputFormat::Mono,
+                  "",
+                  false,
+                  "v/clip-l.avi",
+                  nullptr,
+                  {"v/clip-l.avs"}},
         NamesCase{"SeparateDropsMarker",
-                  1,
-                  0,
+                  choices::InputFormat::SideBySide,
+                  choices::OutputFormat::Separate,
                   "",
                   false,
                   "v/clip-l.avi",
                   nullptr,
                   {"v/clip_L.avs", "v/clip_R.avs"}},
         NamesCase{"MarkerInTheMiddle",
-                  1,
-                  0,
+                  choices::InputFormat::SideBySide,
+                  choices::OutputFormat::Separate,
                   "",
                   false,
                   "v/a-l.b.avi",
                   nullptr,
                   {"v/a.b_L.avs", "v/a.b_R.avs"}},
         NamesCase{"MarkerInFolder",
-                  1,
-                  1,
+                  choices::InputFormat::SideBySide,
+                  choices::OutputFormat::SideBySide,
                   "",
                   false,
                   "cam_Left.1/clip.avi",
                   nullptr,
                   {"cam.1/clip_LR.avs"}},
         NamesCase{"PrefixJoinedBeforeExtension",
-                  1,
-                  1,
+                  choices::InputFormat::SideBySide,
+                  choices::OutputFormat::SideBySide,
                   "v2.",
                   false,
                   "v/clip.mp4",
@@ -319,9 +347,9 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(ConversionRunTest, MissingMvcPartnerEndsTheRunWithAMessageKeepingEarlierClips) {
   settings_.CheckBox_MVC_Ref = true;
-  settings_.RadioGroup_Input_Format = 1;
-  settings_.RadioGroup_Output_Format = 1;
-  settings_.RadioGroup_Colour_Match = 1;
+  settings_.RadioGroup_Input_Format = choices::InputFormat::SideBySide;
+  settings_.RadioGroup_Output_Format = choices::OutputFormat::SideBySide;
+  settings_.RadioGroup_Colour_Match = choices::ColourMatch::Left;
   settings_.CheckBox_ffmpeg_make = true;
   settings_.CheckBox_Execute_ffmpeg = true;
   useVirtualDub();
@@ -340,9 +368,9 @@ TEST_F(ConversionRunTest, MissingMvcPartnerEndsTheRunWithAMessageKeepingEarlierC
 }
 
 TEST_F(ConversionRunTest, PictureSequenceTakesFirstAndLastNumberFromTheSelection) {
-  settings_.RadioGroup_Import_Options = 2;
-  settings_.RadioGroup_Input_Format = 3;
-  settings_.RadioGroup_Output_Format = 4;
+  settings_.RadioGroup_Import_Options = choices::ImportOptions::Pictures;
+  settings_.RadioGroup_Input_Format = choices::InputFormat::Mono;
+  settings_.RadioGroup_Output_Format = choices::OutputFormat::Mono;
   select(touch({"p/img0001.jpg", "p/img0002.jpg", "p/img0250.jpg"}));
 
   convert();
@@ -353,7 +381,7 @@ TEST_F(ConversionRunTest, PictureSequenceTakesFirstAndLastNumberFromTheSelection
 }
 
 TEST_F(ConversionRunTest, SeparatePicturesTakeTheRightPatternFromTheRightSelection) {
-  settings_.RadioGroup_Import_Options = 2;
+  settings_.RadioGroup_Import_Options = choices::ImportOptions::Pictures;
   select(touch({"l/img0001.jpg", "l/img0009.jpg"}));
   select(touch({"r/pic05.jpg", "r/pic13.jpg"}));
 
@@ -366,7 +394,7 @@ TEST_F(ConversionRunTest, SeparatePicturesTakeTheRightPatternFromTheRightSelecti
 }
 
 TEST_F(ConversionRunTest, MvcPicturesPairTheLeftFileWithItselfBeforeTheSearch) {
-  settings_.RadioGroup_Import_Options = 2;
+  settings_.RadioGroup_Import_Options = choices::ImportOptions::Pictures;
   settings_.CheckBox_MVC_Ref = true;
   touch({"m/00001-l.avi", "m/00001-r.avi"});
   select(touch({"m/00001.MTS"}));
@@ -381,8 +409,8 @@ TEST_F(ConversionRunTest, MvcPicturesPairTheLeftFileWithItselfBeforeTheSearch) {
 }
 
 TEST_F(ConversionRunTest, PictureWithoutFrameNumberStopsBeforeWriting) {
-  settings_.RadioGroup_Import_Options = 2;
-  settings_.RadioGroup_Input_Format = 3;
+  settings_.RadioGroup_Import_Options = choices::ImportOptions::Pictures;
+  settings_.RadioGroup_Input_Format = choices::InputFormat::Mono;
   // The scan for the frame number runs over the whole path, the folders included.
   select(touch({"p/title"}));
 
@@ -392,8 +420,8 @@ TEST_F(ConversionRunTest, PictureWithoutFrameNumberStopsBeforeWriting) {
 }
 
 TEST_F(ConversionRunTest, FiveClipsAreDealtToTwoVirtualDubsAndBothStart) {
-  settings_.RadioGroup_Input_Format = 1;
-  settings_.RadioGroup_Output_Format = 1;
+  settings_.RadioGroup_Input_Format = choices::InputFormat::SideBySide;
+  settings_.RadioGroup_Output_Format = choices::OutputFormat::SideBySide;
   settings_.CheckBox_ffmpeg_make = true;
   settings_.CheckBox_Execute_ffmpeg = true;
   useVirtualDub();
@@ -420,8 +448,8 @@ TEST_F(ConversionRunTest, FiveClipsAreDealtToTwoVirtualDubsAndBothStart) {
 }
 
 TEST_F(ConversionRunTest, OneClipStillWritesTheSecondListButStartsOneVirtualDub) {
-  settings_.RadioGroup_Input_Format = 1;
-  settings_.RadioGroup_Output_Format = 1;
+  settings_.RadioGroup_Input_Format = choices::InputFormat::SideBySide;
+  settings_.RadioGroup_Output_Format = choices::OutputFormat::SideBySide;
   useVirtualDub();
   settings_.Edit_vcf_deint.clear();  // the first VirtualDub is found through the next VCF
   settings_.CheckBox_Execute_VD = true;
@@ -439,7 +467,7 @@ TEST_F(ConversionRunTest, OneClipStillWritesTheSecondListButStartsOneVirtualDub)
 }
 
 TEST_F(ConversionRunTest, UnreadableConfigurationFileStopsBeforeTheDialogsOpen) {
-  settings_.RadioGroup_Input_Format = 1;
+  settings_.RadioGroup_Input_Format = choices::InputFormat::SideBySide;
   settings_.CheckBox_ffmpeg_make = true;
   useVirtualDub();
   settings_.setVcfLR(at("vd/gone.vcf"));
@@ -452,7 +480,7 @@ TEST_F(ConversionRunTest, UnreadableConfigurationFileStopsBeforeTheDialogsOpen) 
 }
 
 TEST_F(ConversionRunTest, NoVirtualDubFolderStopsBeforeAnythingIsWritten) {
-  settings_.RadioGroup_Input_Format = 1;
+  settings_.RadioGroup_Input_Format = choices::InputFormat::SideBySide;
   useVirtualDub();
   // The configuration files still open; only the fields that show them were cleared.
   settings_.Edit_vcf_deint.clear();
@@ -469,7 +497,7 @@ class RunSecondVirtualDubTest : public ConversionRunTest,
                                 public ::testing::WithParamInterface<const char*> {};
 
 TEST_P(RunSecondVirtualDubTest, NoFolderOfItsOwnStopsBeforeAnythingIsWritten) {
-  settings_.RadioGroup_Input_Format = 1;
+  settings_.RadioGroup_Input_Format = choices::InputFormat::SideBySide;
   useVirtualDub();
   settings_.CheckBox_2VD = true;
   settings_.Edit_VD2 = *GetParam() ? at(GetParam()) : "";
@@ -483,9 +511,9 @@ INSTANTIATE_TEST_SUITE_P(Programs, RunSecondVirtualDubTest,
                          ::testing::Values("", "vd/VirtualDub.exe"));
 
 TEST_F(ConversionRunTest, BadOffsetInTheSecondClipKeepsTheFirstAndWritesNoRunFiles) {
-  settings_.RadioGroup_Input_Format = 1;
-  settings_.RadioGroup_Output_Format = 1;
-  settings_.RadioGroup_Colour_Match = 1;
+  settings_.RadioGroup_Input_Format = choices::InputFormat::SideBySide;
+  settings_.RadioGroup_Output_Format = choices::OutputFormat::SideBySide;
+  settings_.RadioGroup_Colour_Match = choices::ColourMatch::Left;
   settings_.CheckBox_ffmpeg_make = true;
   settings_.CheckBox_Execute_ffmpeg = true;
   useVirtualDub();
@@ -500,9 +528,9 @@ TEST_F(ConversionRunTest, BadOffsetInTheSecondClipKeepsTheFirstAndWritesNoRunFil
 }
 
 TEST_F(ConversionRunTest, HistogramScriptGathersEveryClipBesideTheLastOne) {
-  settings_.RadioGroup_Input_Format = 1;
-  settings_.RadioGroup_Output_Format = 1;
-  settings_.RadioGroup_Colour_Match = 2;
+  settings_.RadioGroup_Input_Format = choices::InputFormat::SideBySide;
+  settings_.RadioGroup_Output_Format = choices::OutputFormat::SideBySide;
+  settings_.RadioGroup_Colour_Match = choices::ColourMatch::Right;
   select(touch({"v/a.mp4", "v/b.mp4", "v/c.mp4"}));
 
   convert();
@@ -515,8 +543,8 @@ TEST_F(ConversionRunTest, HistogramScriptGathersEveryClipBesideTheLastOne) {
 }
 
 TEST_F(ConversionRunTest, RefusesToWriteOverAnInputFile) {
-  settings_.RadioGroup_Input_Format = 3;
-  settings_.RadioGroup_Output_Format = 4;
+  settings_.RadioGroup_Input_Format = choices::InputFormat::Mono;
+  settings_.RadioGroup_Output_Format = choices::OutputFormat::Mono;
   select(touch({"v/clip.avs"}));
   writeBytes(at("v/clip.avs"), "Version()\r\n");
 
@@ -527,7 +555,7 @@ TEST_F(ConversionRunTest, RefusesToWriteOverAnInputFile) {
 // The dialogs: titles, where they open, and what the run remembers of them.
 struct TitleCase {
   bool mvc;
-  int inputFormat;
+  choices::InputFormat inputFormat;
   const char* title;
 };
 
@@ -549,12 +577,14 @@ TEST_P(RunTitleTest, LeftDialogIsTitledBySettingsAndOpensInPathLeft) {
 
 INSTANTIATE_TEST_SUITE_P(
     Titles, RunTitleTest,
-    ::testing::Values(TitleCase{true, 0, "Select original MVC video clip(s)"},
-                      TitleCase{true, 3, "Select original MVC video clip(s)"},
-                      TitleCase{false, 0, "Select left input video clip(s)/pictures"},
-                      TitleCase{false, 1, "Select stereo video clip(s)/pictures"},
-                      TitleCase{false, 2, "Select stereo video clip(s)/pictures"},
-                      TitleCase{false, 3, "Select 2D video clip(s)/pictures"}));
+    ::testing::Values(
+        TitleCase{true, choices::InputFormat::Separate, "Select original MVC video clip(s)"},
+        TitleCase{true, choices::InputFormat::Mono, "Select original MVC video clip(s)"},
+        TitleCase{false, choices::InputFormat::Separate,
+                  "Select left input video clip(s)/pictures"},
+        TitleCase{false, choices::InputFormat::SideBySide, "Select stereo video clip(s)/pictures"},
+        TitleCase{false, choices::InputFormat::OverUnder, "Select stereo video clip(s)/pictures"},
+        TitleCase{false, choices::InputFormat::Mono, "Select 2D video clip(s)/pictures"}));
 
 TEST_F(ConversionRunTest, RightDialogRemembersTheLastAcceptedFolderWithinTheSession) {
   settings_.CheckBox_ffmpeg_make = true;
@@ -594,7 +624,7 @@ TEST_F(ConversionRunTest, CancelledRightDialogWritesNothingAndStartsNothing) {
   settings_.CheckBox_Execute_ffmpeg = true;
   useVirtualDub();
   settings_.CheckBox_Execute_VD = true;
-  settings_.RadioGroup_Colour_Match = 1;
+  settings_.RadioGroup_Colour_Match = choices::ColourMatch::Left;
   select(touch({"l/a_L.avi"}));
 
   convert();

@@ -118,8 +118,9 @@ void convert(const HostileCase& c, Writer writer) {
   test::writeBytes(dir.file("a_R.mkv"), "right");
   test::writeBytes(dir.file("keep.txt"), "kept");
   ConversionSettings settings;
-  settings.RadioGroup_Engine = writer == Writer::FfmpegRunner ? 1 : 0;
-  settings.RadioGroup_Output_Format = 1;
+  settings.RadioGroup_Engine =
+      writer == Writer::FfmpegRunner ? choices::Engine::Ffmpeg : choices::Engine::AviSynth;
+  settings.RadioGroup_Output_Format = choices::OutputFormat::SideBySide;
   settings.CheckBox_ffmpeg_make = true;
   settings.Edit_Video_Extension = ".mkv";
   settings.FfmpegLocation = recorder();

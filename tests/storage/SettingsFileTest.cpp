@@ -24,14 +24,14 @@ const std::string kProgramFolder = "/opt/twinlens";
 ConversionSettings changedSettings() {
   ConversionSettings s("/videos/left");
   s.PathRight = "/videos/right";
-  s.RadioGroup_Input_Format = 3;
-  s.RadioGroup_FrameRates = 9;
-  s.RadioGroup_Pitch = 1;
-  s.RadioGroup_Output_Format = 4;
-  s.RadioGroup_Repeat = 8;
-  s.RadioGroup_Import_Options = 2;
-  s.RadioGroup_Blend_TL = 2;
-  s.RadioGroup_Colour_Match = 1;
+  s.RadioGroup_Input_Format = choices::InputFormat::Mono;
+  s.RadioGroup_FrameRates = choices::FrameRates::UserDefined;
+  s.RadioGroup_Pitch = choices::Pitch::Change;
+  s.RadioGroup_Output_Format = choices::OutputFormat::Mono;
+  s.RadioGroup_Repeat = choices::Repeat::Skip4;
+  s.RadioGroup_Import_Options = choices::ImportOptions::Pictures;
+  s.RadioGroup_Blend_TL = choices::BlendTimeLapse::TimeLapse;
+  s.RadioGroup_Colour_Match = choices::ColourMatch::Left;
   for (bool* flag : {&s.CheckBox_Input_HW,
                      &s.CheckBox_Input_HH,
                      &s.CheckBox_Input_SF,
@@ -57,9 +57,9 @@ ConversionSettings changedSettings() {
                      &s.CheckBox_Reverse_LR}) {
     *flag = true;
   }
-  s.ComboBox_Colour = 4;
+  s.ComboBox_Colour = choices::Colour::RGB32;
   s.ComboBox_FF_codec = 2;
-  s.ComboBox_Blend = 6;
+  s.ComboBox_Blend = choices::BlendFrames::Frames128;
   s.Edit_Audio_Frames_Cut = "3";
   s.Edit_Blur = "0.5";
   s.setVcfSeparate("/vd/separate.vcf");
@@ -76,13 +76,13 @@ ConversionSettings changedSettings() {
   s.setUserFrNum(24000);
   s.setUserFrDen(1001);
   s.FfmpegLocation = "/tools/ffmpeg/ffmpeg.exe";
-  s.RadioGroup_Align = 2;
+  s.RadioGroup_Align = choices::Align::UseValues;
   s.Edit_Align_Vertical = "-12.5";
   s.Edit_Align_Roll = "0.75";
   s.Edit_Align_Zoom = "1.2";
   s.Edit_Align_Toe_In = "0.3";
   s.Edit_Align_Tilt = "-0.2";
-  s.RadioGroup_Convergence = 2;
+  s.RadioGroup_Convergence = choices::Convergence::ShiftBy;
   s.Edit_Convergence = "14";
   s.FfmpegDialogFolder = paths::dir(s.FfmpegLocation);
   return s;
@@ -148,7 +148,7 @@ TEST(SettingsFile, LayoutWithMissingKeysResetsThemToDefaults) {
   ConversionSettings s = changedSettings();
   LoadSettings(s, path, nullptr, kProgramFolder);
   ConversionSettings expected(kProgramFolder);
-  expected.RadioGroup_Output_Format = 1;
+  expected.RadioGroup_Output_Format = choices::OutputFormat::SideBySide;
   expected.Prefix = "LR_";
   expected.FfmpegDialogFolder = s.FfmpegDialogFolder;
   EXPECT_EQ(s, expected);
@@ -180,7 +180,7 @@ TEST(SettingsFile, SavingOntoAnExistingLayoutUpdatesInPlaceAndKeepsOtherLines) {
   EXPECT_NE(bytes.find("\r\n[Mine]\r\na=b\r\n[Input]\r\nFormat=0\r\n"), std::string::npos);
   ConversionSettings loaded = changedSettings();
   LoadSettings(loaded, path, nullptr, kProgramFolder);
-  EXPECT_EQ(loaded.RadioGroup_Output_Format, 0);
+  EXPECT_EQ(loaded.RadioGroup_Output_Format, choices::OutputFormat::Separate);
 }
 
 struct ValueCase {
@@ -205,16 +205,16 @@ TEST_P(SettingsFileValue, IsReadWithItsKindsRules) {
 }
 
 int inputFormat(const ConversionSettings& s) {
-  return s.RadioGroup_Input_Format;
+  return choices::itemIndex(s.RadioGroup_Input_Format);
 }
 int repeat(const ConversionSettings& s) {
-  return s.RadioGroup_Repeat;
+  return choices::itemIndex(s.RadioGroup_Repeat);
 }
 int colour(const ConversionSettings& s) {
-  return s.ComboBox_Colour;
+  return choices::itemIndex(s.ComboBox_Colour);
 }
 int blendNumber(const ConversionSettings& s) {
-  return s.ComboBox_Blend;
+  return choices::itemIndex(s.ComboBox_Blend);
 }
 int codec(const ConversionSettings& s) {
   return s.ComboBox_FF_codec;
@@ -341,7 +341,7 @@ TEST(SettingsFile, EmptyUserFrameRateStopsLoadingAtThatKey) {
   // Applied before the failing key.
   EXPECT_EQ(s.Prefix, "3D_");
   EXPECT_EQ(s.VcfLR, "/vd/lr.vcf");
-  EXPECT_EQ(s.RadioGroup_Output_Format, 4);
+  EXPECT_EQ(s.RadioGroup_Output_Format, choices::OutputFormat::Mono);
   // Not read, not shown.
   EXPECT_EQ(s.UserFrNum, 30000);
   EXPECT_EQ(s.UserFrDen, 1001);

@@ -130,9 +130,9 @@ TEST_F(MainWindow, ControlsWriteTheirValuesIntoTheSettings) {
   control<QComboBox>(QStringLiteral("ComboBox_Blend"))->setCurrentIndex(4);
   type(QStringLiteral("Edit_Offset"), QStringLiteral("2"));
   const ConversionSettings& settings = window->settings();
-  EXPECT_EQ(settings.RadioGroup_Output_Format, 3);
+  EXPECT_EQ(settings.RadioGroup_Output_Format, choices::OutputFormat::Interlaced);
   EXPECT_TRUE(settings.CheckBox_HMR);
-  EXPECT_EQ(settings.ComboBox_Blend, 4);
+  EXPECT_EQ(settings.ComboBox_Blend, choices::BlendFrames::Frames32);
   EXPECT_EQ(settings.Edit_Offset, "02");
 }
 
@@ -255,7 +255,8 @@ TEST_F(MainWindow, AHeldKeyIsTakenAtItsOneReleaseOnly) {
 }
 
 TEST_F(MainWindow, FrameRateTextThatIsNoIntegerIsReportedAndTheLastValueKept) {
-  choose(QStringLiteral("RadioGroup_FrameRates"), choices::kUserDefinedFrameRate);
+  choose(QStringLiteral("RadioGroup_FrameRates"),
+         choices::itemIndex(choices::FrameRates::UserDefined));
   erase(QStringLiteral("Edit_FR_Num"));
   type(QStringLiteral("Edit_FR_Num"), QStringLiteral("24000"));
   EXPECT_EQ(window->settings().UserFrNum, 24000);
@@ -267,7 +268,8 @@ TEST_F(MainWindow, FrameRateTextThatIsNoIntegerIsReportedAndTheLastValueKept) {
 }
 
 TEST_F(MainWindow, AnEmptyDenominatorIsReportedAtEveryKeyRelease) {
-  choose(QStringLiteral("RadioGroup_FrameRates"), choices::kUserDefinedFrameRate);
+  choose(QStringLiteral("RadioGroup_FrameRates"),
+         choices::itemIndex(choices::FrameRates::UserDefined));
   erase(QStringLiteral("Edit_FR_Den"));
   ASSERT_EQ(prompter.errors.size(), 1);
   EXPECT_EQ(prompter.errors.back(), QStringLiteral("'' is not a valid integer value."));
@@ -280,7 +282,8 @@ TEST_F(MainWindow, AnEmptyDenominatorIsReportedAtEveryKeyRelease) {
 }
 
 TEST_F(MainWindow, TheKeyThatClosesTheErrorBoxDoesNotRaiseTheErrorAgain) {
-  choose(QStringLiteral("RadioGroup_FrameRates"), choices::kUserDefinedFrameRate);
+  choose(QStringLiteral("RadioGroup_FrameRates"),
+         choices::itemIndex(choices::FrameRates::UserDefined));
   QWidget messageBox;
   // Return pressed in the message box closes it; its release reaches the field afterwards.
   prompter.whileErrorShown = [&] { QTest::keyPress(&messageBox, Qt::Key_Return); };

@@ -125,13 +125,13 @@ TEST_F(Persistence, ChoicesOutsideTheirListsShowAsTheControlsTakeThem) {
   writeBytes(files.settingsPath, "[Input]\r\nFormat=-5\r\n[Output]\r\nFormat=12\r\nColour=9\r\n");
   activate();
   EXPECT_EQ(control<RadioGroup>(QStringLiteral("RadioGroup_Input_Format"))->itemIndex(), -1);
-  EXPECT_EQ(window->settings().RadioGroup_Input_Format, -1);
+  EXPECT_EQ(window->settings().RadioGroup_Input_Format, choices::InputFormat::Unset);
   EXPECT_EQ(control<RadioGroup>(QStringLiteral("RadioGroup_Output_Format"))->itemIndex(), 4);
   EXPECT_EQ(control<QComboBox>(QStringLiteral("ComboBox_Colour"))->currentIndex(), -1);
-  EXPECT_EQ(window->settings().ComboBox_Colour, -1);
+  EXPECT_EQ(window->settings().ComboBox_Colour, choices::Colour::Unset);
   // Nothing chosen is still a state the user can leave.
   choose(QStringLiteral("RadioGroup_Input_Format"), 2);
-  EXPECT_EQ(window->settings().RadioGroup_Input_Format, 2);
+  EXPECT_EQ(window->settings().RadioGroup_Input_Format, choices::InputFormat::OverUnder);
 }
 
 TEST_F(Persistence, ALoadErrorAtStartIsShownAndTheWindowOpensWithWhatWasRead) {
@@ -183,7 +183,7 @@ TEST_F(Persistence, LayoutsAreSavedAndLoaded) {
   EXPECT_FALSE(prompter.dialogs[1].multiple);
   EXPECT_EQ(control<RadioGroup>(QStringLiteral("RadioGroup_Output_Format"))->itemIndex(), 2);
   EXPECT_TRUE(control<QCheckBox>(QStringLiteral("CheckBox_Deshake"))->isChecked());
-  EXPECT_EQ(window->settings().RadioGroup_Output_Format, 2);
+  EXPECT_EQ(window->settings().RadioGroup_Output_Format, choices::OutputFormat::OverUnder);
   EXPECT_TRUE(prompter.errors.isEmpty());
 }
 
@@ -192,7 +192,7 @@ TEST_F(Persistence, CancelledLayoutDialogsChangeNothing) {
   choose(QStringLiteral("RadioGroup_Output_Format"), 1);
   control<QAction>(QStringLiteral("SaveLayout1"))->trigger();
   control<QAction>(QStringLiteral("LoadLayout1"))->trigger();
-  EXPECT_EQ(window->settings().RadioGroup_Output_Format, 1);
+  EXPECT_EQ(window->settings().RadioGroup_Output_Format, choices::OutputFormat::SideBySide);
   EXPECT_EQ(prompter.dialogs.size(), 2u);
   EXPECT_FALSE(std::filesystem::exists(files.settingsPath));
 }

@@ -38,8 +38,10 @@ TEST_F(PreviewWindowTest, ShowsTheConvertedFrameFollowsItsSliderAndTheSettings) 
   ASSERT_EQ(made.exitCode, 0) << made.errors;
   activate();
   choose(QStringLiteral("RadioGroup_Engine"), 1);
-  choose(QStringLiteral("RadioGroup_Input_Format"), choices::kInputSideBySide);
-  choose(QStringLiteral("RadioGroup_Output_Format"), choices::kOutputOverUnder);
+  choose(QStringLiteral("RadioGroup_Input_Format"),
+         choices::itemIndex(choices::InputFormat::SideBySide));
+  choose(QStringLiteral("RadioGroup_Output_Format"),
+         choices::itemIndex(choices::OutputFormat::OverUnder));
   prompter.openAnswers = {QStringList{QString::fromStdString(clip)}};
 
   control<QPushButton>(QStringLiteral("Button_Preview"))->click();

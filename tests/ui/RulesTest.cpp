@@ -75,48 +75,49 @@ TEST_P(Rules, FollowLoading) {
   EXPECT_TRUE(prompter.errors.isEmpty());
 }
 
-INSTANTIATE_TEST_SUITE_P(Window, Rules,
-                         ::testing::Values(Rule{"FinalSize",
-                                                "CheckBox_change_final_HV",
-                                                -1,
-                                                {"Edit_final_H", "Edit_final_V", "Edit_Blur"},
-                                                false,
-                                                "Output",
-                                                "Change Resolution",
-                                                "1"},
-                                           Rule{"ExecuteFfmpeg",
-                                                "CheckBox_ffmpeg_make",
-                                                -1,
-                                                {"CheckBox_Execute_ffmpeg"},
-                                                false,
-                                                "Output",
-                                                "Makeffmpeg",
-                                                "1"},
-                                           Rule{"VirtualDubJobs",
-                                                "CheckBox_VD_MakeJobs",
-                                                -1,
-                                                {"CheckBox_Execute_VD", "CheckBox_2VD"},
-                                                false,
-                                                "Output",
-                                                "MakeVDJobs",
-                                                "1"},
-                                           Rule{"UserFrameRate",
-                                                "RadioGroup_FrameRates",
-                                                choices::kUserDefinedFrameRate,
-                                                {"Edit_FR_Num", "Edit_FR_Den"},
-                                                false,
-                                                "Frames",
-                                                "Progressive Frame Rates",
-                                                "9"},
-                                           Rule{"PictureFrameRate",
-                                                "RadioGroup_Import_Options",
-                                                choices::kImportPictures,
-                                                {"Label_picture_FR", "Edit_import_picture_FR"},
-                                                true,
-                                                "Input",
-                                                "Import Options",
-                                                "2"}),
-                         [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(
+    Window, Rules,
+    ::testing::Values(Rule{"FinalSize",
+                           "CheckBox_change_final_HV",
+                           -1,
+                           {"Edit_final_H", "Edit_final_V", "Edit_Blur"},
+                           false,
+                           "Output",
+                           "Change Resolution",
+                           "1"},
+                      Rule{"ExecuteFfmpeg",
+                           "CheckBox_ffmpeg_make",
+                           -1,
+                           {"CheckBox_Execute_ffmpeg"},
+                           false,
+                           "Output",
+                           "Makeffmpeg",
+                           "1"},
+                      Rule{"VirtualDubJobs",
+                           "CheckBox_VD_MakeJobs",
+                           -1,
+                           {"CheckBox_Execute_VD", "CheckBox_2VD"},
+                           false,
+                           "Output",
+                           "MakeVDJobs",
+                           "1"},
+                      Rule{"UserFrameRate",
+                           "RadioGroup_FrameRates",
+                           choices::itemIndex(choices::FrameRates::UserDefined),
+                           {"Edit_FR_Num", "Edit_FR_Den"},
+                           false,
+                           "Frames",
+                           "Progressive Frame Rates",
+                           "9"},
+                      Rule{"PictureFrameRate",
+                           "RadioGroup_Import_Options",
+                           choices::itemIndex(choices::ImportOptions::Pictures),
+                           {"Label_picture_FR", "Edit_import_picture_FR"},
+                           true,
+                           "Input",
+                           "Import Options",
+                           "2"}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 using RuleValues = WindowFixture;
 
@@ -132,9 +133,11 @@ TEST_F(RuleValues, ADisabledCheckBoxKeepsItsCheckMark) {
 
 TEST_F(RuleValues, HiddenAndDisabledFieldsKeepTheirTexts) {
   activate();
-  choose(QStringLiteral("RadioGroup_Import_Options"), choices::kImportPictures);
+  choose(QStringLiteral("RadioGroup_Import_Options"),
+         choices::itemIndex(choices::ImportOptions::Pictures));
   type(QStringLiteral("Edit_import_picture_FR"), QStringLiteral("0"));
-  choose(QStringLiteral("RadioGroup_Import_Options"), choices::kImportDirectShow);
+  choose(QStringLiteral("RadioGroup_Import_Options"),
+         choices::itemIndex(choices::ImportOptions::DirectShowSource));
   EXPECT_EQ(control<QLineEdit>(QStringLiteral("Edit_import_picture_FR"))->text(), "250");
   EXPECT_EQ(window->settings().Edit_import_picture_FR, "250");
   choose(QStringLiteral("RadioGroup_FrameRates"), 5);

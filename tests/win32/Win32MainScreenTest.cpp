@@ -122,7 +122,7 @@ TEST_F(Win32MainScreenTest, RulesFollowTheUserAndLoading) {
 
   EXPECT_FALSE(shown("Edit_import_picture_FR"));
   click(screen_.option("RadioGroup_Import_Options", 2));
-  EXPECT_EQ(screen_.model().settings().RadioGroup_Import_Options, 2);
+  EXPECT_EQ(screen_.model().settings().RadioGroup_Import_Options, choices::ImportOptions::Pictures);
   EXPECT_TRUE(shown("Edit_import_picture_FR") && shown("Label_picture_FR"));
 
   click(control("CheckBox_ffmpeg_make"));
@@ -205,7 +205,7 @@ TEST_F(Win32MainScreenTest, PresetsAreSavedListedAndDeleted) {
 TEST_F(Win32MainScreenTest, TheEngineChoiceAndDetectFromSoundReachTheModel) {
   screen_.model().FormActivate();
   click(screen_.option("RadioGroup_Engine", 1));
-  EXPECT_EQ(screen_.model().settings().RadioGroup_Engine, 1);
+  EXPECT_EQ(screen_.model().settings().RadioGroup_Engine, choices::Engine::Ffmpeg);
   // One file holds both views: the button opens no dialog and says why.
   click(screen_.option("RadioGroup_Input_Format", 2));
   click(control("Button_Detect_Offset"));

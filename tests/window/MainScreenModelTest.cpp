@@ -147,8 +147,8 @@ TEST_F(MainScreenModelTest, APresetThatCannotGoOntoACommandLineIsMarkedAndStopsT
   EXPECT_EQ(model_.settings().Edit_preset_name, "bad");
   EXPECT_EQ(view_.status, refusal);
 
-  model_.settings().RadioGroup_Engine = 1;
-  model_.settings().RadioGroup_Output_Format = 1;
+  model_.settings().RadioGroup_Engine = choices::Engine::Ffmpeg;
+  model_.settings().RadioGroup_Output_Format = choices::OutputFormat::SideBySide;
   model_.settings().CheckBox_ffmpeg_make = true;
   model_.M1Click();
   EXPECT_TRUE(prompter_.dialogs.empty());
@@ -206,9 +206,9 @@ TEST_F(MainScreenModelTest, KeyReleasesTakeTheFieldsAndReportAnIntegerError) {
 
 TEST_F(MainScreenModelTest, ConvertFilesWritesTheScriptsAndSaysSo) {
   model_.FormActivate();
-  model_.settings().RadioGroup_Engine = 0;  // AviSynth scripts
-  model_.settings().RadioGroup_Input_Format = 1;
-  model_.settings().RadioGroup_Output_Format = 1;
+  model_.settings().RadioGroup_Engine = choices::Engine::AviSynth;
+  model_.settings().RadioGroup_Input_Format = choices::InputFormat::SideBySide;
+  model_.settings().RadioGroup_Output_Format = choices::OutputFormat::SideBySide;
   writeBytes(at("clips/trip.avi"), "");
   prompter_.openAnswers = {std::vector<std::string>{at("clips/trip.avi")}};
 
@@ -270,8 +270,8 @@ TEST_F(MainScreenModelTest, ThePreviewShowsTheRunsClipAndRendersAnewWhenTheTypin
   }
   model_.FormActivate();
   ConversionSettings& s = model_.settings();
-  s.RadioGroup_Engine = 1;
-  s.RadioGroup_Output_Format = choices::kOutputSideBySide;
+  s.RadioGroup_Engine = choices::Engine::Ffmpeg;
+  s.RadioGroup_Output_Format = choices::OutputFormat::SideBySide;
   PreviewModel& preview = model_.preview();
   const auto rendered = [&] {
     for (int turns = 0; preview.busy() && turns < 3000; ++turns) {
@@ -345,9 +345,9 @@ TEST_F(MainScreenModelTest, AConversionsEncodesRunInTheEncodingWindowWithEachOut
             0);
   model_.FormActivate();
   ConversionSettings& s = model_.settings();
-  s.RadioGroup_Engine = 1;
-  s.RadioGroup_Input_Format = choices::kInputSideBySide;
-  s.RadioGroup_Output_Format = choices::kOutputOverUnder;
+  s.RadioGroup_Engine = choices::Engine::Ffmpeg;
+  s.RadioGroup_Input_Format = choices::InputFormat::SideBySide;
+  s.RadioGroup_Output_Format = choices::OutputFormat::OverUnder;
   s.CheckBox_ffmpeg_make = true;
   s.CheckBox_Execute_ffmpeg = true;
   s.Edit_Video_Extension = ".mkv";
@@ -447,7 +447,7 @@ TEST_F(MainScreenModelTest, DetectFromSoundPutsTheOffsetIntoItsFieldOrSaysWhyNot
             "The sound of \"" + at("silent.mkv") + "\" is silent; the offset cannot be measured.");
 
   // One file holds both views: nothing to choose, and the button says why.
-  model_.settings().RadioGroup_Input_Format = 1;
+  model_.settings().RadioGroup_Input_Format = choices::InputFormat::SideBySide;
   model_.Button_Detect_OffsetClick();
   EXPECT_EQ(prompter_.titles.size(), 4u);
   ASSERT_EQ(prompter_.errors.size(), 2u);
@@ -463,11 +463,11 @@ TEST_F(MainScreenModelTest, ARunMeasuresEachClipAndTellsItsDepth) {
   test::DrawnPairs pairs;
   model_.setPairMeasurer(&pairs);
   ConversionSettings& s = model_.settings();
-  s.RadioGroup_Engine = 0;  // AviSynth scripts
-  s.RadioGroup_Input_Format = 1;
-  s.RadioGroup_Output_Format = 1;
-  s.RadioGroup_Align = 1;
-  s.RadioGroup_Convergence = 1;
+  s.RadioGroup_Engine = choices::Engine::AviSynth;
+  s.RadioGroup_Input_Format = choices::InputFormat::SideBySide;
+  s.RadioGroup_Output_Format = choices::OutputFormat::SideBySide;
+  s.RadioGroup_Align = choices::Align::Measure;
+  s.RadioGroup_Convergence = choices::Convergence::Automatic;
   writeBytes(at("clips/trip.avi"), "");
   prompter_.openAnswers = {std::vector<std::string>{at("clips/trip.avi")}};
   model_.M1Click();
@@ -503,10 +503,10 @@ TEST_F(MainScreenModelTest, StopWhileARunMeasuresItsClipsWritesNothing) {
   } pairs(view_);
   model_.setPairMeasurer(&pairs);
   ConversionSettings& s = model_.settings();
-  s.RadioGroup_Engine = 0;
-  s.RadioGroup_Input_Format = 1;
-  s.RadioGroup_Output_Format = 1;
-  s.RadioGroup_Align = 1;
+  s.RadioGroup_Engine = choices::Engine::AviSynth;
+  s.RadioGroup_Input_Format = choices::InputFormat::SideBySide;
+  s.RadioGroup_Output_Format = choices::OutputFormat::SideBySide;
+  s.RadioGroup_Align = choices::Align::Measure;
   writeBytes(at("clips/trip.avi"), "");
   prompter_.openAnswers = {std::vector<std::string>{at("clips/trip.avi")}};
   view_.stopAfter = 1;
@@ -529,12 +529,12 @@ TEST_F(MainScreenModelTest, ControlsChangeTheRecordByNameAndTheRulesFollow) {
   EXPECT_EQ(view_.rulesApplied, everyRule);
   model_.choiceChanged("RadioGroup_FrameRates", 3);
   model_.textChanged("Edit_Offset", "12");
-  EXPECT_EQ(s.RadioGroup_FrameRates, 3);
+  EXPECT_EQ(s.RadioGroup_FrameRates, choices::FrameRates::HalfNtsc);
   EXPECT_EQ(s.Edit_Offset, "12");
   model_.flagChanged("RadioGroup_FrameRates", true);
   model_.textChanged("CheckBox_ffmpeg_make", "0");
   model_.choiceChanged("RadioGroup_Nowhere", 1);
-  EXPECT_EQ(s.RadioGroup_FrameRates, 3);
+  EXPECT_EQ(s.RadioGroup_FrameRates, choices::FrameRates::HalfNtsc);
   EXPECT_TRUE(s.CheckBox_ffmpeg_make);
   EXPECT_EQ(view_.rulesApplied.size(), 3 * everyRule.size());
   EXPECT_FALSE(model_.buttonPressed("Button_Nowhere"));
@@ -557,7 +557,8 @@ TEST_F(MainScreenModelTest, MeasureAlignmentFillsTheValuesOrSaysWhyNot) {
   EXPECT_NEAR(std::stod(s.Edit_Align_Roll), 0.5, 0.01);
   EXPECT_NEAR(std::stod(s.Edit_Align_Zoom), 1, 0.02);
   EXPECT_NEAR(std::stod(s.Edit_Align_Toe_In), 0, 0.05);
-  EXPECT_EQ(s.RadioGroup_Align, 2);  // "No change" would leave the values unused
+  EXPECT_EQ(s.RadioGroup_Align,
+            choices::Align::UseValues);  // "No change" would leave the values unused
   EXPECT_EQ(view_.busyChanges, (std::vector<bool>{true, false}));
   EXPECT_TRUE(view_.status.starts_with("Vertical offset: " + s.Edit_Align_Vertical + " px"))
       << view_.status;
@@ -567,13 +568,13 @@ TEST_F(MainScreenModelTest, MeasureAlignmentFillsTheValuesOrSaysWhyNot) {
                                                         "Select the right camera's clip"}));
 
   // One file holding both views is asked for once; "Measure each clip" stays chosen.
-  model_.settings().RadioGroup_Input_Format = 2;
-  model_.settings().RadioGroup_Align = 1;
+  model_.settings().RadioGroup_Input_Format = choices::InputFormat::OverUnder;
+  model_.settings().RadioGroup_Align = choices::Align::Measure;
   prompter_.openAnswers = {std::vector<std::string>{at("trip_OU.mkv")}};
   model_.Button_Measure_AlignmentClick();
   EXPECT_EQ(prompter_.titles.back(), "Select the clip holding both views");
   EXPECT_EQ(pairs.layouts.back(), recipe::InputLayout::OverUnder);
-  EXPECT_EQ(model_.settings().RadioGroup_Align, 1);
+  EXPECT_EQ(model_.settings().RadioGroup_Align, choices::Align::Measure);
 
   // A flat view: the message, and the values as they were.
   model_.settings().Edit_Align_Vertical = "3";
@@ -586,7 +587,7 @@ TEST_F(MainScreenModelTest, MeasureAlignmentFillsTheValuesOrSaysWhyNot) {
                                      "flat view)");
 
   // A 2D file has no pair: no dialog opens.
-  model_.settings().RadioGroup_Input_Format = 3;
+  model_.settings().RadioGroup_Input_Format = choices::InputFormat::Mono;
   const std::size_t asked = prompter_.titles.size();
   model_.Button_Measure_AlignmentClick();
   EXPECT_EQ(prompter_.titles.size(), asked);
@@ -604,7 +605,7 @@ TEST_F(MainScreenModelTest, ALayoutLoadErrorShowsWhatWasReadAndTheMessage) {
   model_.LoadLayout1Click();
 
   EXPECT_EQ(prompter_.errors, std::vector<std::string>{"'x' is not a valid integer value."});
-  EXPECT_EQ(model_.settings().RadioGroup_FrameRates, 9);
+  EXPECT_EQ(model_.settings().RadioGroup_FrameRates, choices::FrameRates::UserDefined);
   EXPECT_GT(view_.settingsShown, shownBefore);
 }
 
