@@ -5,6 +5,7 @@
 #include <cmath>
 #include <numbers>
 
+#include "analysis/DenseDisparity.h"
 #include "analysis/PhaseCorrelation.h"
 #include "base/Error.h"
 
@@ -64,15 +65,68 @@ std::array<double, N> solve(std::array<std::array<double, N + 1>, N> m) {
   return x;
 }
 
+// The rig's model: how far it moves a point of the left view (centred coordinates, in pixels of
+// the pictures measured) across and down, apart from the scene's depth.
+struct RigModel {
+  std::array<double, 5> c{};  // dy = c0 + c1 u + c2 v + c3 u v + c4 v v, in half widths
+  double half = 1;
+
+  double down(double x, double y) const {
+    const double u = x / half;
+    const double v = y / half;
+    return c[0] + c[1] * u + c[2] * v + c[3] * u * v + c[4] * v * v;
+  }
+  // What roll, zoom and the keystones move sideways.
+  double across(double x, double y) const {
+    const double a1 = c[1] / half;
+    const double a2 = c[2] / half;
+    const double a3 = c[3] / (half * half);
+    const double a4 = c[4] / (half * half);
+    return -a1 * y + a2 * x + a3 * x * x + a4 * x * y;
+  }
+};
+
+// The right view moved back by the model, so that what is left between the views is depth
+// along the rows, and which of its pixels came from outside the view. `scale`: the picture's
+// size against the pictures the model was measured on.
+struct Aligned {
+  GrayImage picture;
+  std::vector<bool> outside;
+};
+Aligned aligned(const GrayImage& right, const RigModel& model, double scale, double centreX,
+                double centreY) {
+  Aligned out{GrayImage(right.width, right.height), {}};
+  out.outside.resize(out.picture.pixels.size());
+  for (int y = 0; y < right.height; ++y) {
+    for (int x = 0; x < right.width; ++x) {
+      const double mx = (x + 0.5) / scale - 0.5 - centreX;
+      const double my = (y + 0.5) / scale - 0.5 - centreY;
+      const double sx = (mx + model.across(mx, my) + centreX + 0.5) * scale - 0.5;
+      const double sy = (my + model.down(mx, my) + centreY + 0.5) * scale - 0.5;
+      out.picture.at(x, y) = right.sample(sx, sy);
+      out.outside[static_cast<std::size_t>(y) * right.width + x] =
+          sx < 0 || sy < 0 || sx > right.width - 1 || sy > right.height - 1;
+    }
+  }
+  return out;
+}
+
 }  // namespace
 
 void GeometryEstimator::add(const GrayImage& left, const GrayImage& right) {
   width_ = left.width;
+  height_ = left.height;
   ++frames_;
   if (spread(left) < 2 || spread(right) < 2) {
     ++flat_;
     return;
   }
+  Pictures kept{left, right};
+  while (kept.left.width > kDenseWidth) {
+    kept.left = kept.left.halved();
+    kept.right = kept.right.halved();
+  }
+  pictures_.push_back(std::move(kept));
   std::array<GrayImage, kLevels + 1> lefts{left};
   std::array<GrayImage, kLevels + 1> rights{right};
   for (int level = 1; level <= kLevels; ++level) {
@@ -231,6 +285,7 @@ GeometryReport GeometryEstimator::report(int viewWidth) const {
     }
   }
 
+  const RigModel model{c, half};
   const double toView = static_cast<double>(viewWidth) / width_;
   const double a1 = c[1] / half;
   const double a2 = c[2] / half;
@@ -252,14 +307,10 @@ GeometryReport GeometryEstimator::report(int viewWidth) const {
   for (std::size_t i = 0; i < matches_.size(); ++i) {
     if (weights[i] <= 0) continue;
     const Match& m = matches_[i];
-    const auto t = terms(m);
-    double model = 0;
-    for (std::size_t a = 0; a < 5; ++a) model += c[a] * t[a];
     before.push_back(std::abs(m.dy) * toView);
-    after.push_back(std::abs(m.dy - model) * toView);
+    after.push_back(std::abs(m.dy - model.down(m.x, m.y)) * toView);
     // What roll, zoom and the keystones move sideways; what is left is depth.
-    const double sideways = -a1 * m.y + a2 * m.x + a3 * m.x * m.x + a4 * m.x * m.y;
-    parallax.push_back((m.dx - sideways) / width_ * 1000);
+    parallax.push_back((m.dx - model.across(m.x, m.y)) / width_ * 1000);
   }
   auto error = [](const std::vector<double>& values) {
     GeometryReport::Error e;
@@ -271,8 +322,6 @@ GeometryReport GeometryEstimator::report(int viewWidth) const {
   };
   report.verticalBefore = error(before);
   report.verticalAfter = error(after);
-  report.parallaxNearPermille = percentile(parallax, 0.01);
-  report.parallaxFarPermille = percentile(parallax, 0.99);
   report.correspondences = static_cast<int>(parallax.size());
   report.frames = frames_;
   report.confidence =
@@ -281,7 +330,70 @@ GeometryReport GeometryEstimator::report(int viewWidth) const {
   if (static_cast<int>(parallax.size()) < std::max(kMinMatches, pieces_ / 10)) {
     throw Error("the views show no common picture that could be matched");
   }
+  const Depth depth = denseDepth(c, *std::min_element(parallax.begin(), parallax.end()),
+                                 *std::max_element(parallax.begin(), parallax.end()));
+  report.matchedShare = depth.matched;
+  if (depth.matched >= kMinDenseShare) {
+    report.parallaxNearPermille = depth.nearPermille;
+    report.parallaxFarPermille = depth.farPermille;
+  } else {
+    // Too little of the picture matched pixel by pixel: the pieces tell the depth.
+    report.parallaxNearPermille = percentile(parallax, 0.01);
+    report.parallaxFarPermille = percentile(parallax, 0.99);
+  }
   return report;
+}
+
+GeometryEstimator::Depth GeometryEstimator::denseDepth(const std::array<double, 5>& c,
+                                                       double nearestPermille,
+                                                       double farthestPermille) const {
+  Depth depth;
+  if (pictures_.empty()) return depth;
+  const RigModel model{c, width_ / 2.0};
+  const int width = pictures_.front().left.width;
+  const double scale = static_cast<double>(width) / width_;
+  // The search reaches past what the pieces found (a near object may lie between them), within
+  // what real footage shows: a quarter of the width in front of the screen, a tenth behind.
+  const double margin = std::max(8.0, 0.04 * width);
+  const auto toPixels = [width](double permille) { return permille * width / 1000; };
+  const int nearest =
+      static_cast<int>(std::floor(std::max(toPixels(nearestPermille) - margin, -0.3 * width)));
+  const int farthest =
+      static_cast<int>(std::ceil(std::min(toPixels(farthestPermille) + margin, 0.15 * width)));
+  const DenseDisparity matcher(nearest, farthest);
+  std::vector<float> values;
+  double known = 0;
+  double pixels = 0;
+  const std::size_t count = std::min<std::size_t>(kDenseFrames, pictures_.size());
+  for (std::size_t k = 0; k < count; ++k) {
+    const Pictures& pair = pictures_[(2 * k + 1) * pictures_.size() / (2 * count)];
+    const Aligned right = aligned(pair.right, model, scale, width_ / 2.0, height_ / 2.0);
+    DenseDisparity::Result found = matcher.measure(pair.left, right.picture);
+    // A match with what the aligned view took from outside the view is none.
+    for (std::size_t pixel = 0; pixel < found.parallax.size(); ++pixel) {
+      const float parallax = found.parallax[pixel];
+      if (std::isnan(parallax)) continue;
+      const auto x = static_cast<int>(pixel % static_cast<std::size_t>(width));
+      const int xr = std::clamp(static_cast<int>(std::lround(x + parallax)), 0, width - 1);
+      if (right.outside[pixel - static_cast<std::size_t>(x) + static_cast<std::size_t>(xr)]) {
+        found.parallax[pixel] = std::nanf("");
+        --found.known;
+      }
+    }
+    known += found.known;
+    pixels += static_cast<double>(found.parallax.size());
+    for (const float value : DenseDisparity::filled(found)) {
+      if (!std::isnan(value)) values.push_back(value);
+    }
+  }
+  depth.matched = pixels > 0 ? known / pixels : 0;
+  if (values.empty()) return depth;
+  std::vector<double> permille(values.size());
+  std::transform(values.begin(), values.end(), permille.begin(),
+                 [width](float value) { return value * 1000.0 / width; });
+  depth.nearPermille = percentile(permille, 0.01);
+  depth.farPermille = percentile(permille, 0.99);
+  return depth;
 }
 
 }  // namespace twinlens

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <vector>
 
 #include "analysis/GrayImage.h"
@@ -9,8 +10,9 @@ namespace twinlens {
 
 // Measures the geometry of a pair from its pictures: pieces of the left view found in the right
 // view by phase correlation, coarse to fine; the vertical disparity fitted robustly by the model
-// of a rig (offset, roll, zoom, toe-in and tilt keystones), and the horizontal disparity left
-// once the model is taken out read as the scene's parallax.
+// of a rig (offset, roll, zoom, toe-in and tilt keystones). The scene's depth comes from the
+// dense disparity of a few of the pairs once the model has aligned them: the parallax of every
+// pixel, searched around what the pieces found.
 class GeometryEstimator {
  public:
   static constexpr double kFieldOfViewDeg = GeometryReport::kFieldOfViewDeg;
@@ -31,8 +33,31 @@ class GeometryEstimator {
     double dy = 0;
     double weight = 0;
   };
+  // The pictures the depth is read from, at most kDenseWidth wide.
+  struct Pictures {
+    GrayImage left;
+    GrayImage right;
+  };
+  static constexpr int kDenseWidth = 640;
+  static constexpr int kDenseFrames = 3;
+  // Below this share of the picture matched pixel by pixel, the pieces tell the depth.
+  static constexpr double kMinDenseShare = 0.25;
+
+  // The depth of the aligned pairs: the near and far points of every pixel's parallax, and the
+  // share of the pixels matched.
+  struct Depth {
+    double nearPermille = 0;
+    double farPermille = 0;
+    double matched = 0;
+  };
+  // `c`: the rig's model; the parallax searched reaches past what the pieces found.
+  Depth denseDepth(const std::array<double, 5>& c, double nearestPermille,
+                   double farthestPermille) const;
+
   std::vector<Match> matches_;
+  std::vector<Pictures> pictures_;
   int width_ = 0;
+  int height_ = 0;
   int frames_ = 0;
   int flat_ = 0;       // frames with a view of no detail
   int pieces_ = 0;     // looked for

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <vector>
@@ -17,6 +18,20 @@ struct GrayImage {
 
   float at(int x, int y) const { return pixels[static_cast<std::size_t>(y) * width + x]; }
   float& at(int x, int y) { return pixels[static_cast<std::size_t>(y) * width + x]; }
+
+  // The value between pixels, interpolated linearly; places outside take the nearest edge's.
+  float sample(double x, double y) const {
+    x = std::clamp(x, 0.0, width - 1.0);
+    y = std::clamp(y, 0.0, height - 1.0);
+    const int x0 = std::min(static_cast<int>(x), width - 2 < 0 ? 0 : width - 2);
+    const int y0 = std::min(static_cast<int>(y), height - 2 < 0 ? 0 : height - 2);
+    const int x1 = std::min(x0 + 1, width - 1);
+    const int y1 = std::min(y0 + 1, height - 1);
+    const double fx = x - x0;
+    const double fy = y - y0;
+    return static_cast<float>((1 - fy) * ((1 - fx) * at(x0, y0) + fx * at(x1, y0)) +
+                              fy * ((1 - fx) * at(x0, y1) + fx * at(x1, y1)));
+  }
 
   // Half the size each way, each pixel the mean of four.
   GrayImage halved() const {

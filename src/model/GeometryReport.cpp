@@ -49,7 +49,8 @@ std::vector<std::string> GeometryReport::lines() const {
           fixedText(parallaxFarPermille + shift, 1) + ": " +
           depthVerdictName(depthVerdict(parallaxNearPermille + shift, parallaxFarPermille + shift)),
       "Confidence: " + fixedText(confidence, 2) + " (" + std::to_string(correspondences) +
-          " matches in " + std::to_string(frames) + (frames == 1 ? " frame)" : " frames)"),
+          " matches in " + std::to_string(frames) + (frames == 1 ? " frame)" : " frames)") +
+          "; the depth from " + fixedText(100 * matchedShare, 0) + " % of the picture",
   };
 }
 
@@ -72,6 +73,7 @@ std::string GeometryReport::json() const {
          "\", \"automatic_convergence_permille\": " +
          fixedText(automaticConvergence(parallaxNearPermille, parallaxFarPermille), 2) +
          ", \"confidence\": " + fixedText(confidence, 3) +
+         ", \"matched_share\": " + fixedText(matchedShare, 3) +
          ", \"frames\": " + std::to_string(frames) +
          ", \"correspondences\": " + std::to_string(correspondences) + "}";
 }

@@ -40,7 +40,8 @@ struct GeometryReport {
   // the near point (1st percentile, negative in front of the screen) and the far point (99th).
   double parallaxNearPermille = 0;
   double parallaxFarPermille = 0;
-  double confidence = 0;  // 0 to 1
+  double confidence = 0;    // 0 to 1: the share of the pieces looked for that fit the rig's model
+  double matchedShare = 0;  // 0 to 1: the share of the pixels whose parallax was matched
   int frames = 0;
   int correspondences = 0;
   // The size of the views the pixel figures are told in.

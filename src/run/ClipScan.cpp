@@ -32,7 +32,7 @@ struct KeptFigure {
   double GeometryReport::Error::*error;
   GeometryReport::Error GeometryReport::*of;
 };
-constexpr std::array<KeptFigure, 18> kKeptFigures = {{
+constexpr std::array<KeptFigure, 19> kKeptFigures = {{
     {"verticalOffsetPx", &GeometryReport::verticalOffsetPx, nullptr, nullptr, nullptr},
     {"rollDeg", &GeometryReport::rollDeg, nullptr, nullptr, nullptr},
     {"zoomPercent", &GeometryReport::zoomPercent, nullptr, nullptr, nullptr},
@@ -50,6 +50,7 @@ constexpr std::array<KeptFigure, 18> kKeptFigures = {{
     {"parallaxNearPermille", &GeometryReport::parallaxNearPermille, nullptr, nullptr, nullptr},
     {"parallaxFarPermille", &GeometryReport::parallaxFarPermille, nullptr, nullptr, nullptr},
     {"confidence", &GeometryReport::confidence, nullptr, nullptr, nullptr},
+    {"matchedShare", &GeometryReport::matchedShare, nullptr, nullptr, nullptr},
     {"frames", nullptr, &GeometryReport::frames, nullptr, nullptr},
     {"correspondences", nullptr, &GeometryReport::correspondences, nullptr, nullptr},
     {"viewWidth", nullptr, &GeometryReport::viewWidth, nullptr, nullptr},

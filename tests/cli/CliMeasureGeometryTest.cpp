@@ -141,7 +141,9 @@ TEST(AlignViews, ConversionsAlignThePairAndSetItsDepth) {
                       dir.file("rig_LR.mkv")});
     ASSERT_EQ(output.status, 0) << output.err;
     EXPECT_LT(field(output.out, "vertical_error_before_px"), 0.3) << output.out;
-    EXPECT_NEAR(field(output.out, "parallax_near_permille"), way.nearAfter, 1.5) << output.out;
+    // The output is the input enlarged and resampled: its near point, read from every pixel's
+    // parallax, is found again within 2 per mille (1.3 px).
+    EXPECT_NEAR(field(output.out, "parallax_near_permille"), way.nearAfter, 2) << output.out;
   }
 
   // AviSynth scripts take out the offset and zoom with a source window, and tell of the roll
