@@ -21,6 +21,7 @@
 #include "analysis/FfmpegGeometryMeasurer.h"
 #include "base/Error.h"
 #include "cli/CliApp.h"
+#include "media/FfprobeMediaProbe.h"
 #include "model/AlignWarp.h"
 #include "platform/ProgramOutput.h"
 #include "support/SyntheticPair.h"
@@ -85,8 +86,9 @@ GeometryReport convertedAndMeasured(const std::string& left, const std::string& 
   const std::string stem = fs::path(left).stem().string();
   const std::string name = stem.substr(0, stem.size() - 2);  // without "_L"
   if (!run({(dir / (name + "_LR.sh")).string()})) throw Error("the runner failed");
+  FfprobeMediaProbe files(ConversionSettings(), false);
   return FfmpegGeometryMeasurer(ConversionSettings(), 1)
-      .measure(recipe::InputLayout::SideBySide, (dir / (name + "_LR.mkv")).string(), {});
+      .measure(recipe::InputLayout::SideBySide, (dir / (name + "_LR.mkv")).string(), {}, files);
 }
 
 double percentileOf(std::vector<double> values, double fraction) {
@@ -168,7 +170,8 @@ int main() {
       return 1;
     }
     try {
-      const GeometryReport r = measurer.measure(recipe::InputLayout::Pair, left, right);
+      FfprobeMediaProbe files(settings, false);
+      const GeometryReport r = measurer.measure(recipe::InputLayout::Pair, left, right, files);
       const double found[7] = {r.verticalOffsetPx - rig.vertical,
                                r.rollDeg - rig.rollDeg,
                                r.zoomPercent - rig.zoomPercent,
@@ -247,8 +250,10 @@ int main() {
   }
   const auto start = std::chrono::steady_clock::now();
   try {
-    const GeometryReport r =
-        FfmpegGeometryMeasurer(settings).measure(recipe::InputLayout::Pair, longLeft, longRight);
+    // The streams' headers are read as the measure button reads them.
+    FfprobeMediaProbe files(settings, false);
+    const GeometryReport r = FfmpegGeometryMeasurer(settings).measure(recipe::InputLayout::Pair,
+                                                                      longLeft, longRight, files);
     const double seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     std::printf(

@@ -14,6 +14,7 @@
 #include "cli/CliApp.h"
 #include "model/ConversionSettings.h"
 #include "platform/ProgramOutput.h"
+#include "run/ClipScan.h"
 #include "run/FramePreview.h"
 
 namespace fs = std::filesystem;
@@ -108,7 +109,8 @@ int main() {
     settings.RadioGroup_Engine = choices::Engine::Ffmpeg;
     settings.RadioGroup_Output_Format = choices::OutputFormat::SideBySide;
     if (clip.oneFile) settings.RadioGroup_Input_Format = choices::InputFormat::SideBySide;
-    FramePreview kept(settings);
+    ClipScan scan;
+    FramePreview kept(settings, scan);
     const std::string keptLeft = clip.oneFile ? both : left;
     const std::string keptRight = clip.oneFile ? std::string() : right;
     std::vector<double> keptTimes;

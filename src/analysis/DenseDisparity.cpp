@@ -250,24 +250,35 @@ DenseDisparity::Result DenseDisparity::measure(const GrayImage& left,
       consistent[pixel] = static_cast<float>(nearest_) + placed[pixel];
     }
   }
-  // Near the left edge the right view cannot show the nearest parallaxes: there the search was
-  // cut short and what it found is no match. The edge's band is as wide as the nearest parallax
-  // found where the whole range was searched.
-  float nearestFound = 0;
+  // Near the left edge the right view cannot show the nearest parallaxes, near the right edge the
+  // farthest: there the search was cut short and what it found is no match. Each edge's band is
+  // as wide as the parallax found where the whole range was searched.
+  // (A few stray pixels beyond the rest do not widen the bands.)
+  std::vector<float> nearSide;
+  std::vector<float> farSide;
   for (std::size_t pixel = 0; pixel < pixels; ++pixel) {
     const int x = static_cast<int>(pixel % static_cast<std::size_t>(w));
-    if (x + nearest_ >= kRadiusX && !std::isnan(consistent[pixel])) {
-      nearestFound = std::min(nearestFound, consistent[pixel]);
-    }
+    if (std::isnan(consistent[pixel])) continue;
+    if (x + nearest_ >= kRadiusX) nearSide.push_back(consistent[pixel]);
+    if (x + farthest_ < w - kRadiusX) farSide.push_back(consistent[pixel]);
   }
-  const int band = kRadiusX - static_cast<int>(std::floor(nearestFound));
+  const auto quantile = [](std::vector<float>& values, double fraction) {
+    if (values.empty()) return 0.0f;
+    const auto at = static_cast<std::ptrdiff_t>(fraction * static_cast<double>(values.size() - 1));
+    std::nth_element(values.begin(), values.begin() + at, values.end());
+    return values[static_cast<std::size_t>(at)];
+  };
+  const float nearestFound = quantile(nearSide, 0.001);
+  const float farthestFound = quantile(farSide, 0.999);
+  const int leftBand = kRadiusX + std::max(0, -static_cast<int>(std::floor(nearestFound)));
+  const int rightBand = w - kRadiusX - std::max(0, static_cast<int>(std::ceil(farthestFound)));
   Result result;
   result.width = w;
   result.height = h;
   result.parallax.assign(pixels, std::numeric_limits<float>::quiet_NaN());
   for (std::size_t pixel = 0; pixel < pixels; ++pixel) {
-    if (static_cast<int>(pixel % static_cast<std::size_t>(w)) < band) continue;
-    if (std::isnan(consistent[pixel])) continue;
+    const int x = static_cast<int>(pixel % static_cast<std::size_t>(w));
+    if (x < leftBand || x >= rightBand || std::isnan(consistent[pixel])) continue;
     result.parallax[pixel] = consistent[pixel];
     ++result.known;
   }

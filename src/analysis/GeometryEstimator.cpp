@@ -352,14 +352,14 @@ GeometryEstimator::Depth GeometryEstimator::denseDepth(const std::array<double, 
   const RigModel model{c, width_ / 2.0};
   const int width = pictures_.front().left.width;
   const double scale = static_cast<double>(width) / width_;
-  // The search reaches past what the pieces found (a near object may lie between them), within
-  // what real footage shows: a quarter of the width in front of the screen, a tenth behind.
-  const double margin = std::max(8.0, 0.04 * width);
+  // The search covers what real footage shows, a quarter of the width in front of the screen
+  // to a tenth behind, and what the pieces found beyond it.
+  const double margin = std::max(8.0, 0.02 * width);
   const auto toPixels = [width](double permille) { return permille * width / 1000; };
   const int nearest =
-      static_cast<int>(std::floor(std::max(toPixels(nearestPermille) - margin, -0.3 * width)));
+      static_cast<int>(std::floor(std::min(toPixels(nearestPermille), -0.25 * width) - margin));
   const int farthest =
-      static_cast<int>(std::ceil(std::min(toPixels(farthestPermille) + margin, 0.15 * width)));
+      static_cast<int>(std::ceil(std::max(toPixels(farthestPermille), 0.10 * width) + margin));
   const DenseDisparity matcher(nearest, farthest);
   std::vector<float> values;
   double known = 0;

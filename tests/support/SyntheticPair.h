@@ -73,6 +73,19 @@ inline std::pair<double, double> moved(const Rig& rig, double x, double y, int w
   return {x + dx, y + dy};
 }
 
+// The point of the left view (centred coordinates) that the rig moves to (x, y) of the right
+// view, by undoing the movement.
+inline std::pair<double, double> unmoved(const Rig& rig, double x, double y, int width) {
+  double lx = x;
+  double ly = y;
+  for (int i = 0; i < 6; ++i) {
+    const auto [mx, my] = moved(rig, lx, ly, width);
+    lx += x - mx;
+    ly += y - my;
+  }
+  return {lx, ly};
+}
+
 // The right view: each of its pixels found in the left view by undoing the movement.
 inline GrayImage rightView(const GrayImage& left, const Rig& rig) {
   GrayImage right(left.width, left.height);
@@ -80,17 +93,67 @@ inline GrayImage rightView(const GrayImage& left, const Rig& rig) {
   const double cy = left.height / 2.0;
   for (int y = 0; y < left.height; ++y) {
     for (int x = 0; x < left.width; ++x) {
-      double lx = x - cx;
-      double ly = y - cy;
-      for (int i = 0; i < 6; ++i) {
-        const auto [mx, my] = moved(rig, lx, ly, left.width);
-        lx += (x - cx) - mx;
-        ly += (y - cy) - my;
-      }
+      const auto [lx, ly] = unmoved(rig, x - cx, y - cy, left.width);
       right.at(x, y) = static_cast<float>(sample(left, lx + cx, ly + cy));
     }
   }
   return right;
+}
+
+// A scene of two layers: a flat object (its own picture, placed at `x0`, `y0` of the left view)
+// in front of a background, each at a parallax of its own in pixels, seen through the rig. The
+// object hides what lies behind it in each view.
+struct Layers {
+  GrayImage background;
+  GrayImage object;
+  int x0 = 0;
+  int y0 = 0;
+  double farPx = 0;
+  double nearPx = 0;
+};
+
+inline std::pair<GrayImage, GrayImage> layeredPair(const Layers& scene, const Rig& rig) {
+  const GrayImage& back = scene.background;
+  GrayImage left = back;
+  for (int y = 0; y < scene.object.height; ++y) {
+    for (int x = 0; x < scene.object.width; ++x) {
+      left.at(scene.x0 + x, scene.y0 + y) = scene.object.at(x, y);
+    }
+  }
+  Rig far = rig;
+  far.depth = [d = scene.farPx](double, double) { return d; };
+  Rig near = rig;
+  near.depth = [d = scene.nearPx](double, double) { return d; };
+  GrayImage right(back.width, back.height);
+  const double cx = back.width / 2.0;
+  const double cy = back.height / 2.0;
+  for (int y = 0; y < back.height; ++y) {
+    for (int x = 0; x < back.width; ++x) {
+      const auto [ox, oy] = unmoved(near, x - cx, y - cy, back.width);
+      const double inX = ox + cx - scene.x0;
+      const double inY = oy + cy - scene.y0;
+      if (inX >= 0 && inY >= 0 && inX <= scene.object.width - 1 && inY <= scene.object.height - 1) {
+        right.at(x, y) = static_cast<float>(sample(scene.object, inX, inY));
+      } else {
+        const auto [bx, by] = unmoved(far, x - cx, y - cy, back.width);
+        right.at(x, y) = static_cast<float>(sample(back, bx + cx, by + cy));
+      }
+    }
+  }
+  return {left, right};
+}
+
+// A chessboard of `square`-pixel squares, softened a little as a lens does.
+inline GrayImage chessboard(int width, int height, int square) {
+  GrayImage board(width, height);
+  for (int y = 0; y < height; ++y) {
+    for (int x = 0; x < width; ++x) {
+      const double u = std::sin(std::numbers::pi * (x + 0.5) / square);
+      const double v = std::sin(std::numbers::pi * (y + 0.5) / square);
+      board.at(x, y) = static_cast<float>(128 + 100 * std::clamp(6 * u * v, -1.0, 1.0));
+    }
+  }
+  return board;
 }
 
 }  // namespace twinlens::synthetic
