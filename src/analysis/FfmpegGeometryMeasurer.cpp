@@ -85,7 +85,7 @@ GeometryReport FfmpegGeometryMeasurer::measure(recipe::InputLayout layout, const
   } catch (const Error& error) {
     const std::string files =
         layout == InputLayout::Pair ? "\"" + left + "\" and \"" + right + "\"" : "\"" + left + "\"";
-    throw Error("Cannot measure the geometry of " + files + ": " + error.what());
+    throw MeasurementRefused("Cannot measure the geometry of " + files + ": " + error.what());
   }
 }
 

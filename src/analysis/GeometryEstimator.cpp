@@ -333,7 +333,7 @@ GeometryReport GeometryEstimator::report(int viewWidth) const {
   const Depth depth = denseDepth(c, *std::min_element(parallax.begin(), parallax.end()),
                                  *std::max_element(parallax.begin(), parallax.end()));
   report.matchedShare = depth.matched;
-  if (depth.matched >= kMinDenseShare) {
+  if (depth.matched >= GeometryReport::kMinMatchedShare) {
     report.parallaxNearPermille = depth.nearPermille;
     report.parallaxFarPermille = depth.farPermille;
   } else {

@@ -40,8 +40,6 @@ class GeometryEstimator {
   };
   static constexpr int kDenseWidth = 640;
   static constexpr int kDenseFrames = 3;
-  // Below this share of the picture matched pixel by pixel, the pieces tell the depth.
-  static constexpr double kMinDenseShare = 0.25;
 
   // The depth of the aligned pairs: the near and far points of every pixel's parallax, and the
   // share of the pixels matched.

@@ -38,9 +38,9 @@ class MeasureGeometry : public Command {
     request.geometry = true;
     request.headersOnly = true;
     const GeometryReport report =
-        *scan.scanClip(settings, layout, request, platform::absolutePath(files_.front()),
-                       platform::absolutePath(files_.back()))
-             .geometry;
+        scan.scanClip(settings, layout, request, platform::absolutePath(files_.front()),
+                      platform::absolutePath(files_.back()))
+            .measuredGeometry();
     if (json_) {
       out << report.json() << '\n';
     } else {

@@ -27,6 +27,15 @@ struct ClipFacts {
   std::optional<MediaInfo> left = std::nullopt;
   std::optional<MediaInfo> right = std::nullopt;  // where one file holds both views, the left's
   std::optional<GeometryReport> geometry = std::nullopt;
+  // Why the pair's geometry could not be measured with any trust, where it was asked: the run
+  // then converts the clip as it is.
+  std::string geometryRefused = {};
+
+  // The geometry measured; raises MeasurementRefused saying why where it could not be.
+  const GeometryReport& measuredGeometry() const {
+    if (!geometry) throw MeasurementRefused(geometryRefused);
+    return *geometry;
+  }
 
   friend bool operator==(const ClipFacts&, const ClipFacts&) = default;
 };

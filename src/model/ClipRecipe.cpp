@@ -424,8 +424,13 @@ std::pair<double, double> stretchOf(const ClipRecipe& r, View view) {
 
 // The views aligned and converged, as soon as each stands alone (after a split) and before it is
 // mirrored, sized or retimed; with a measurement, the depth that gives is told.
-void alignViews(ClipRecipe& r, const Geometry& g, const std::optional<GeometryReport>& measured) {
+void alignViews(ClipRecipe& r, const Geometry& g, const std::optional<GeometryReport>& measured,
+                const std::string& refused) {
   if (!g.any() || r.input == InputLayout::Mono) return;
+  // A measurement that cannot be trusted changes nothing, and says so.
+  if ((g.measures || g.automatic) && !measured && !refused.empty()) {
+    r.notes.push_back(refused + "; the clip is converted without the measurement");
+  }
   if (r.source == Source::Pictures) {
     throw Error(
         "Picture sequences are not aligned: the run reads neither their size nor their pictures; "
@@ -544,7 +549,7 @@ ClipRecipe makeClipRecipe(const ConversionSettings& s, ClipNames names, const Cl
   }
   evenOutFrames(r);
   conformViews(r);
-  alignViews(r, geometry, facts.geometry);
+  alignViews(r, geometry, facts.geometry, facts.geometryRefused);
   if (r.leftMedia && r.leftMedia->hdr()) {
     r.transfer = r.leftMedia->transfer;
     r.primaries = r.leftMedia->primaries;

@@ -50,7 +50,10 @@ std::vector<std::string> GeometryReport::lines() const {
           depthVerdictName(depthVerdict(parallaxNearPermille + shift, parallaxFarPermille + shift)),
       "Confidence: " + fixedText(confidence, 2) + " (" + std::to_string(correspondences) +
           " matches in " + std::to_string(frames) + (frames == 1 ? " frame)" : " frames)") +
-          "; the depth from " + fixedText(100 * matchedShare, 0) + " % of the picture",
+          (matchedShare >= kMinMatchedShare
+               ? "; the depth from " + fixedText(100 * matchedShare, 0) + " % of the picture"
+               : "; only " + fixedText(100 * matchedShare, 0) +
+                     " % of the picture matched: the depth from the pieces"),
   };
 }
 

@@ -3,6 +3,8 @@
 #include <string>
 #include <vector>
 
+#include "base/Error.h"
+
 namespace twinlens {
 
 // How deep a scene's parallax takes a television screen's viewers, after a broadcaster's
@@ -17,10 +19,20 @@ const char* depthVerdictName(DepthVerdict verdict);
 // point beyond +20 per mille; then the far point at +20.
 double automaticConvergence(double nearPermille, double farPermille);
 
+// A pair whose pictures cannot be measured with any trust: too little detail, no common picture,
+// a pattern without a clear match. A run converts such a clip as it is and says why.
+class MeasurementRefused : public Error {
+ public:
+  using Error::Error;
+};
+
 // How a pair's right view lies against its left view, and how deep the scene is.
 struct GeometryReport {
   // The horizontal field of view the keystones are told for: a usual camera's.
   static constexpr double kFieldOfViewDeg = 60;
+  // Below this share of the picture matched pixel by pixel (real pairs match 60 to 90 %, a flat
+  // or repeating picture far less), the pieces that fit the rig tell the depth instead.
+  static constexpr double kMinMatchedShare = 0.25;
 
   // The error of a model over its correspondences, in pixels of the view.
   struct Error {

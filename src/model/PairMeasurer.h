@@ -15,7 +15,7 @@ class PairMeasurer {
   virtual ~PairMeasurer() = default;
   // `layout`: the views in two files (Pair), or side by side or over and under in `left` alone.
   // `files` tells what each file holds, read once for the whole scan. Raises Error naming the
-  // clip when it cannot be read or measured.
+  // clip when it cannot be read, MeasurementRefused when its pictures cannot be measured.
   virtual GeometryReport measure(recipe::InputLayout layout, const std::string& left,
                                  const std::string& right, MediaProbe& files) = 0;
   // The method and its parameters, which a measurement kept across runs is filed under, so that a

@@ -145,9 +145,9 @@ class ClipScan::Reader : public MediaProbe {
 ClipScan::ClipScan(MediaProbe* probe, PairMeasurer* measurer, std::string cacheFolder)
     : probe_(probe), measurer_(measurer), cacheFolder_(std::move(cacheFolder)) {}
 
-GeometryReport ClipScan::geometryOf(recipe::InputLayout layout, const std::string& left,
-                                    const std::string& right, MediaProbe& files,
-                                    PairMeasurer& measurer) {
+ClipScan::Measured ClipScan::geometryOf(recipe::InputLayout layout, const std::string& left,
+                                        const std::string& right, MediaProbe& files,
+                                        PairMeasurer& measurer) {
   const std::string method = measurer.method();
   const std::string what = "measured " + method + " of a " + recipe::layoutName(layout);
   const std::string pair[] = {left, right};
@@ -156,19 +156,26 @@ GeometryReport ClipScan::geometryOf(recipe::InputLayout layout, const std::strin
     const std::lock_guard lock(mutex_);
     if (const auto it = geometry_.find(*stamp); it != geometry_.end()) return it->second;
   }
-  // Only a measurement that names its method is kept across runs.
+  // Only a measurement that names its method is kept across runs; a refusal only while the
+  // program runs.
   const ReadCache cache(method.empty() ? std::string() : cacheFolder_);
-  std::optional<GeometryReport> report;
-  if (const std::optional<std::string> text = cache.find(what, pair)) report = fromKeptText(*text);
-  if (!report) {
-    report = measurer.measure(layout, left, right, files);
-    cache.keep(what, pair, keptText(*report));
+  Measured measured;
+  if (const std::optional<std::string> text = cache.find(what, pair)) {
+    measured.report = fromKeptText(*text);
+  }
+  if (!measured.report) {
+    try {
+      measured.report = measurer.measure(layout, left, right, files);
+      cache.keep(what, pair, keptText(*measured.report));
+    } catch (const MeasurementRefused& refused) {
+      measured.refused = refused.what();
+    }
   }
   if (stamp) {
     const std::lock_guard lock(mutex_);
-    geometry_[*stamp] = *report;
+    geometry_[*stamp] = measured;
   }
-  return *report;
+  return measured;
 }
 
 ClipFacts ClipScan::read(recipe::InputLayout layout, ScanRequest request, const std::string& left,
@@ -188,7 +195,9 @@ ClipFacts ClipScan::read(recipe::InputLayout layout, ScanRequest request, const 
   if (request.rightFile && !rightApart) facts.right = facts.left;
   if (request.geometry) {
     tell("Measuring the geometry of");
-    facts.geometry = geometryOf(layout, left, right, files, measurer);
+    Measured measured = geometryOf(layout, left, right, files, measurer);
+    facts.geometry = std::move(measured.report);
+    facts.geometryRefused = std::move(measured.refused);
   }
   return facts;
 }

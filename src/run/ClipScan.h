@@ -69,8 +69,13 @@ class ClipScan {
   ClipFacts read(recipe::InputLayout layout, ScanRequest request, const std::string& left,
                  const std::string& right, bool filesAtOnce, MediaProbe& files,
                  PairMeasurer& measurer, const std::function<void(const char*)>& tell);
-  GeometryReport geometryOf(recipe::InputLayout layout, const std::string& left,
-                            const std::string& right, MediaProbe& files, PairMeasurer& measurer);
+  // The pair's geometry, or why it could not be measured.
+  struct Measured {
+    std::optional<GeometryReport> report;
+    std::string refused;
+  };
+  Measured geometryOf(recipe::InputLayout layout, const std::string& left, const std::string& right,
+                      MediaProbe& files, PairMeasurer& measurer);
 
   class Reader;
 
@@ -80,7 +85,7 @@ class ClipScan {
   mutable std::mutex mutex_;
   // By the files as they were (path, size, time) and what was read.
   std::map<std::string, MediaInfo> media_;
-  std::map<std::string, GeometryReport> geometry_;
+  std::map<std::string, Measured> geometry_;  // refusals too, for the preview's next frame
 };
 
 }  // namespace twinlens

@@ -296,8 +296,9 @@ void MainScreenModel::Button_Measure_AlignmentClick() {
     request.geometry = true;
     request.headersOnly = true;
     const GeometryReport report =
-        *whileBusy("Measuring the alignment from the clips' pictures...", [&] {
-          return scan_.scanClip(settings_, layout, request, left->front(), right->front()).geometry;
+        whileBusy("Measuring the alignment from the clips' pictures...", [&] {
+          return scan_.scanClip(settings_, layout, request, left->front(), right->front())
+              .measuredGeometry();
         });
     settings_.Edit_Align_Vertical = fixed(report.verticalOffsetPx, 2);
     settings_.Edit_Align_Roll = fixed(report.rollDeg, 3);

@@ -77,6 +77,23 @@ TEST(MeasureGeometry, TellsTheOffsetAndTheParallaxOrWhyNot) {
   EXPECT_EQ(black.err, "Cannot measure the geometry of \"" + dark + "\" and \"" + dark +
                            "\": the pictures hold too little detail to match (a black or flat "
                            "view)\n");
+  // A conversion that measures each clip converts the black pair as it is, and says why.
+  const std::string darkRight = dir.file("dark_R.mkv");
+  std::filesystem::copy_file(dark, darkRight);
+  const test::CliOutcome unaligned =
+      test::runCli({"--set", "RadioGroup_Engine=1", "--set", "RadioGroup_Output_Format=1", "--set",
+                    "RadioGroup_Align=1", "--set", "RadioGroup_Convergence=1", "--set",
+                    "CheckBox_ffmpeg_make=1", "--left", dark, "--right", darkRight});
+  EXPECT_EQ(unaligned.status, 0) << unaligned.err;
+  EXPECT_NE(
+      unaligned.err.find("Cannot measure the geometry of \"" + dark + "\" and \"" + darkRight +
+                         "\": the pictures hold too little detail to match (a black or flat "
+                         "view); the clip is converted without the measurement"),
+      std::string::npos)
+      << unaligned.err;
+  const std::string graph = test::readBytes(dir.file("dark_LR.ffgraph"));
+  EXPECT_EQ(graph.find("perspective"), std::string::npos) << graph;
+
   const test::CliOutcome alone = test::runCli({"measure-geometry", left});
   EXPECT_EQ(alone.status, 2);
   EXPECT_NE(alone.err.find("a pair needs two clips"), std::string::npos) << alone.err;

@@ -120,22 +120,22 @@ inline std::pair<GrayImage, GrayImage> layeredPair(const Layers& scene, const Ri
       left.at(scene.x0 + x, scene.y0 + y) = scene.object.at(x, y);
     }
   }
-  Rig far = rig;
-  far.depth = [d = scene.farPx](double, double) { return d; };
-  Rig near = rig;
-  near.depth = [d = scene.nearPx](double, double) { return d; };
+  Rig behind = rig;
+  behind.depth = [d = scene.farPx](double, double) { return d; };
+  Rig front = rig;
+  front.depth = [d = scene.nearPx](double, double) { return d; };
   GrayImage right(back.width, back.height);
   const double cx = back.width / 2.0;
   const double cy = back.height / 2.0;
   for (int y = 0; y < back.height; ++y) {
     for (int x = 0; x < back.width; ++x) {
-      const auto [ox, oy] = unmoved(near, x - cx, y - cy, back.width);
+      const auto [ox, oy] = unmoved(front, x - cx, y - cy, back.width);
       const double inX = ox + cx - scene.x0;
       const double inY = oy + cy - scene.y0;
       if (inX >= 0 && inY >= 0 && inX <= scene.object.width - 1 && inY <= scene.object.height - 1) {
         right.at(x, y) = static_cast<float>(sample(scene.object, inX, inY));
       } else {
-        const auto [bx, by] = unmoved(far, x - cx, y - cy, back.width);
+        const auto [bx, by] = unmoved(behind, x - cx, y - cy, back.width);
         right.at(x, y) = static_cast<float>(sample(back, bx + cx, by + cy));
       }
     }
