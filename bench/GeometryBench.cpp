@@ -24,6 +24,8 @@
 #include "media/FfprobeMediaProbe.h"
 #include "model/AlignWarp.h"
 #include "platform/ProgramOutput.h"
+#include "support/HardPairs.h"
+#include "support/StereoPairs.h"
 #include "support/SyntheticPair.h"
 
 namespace fs = std::filesystem;
@@ -58,6 +60,7 @@ GrayImage viewOf(const std::vector<std::string>& input) {
 }
 
 bool save(const GrayImage& picture, const std::string& file) {
+  const std::string size = std::to_string(picture.width) + "x" + std::to_string(picture.height);
   const std::string raw = file + ".raw";
   {
     std::ofstream out(raw, std::ios::binary);
@@ -66,7 +69,7 @@ bool save(const GrayImage& picture, const std::string& file) {
     }
   }
   const bool made = run({"ffmpeg", "-v", "error", "-y", "-f", "rawvideo", "-pix_fmt", "gray", "-s",
-                         "1920x1080", "-i", raw, "-c:v", "ffv1", file});
+                         size, "-i", raw, "-c:v", "ffv1", file});
   fs::remove(raw);
   return made;
 }
@@ -89,6 +92,67 @@ GeometryReport convertedAndMeasured(const std::string& left, const std::string& 
   FfprobeMediaProbe files(ConversionSettings(), false);
   return FfmpegGeometryMeasurer(ConversionSettings(), 1)
       .measure(recipe::InputLayout::SideBySide, (dir / (name + "_LR.mkv")).string(), {}, files);
+}
+
+// The real pairs with their true disparity, and the hard pairs of the tests, each read as a clip
+// (an ffv1 file of the picture) and measured from one frame.
+void realAndHardPairs(const fs::path& dir) {
+  FfmpegGeometryMeasurer measurer(ConversionSettings(), 1);
+  auto measure = [&](const std::string& left, const std::string& right) {
+    FfprobeMediaProbe files(ConversionSettings(), false);
+    return measurer.measure(recipe::InputLayout::Pair, left, right, files);
+  };
+  std::printf("%-26s %8s %8s %8s %9s %9s %9s %9s %7s %7s\n", "real pair", "vert px", "roll",
+              "zoom %", "near pm", "truth", "far pm", "truth", "matched", "sure");
+  for (const std::string& scene : stereo::kScenes) {
+    std::string views[2];
+    const char* sides[2] = {"left", "right"};
+    for (int v = 0; v < 2; ++v) {
+      views[v] = (dir / (scene + "_" + sides[v] + ".mkv")).string();
+      if (!run({"ffmpeg", "-v", "error", "-y", "-i", stereo::folder(scene) + sides[v] + ".png",
+                "-frames:v", "1", "-c:v", "ffv1", "-pix_fmt", "yuv420p", views[v]})) {
+        return;
+      }
+    }
+    const std::vector<float> truth = stereo::trueParallax(scene);
+    const GeometryReport r = measure(views[0], views[1]);
+    for (const bool both : {false, true}) {
+      const auto [near, far] =
+          stereo::nearAndFar(both ? stereo::seenByBoth(truth, 450) : truth, 450);
+      std::printf("%-26s %+8.3f %+8.4f %+8.4f %+9.1f %+9.1f %+9.1f %+9.1f %7.3f %7.3f\n",
+                  (scene + (both ? " (seen by both views)" : "")).c_str(), r.verticalOffsetPx,
+                  r.rollDeg, r.zoomPercent, r.parallaxNearPermille, near, r.parallaxFarPermille,
+                  far, r.matchedShare, r.confidence);
+    }
+  }
+  std::printf("\n%-26s %8s %8s %8s %9s %9s %9s %9s %7s %7s\n", "hard pair (vertical, truth)",
+              "vert px", "roll", "zoom %", "near pm", "truth", "far pm", "truth", "after",
+              "matched");
+  for (const synthetic::HardCase& c : synthetic::hardCases()) {
+    const auto [left, right] = synthetic::hardPair(c);
+    const std::string l = (dir / (std::string(c.name) + "_L.mkv")).string();
+    const std::string rFile = (dir / (std::string(c.name) + "_R.mkv")).string();
+    if (!save(left, l) || !save(right, rFile)) return;
+    try {
+      const GeometryReport r = measure(l, rFile);
+      std::printf("%-18s %+7.1f %+8.3f %+8.4f %+8.4f %+9.1f %+9.1f %+9.1f %+9.1f %7.3f %7.3f\n",
+                  c.name, c.rig.vertical, r.verticalOffsetPx, r.rollDeg, r.zoomPercent,
+                  r.parallaxNearPermille, c.nearPermille, r.parallaxFarPermille, c.farPermille,
+                  r.verticalAfter.mean, r.matchedShare);
+    } catch (const Error& error) {
+      std::printf("%-18s not measured: %s\n", c.name, error.what());
+    }
+  }
+  // Two different scenes.
+  const std::string a = (dir / "scene_a.mkv").string();
+  const std::string b = (dir / "scene_b.mkv").string();
+  if (!save(synthetic::texture(31), a) || !save(synthetic::texture(32), b)) return;
+  try {
+    measure(a, b);
+    std::printf("two different scenes: measured (they should be refused)\n\n");
+  } catch (const Error& error) {
+    std::printf("two different scenes: refused: %s\n\n", error.what());
+  }
 }
 
 double percentileOf(std::vector<double> values, double fraction) {
@@ -135,6 +199,8 @@ int main() {
     }
   }
 
+  realAndHardPairs(dir);
+
   std::mt19937 random(2026);
   auto within = [&](double limit) {
     return std::uniform_real_distribution<double>(-limit, limit)(random);
@@ -157,11 +223,10 @@ int main() {
       const double wall = back + 6 * y / kH;
       return kW * (x * x + y * y < 250.0 * 250.0 ? front : wall) / 1000;
     };
-    // The truth of the parallax over the middle of the picture, where pieces are measured.
+    // The truth of the parallax over the whole picture, every pixel of which is matched.
     std::vector<double> depth;
-    for (int y = -kH / 2 + 64; y < kH / 2 - 64; y += 8) {
-      for (int x = -kW / 2 + 64; x < kW / 2 - 64; x += 8)
-        depth.push_back(rig.depth(x, y) / kW * 1000);
+    for (int y = -kH / 2; y < kH / 2; y += 4) {
+      for (int x = -kW / 2; x < kW / 2; x += 4) depth.push_back(rig.depth(x, y) / kW * 1000);
     }
     const std::string left = (dir / ("pair" + std::to_string(i) + "_L.mkv")).string();
     const std::string right = (dir / ("pair" + std::to_string(i) + "_R.mkv")).string();

@@ -96,17 +96,6 @@ TEST(StereoPairs, TheDenseDisparityFindsTheTruthAtLeastAsOftenAsOpenCvs) {
   }
 }
 
-// The truth over the pixels the right view shows as well: a point at x whose parallax takes it
-// past the right view's left edge is seen by the left camera only, and no pair can measure it.
-std::vector<float> seenByBoth(std::vector<float> truth, int width) {
-  for (std::size_t i = 0; i < truth.size(); ++i) {
-    if (static_cast<float>(i % static_cast<std::size_t>(width)) + truth[i] < 0) {
-      truth[i] = std::nanf("");
-    }
-  }
-  return truth;
-}
-
 TEST(StereoPairs, TheMeasurementNeedsNoCorrectionAndFindsTheDepth) {
   struct Case {
     const char* scene;
@@ -122,7 +111,7 @@ TEST(StereoPairs, TheMeasurementNeedsNoCorrectionAndFindsTheDepth) {
     GeometryEstimator estimator;
     estimator.add(left, readPicture(stereo::folder(scene) + "right.png"));
     const GeometryReport report = estimator.report(left.width);
-    const std::vector<float> truth = seenByBoth(stereo::trueParallax(scene), left.width);
+    const std::vector<float> truth = stereo::seenByBoth(stereo::trueParallax(scene), left.width);
     const Score exact = scored(truth, truth, left.width);
     EXPECT_LE(std::abs(report.verticalOffsetPx), 0.5) << scene;
     EXPECT_LE(std::abs(report.rollDeg), 0.05) << scene;
