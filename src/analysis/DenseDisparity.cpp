@@ -88,6 +88,80 @@ std::vector<bool> flatPixels(const GrayImage& picture) {
   return flat;
 }
 
+// The sub-pixel parallax of a left pixel: from the matched whole parallax, Gauss-Newton steps on
+// the zero-mean squared difference of a window of the two views, the right view interpolated
+// along its row. The smoothed costs' parabola clusters at whole pixels; this does not. A window
+// too flat to place, or steps that leave the matched pixel's neighbourhood, keep `start`.
+constexpr int kRefineX = 3;
+constexpr int kRefineY = 2;
+constexpr int kRefineSteps = 3;
+float refined(const GrayImage& left, const GrayImage& right, const std::vector<float>& slope, int x,
+              int y, float start) {
+  const int w = left.width;
+  const int h = left.height;
+  constexpr int kCount = (2 * kRefineX + 1) * (2 * kRefineY + 1);
+  float l[kCount];
+  float meanL = 0;
+  for (int j = -kRefineY, n = 0; j <= kRefineY; ++j) {
+    const int row = std::clamp(y + j, 0, h - 1);
+    for (int i = -kRefineX; i <= kRefineX; ++i, ++n) {
+      l[n] = left.pixels[static_cast<std::size_t>(row) * w + std::clamp(x + i, 0, w - 1)];
+      meanL += l[n];
+    }
+  }
+  meanL /= kCount;
+  for (float& value : l) value -= meanL;
+  float parallax = start;
+  for (int step = 0; step < kRefineSteps; ++step) {
+    float r[kCount];
+    float g[kCount];
+    float meanR = 0;
+    float meanG = 0;
+    for (int j = -kRefineY, n = 0; j <= kRefineY; ++j) {
+      const int row = std::clamp(y + j, 0, h - 1);
+      const float* rightRow = &right.pixels[static_cast<std::size_t>(row) * w];
+      const float* slopeRow = &slope[static_cast<std::size_t>(row) * w];
+      for (int i = -kRefineX; i <= kRefineX; ++i, ++n) {
+        const int column = std::clamp(x + i, 0, w - 1);
+        const float at = std::clamp(static_cast<float>(column) + parallax, 0.0f, w - 1.001f);
+        const int x0 = static_cast<int>(at);
+        const float f = at - static_cast<float>(x0);
+        r[n] = rightRow[x0] + f * (rightRow[x0 + 1] - rightRow[x0]);
+        g[n] = slopeRow[x0] + f * (slopeRow[x0 + 1] - slopeRow[x0]);
+        meanR += r[n];
+        meanG += g[n];
+      }
+    }
+    meanR /= kCount;
+    meanG /= kCount;
+    float along = 0;
+    float energy = 0;
+    for (int k = 0; k < kCount; ++k) {
+      const float gk = g[k] - meanG;
+      along += (l[k] - r[k] + meanR) * gk;
+      energy += gk * gk;
+    }
+    if (energy < 1.0f * kCount) break;
+    const float change = std::clamp(along / energy, -0.5f, 0.5f);
+    parallax += change;
+    if (std::abs(change) < 0.01f) break;
+  }
+  return std::abs(parallax - start) <= 1.0f ? parallax : start;
+}
+
+// The slope of each pixel along its row (the central difference).
+std::vector<float> rowSlopes(const GrayImage& picture) {
+  const int w = picture.width;
+  std::vector<float> slope(picture.pixels.size(), 0);
+  for (int y = 0; y < picture.height; ++y) {
+    for (int x = 0; x < w; ++x) {
+      slope[static_cast<std::size_t>(y) * w + x] =
+          0.5f * (picture.at(std::min(x + 1, w - 1), y) - picture.at(std::max(x - 1, 0), y));
+    }
+  }
+  return slope;
+}
+
 // The smoothed costs of one pixel along one direction, from the previous pixel's (`previous`,
 // whose least is `least`; none at the picture's edge), added into `total`. Returns the least.
 Cost smooth(const std::uint8_t* cost, const Cost* previous, Cost least, Cost* smoothed, Cost* total,
@@ -155,6 +229,31 @@ void sweep(const std::vector<std::uint8_t>& costs, int w, int h, int count, bool
     std::swap(before, current);
     std::swap(leastBefore, leastCurrent);
   }
+}
+
+// Each known parallax the median of the known ones around it: a pixel's own error does not
+// reach the picture's near and far points, which lie in the tails of all the pixels' parallaxes.
+constexpr int kMedianRadius = 1;
+std::vector<float> medians(const std::vector<float>& parallax, int w, int h) {
+  std::vector<float> result = parallax;
+  std::vector<float> around;
+  for (int y = 0; y < h; ++y) {
+    for (int x = 0; x < w; ++x) {
+      const auto pixel = static_cast<std::size_t>(y) * w + x;
+      if (std::isnan(parallax[pixel])) continue;
+      around.clear();
+      for (int j = std::max(0, y - kMedianRadius); j <= std::min(h - 1, y + kMedianRadius); ++j) {
+        for (int i = std::max(0, x - kMedianRadius); i <= std::min(w - 1, x + kMedianRadius); ++i) {
+          const float value = parallax[static_cast<std::size_t>(j) * w + i];
+          if (!std::isnan(value)) around.push_back(value);
+        }
+      }
+      const auto middle = around.begin() + static_cast<std::ptrdiff_t>(around.size() / 2);
+      std::nth_element(around.begin(), middle, around.end());
+      result[pixel] = *middle;
+    }
+  }
+  return result;
 }
 
 }  // namespace
@@ -237,6 +336,7 @@ DenseDisparity::Result DenseDisparity::measure(const GrayImage& left,
   // Consistent pixels of some detail; columns whose census window leaves the picture are left
   // out, rows are not (a near floor often lies along the bottom).
   const std::vector<bool> flat = flatPixels(left);
+  const std::vector<float> slope = rowSlopes(right);
   std::vector<float> consistent(pixels, std::numeric_limits<float>::quiet_NaN());
   for (int y = 0; y < h; ++y) {
     for (int x = kRadiusX; x < w - kRadiusX; ++x) {
@@ -247,7 +347,8 @@ DenseDisparity::Result DenseDisparity::measure(const GrayImage& left,
       if (xr < kRadiusX || xr >= w - kRadiusX) continue;
       const int back = bestRight[static_cast<std::size_t>(y) * w + xr];
       if (back < 0 || std::abs(back - best) > 1 || flat[pixel]) continue;
-      consistent[pixel] = static_cast<float>(nearest_) + placed[pixel];
+      consistent[pixel] =
+          refined(left, right, slope, x, y, static_cast<float>(nearest_) + placed[pixel]);
     }
   }
   // Near the left edge the right view cannot show the nearest parallaxes, near the right edge the
@@ -282,10 +383,12 @@ DenseDisparity::Result DenseDisparity::measure(const GrayImage& left,
     result.parallax[pixel] = consistent[pixel];
     ++result.known;
   }
+  result.parallax = medians(result.parallax, w, h);
   return result;
 }
 
 std::vector<float> DenseDisparity::filled(const Result& result) {
+  constexpr float kSameSurface = 1;  // pixels between two ends of one surface
   const int w = result.width;
   std::vector<float> values = result.parallax;
   for (int y = 0; y < result.height; ++y) {
@@ -297,13 +400,21 @@ std::vector<float> DenseDisparity::filled(const Result& result) {
       }
       int end = x;
       while (end < w && std::isnan(row[end])) ++end;
-      // An occluded run shows the background: the farther of the two sides.
+      // A run between two ends alike is a surface the matching could not place (interpolated);
+      // any other shows what a nearer surface hides from one view, the background (the farther
+      // end's). A run at the picture's edge takes its one known end's.
       const float before = x > 0 ? row[x - 1] : std::nanf("");
       const float after = end < w ? row[end] : std::nanf("");
-      const float value = std::isnan(before)  ? after
-                          : std::isnan(after) ? before
-                                              : std::max(before, after);
-      std::fill(row + x, row + end, value);
+      const auto length = static_cast<float>(end - x);
+      if (std::isnan(before) || std::isnan(after)) {
+        std::fill(row + x, row + end, std::isnan(before) ? after : before);
+      } else if (std::abs(after - before) <= kSameSurface) {
+        for (int k = x; k < end; ++k) {
+          row[k] = before + (after - before) * static_cast<float>(k - x + 1) / (length + 1);
+        }
+      } else {
+        std::fill(row + x, row + end, std::max(before, after));
+      }
       x = end;
     }
   }

@@ -10,8 +10,9 @@ namespace twinlens {
 // by semi-global matching: each pixel's cost of lying at each parallax is the Hamming distance of
 // the census signatures of its neighbourhood in the two views (which an exposure that differs
 // between the cameras does not change), smoothed along eight directions so that the pixels of a
-// surface agree; the least smoothed cost is placed between parallaxes by a parabola. A pixel is
-// kept only where its least cost is clearly the least and the right view's own matching finds
+// surface agree; the least smoothed cost is refined between whole parallaxes by matching the
+// two views' windows, and the parallaxes smoothed by a median of each pixel's neighbours. A pixel
+// is kept only where its least cost is clearly the least and the right view's own matching finds
 // the same parallax back, so occluded pixels and those of a repeated pattern are left out.
 class DenseDisparity {
  public:
@@ -29,8 +30,9 @@ class DenseDisparity {
   Result measure(const GrayImage& left, const GrayImage& right) const;
 
   // The parallax with each unknown run of a row given the parallax of the farther of its two
-  // ends (an occlusion shows the background), or of its one end at the picture's edge; NaN only
-  // in rows without any known pixel.
+  // ends (an occlusion shows the background), or the line between them where they lie within a
+  // pixel of each other (one surface), or its one end's at the picture's edge; NaN only in rows
+  // without any known pixel.
   static std::vector<float> filled(const Result& result);
 
  private:

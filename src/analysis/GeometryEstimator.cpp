@@ -65,8 +65,9 @@ std::array<double, N> solve(std::array<std::array<double, N + 1>, N> m) {
   return x;
 }
 
-// The rig's model: how far it moves a point of the left view (centred coordinates, in pixels of
-// the pictures measured) across and down, apart from the scene's depth.
+// The rig's model: how far across and down the right view shows a point (centred coordinates, in
+// pixels of the pictures measured) from where a true rig would, apart from the scene's depth;
+// told at the middle of the point's places in the two views.
 struct RigModel {
   std::array<double, 5> c{};  // dy = c0 + c1 u + c2 v + c3 u v + c4 v v, in half widths
   double half = 1;
@@ -87,7 +88,9 @@ struct RigModel {
 };
 
 // The right view moved back by the model, so that what is left between the views is depth
-// along the rows, and which of its pixels came from outside the view. `scale`: the picture's
+// along the rows, and which of its pixels came from outside the view. (The model is told at the
+// right view's own place, half a parallax from the middle: a near surface keeps the roll times
+// half its parallax, a fraction of a pixel, which the matching's window takes in its stride.) `scale`: the picture's
 // size against the pictures the model was measured on.
 struct Aligned {
   GrayImage picture;
@@ -245,14 +248,21 @@ GeometryReport GeometryEstimator::report(int viewWidth) const {
     throw Error("the views show no common picture that could be matched");
   }
   const double half = width_ / 2.0;
-  // dy = c0 + c1 u + c2 v + c3 u v + c4 v v, u and v the piece's place in half widths.
+  // dy = c0 + c1 u + c2 v + c3 u v + c4 v v, u and v in half widths at the middle of the piece's
+  // places in the two views: each camera of a rig is turned and keystoned about its own centre,
+  // so a near piece, shifted along the row by its parallax, is moved as the place halfway along
+  // (the correction turns each view by half as well, which leaves it no vertical disparity).
+  std::array<double, 5> c{};
+  auto seenAt = [&](const Match& m) {
+    const double found = m.x + m.dx / 2;
+    return found - RigModel{c, half}.across(found, m.y) / 2;
+  };
   auto terms = [&](const Match& m) {
-    const double u = m.x / half;
+    const double u = seenAt(m) / half;
     const double v = m.y / half;
     return std::array<double, 5>{1, u, v, u * v, v * v};
   };
   std::vector<double> weights(matches_.size(), 1.0);
-  std::array<double, 5> c{};
   for (int round = 0; round < 12; ++round) {
     std::array<std::array<double, 6>, 5> normal{};
     for (std::size_t i = 0; i < matches_.size(); ++i) {
@@ -308,9 +318,10 @@ GeometryReport GeometryEstimator::report(int viewWidth) const {
     if (weights[i] <= 0) continue;
     const Match& m = matches_[i];
     before.push_back(std::abs(m.dy) * toView);
-    after.push_back(std::abs(m.dy - model.down(m.x, m.y)) * toView);
+    const double seen = seenAt(m);
+    after.push_back(std::abs(m.dy - model.down(seen, m.y)) * toView);
     // What roll, zoom and the keystones move sideways; what is left is depth.
-    parallax.push_back((m.dx - model.across(m.x, m.y)) / width_ * 1000);
+    parallax.push_back((m.dx - model.across(seen, m.y)) / width_ * 1000);
   }
   auto error = [](const std::vector<double>& values) {
     GeometryReport::Error e;

@@ -101,9 +101,9 @@ TEST(StereoPairs, TheMeasurementNeedsNoCorrectionAndFindsTheDepth) {
     const char* scene;
     double nearTolerance;  // per mille, against the near point of the pixels both views show
   };
-  // Teddy's near point is set by the six rows along its bottom, the front of a shelf striped every
-  // four pixels, which are matched a stripe too far; without them its near point lies at -96.7,
-  // and the rest of the picture is found within a per mille of that.
+  // Teddy's near point is set by its bottom rows: newspaper on a floor that comes towards the
+  // cameras by most of a pixel of parallax a row, its print repeating along the row. There the
+  // matching falls a few pixels short (near -98 against -107; OpenCV's block matching gives -96).
   const Case cases[] = {{"teddy", 10}, {"cones", 2}};
   for (const Case& c : cases) {
     const std::string scene = c.scene;

@@ -60,7 +60,9 @@ struct Rig {
   std::function<double(double x, double y)> depth = [](double, double) { return 0.0; };
 };
 
-// Where a point of the left view (centred coordinates) lies in the right view.
+// Where a point of the left view (centred coordinates) lies in the right view: its parallax
+// puts it where a true rig's right camera would show it, and the rig's turn, zoom and keystones
+// (each camera's half of them about its own centre) move it as the place halfway between.
 inline std::pair<double, double> moved(const Rig& rig, double x, double y, int width) {
   const double focal =
       (width / 2.0) / std::tan(GeometryEstimator::kFieldOfViewDeg / 2 * std::numbers::pi / 180);
@@ -68,9 +70,11 @@ inline std::pair<double, double> moved(const Rig& rig, double x, double y, int w
   const double zoom = rig.zoomPercent / 100;
   const double toeIn = std::tan(rig.toeInDeg * std::numbers::pi / 180) / focal;
   const double tilt = std::tan(rig.tiltDeg * std::numbers::pi / 180) / focal;
-  const double dx = rig.depth(x, y) - roll * y + zoom * x + toeIn * x * x + tilt * x * y;
-  const double dy = rig.vertical + roll * x + zoom * y + toeIn * x * y + tilt * y * y;
-  return {x + dx, y + dy};
+  const double parallax = rig.depth(x, y);
+  const double middle = x + parallax / 2;
+  const double dx = -roll * y + zoom * middle + toeIn * middle * middle + tilt * middle * y;
+  const double dy = rig.vertical + roll * middle + zoom * y + toeIn * middle * y + tilt * y * y;
+  return {x + parallax + dx, y + dy};
 }
 
 // The point of the left view (centred coordinates) that the rig moves to (x, y) of the right
