@@ -25,7 +25,7 @@ class FfmpegGeometryMeasurer : public PairMeasurer {
   static constexpr int kWorkingWidth = 960;
   // Raised whenever the measurement changes what it finds, so that kept measurements are made
   // again.
-  static constexpr int kMethodVersion = 2;
+  static constexpr int kMethodVersion = 3;
 
  private:
   FfmpegFrameSampler sampler_;
