@@ -90,8 +90,8 @@ struct RigModel {
 // The right view moved back by the model, so that what is left between the views is depth
 // along the rows, and which of its pixels came from outside the view. (The model is told at the
 // right view's own place, half a parallax from the middle: a near surface keeps the roll times
-// half its parallax, a fraction of a pixel, which the matching's window takes in its stride.) `scale`: the picture's
-// size against the pictures the model was measured on.
+// half its parallax, a fraction of a pixel, which the matching's window takes in its stride.)
+// `scale`: the picture's size against the pictures the model was measured on.
 struct Aligned {
   GrayImage picture;
   std::vector<bool> outside;
