@@ -9,12 +9,19 @@ namespace twinlens::choices {
 // The captions of every choice of the window, in item order. Choices are stored as zero-based
 // item indices; the captions are shown by the window and a few go into the generated files.
 
-inline constexpr std::array<std::string_view, 4> kInputFormat = {
-    "Separate L and R files", "Side-by-side LR", "Over-under OU", "Mono"};
+inline constexpr std::array<std::string_view, 5> kInputFormat = {
+    "Separate L and R files", "Side-by-side LR", "Over-under OU", "Mono",
+    "Dual fisheye (side by side)"};
 inline constexpr std::array<std::string_view, 3> kImportOptions = {"AVISource (AVI files)",
                                                                    "DirectShowSource", "Pictures"};
-inline constexpr std::array<std::string_view, 5> kOutputFormat = {
-    "Separate L and R files", "Side-by-side (LR)", "Over-under (OU)", "Interlaced", "Mono"};
+inline constexpr std::array<std::string_view, 8> kOutputFormat = {"Separate L and R files",
+                                                                  "Side-by-side (LR)",
+                                                                  "Over-under (OU)",
+                                                                  "Interlaced",
+                                                                  "Mono",
+                                                                  "Anaglyph red-cyan (Dubois)",
+                                                                  "Anaglyph red-cyan (half colour)",
+                                                                  "Anaglyph grey"};
 inline constexpr std::array<std::string_view, 5> kColour = {"Don't change", "YV12", "YUY2", "RGB24",
                                                             "RGB32"};
 inline constexpr std::array<std::string_view, 9> kRepeat = {
@@ -69,12 +76,34 @@ inline constexpr std::array<std::string_view, 3> kAlign = {"No change", "Measure
 inline constexpr std::array<std::string_view, 3> kConvergence = {"No change", "Automatic",
                                                                  "Shift by"};
 inline constexpr std::array<std::string_view, 2> kEngine = {"AviSynth scripts", "ffmpeg filters"};
+inline constexpr std::array<std::string_view, 3> kLens = {"Canon RF 5.2mm (views swapped)",
+                                                          "Canon RF-S 3.9mm (views swapped)",
+                                                          "Other (left view on the left)"};
+inline constexpr std::array<std::string_view, 3> kProjection = {"Flat", "VR180", "360"};
+
+// What each lens choice is: its field of view across the image circle (the typed one for
+// "Other"), and whether the right eye's circle is on the picture's left half.
+struct LensValue {
+  double fieldOfViewDeg;
+  bool viewsSwapped;
+};
+inline constexpr std::array<LensValue, 2> kLensValues = {{{190, true}, {144, true}}};
 
 // Each choice as an enum whose values are the item indices above, the numbers settings and
 // layout files hold. `Unset` is a choice with nothing selected (a file may hold -1).
-enum class InputFormat { Unset = -1, Separate, SideBySide, OverUnder, Mono };
+enum class InputFormat { Unset = -1, Separate, SideBySide, OverUnder, Mono, DualFisheye };
 enum class ImportOptions { Unset = -1, AviSource, DirectShowSource, Pictures };
-enum class OutputFormat { Unset = -1, Separate, SideBySide, OverUnder, Interlaced, Mono };
+enum class OutputFormat {
+  Unset = -1,
+  Separate,
+  SideBySide,
+  OverUnder,
+  Interlaced,
+  Mono,
+  AnaglyphDubois,
+  AnaglyphHalfColour,
+  AnaglyphGrey
+};
 enum class Colour { Unset = -1, Keep, YV12, YUY2, RGB24, RGB32 };
 // Repeating shows each frame N times; skipping keeps one frame of every N.
 enum class Repeat {
@@ -119,6 +148,9 @@ enum class BlendFrames {
 enum class Align { Unset = -1, NoChange, Measure, UseValues };
 enum class Convergence { Unset = -1, NoChange, Automatic, ShiftBy };
 enum class Engine { Unset = -1, AviSynth, Ffmpeg };
+enum class Lens { Unset = -1, CanonRf5_2, CanonRfS3_9, Other };
+// The output's projection: a flat picture, half an equirectangular sphere, or a whole one.
+enum class Projection { Unset = -1, Flat, VR180, Full360 };
 
 // The item index a choice is stored as.
 template <typename Choice>
@@ -131,9 +163,9 @@ template <typename Choice, std::size_t Count>
 constexpr bool endsWith(Choice last, const std::array<std::string_view, Count>&) {
   return itemIndex(last) + 1 == static_cast<int>(Count);
 }
-static_assert(endsWith(InputFormat::Mono, kInputFormat));
+static_assert(endsWith(InputFormat::DualFisheye, kInputFormat));
 static_assert(endsWith(ImportOptions::Pictures, kImportOptions));
-static_assert(endsWith(OutputFormat::Mono, kOutputFormat));
+static_assert(endsWith(OutputFormat::AnaglyphGrey, kOutputFormat));
 static_assert(endsWith(Colour::RGB32, kColour));
 static_assert(endsWith(Repeat::Skip4, kRepeat));
 static_assert(endsWith(FrameRates::UserDefined, kFrameRates));
@@ -144,6 +176,9 @@ static_assert(endsWith(BlendFrames::Frames128, kBlend));
 static_assert(endsWith(Align::UseValues, kAlign));
 static_assert(endsWith(Convergence::ShiftBy, kConvergence));
 static_assert(endsWith(Engine::Ffmpeg, kEngine));
+static_assert(endsWith(Lens::Other, kLens));
+static_assert(endsWith(Projection::Full360, kProjection));
+static_assert(kLensValues.size() + 1 == kLens.size());
 static_assert(kRepeatSelections.size() == kRepeat.size());
 static_assert(kFrameRateValues.size() + 1 == kFrameRates.size());
 

@@ -3,6 +3,7 @@
 #include <optional>
 
 #include "model/GeometryReport.h"
+#include "model/LensCircles.h"
 #include "model/MediaInfo.h"
 
 namespace twinlens {
@@ -16,8 +17,9 @@ struct ScanRequest {
   // The streams' headers alone, for one frame of a long clip; else every packet is counted, which
   // finds unevenly spaced frames and counts the frames exactly.
   bool headersOnly = false;
+  bool lensCircles = false;  // where a dual-fisheye recording's two image circles lie
 
-  bool any() const { return leftFile || rightFile || geometry; }
+  bool any() const { return leftFile || rightFile || geometry || lensCircles; }
   friend bool operator==(const ScanRequest&, const ScanRequest&) = default;
 };
 
@@ -30,6 +32,7 @@ struct ClipFacts {
   // Why the pair's geometry could not be measured with any trust, where it was asked: the run
   // then converts the clip as it is.
   std::string geometryRefused = {};
+  std::optional<LensCircles> lensCircles = std::nullopt;
 
   // The geometry measured; raises MeasurementRefused saying why where it could not be.
   const GeometryReport& measuredGeometry() const {

@@ -100,10 +100,16 @@ ClipNames deriveClipNames(const ConversionSettings& settings, const std::string&
   names.rightIntermediate = rightDi + rightTag + ".avi";
 
   const std::string stemFolder = dir(names.stemPath, style);
-  names.leftOutputScript = leftFolder + names.base + (mono ? ".avs" : "_L.avs");
-  names.rightOutputScript = rightFolder + names.base + (mono ? ".avs" : "_R.avs");
-  names.sideBySideScript = stemFolder + names.base + "_LR.avs";
-  names.overUnderScript = stemFolder + names.base + "_OU.avs";
+  // VR players tell a half sphere from a flat picture by the name.
+  const std::string projection =
+      settings.CheckBox_Player_Tags && settings.RadioGroup_Projection == choices::Projection::VR180
+          ? "_180"
+          : "";
+  names.leftOutputScript = leftFolder + names.base + (mono ? "" : "_L") + projection + ".avs";
+  names.rightOutputScript = rightFolder + names.base + (mono ? "" : "_R") + projection + ".avs";
+  names.sideBySideScript = stemFolder + names.base + "_LR" + projection + ".avs";
+  names.overUnderScript = stemFolder + names.base + "_OU" + projection + ".avs";
+  names.anaglyphScript = stemFolder + names.base + "_Anaglyph.avs";
   switch (output) {
     case choices::OutputFormat::SideBySide:
       names.primaryScript = names.sideBySideScript;
@@ -111,6 +117,11 @@ ClipNames deriveClipNames(const ConversionSettings& settings, const std::string&
     case choices::OutputFormat::OverUnder:
     case choices::OutputFormat::Interlaced:
       names.primaryScript = names.overUnderScript;
+      break;
+    case choices::OutputFormat::AnaglyphDubois:
+    case choices::OutputFormat::AnaglyphHalfColour:
+    case choices::OutputFormat::AnaglyphGrey:
+      names.primaryScript = names.anaglyphScript;
       break;
     default:
       names.primaryScript = names.leftOutputScript;

@@ -32,6 +32,7 @@ struct ClipNames {
   std::string rightOutputScript;       // full path
   std::string sideBySideScript;        // full path
   std::string overUnderScript;         // full path
+  std::string anaglyphScript;          // full path
   std::string primaryScript;           // one of the output scripts above, by output format
   std::string rightFolderPrefix;       // dir(R) relative to dir(L); empty when they share one
 

@@ -1,5 +1,6 @@
 #include "model/ClipRecipe.h"
 
+#include <algorithm>
 #include <cmath>
 #include <tuple>
 #include <utility>
@@ -47,6 +48,8 @@ InputLayout inputOf(const ConversionSettings& s) {
       return InputLayout::SideBySide;
     case choices::InputFormat::OverUnder:
       return InputLayout::OverUnder;
+    case choices::InputFormat::DualFisheye:
+      return InputLayout::DualFisheye;
     default:
       return InputLayout::Mono;
   }
@@ -64,6 +67,12 @@ OutputLayout layoutOf(const ConversionSettings& s) {
       return OutputLayout::Interlaced;
     case choices::OutputFormat::Mono:
       return OutputLayout::Mono;
+    case choices::OutputFormat::AnaglyphDubois:
+      return OutputLayout::AnaglyphDubois;
+    case choices::OutputFormat::AnaglyphHalfColour:
+      return OutputLayout::AnaglyphHalfColour;
+    case choices::OutputFormat::AnaglyphGrey:
+      return OutputLayout::AnaglyphGrey;
     default:
       return OutputLayout::None;
   }
@@ -217,6 +226,9 @@ std::vector<Output> outputsOf(ClipRecipe& r, const std::optional<Motion>& motion
       break;
     case OutputLayout::SideBySide:
     case OutputLayout::OverUnder:
+    case OutputLayout::AnaglyphDubois:
+    case OutputLayout::AnaglyphHalfColour:
+    case OutputLayout::AnaglyphGrey:
       shown = {{first, second}};
       break;
   }
@@ -491,6 +503,57 @@ void alignViews(ClipRecipe& r, const Geometry& g, const std::optional<GeometryRe
   }
 }
 
+// The lens's field of view across its circle, and whether the right eye's circle is on the
+// picture's left half. A typed field of view that is no number, or none a fisheye has, raises
+// Error.
+choices::LensValue lensOf(const ConversionSettings& s) {
+  if (s.RadioGroup_Lens != choices::Lens::Other) {
+    const auto lens =
+        static_cast<std::size_t>(std::clamp(choices::itemIndex(s.RadioGroup_Lens), 0,
+                                            static_cast<int>(choices::kLensValues.size()) - 1));
+    return choices::kLensValues[lens];
+  }
+  const double fov = toDecimal(s.Edit_Lens_FOV);
+  if (!(fov >= 90 && fov <= 360)) {
+    throw Error("The lens's field of view (Edit_Lens_FOV) must be from 90 to 360 degrees, not \"" +
+                s.Edit_Lens_FOV + "\"");
+  }
+  return {fov, false};
+}
+
+// Each view of a dual-fisheye recording is taken out of its eye's circle and re-projected to
+// VR180, each eye square and as sharp at the middle as the lens is: its 180 degrees across as
+// many pixels as the circle gives them, to an even number.
+void reprojectViews(ClipRecipe& r, const ConversionSettings& s,
+                    const std::optional<LensCircles>& circles) {
+  if (r.input != InputLayout::DualFisheye) return;
+  // The settings' own fault is told before any file is read.
+  const choices::LensValue lens = lensOf(s);
+  if (!circles) return;
+  for (const View view : {View::Left, View::Right}) {
+    const bool leftHalf = (view == View::Left) != lens.viewsSwapped;
+    const LensCircle& c = leftHalf ? circles->leftHalf : circles->rightHalf;
+    Reproject step;
+    step.side = static_cast<int>(std::lround(2 * c.radius));
+    // The square's edges lie `radius` from the centre, which is a pixel's middle.
+    step.cropX = static_cast<int>(std::lround(c.centreX + 0.5 - step.side / 2.0));
+    step.cropY = static_cast<int>(std::lround(c.centreY + 0.5 - step.side / 2.0));
+    step.lensFovDeg = lens.fieldOfViewDeg;
+    const double across = 2 * c.radius * 180 / lens.fieldOfViewDeg;
+    step.width = step.height = 2 * static_cast<int>(std::lround(across / 2));
+    std::vector<Step>& steps = r.steps[viewIndex(view)];
+    // Where a side-by-side file's views are split: before the mirrors, sizes and rates.
+    auto at = steps.begin();
+    while (at != steps.end() && !std::holds_alternative<Mirror>(*at) &&
+           !std::holds_alternative<FinalSize>(*at) &&
+           !std::holds_alternative<FrameSelection>(*at) &&
+           !std::holds_alternative<RateChange>(*at) && !std::holds_alternative<Stabilise>(*at)) {
+      ++at;
+    }
+    steps.insert(at, step);
+  }
+}
+
 StereoTag tagOf(const ClipRecipe& r) {
   switch (r.layout) {
     case OutputLayout::SideBySide:
@@ -516,6 +579,8 @@ const char* recipe::layoutName(InputLayout layout) {
       return "side-by-side";
     case InputLayout::OverUnder:
       return "over-under";
+    case InputLayout::DualFisheye:
+      return "dual-fisheye";
     default:
       return "pair";
   }
@@ -549,6 +614,7 @@ ClipRecipe makeClipRecipe(const ConversionSettings& s, ClipNames names, const Cl
   }
   evenOutFrames(r);
   conformViews(r);
+  reprojectViews(r, s, facts.lensCircles);
   alignViews(r, geometry, facts.geometry, facts.geometryRefused);
   if (r.leftMedia && r.leftMedia->hdr()) {
     r.transfer = r.leftMedia->transfer;
@@ -560,6 +626,7 @@ ClipRecipe makeClipRecipe(const ConversionSettings& s, ClipNames names, const Cl
   r.outputs = outputsOf(r, motionOf(s));
   if (const auto colour = colourOf(s.ComboBox_Colour)) r.colour = *colour;
   r.stereoTag = tagOf(r);
+  if (r.input == InputLayout::DualFisheye) r.projection = Projection::HalfEquirect;
   return r;
 }
 

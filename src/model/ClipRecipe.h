@@ -29,13 +29,33 @@ inline int viewIndex(View view) {
 namespace recipe {
 
 enum class Source { AviFile, DirectShowFile, Pictures };
-// How the views lie in the input: two files, or one file holding both (or one view).
-enum class InputLayout { Pair, SideBySide, OverUnder, Mono };
-// How the analysis names an input layout: "pair", "side-by-side", "over-under" (mono: "pair").
+// How the views lie in the input: two files, or one file holding both (or one view), or the two
+// image circles of a dual-fisheye lens side by side.
+enum class InputLayout { Pair, SideBySide, OverUnder, Mono, DualFisheye };
+// How the analysis names an input layout: "pair", "side-by-side", "over-under" (mono: "pair";
+// dual fisheye: "dual-fisheye").
 const char* layoutName(InputLayout layout);
-// No layout is an output format the settings leave unchosen: the clip has no output.
-enum class OutputLayout { None, Separate, SideBySide, OverUnder, Interlaced, Mono };
+// No layout is an output format the settings leave unchosen: the clip has no output. An anaglyph
+// is one picture of both views in colours the glasses part again: the first view red, the other
+// cyan (Dubois's least-squares mix, half colour, or grey).
+enum class OutputLayout {
+  None,
+  Separate,
+  SideBySide,
+  OverUnder,
+  Interlaced,
+  Mono,
+  AnaglyphDubois,
+  AnaglyphHalfColour,
+  AnaglyphGrey
+};
+inline bool isAnaglyph(OutputLayout layout) {
+  return layout == OutputLayout::AnaglyphDubois || layout == OutputLayout::AnaglyphHalfColour ||
+         layout == OutputLayout::AnaglyphGrey;
+}
 enum class ColourSpace { Keep, YV12, YUY2, RGB24, RGB32 };
+// What the output's picture shows: a flat picture, or half an equirectangular sphere (VR180).
+enum class Projection { Flat, HalfEquirect };
 // The stereo layout an output's video is tagged with; Mono says an input's tag must not survive.
 enum class StereoTag {
   None,
@@ -177,10 +197,24 @@ struct Align {
   friend bool operator==(const Align&, const Align&) = default;
 };
 
+// The view taken out of its lens's image circle and re-projected to half an equirectangular
+// sphere (VR180) of `width` x `height`. The circle's square is cropped from the picture first:
+// `side` pixels from `cropX`, `cropY` (it may reach past the picture, which is black there). The
+// lens is an equidistant fisheye of `lensFovDeg` across its circle.
+struct Reproject {
+  int cropX = 0;
+  int cropY = 0;
+  int side = 0;
+  double lensFovDeg = 180;
+  int width = 0;
+  int height = 0;
+  friend bool operator==(const Reproject&, const Reproject&) = default;
+};
+
 // Conform steps arise only where the run has read the clip's files.
 using Step = std::variant<Deinterlace, TimeShift, ColourMatch, AudioCut, Fields, Motion,
                           SizeFactors, Split, Mirror, FinalSize, FrameSelection, RateChange,
-                          Stabilise, ConformSize, ConformRate, Align>;
+                          Stabilise, ConformSize, ConformRate, Align, Reproject>;
 
 // One output file's picture: one view, or two in a layout (the first stands left, on top, or is
 // the first field), and the view whose sound it carries, if any.
@@ -208,6 +242,7 @@ struct ClipRecipe {
   std::vector<recipe::Output> outputs;
   recipe::ColourSpace colour = recipe::ColourSpace::Keep;
   recipe::StereoTag stereoTag = recipe::StereoTag::None;
+  recipe::Projection projection = recipe::Projection::Flat;
   // The colour tags of HDR views (PQ or HLG), which the outputs carry; empty for others.
   std::string transfer;
   std::string primaries;

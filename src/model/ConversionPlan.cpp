@@ -1,5 +1,7 @@
 #include "model/ConversionPlan.h"
 
+#include "base/Error.h"
+
 namespace twinlens {
 
 ConversionPlan::ConversionPlan(const ConversionSettings& settings)
@@ -7,6 +9,26 @@ ConversionPlan::ConversionPlan(const ConversionSettings& settings)
   const bool pair = draft_.input != recipe::InputLayout::Mono;
   aligns_ = pair && alignsViews(settings);
   measures_ = pair && measuresViews(settings);
+  const bool vr180 = settings.RadioGroup_Projection == choices::Projection::VR180;
+  if (findsLensCircles() && !vr180) {
+    throw Error(
+        "A dual-fisheye recording is made into VR180: choose \"VR180\" under \"Projection\"");
+  }
+  if (!findsLensCircles() && settings.RadioGroup_Projection != choices::Projection::Flat) {
+    throw Error(
+        "VR180 and 360 video is made from a dual-fisheye recording: choose \"Dual fisheye (side "
+        "by side)\" under \"Input Format\", or \"Flat\" under \"Projection\"");
+  }
+  if (findsLensCircles() && matchesColours()) {
+    throw Error(
+        "The colours of a dual-fisheye recording's views cannot be matched yet: choose \"No "
+        "change\" under \"Colo(u)r match reference\"");
+  }
+  if (aligns_ && findsLensCircles()) {
+    throw Error(
+        "The views of a dual-fisheye recording cannot be aligned or converged yet: choose \"No "
+        "change\" under \"Align views\" and \"Convergence\"");
+  }
 }
 
 }  // namespace twinlens

@@ -33,6 +33,8 @@ class ConversionPlan {
   // each clip's pictures measured.
   bool aligns() const { return aligns_; }
   bool measures() const { return measures_; }
+  // Whether each clip's lens circles are found: a dual-fisheye recording's.
+  bool findsLensCircles() const { return draft_.input == recipe::InputLayout::DualFisheye; }
 
  private:
   ClipRecipe draft_;  // a recipe without names or facts

@@ -77,6 +77,13 @@ struct ConversionSettings {
   choices::Convergence RadioGroup_Convergence = choices::Convergence::NoChange;
   std::string Edit_Convergence = "0";
 
+  // Tab "VR and headsets": the lens of a dual-fisheye input (its field of view typed for
+  // "Other", in degrees), the output's projection, and the player's tags in the output's name.
+  choices::Lens RadioGroup_Lens = choices::Lens::CanonRf5_2;
+  std::string Edit_Lens_FOV = "190";
+  choices::Projection RadioGroup_Projection = choices::Projection::Flat;
+  bool CheckBox_Player_Tags = true;
+
   // Tab "FFmpeg".
   choices::Engine RadioGroup_Engine = choices::Engine::AviSynth;
   std::string FfmpegLocation;

@@ -12,6 +12,7 @@
 #include <thread>
 
 #include "analysis/FfmpegGeometryMeasurer.h"
+#include "analysis/FfmpegLensMeasurer.h"
 #include "media/FfprobeMediaProbe.h"
 #include "media/ReadCache.h"
 
@@ -102,7 +103,45 @@ std::optional<GeometryReport> fromKeptText(std::string_view text) {
   return report;
 }
 
+// Lens circles as their record keeps them: the centre and radius of each, on one line.
+std::string keptText(const LensCircles& circles) {
+  std::string text;
+  for (const LensCircle& c : {circles.leftHalf, circles.rightHalf}) {
+    for (const double v : {c.centreX, c.centreY, c.radius}) text += numberText(v) + " ";
+  }
+  return text + "end\n";
+}
+
+std::optional<LensCircles> circlesFromKeptText(std::string_view text) {
+  double v[6];
+  for (double& value : v) {
+    const auto read = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (read.ec != std::errc() || read.ptr == text.data() + text.size() || *read.ptr != ' ') {
+      return std::nullopt;
+    }
+    text.remove_prefix(static_cast<std::size_t>(read.ptr - text.data()) + 1);
+  }
+  if (text != "end\n") return std::nullopt;
+  return LensCircles{{v[0], v[1], v[2]}, {v[3], v[4], v[5]}};
+}
+
 }  // namespace
+
+// The measurers the scan makes where none was given: the ffmpeg program's.
+class ClipScan::FfmpegMeasurers {
+ public:
+  FfmpegMeasurers(ClipScan& scan, const ConversionSettings& settings)
+      : pair_(scan.measurer_ != nullptr ? *scan.measurer_ : ffmpegPair_.emplace(settings)),
+        lens_(scan.lensMeasurer_ != nullptr ? *scan.lensMeasurer_ : ffmpegLens_.emplace(settings)) {
+  }
+  Measurers get() { return {pair_, lens_}; }
+
+ private:
+  std::optional<FfmpegGeometryMeasurer> ffmpegPair_;
+  std::optional<FfmpegLensMeasurer> ffmpegLens_;
+  PairMeasurer& pair_;
+  LensMeasurer& lens_;
+};
 
 // What the scan reads the files' streams through: its memory of the files as they are, else the
 // given probe or ffprobe (which keeps its reports in the cache folder).
@@ -178,9 +217,35 @@ ClipScan::Measured ClipScan::geometryOf(recipe::InputLayout layout, const std::s
   return measured;
 }
 
+LensCircles ClipScan::circlesOf(const std::string& file, MediaProbe& files,
+                                LensMeasurer& measurer) {
+  const std::string method = measurer.method();
+  const std::string what = "found " + method;
+  const std::string files1[] = {file};
+  const std::optional<std::string> stamp = ReadCache::stampOf(what, files1);
+  if (stamp) {
+    const std::lock_guard lock(mutex_);
+    if (const auto it = circles_.find(*stamp); it != circles_.end()) return it->second;
+  }
+  const ReadCache cache(method.empty() ? std::string() : cacheFolder_);
+  std::optional<LensCircles> circles;
+  if (const std::optional<std::string> text = cache.find(what, files1)) {
+    circles = circlesFromKeptText(*text);
+  }
+  if (!circles) {
+    circles = measurer.measure(file, files);
+    cache.keep(what, files1, keptText(*circles));
+  }
+  if (stamp) {
+    const std::lock_guard lock(mutex_);
+    circles_[*stamp] = *circles;
+  }
+  return *circles;
+}
+
 ClipFacts ClipScan::read(recipe::InputLayout layout, ScanRequest request, const std::string& left,
                          const std::string& right, bool filesAtOnce, MediaProbe& files,
-                         PairMeasurer& measurer, const std::function<void(const char*)>& tell) {
+                         const Measurers& measurers, const std::function<void(const char*)>& tell) {
   ClipFacts facts;
   if (request.leftFile || request.rightFile) tell("Reading");
   // A left file that fails waits for the right one's reading, as its future ends.
@@ -195,9 +260,13 @@ ClipFacts ClipScan::read(recipe::InputLayout layout, ScanRequest request, const 
   if (request.rightFile && !rightApart) facts.right = facts.left;
   if (request.geometry) {
     tell("Measuring the geometry of");
-    Measured measured = geometryOf(layout, left, right, files, measurer);
+    Measured measured = geometryOf(layout, left, right, files, measurers.pair);
     facts.geometry = std::move(measured.report);
     facts.geometryRefused = std::move(measured.refused);
+  }
+  if (request.lensCircles) {
+    tell("Finding the lens circles of");
+    facts.lensCircles = circlesOf(left, files, measurers.lens);
   }
   return facts;
 }
@@ -206,9 +275,8 @@ ClipFacts ClipScan::scanClip(const ConversionSettings& settings, recipe::InputLa
                              ScanRequest request, const std::string& left,
                              const std::string& right) {
   Reader files(*this, settings, request.headersOnly);
-  std::optional<FfmpegGeometryMeasurer> ffmpeg;
-  PairMeasurer& measurer = measurer_ != nullptr ? *measurer_ : ffmpeg.emplace(settings);
-  return read(layout, request, left, right, true, files, measurer, [](const char*) {});
+  FfmpegMeasurers measurers(*this, settings);
+  return read(layout, request, left, right, true, files, measurers.get(), [](const char*) {});
 }
 
 std::vector<ClipFacts> ClipScan::scan(const ConversionSettings& settings,
@@ -219,8 +287,7 @@ std::vector<ClipFacts> ClipScan::scan(const ConversionSettings& settings,
   if (!request.any() || count == 0) return {};
   std::vector<ClipFacts> facts(count);
   Reader files(*this, settings, request.headersOnly);
-  std::optional<FfmpegGeometryMeasurer> ffmpeg;
-  PairMeasurer& measurer = measurer_ != nullptr ? *measurer_ : ffmpeg.emplace(settings);
+  FfmpegMeasurers measurers(*this, settings);
 
   // The workers take the clips in turn; what they begin is told on this thread. A clip that fails
   // lets the clips before it finish, so that the first clip that cannot be read is the one told.
@@ -242,8 +309,8 @@ std::vector<ClipFacts> ClipScan::scan(const ConversionSettings& settings,
                          std::to_string(count) + ": \"" + names.leftFile + "\"");
           changed.notify_all();
         };
-        facts[i] =
-            read(layout, request, names.leftFile, names.rightFile, false, files, measurer, tell);
+        facts[i] = read(layout, request, names.leftFile, names.rightFile, false, files,
+                        measurers.get(), tell);
       } catch (...) {
         const std::lock_guard lock(mutex);
         if (i < firstFailed) {

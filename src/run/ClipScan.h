@@ -12,6 +12,7 @@
 #include "model/ClipNames.h"
 #include "model/ClipRecipe.h"
 #include "model/ConversionSettings.h"
+#include "model/LensMeasurer.h"
 #include "model/MediaInfo.h"
 #include "model/PairMeasurer.h"
 
@@ -50,6 +51,8 @@ class ClipScan {
   ClipScan& operator=(const ClipScan&) = delete;
 
   void setMeasurer(PairMeasurer* measurer) { measurer_ = measurer; }
+  // What finds a dual-fisheye clip's lens circles: from its frames through ffmpeg when null.
+  void setLensMeasurer(LensMeasurer* measurer) { lensMeasurer_ = measurer; }
 
   // What `request` asks of `count` clips, their names from `clip`, the views lying as `layout`
   // says, two clips at a time; without a request nothing is read and the list is empty. A file that
@@ -66,9 +69,13 @@ class ClipScan {
  private:
   // The reading of one clip, its two files at once or in turn; `tell` is told what it begins
   // ("Reading", "Measuring the geometry of").
+  struct Measurers {
+    PairMeasurer& pair;
+    LensMeasurer& lens;
+  };
   ClipFacts read(recipe::InputLayout layout, ScanRequest request, const std::string& left,
                  const std::string& right, bool filesAtOnce, MediaProbe& files,
-                 PairMeasurer& measurer, const std::function<void(const char*)>& tell);
+                 const Measurers& measurers, const std::function<void(const char*)>& tell);
   // The pair's geometry, or why it could not be measured.
   struct Measured {
     std::optional<GeometryReport> report;
@@ -77,15 +84,21 @@ class ClipScan {
   Measured geometryOf(recipe::InputLayout layout, const std::string& left, const std::string& right,
                       MediaProbe& files, PairMeasurer& measurer);
 
+  // The lens circles of a dual-fisheye file.
+  LensCircles circlesOf(const std::string& file, MediaProbe& files, LensMeasurer& measurer);
+
   class Reader;
+  class FfmpegMeasurers;
 
   MediaProbe* probe_;
   PairMeasurer* measurer_;
+  LensMeasurer* lensMeasurer_ = nullptr;
   std::string cacheFolder_;
   mutable std::mutex mutex_;
   // By the files as they were (path, size, time) and what was read.
   std::map<std::string, MediaInfo> media_;
   std::map<std::string, Measured> geometry_;  // refusals too, for the preview's next frame
+  std::map<std::string, LensCircles> circles_;
 };
 
 }  // namespace twinlens

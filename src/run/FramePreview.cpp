@@ -66,7 +66,8 @@ PreviewJob FramePreview::prepare(const std::string& left, const std::string& rig
   }
   const ClipNames names = deriveClipNames(s, left, conversion.twoFiles() ? right : left);
   // The streams' headers tell what one frame needs; a long clip's packets are not read.
-  const ScanRequest request{true, conversion.twoFiles(), conversion.measures(), true};
+  ScanRequest request{true, conversion.twoFiles(), conversion.measures(), true};
+  request.lensCircles = conversion.findsLensCircles();
   const ClipFacts facts =
       scan_.scanClip(s, conversion.input(), request, names.leftFile, names.rightFile);
   const std::optional<GeometryReport>& geometry = facts.geometry;

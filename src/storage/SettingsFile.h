@@ -31,10 +31,10 @@ void LoadSettings(ConversionSettings& settings, const IniText& file, const IniTe
                   const std::vector<std::string>* listedPresets = nullptr,
                   std::string_view filePath = {}, std::string_view presetsPath = {});
 
-// The 52 settings keys with their values, in the order they are written.
+// Every settings key with its value, in the order they are written.
 std::vector<IniFile::Entry> settingsEntries(const ConversionSettings& settings);
 
-// Writes the 52 settings keys with one replacement of the file, keeping its other lines. Raises
+// Writes every settings key with one replacement of the file, keeping its other lines. Raises
 // "Unable to write to <path>" when the file cannot be replaced, or "'<text>' cannot be written to
 // <path>" for a value that could not be read back; the file then stays as it was.
 void SaveSettings(const ConversionSettings& settings, const std::string& path);

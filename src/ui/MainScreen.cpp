@@ -162,7 +162,7 @@ TSDIAppForm::TSDIAppForm(UiPrompter& prompter, AppFiles files, const std::string
 
   tabs_ = named(new QTabWidget, "PageControl1");
   for (QWidget* tab : {buildInputTab(), buildOutputTab(), buildFrameRatesTab(), buildAdvancedTab(),
-                       buildGeometryTab(), buildFfmpegTab(), buildVirtualDubTab()}) {
+                       buildGeometryTab(), buildVrTab(), buildFfmpegTab(), buildVirtualDubTab()}) {
     tabs_->addTab(tab, qt(spec(tab->objectName().toLatin1().constData()).caption));
   }
   tabs_->setCurrentIndex(0);
@@ -355,6 +355,16 @@ QWidget* TSDIAppForm::buildGeometryTab() {
   auto* shift = textField("Edit_Convergence");
   column->addLayout(row({label("Label_Convergence", shift), shift}));
   return page("TabSheet_Geometry", column);
+}
+
+QWidget* TSDIAppForm::buildVrTab() {
+  auto* column = new QVBoxLayout;
+  column->addWidget(radioGroup("RadioGroup_Lens"));
+  auto* fov = textField("Edit_Lens_FOV");
+  column->addLayout(row({label("Label_Lens_FOV", fov), fov}));
+  column->addWidget(radioGroup("RadioGroup_Projection"));
+  column->addWidget(checkBox("CheckBox_Player_Tags"));
+  return page("TabSheet_VR", column);
 }
 
 QWidget* TSDIAppForm::buildFfmpegTab() {

@@ -112,6 +112,7 @@ class TSDIAppForm : public QMainWindow, private window::ScreenView, private wind
   QWidget* buildFrameRatesTab();
   QWidget* buildAdvancedTab();
   QWidget* buildGeometryTab();
+  QWidget* buildVrTab();
   QWidget* buildFfmpegTab();
   QWidget* buildVirtualDubTab();
   QWidget* buildHandOffBoxes();

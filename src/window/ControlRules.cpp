@@ -18,6 +18,7 @@ constexpr std::array<std::string_view, 3> kFinalSize = {"Edit_final_H", "Edit_fi
 constexpr std::array<std::string_view, 1> kExecuteFfmpeg = {"CheckBox_Execute_ffmpeg"};
 constexpr std::array<std::string_view, 2> kVirtualDub = {"CheckBox_Execute_VD", "CheckBox_2VD"};
 constexpr std::array<std::string_view, 2> kUserFrameRate = {"Edit_FR_Num", "Edit_FR_Den"};
+constexpr std::array<std::string_view, 2> kLensFieldOfView = {"Label_Lens_FOV", "Edit_Lens_FOV"};
 constexpr std::array<std::string_view, 2> kPictureRate = {"Label_picture_FR",
                                                           "Edit_import_picture_FR"};
 
@@ -41,6 +42,10 @@ const std::array kRules = {
         "RadioGroup_Import_OptionsClick", "RadioGroup_Import_Options", Effect::Show, kPictureRate,
         [](const S& s) { return s.RadioGroup_Import_Options == choices::ImportOptions::Pictures; },
         &MainScreenModel::RadioGroup_Import_OptionsClick},
+    // The lenses the program knows have their own field of view.
+    ControlRule{"RadioGroup_LensClick", "RadioGroup_Lens", Effect::Enable, kLensFieldOfView,
+                [](const S& s) { return s.RadioGroup_Lens == choices::Lens::Other; },
+                &MainScreenModel::RadioGroup_LensClick},
 };
 
 }  // namespace

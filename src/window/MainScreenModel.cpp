@@ -385,6 +385,10 @@ void MainScreenModel::RadioGroup_FrameRatesClick() {
   applyRule("RadioGroup_FrameRatesClick");
 }
 
+void MainScreenModel::RadioGroup_LensClick() {
+  applyRule("RadioGroup_LensClick");
+}
+
 void MainScreenModel::RadioGroup_Import_OptionsClick() {
   applyRule("RadioGroup_Import_OptionsClick");
 }

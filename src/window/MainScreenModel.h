@@ -109,6 +109,7 @@ class MainScreenModel {
   void CheckBox_ffmpeg_makeClick();
   void CheckBox_VD_MakeJobsClick();
   void RadioGroup_FrameRatesClick();
+  void RadioGroup_LensClick();
   void RadioGroup_Import_OptionsClick();
   // Every rule, through its handler.
   void applyRules();

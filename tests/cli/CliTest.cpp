@@ -70,7 +70,7 @@ INSTANTIATE_TEST_SUITE_P(
                   {"--set", "RadioGroup_Input_Format=two"},
                   "'two' is not a valid integer value"},
         UsageCase{
-            "ChoiceBeyondItsItems", {"--set", "RadioGroup_Output_Format=5"}, "'5' is not an item"},
+            "ChoiceBeyondItsItems", {"--set", "RadioGroup_Output_Format=8"}, "'8' is not an item"},
         UsageCase{"ChoiceBelowNone", {"--set", "ComboBox_Colour=-2"}, "'-2' is not an item"},
         UsageCase{"PresetBelowNone", {"--set", "ComboBox_FF_codec=-2"}, "'-2' is not an item"},
         UsageCase{"FlagNotZeroOrOne", {"--set", "CheckBox_2VD=yes"}, "'yes' is not a valid flag"},

@@ -25,7 +25,8 @@ const std::filesystem::path kGolden(TWINLENS_GOLDEN_DIR);
 ClipJobScripts clipIn(const std::string& folder, const std::string& base) {
   return {folder + "DI_" + base + "_L.avs", folder + "DI_" + base + "_R.avs",
           folder + base + "_L.avs",         folder + base + "_R.avs",
-          folder + base + "_LR.avs",        folder + base + "_OU.avs"};
+          folder + base + "_LR.avs",        folder + base + "_OU.avs",
+          folder + base + "_Anaglyph.avs"};
 }
 
 // Settings whose three configuration files hold one line each naming the file.

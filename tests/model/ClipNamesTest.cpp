@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+#include <string_view>
+
 #include "base/Error.h"
 #include "support/ErrorMessage.h"
 
@@ -81,6 +84,9 @@ ClipNames names(const char* stem, const char* base, const char* leftDi, const ch
   n.rightOutputScript = rightOut;
   n.sideBySideScript = sbs;
   n.overUnderScript = ou;
+  // The anaglyph stands beside the side-by-side script.
+  n.anaglyphScript =
+      std::string(sbs).replace(std::string_view(sbs).rfind("_LR.avs"), 7, "_Anaglyph.avs");
   n.primaryScript = primary;
   n.rightFolderPrefix = prefix;
   return n;
@@ -131,6 +137,12 @@ INSTANTIATE_TEST_SUITE_P(
                   names("C:\\v\\clip.avi", "clip", "C:\\v\\DI_clip_L.avs", "C:\\v\\DI_CLIP_R.avs",
                         "DI_clip_L.avi", "DI_CLIP_R.avi", "C:\\v\\clip_L.avs", "C:\\v\\clip_R.avs",
                         "C:\\v\\clip_LR.avs", "C:\\v\\clip_OU.avs", "C:\\v\\clip_OU.avs", "")},
+        NamesCase{"Anaglyph", choices::OutputFormat::AnaglyphGrey, "a_", "C:\\v\\clip_L.mp4",
+                  "C:\\v\\clip_R.mp4",
+                  names("C:\\v\\clip.mp4", "a_clip", "C:\\v\\DI_clip_L.avs", "C:\\v\\DI_clip_R.avs",
+                        "DI_clip_L.avi", "DI_clip_R.avi", "C:\\v\\a_clip_L.avs",
+                        "C:\\v\\a_clip_R.avs", "C:\\v\\a_clip_LR.avs", "C:\\v\\a_clip_OU.avs",
+                        "C:\\v\\a_clip_Anaglyph.avs", "")},
         // Mono output keeps the marker.
         NamesCase{
             "MonoKeepsMarker", choices::OutputFormat::Mono, "", "C:\\v\\clip-l.avi",
@@ -186,6 +198,32 @@ INSTANTIATE_TEST_SUITE_P(
         PictureCase{"9223372036854775807.bmp",
                     "9223372036854775807.bmp",
                     {"%019d.bmp", 9223372036854775807, 9223372036854775807}}));
+
+// VR players read the projection from the name: "_180" after the layout, unless turned off.
+TEST(VrNames, TellTheHalfSphereWhereTheTagsAreOn) {
+  const struct {
+    choices::OutputFormat output;
+    choices::Projection projection;
+    bool tags;
+    const char* primary;
+  } cases[] = {
+      {choices::OutputFormat::SideBySide, choices::Projection::VR180, true,
+       "C:\\v\\trip_LR_180.avs"},
+      {choices::OutputFormat::OverUnder, choices::Projection::VR180, true,
+       "C:\\v\\trip_OU_180.avs"},
+      {choices::OutputFormat::Separate, choices::Projection::VR180, true, "C:\\v\\trip_L_180.avs"},
+      {choices::OutputFormat::SideBySide, choices::Projection::VR180, false, "C:\\v\\trip_LR.avs"},
+      {choices::OutputFormat::SideBySide, choices::Projection::Flat, true, "C:\\v\\trip_LR.avs"},
+  };
+  for (const auto& c : cases) {
+    ConversionSettings settings;
+    settings.RadioGroup_Output_Format = c.output;
+    settings.RadioGroup_Projection = c.projection;
+    settings.CheckBox_Player_Tags = c.tags;
+    EXPECT_EQ(deriveClipNames(settings, "C:\\v\\trip.mp4", "C:\\v\\trip.mp4", W).primaryScript,
+              c.primary);
+  }
+}
 
 struct BadPictureCase {
   const char* first;

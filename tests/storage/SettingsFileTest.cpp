@@ -98,7 +98,7 @@ TEST(SettingsFile, FirstStartWithoutAFileGivesEveryDefault) {
   EXPECT_FALSE(std::filesystem::exists(dir.file("twinlens.ini")));
 }
 
-TEST(SettingsFile, DefaultsWrittenFromScratchHaveTheSixSectionsInOrder) {
+TEST(SettingsFile, DefaultsWrittenFromScratchHaveTheSevenSectionsInOrder) {
   TempDir dir;
   const auto path = dir.file("twinlens.ini");
   SaveSettings(ConversionSettings(kProgramFolder), path);
@@ -124,7 +124,8 @@ TEST(SettingsFile, DefaultsWrittenFromScratchHaveTheSixSectionsInOrder) {
             "1000|1|64|0|0|20|5000|100|20|1\"\r\n"
             "[Final]\r\nUser FR Num=30000\r\nUser FR Den=1001\r\n"
             "[Geometry]\r\nAlign=0\r\nVertical=0\r\nRoll=0\r\nZoom=0\r\nToe-in=0\r\nTilt=0\r\n"
-            "Convergence=0\r\nConvergence Shift=0\r\n");
+            "Convergence=0\r\nConvergence Shift=0\r\n"
+            "[VR]\r\nLens=0\r\nLens FOV=190\r\nProjection=0\r\nPlayer Tags=1\r\n");
 }
 
 TEST(SettingsFile, SaveLoadSaveIsByteIdentical) {
@@ -229,7 +230,7 @@ int userFrNum(const ConversionSettings& s) {
 INSTANTIATE_TEST_SUITE_P(
     Kinds, SettingsFileValue,
     ::testing::Values(
-        ValueCase{"IndexAboveTheLastClamps", "Input", "Format", "7", inputFormat, 3},
+        ValueCase{"IndexAboveTheLastClamps", "Input", "Format", "7", inputFormat, 4},
         ValueCase{"IndexBelowMinusOneSelectsNone", "Input", "Format", "-5", inputFormat, -1},
         ValueCase{"IndexInHexWithDollar", "Input", "Format", "$2", inputFormat, 2},
         ValueCase{"IndexInHexWith0x", "Frames", "Repeat", "0x7", repeat, 7},

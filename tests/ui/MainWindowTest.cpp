@@ -25,13 +25,13 @@ namespace {
 
 using MainWindow = WindowFixture;
 
-TEST_F(MainWindow, HasItsCaptionAndSevenTabsWithTheFirstOpen) {
+TEST_F(MainWindow, HasItsCaptionAndEightTabsWithTheFirstOpen) {
   EXPECT_EQ(window->windowTitle(), QStringLiteral("Twinlens V1.00"));
   auto* tabs = control<QTabWidget>(QStringLiteral("PageControl1"));
   QStringList titles;
   for (int i = 0; i < tabs->count(); ++i) titles.append(tabs->tabText(i));
   EXPECT_EQ(titles, (QStringList{"Input settings", "Output settings", "Frame rates", "Advanced",
-                                 "Geometry", "FFmpeg", "VirtualDub"}));
+                                 "Geometry", "VR and headsets", "FFmpeg", "VirtualDub"}));
   EXPECT_EQ(tabs->currentIndex(), 0);
 }
 
@@ -86,12 +86,13 @@ INSTANTIATE_TEST_SUITE_P(
                       Caption{"RadioGroup_Align", "Align views", 4},
                       Caption{"Button_Measure_Alignment", "Measure alignment", 4},
                       Caption{"RadioGroup_Convergence", "Convergence", 4},
-                      Caption{"Button5", "Select ffmpeg.exe", 5},
-                      Caption{"Button_new_preset", "Save New Preset", 5},
-                      Caption{"Button_Delete_Preset", "Delete preset", 5},
-                      Caption{"RadioGroup_Engine", "Engine", 5},
-                      Caption{"Button4", "VirtualDub #2", 6},
-                      Caption{"CheckBox_Output_DI_Phase", "Do only deinterlace phase", 6},
+                      Caption{"Button5", "Select ffmpeg.exe", 6},
+                      Caption{"Button_new_preset", "Save New Preset", 6},
+                      Caption{"Button_Delete_Preset", "Delete preset", 6},
+                      Caption{"RadioGroup_Engine", "Engine", 6},
+                      Caption{"RadioGroup_Projection", "Projection", 5},
+                      Caption{"Button4", "VirtualDub #2", 7},
+                      Caption{"CheckBox_Output_DI_Phase", "Do only deinterlace phase", 7},
                       Caption{"CheckBox_ffmpeg_make", "Make ffmpeg *.bat file", -1},
                       Caption{"CheckBox_2VD", "Use 2 VirtualDubs (faster)", -1}));
 

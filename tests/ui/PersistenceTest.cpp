@@ -62,7 +62,7 @@ TEST_F(Persistence, AStartWithASettingsFileShowsItsValues) {
              "[Final]\r\nUser FR Num=24000\r\nUser FR Den=1000\r\n");
   activate();
   EXPECT_TRUE(prompter.errors.isEmpty());
-  EXPECT_EQ(control<RadioGroup>(QStringLiteral("RadioGroup_Input_Format"))->itemIndex(), 3);
+  EXPECT_EQ(control<RadioGroup>(QStringLiteral("RadioGroup_Input_Format"))->itemIndex(), 4);
   // A settings file holds its engine; one without the key has the AviSynth scripts.
   EXPECT_EQ(control<RadioGroup>(QStringLiteral("RadioGroup_Engine"))->itemIndex(), 0);
   EXPECT_EQ(control<QComboBox>(QStringLiteral("ComboBox_Colour"))->currentIndex(), 3);
@@ -126,7 +126,7 @@ TEST_F(Persistence, ChoicesOutsideTheirListsShowAsTheControlsTakeThem) {
   activate();
   EXPECT_EQ(control<RadioGroup>(QStringLiteral("RadioGroup_Input_Format"))->itemIndex(), -1);
   EXPECT_EQ(window->settings().RadioGroup_Input_Format, choices::InputFormat::Unset);
-  EXPECT_EQ(control<RadioGroup>(QStringLiteral("RadioGroup_Output_Format"))->itemIndex(), 4);
+  EXPECT_EQ(control<RadioGroup>(QStringLiteral("RadioGroup_Output_Format"))->itemIndex(), 7);
   EXPECT_EQ(control<QComboBox>(QStringLiteral("ComboBox_Colour"))->currentIndex(), -1);
   EXPECT_EQ(window->settings().ComboBox_Colour, choices::Colour::Unset);
   // Nothing chosen is still a state the user can leave.

@@ -50,11 +50,14 @@ INSTANTIATE_TEST_SUITE_P(
         RuleCase{"DirectShowHasNoPictureRate", "RadioGroup_Import_OptionsClick",
                  "RadioGroup_Import_Options", "1", false},
         RuleCase{"PicturesShowTheirRate", "RadioGroup_Import_OptionsClick",
-                 "RadioGroup_Import_Options", "2", true}),
+                 "RadioGroup_Import_Options", "2", true},
+        RuleCase{"AKnownLensHasItsOwnFieldOfView", "RadioGroup_LensClick", "RadioGroup_Lens", "0",
+                 false},
+        RuleCase{"AnotherLensIsTyped", "RadioGroup_LensClick", "RadioGroup_Lens", "2", true}),
     [](const auto& info) { return std::string(info.param.label); });
 
 TEST(ControlRules, EveryRuleActsOnFieldsOrTheirLabels) {
-  ASSERT_EQ(controlRules().size(), 5u);
+  ASSERT_EQ(controlRules().size(), 6u);
   for (const ControlRule& rule : controlRules()) {
     EXPECT_NE(findSettingsField(rule.source), nullptr) << rule.source;
     EXPECT_EQ(findControlRule(rule.handler), &rule) << rule.handler;

@@ -63,7 +63,7 @@ INSTANTIATE_TEST_SUITE_P(
         Shown{"TabSheet_FFmpeg", "", "FFmpeg", "", ""}),
     [](const auto& info) { return std::string(info.param.control); });
 
-TEST(ControlTable, SevenTabsAndEveryControlInsideAParentNamedBeforeIt) {
+TEST(ControlTable, EightTabsAndEveryControlInsideAParentNamedBeforeIt) {
   std::set<std::string_view> seen;
   std::vector<std::string_view> tabs;
   for (const Control& control : controls()) {
@@ -80,7 +80,8 @@ TEST(ControlTable, SevenTabsAndEveryControlInsideAParentNamedBeforeIt) {
     }
   }
   EXPECT_EQ(tabs, (std::vector<std::string_view>{"Input settings", "Output settings", "Frame rates",
-                                                 "Advanced", "Geometry", "FFmpeg", "VirtualDub"}));
+                                                 "Advanced", "Geometry", "VR and headsets",
+                                                 "FFmpeg", "VirtualDub"}));
 }
 
 // A control that shows a setting is named after its field and is of the field's kind, and starts

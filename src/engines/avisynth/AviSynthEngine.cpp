@@ -20,7 +20,8 @@ constexpr const char* kLaunchParameters = "/r /x";
 // The scripts one clip's jobs open.
 ClipJobScripts jobScripts(const ClipNames& clip) {
   return {clip.leftDeinterlaceScript, clip.rightDeinterlaceScript, clip.leftOutputScript,
-          clip.rightOutputScript,     clip.sideBySideScript,       clip.overUnderScript};
+          clip.rightOutputScript,     clip.sideBySideScript,       clip.overUnderScript,
+          clip.anaglyphScript};
 }
 
 // Where AviSynth's resizers leave more than half a pixel of vertical error (they turn nothing),
@@ -46,6 +47,25 @@ AviSynthEngine::AviSynthEngine(const ConversionSettings& settings, PathStyle sty
 void AviSynthEngine::checkSettings() const {
   const ConversionSettings& s = s_;
   checkCommandTexts(s, commandShell(), std::span(&commandtexts::kPrefix, 1));
+  const std::string ffmpegEngine =
+      std::string(choices::kEngine[static_cast<std::size_t>(choices::Engine::Ffmpeg)]);
+  if (s.RadioGroup_Input_Format == choices::InputFormat::DualFisheye ||
+      s.RadioGroup_Projection != choices::Projection::Flat) {
+    throw Error(
+        "AviSynth scripts cannot read a dual-fisheye recording or make VR180 or 360 video: "
+        "choose the engine \"" +
+        ffmpegEngine + "\"");
+  }
+  if (s.RadioGroup_Output_Format == choices::OutputFormat::AnaglyphDubois) {
+    // Its colours mix all three channels of both views, which channel merging cannot.
+    auto caption = [](choices::OutputFormat format) {
+      return "\"" + std::string(choices::kOutputFormat[static_cast<std::size_t>(format)]) + "\"";
+    };
+    throw Error("AviSynth scripts cannot make the output format " +
+                caption(choices::OutputFormat::AnaglyphDubois) + ": choose the engine \"" +
+                ffmpegEngine + "\", or " + caption(choices::OutputFormat::AnaglyphHalfColour) +
+                " or " + caption(choices::OutputFormat::AnaglyphGrey));
+  }
   if (s.CheckBox_Deshake) {
     // The plug-in's file and the parameters stand in the pass scripts' strings.
     static constexpr CommandText kDeshaker[] = {

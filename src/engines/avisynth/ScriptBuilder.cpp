@@ -118,6 +118,10 @@ void appendView(TextFile& out, const Clip& c, View v, const std::string& home, b
                    [&](const Align& align) { scriptlines::alignLines(out, v, align); },
                    [&](const Mirror& mirror) { scriptlines::mirrorLines(out, mirror); },
                    [&](const FinalSize& final) { scriptlines::finalSize(out, final); },
+                   // The engine refuses fisheye inputs before it writes.
+                   [](const Reproject&) {
+                     throw Error("AviSynth scripts cannot re-project a fisheye lens's view");
+                   },
                    // The deinterlacing and the time shift stand first (with the source); the frame
                    // selection and the rate in the rate tail; stabilisation in the pass scripts.
                    // The sources open a clip of uneven frames at its nominal rate.
@@ -198,7 +202,15 @@ TextFile layoutScript(const Clip& c, const std::string& home) {
   appendView(out, c, View::Right, home, true);
   out.add("b=last");
   const bool reverse = c.r.reversed;
-  if (format == OutputLayout::SideBySide) {
+  if (isAnaglyph(format)) {
+    // The first view's brightness is the red, the other's colours (or brightness) the cyan.
+    const char* red = reverse ? "b" : "a";
+    const char* cyan = reverse ? "a" : "b";
+    out.add(std::string(red) + "=" + red + ".ConvertToRGB32().Greyscale()");
+    out.add(std::string(cyan) + "=" + cyan + ".ConvertToRGB32()" +
+            (format == OutputLayout::AnaglyphGrey ? ".Greyscale()" : ""));
+    out.add(std::string("MergeRGB(") + red + "," + cyan + "," + cyan + ")");
+  } else if (format == OutputLayout::SideBySide) {
     out.add(reverse ? "StackHorizontal(b,a)" : "StackHorizontal(a,b)");
   } else if (format == OutputLayout::OverUnder) {
     out.add(reverse ? "StackVertical(b,a)" : "StackVertical(a,b)");
@@ -276,6 +288,11 @@ std::vector<PlannedScript> ScriptBuilder::plan(const ClipRecipe& r) const {
     case OutputLayout::OverUnder:
     case OutputLayout::Interlaced:
       scripts.push_back({clip.overUnderScript, ScriptBody::Layout});
+      break;
+    case OutputLayout::AnaglyphDubois:
+    case OutputLayout::AnaglyphHalfColour:
+    case OutputLayout::AnaglyphGrey:
+      scripts.push_back({clip.anaglyphScript, ScriptBody::Layout});
       break;
     case OutputLayout::None:
       break;

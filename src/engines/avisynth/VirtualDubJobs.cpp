@@ -86,6 +86,10 @@ std::vector<VirtualDubJobs::FinalJob> VirtualDubJobs::finalJobs(
     case recipe::OutputLayout::OverUnder:
     case recipe::OutputLayout::Interlaced:
       return {{scripts.overUnderScript, &sideBySideConfig_}};
+    case recipe::OutputLayout::AnaglyphDubois:
+    case recipe::OutputLayout::AnaglyphHalfColour:
+    case recipe::OutputLayout::AnaglyphGrey:
+      return {{scripts.anaglyphScript, &sideBySideConfig_}};
     case recipe::OutputLayout::Mono:
       return {{monoPassesTakeRightNames(conversion_) ? scripts.rightOutputScript
                                                      : scripts.leftOutputScript,

@@ -20,6 +20,7 @@ struct ClipJobScripts {
   std::string rightOutputScript;
   std::string sideBySideScript;
   std::string overUnderScript;
+  std::string anaglyphScript;
 };
 
 // The one or two VirtualDub job lists of a run.

@@ -34,6 +34,12 @@ void FfmpegEngine::checkSettings() const {
   }
   checkCommandTexts(s, commandShell(), std::span(&commandtexts::kPrefix, 1));
   if (s.CheckBox_ffmpeg_make) checkCommandTexts(s, commandShell(), commandtexts::kFfmpeg);
+  if (s.CheckBox_ffmpeg_make && s.RadioGroup_Projection != choices::Projection::Flat &&
+      !FfmpegRunner(s, style_).carriesProjection("x" + s.Edit_Video_Extension)) {
+    throw Error("VR players learn that a picture is half a sphere from the file's tags, which \"" +
+                s.Edit_Video_Extension +
+                "\" files cannot carry: choose \".mp4\" or \".mkv\" as the video extension");
+  }
 }
 
 Shell FfmpegEngine::commandShell() const {
@@ -43,7 +49,9 @@ Shell FfmpegEngine::commandShell() const {
 ScanRequest FfmpegEngine::scanRequest() const {
   const ConversionPlan conversion(s_);
   if (conversion.pictures()) return {};
-  return {true, conversion.twoFiles(), conversion.measures()};
+  ScanRequest request{true, conversion.twoFiles(), conversion.measures()};
+  request.lensCircles = conversion.findsLensCircles();
+  return request;
 }
 
 void FfmpegEngine::begin(const RunClips& clips) {
@@ -98,7 +106,10 @@ std::vector<EncodedFile> FfmpegEngine::encodedFiles(const ClipRecipe& clipRecipe
   for (std::size_t i = 0; i < outputs && files[i].video; ++i) {
     files.push_back({runner.unfinishedFileFor(files[i].path),
                      "the unfinished encode of \"" + files[i].path + "\"", files[i].path, false});
-    if (!runner.tagsThroughRemux(files[i].path, mode)) continue;
+    if (!runner.tagsThroughRemux(files[i].path, mode,
+                                 clipRecipe.projection == recipe::Projection::HalfEquirect)) {
+      continue;
+    }
     files.push_back({runner.taggingFileFor(files[i].path),
                      "the stereo tagging of \"" + files[i].path + "\"", files[i].path, false});
   }

@@ -72,12 +72,27 @@ std::string FfmpegRunner::unfinishedFileFor(const std::string& output) const {
   return paths::noext(output, style_) + ".partial" + extensionOf(output, style_);
 }
 
-bool FfmpegRunner::tagsThroughRemux(const std::string& output,
-                                    const std::string& stereoMode) const {
-  // ffmpeg writes the stereo box into MP4 files alone (not MOV), and the box knows side-by-side
-  // and top-bottom with the left view first, nothing else.
+bool FfmpegRunner::tagsThroughRemux(const std::string& output, const std::string& stereoMode,
+                                    bool halfSphere) const {
+  // ffmpeg writes the stereo and spherical boxes into MP4 files alone (not MOV), from what a
+  // Matroska file tells; the stereo box knows side-by-side and top-bottom with the left view
+  // first, nothing else.
   return extensionOf(output, style_) == ".mp4" &&
-         (stereoMode == "left_right" || stereoMode == "top_bottom");
+         (halfSphere || stereoMode == "left_right" || stereoMode == "top_bottom");
+}
+
+bool FfmpegRunner::carriesProjection(const std::string& output) const {
+  const std::string extension = extensionOf(output, style_);
+  return extension == ".mp4" || matroska(extension);
+}
+
+std::string FfmpegRunner::halfSphereTagging(const std::string& file) const {
+  // Matroska's projection 1 is equirectangular; its private data is the "equi" box's version,
+  // flags and bounds (top, bottom, left, right as 0.32 fixed point): a quarter of the sphere's
+  // width is left out on each side, which is half a sphere.
+  return quote(style_ == PathStyle::Posix ? "mkvpropedit" : "mkvpropedit.exe") + " " + quote(file) +
+         " --quiet --edit track:v1 --set projection-type=1 --set "
+         "\"projection-private=00 00 00 00 00 00 00 00 00 00 00 00 3F FF FF FF 3F FF FF FF\"";
 }
 
 TextFile FfmpegRunner::header(std::size_t clips, std::int64_t frames,
@@ -164,20 +179,24 @@ TextFile FfmpegRunner::clipCommands(std::size_t number, std::size_t clips, const
     for (const std::string& tag : job.colourTags) encode += " " + tag;
     if (!coding.empty()) encode += " " + coding;
     const std::string extension = extensionOf(file, style_);
-    if (tagsThroughRemux(file, output.stereoMode)) {
-      // Encoded with a Matroska tag, which the remux turns into the MP4 stereo box.
+    const std::string stereoTag =
+        output.stereoMode.empty() ? "" : " -metadata:s:v:0 stereo_mode=" + output.stereoMode;
+    if (tagsThroughRemux(file, output.stereoMode, output.halfSphere)) {
+      // Encoded with Matroska's tags, which the remux turns into the MP4 stereo and spherical
+      // boxes.
       const std::string tagging = taggingFileFor(file);
       unfinished.push_back(quote(tagging));
-      encode +=
-          " -metadata:s:v:0 stereo_mode=" + output.stereoMode + " -f matroska " + quote(tagging);
+      encode += stereoTag + " -f matroska " + quote(tagging);
+      if (output.halfSphere) finishing.push_back(halfSphereTagging(tagging));
       finishing.push_back(quote(program()) + " -hide_banner -nostdin -y -i " + quote(tagging) +
                           " -map 0 -c copy -strict unofficial " + quote(partial));
       finishing.push_back((posix ? "rm -f " : "del ") + quote(tagging));
     } else {
-      if (matroska(extension) && !output.stereoMode.empty()) {
-        encode += " -metadata:s:v:0 stereo_mode=" + output.stereoMode;
-      }
+      if (matroska(extension)) encode += stereoTag;
       encode += " " + quote(partial);
+      if (output.halfSphere && matroska(extension)) {
+        finishing.push_back(halfSphereTagging(partial));
+      }
     }
     finishing.push_back(move + quote(partial) + " " + quote(file) + moved);
   }

@@ -224,6 +224,7 @@ class GraphComposer {
         graph_.output(std::move(sound->audio), output.audio);
       }
       output.stereoMode = FilterGraphBuilder::stereoModeName(r_.stereoTag);
+      output.halfSphere = r_.projection == Projection::HalfEquirect;
       outputs.push_back(std::move(output));
     }
     return graph_.text();
@@ -374,6 +375,7 @@ class GraphComposer {
                 }
               },
               [&](const Align& align) { video.then(perspective(align, st.view)); },
+              [&](const Reproject& reproject) { reprojected(video, reproject, media); },
               [&](const Mirror& mirror) {
                 if (mirror.horizontal) video.then("hflip");
                 if (mirror.vertical) video.then("vflip");
@@ -392,6 +394,22 @@ class GraphComposer {
           step);
     }
     frameSelection(st);
+  }
+
+  // The square around the lens's circle (the picture padded with black where the square reaches
+  // past it), re-projected from the fisheye to half an equirectangular sphere.
+  static void reprojected(Stream& video, const Reproject& r, const MediaInfo& media) {
+    const int margin = std::max(
+        {0, -r.cropX, -r.cropY, r.cropX + r.side - media.width, r.cropY + r.side - media.height});
+    if (margin > 0) {
+      video.then("pad=iw+" + str(2 * margin) + ":ih+" + str(2 * margin) + ":" + str(margin) + ":" +
+                 str(margin));
+    }
+    video.then("crop=" + str(r.side) + ":" + str(r.side) + ":" + str(r.cropX + margin) + ":" +
+               str(r.cropY + margin));
+    const std::string fov = decimal(r.lensFovDeg);
+    video.then("v360=input=fisheye:ih_fov=" + fov + ":iv_fov=" + fov +
+               ":output=hequirect:w=" + str(r.width) + ":h=" + str(r.height) + ":interp=cubic");
   }
 
   void fieldSteps(ViewStream& st, const Fields& fields) const {
@@ -560,7 +578,7 @@ class GraphComposer {
     picture.then("trim=start_frame=" + str(preview_->frame) + ",setpts=N");
     if (preview_->mode == PreviewMode::Output) return;
     if (preview_->mode == PreviewMode::Anaglyph) {
-      picture.then("stereo3d=sbsl:arcd");
+      picture.then(std::string("stereo3d=sbsl:") + anaglyphName(OutputLayout::AnaglyphDubois));
       return;
     }
     picture.then("format=rgb24");
@@ -592,8 +610,29 @@ class GraphComposer {
         woven.then(retime(first.rate));
         return woven;
       }
+      case OutputLayout::AnaglyphDubois:
+      case OutputLayout::AnaglyphHalfColour:
+      case OutputLayout::AnaglyphGrey: {
+        // The first view, left of the pair, is the red.
+        Stream pair =
+            graph_.join({std::move(first.video), std::move(second.video)}, "hstack=inputs=2");
+        pair.then(std::string("stereo3d=sbsl:") + anaglyphName(r_.layout));
+        return pair;
+      }
       default:
         return graph_.join({std::move(first.video), std::move(second.video)}, "hstack=inputs=2");
+    }
+  }
+
+  // The name of stereo3d's output for an anaglyph.
+  static const char* anaglyphName(OutputLayout layout) {
+    switch (layout) {
+      case OutputLayout::AnaglyphHalfColour:
+        return "arch";
+      case OutputLayout::AnaglyphGrey:
+        return "arcg";
+      default:
+        return "arcd";
     }
   }
 

@@ -1,0 +1,257 @@
+// Dual-fisheye recordings to VR180 end to end: a scene made by ffmpeg as an equirectangular
+// sphere for each eye, seen through each lens (its circle placed off centre in its half, the eyes
+// swapped as Canon's lenses record them), converted by twinlens-cli and its runner; each eye of
+// the output is compared region by region with the scene's own half-sphere.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <filesystem>
+#include <numbers>
+#include <ostream>
+#include <string>
+#include <string_view>
+#include <tuple>
+#include <utility>
+#include <vector>
+
+#include "CliOutcome.h"
+#include "analysis/FfmpegLensMeasurer.h"
+#include "media/FfprobeMediaProbe.h"
+#include "platform/ProgramOutput.h"
+#include "support/TempDir.h"
+
+namespace twinlens {
+namespace {
+
+constexpr int kCircle = 600;  // each lens's circle across, in pixels
+constexpr int kHalfWidth = 640;
+constexpr int kHeight = 720;
+
+// Each eye's scene: smooth, and told apart by its phase.
+std::string scene(double phase) {
+  return "color=c=black:s=1440x720:r=25:d=0.2,format=gray,geq=lum='128+70*sin(2*PI*X/W*3+" +
+         std::to_string(phase) + ")*cos(PI*Y/H*2)'";
+}
+constexpr double kLeftPhase = 0;
+constexpr double kRightPhase = 1.5;
+
+struct Placed {
+  int x;  // the circle's square within its half
+  int y;
+};
+
+struct VrCase {
+  const char* name;
+  int lens;  // RadioGroup_Lens
+  double fov;
+  bool swapped;  // the right eye's circle on the left half
+  Placed leftHalf;
+  Placed rightHalf;
+  const char* extension;
+  const char* coding;
+};
+
+const VrCase kCases[] = {
+    {"CanonRf5_2", 0, 190, true, {12, 70}, {31, 52}, ".mp4", "-c:v libx264 -qp 0 -pix_fmt yuv444p"},
+    {"CanonRfS3_9", 1, 144, true, {20, 41}, {7, 66}, ".mkv", "-c:v ffv1"},
+    {"Other180", 2, 180, false, {33, 60}, {15, 44}, ".mkv", "-c:v ffv1"},
+};
+
+// The payload of the box at `path` (types from the file's top), or empty where there is none.
+// The sample entry's own fields come before its boxes.
+std::string boxAt(const std::string& bytes, const std::vector<std::string>& path) {
+  std::string_view data(bytes);
+  for (std::size_t depth = 0; depth < path.size(); ++depth) {
+    bool found = false;
+    while (data.size() >= 8) {
+      const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(data[i]); };
+      const std::size_t size =
+          (std::size_t{byte(0)} << 24) | (byte(1) << 16) | (byte(2) << 8) | byte(3);
+      if (size < 8 || size > data.size()) return {};
+      if (data.substr(4, 4) == path[depth]) {
+        data = data.substr(8, size - 8);
+        if (path[depth] == "stsd") data.remove_prefix(8);   // version, flags, entry count
+        if (path[depth] == "avc1") data.remove_prefix(78);  // the visual sample entry's fields
+        if (path[depth] == "st3d" || path[depth] == "equi")
+          data.remove_prefix(4);  // version, flags
+        found = true;
+        break;
+      }
+      data.remove_prefix(size);
+    }
+    if (!found) return {};
+  }
+  return std::string(data);
+}
+
+std::string run(const std::vector<std::string>& command) {
+  const platform::ProgramOutput result = platform::runProgram(command);
+  EXPECT_EQ(result.exitCode, 0) << result.errors;
+  return result.output;
+}
+
+std::string fisheye(double phase, double fov, Placed at, const std::string& label) {
+  const std::string f = std::to_string(static_cast<int>(fov));
+  const std::string middle = std::to_string((kCircle - 1) / 2.0);
+  // v360 fills the whole square; the lens lights its circle alone.
+  return scene(phase) + ",v360=input=e:output=fisheye:h_fov=" + f + ":v_fov=" + f +
+         ":w=" + std::to_string(kCircle) + ":h=" + std::to_string(kCircle) +
+         ",geq=lum='if(lte(hypot(X-" + middle + ",Y-" + middle + ")," +
+         std::to_string(kCircle / 2) + "),p(X,Y),0)',pad=" + std::to_string(kHalfWidth) + ":" +
+         std::to_string(kHeight) + ":" + std::to_string(at.x) + ":" + std::to_string(at.y) +
+         ":color=black[" + label + "]";
+}
+
+// The first frame's grey levels, `width` x `height`.
+std::vector<unsigned char> greyFrame(const std::vector<std::string>& input) {
+  std::vector<std::string> command{"ffmpeg", "-v", "error"};
+  command.insert(command.end(), input.begin(), input.end());
+  command.insert(command.end(), {"-frames:v", "1", "-f", "rawvideo", "-pix_fmt", "gray", "-"});
+  const std::string bytes = run(command);
+  return {bytes.begin(), bytes.end()};
+}
+
+void PrintTo(const VrCase& c, std::ostream* os) {
+  *os << c.name;
+}
+
+class DualFisheye : public ::testing::TestWithParam<VrCase> {};
+
+TEST_P(DualFisheye, EachEyeOfTheVr180OutputIsItsScenesHalfSphere) {
+  const VrCase& c = GetParam();
+  test::TempDir dir;
+  const std::string recording = dir.file("trip.mkv");
+  const double firstPhase = c.swapped ? kRightPhase : kLeftPhase;
+  const double secondPhase = c.swapped ? kLeftPhase : kRightPhase;
+  run({"ffmpeg", "-v", "error", "-y", "-filter_complex",
+       fisheye(firstPhase, c.fov, c.leftHalf, "a") + ";" +
+           fisheye(secondPhase, c.fov, c.rightHalf, "b") + ";[a][b]hstack",
+       "-c:v", "ffv1", recording});
+
+  // The circles are found to half a pixel: a square of v360's is a circle `kCircle` across
+  // about its middle.
+  {
+    ConversionSettings settings;
+    FfprobeMediaProbe probe(settings);
+    const LensCircles circles = FfmpegLensMeasurer(settings).measure(recording, probe);
+    for (const auto& [found, at, half] :
+         {std::tuple{circles.leftHalf, c.leftHalf, 0}, {circles.rightHalf, c.rightHalf, 1}}) {
+      EXPECT_NEAR(found.centreX, half * kHalfWidth + at.x + (kCircle - 1) / 2.0, 0.5);
+      EXPECT_NEAR(found.centreY, at.y + (kCircle - 1) / 2.0, 0.5);
+      EXPECT_NEAR(found.radius, kCircle / 2.0, 0.5);
+    }
+  }
+
+  std::vector<std::string> args{"--left", recording,
+                                "--set",  "RadioGroup_Engine=1",
+                                "--set",  "RadioGroup_Input_Format=4",
+                                "--set",  "RadioGroup_Output_Format=1",
+                                "--set",  "RadioGroup_Projection=1",
+                                "--set",  "RadioGroup_Lens=" + std::to_string(c.lens),
+                                "--set",  "CheckBox_ffmpeg_make=1",
+                                "--set",  "CheckBox_Execute_ffmpeg=1",
+                                "--set",  std::string("Edit_Video_Extension=") + c.extension,
+                                "--set",  std::string("Edit_coding_presets=") + c.coding};
+  if (c.lens == 2) args.insert(args.end(), {"--set", "Edit_Lens_FOV=" + std::to_string(c.fov)});
+  const test::CliOutcome made = test::runCli(args);
+  ASSERT_EQ(made.status, 0) << made.err;
+  const std::size_t launch = made.out.find("launch\t");
+  ASSERT_NE(launch, std::string::npos) << made.out;
+  const std::string runner =
+      made.out.substr(launch + 7, made.out.find('\t', launch + 7) - (launch + 7));
+  const platform::ProgramOutput encoded = platform::runProgram({runner});
+  ASSERT_EQ(encoded.exitCode, 0) << encoded.output << encoded.errors;
+
+  // Each eye square, as many pixels across its 180 degrees as the circle gives them.
+  const int eye = 2 * static_cast<int>(std::lround(kCircle * 180 / c.fov / 2));
+  const std::string output = dir.file(std::string("trip_LR_180") + c.extension);
+  ConversionSettings settings;
+  const MediaInfo media = FfprobeMediaProbe(settings).probe(output);
+  ASSERT_EQ(media.width, 2 * eye);
+  ASSERT_EQ(media.height, eye);
+  EXPECT_FALSE(std::filesystem::exists(dir.file("trip_LR_180.tagging.mkv")));
+
+  // What players read: side by side, half an equirectangular sphere.
+  const std::string sideData = run({"ffprobe", "-v", "error", "-select_streams", "v:0",
+                                    "-show_entries", "stream_side_data", "-of", "flat", output});
+  EXPECT_NE(sideData.find("side_data_type=\"Stereo 3D\""), std::string::npos) << sideData;
+  EXPECT_NE(sideData.find("type=\"side by side\""), std::string::npos) << sideData;
+  EXPECT_NE(sideData.find("projection=\"tiled equirectangular\""), std::string::npos) << sideData;
+  if (std::string(c.extension) == ".mp4") {
+    const std::string bytes = test::readBytes(output);
+    const std::vector<std::string> entry{"moov", "trak", "mdia", "minf", "stbl", "stsd", "avc1"};
+    auto under = [&](std::vector<std::string> more) {
+      std::vector<std::string> path = entry;
+      path.insert(path.end(), more.begin(), more.end());
+      return boxAt(bytes, path);
+    };
+    // st3d: stereo mode 2, left and right; equi: top 0, bottom 0, left and right a quarter each.
+    EXPECT_EQ(under({"st3d"}), std::string("\x02", 1));
+    EXPECT_EQ(under({"sv3d", "proj", "equi"}),
+              std::string("\0\0\0\0\0\0\0\0\x3f\xff\xff\xff\x3f\xff\xff\xff", 16));
+  }
+  const std::vector<unsigned char> out = greyFrame({"-i", output});
+  ASSERT_EQ(out.size(), static_cast<std::size_t>(2 * eye * eye));
+
+  const std::string size = ":w=" + std::to_string(eye) + ":h=" + std::to_string(eye);
+  for (const auto& [place, phase] : {std::pair{0, kLeftPhase}, {1, kRightPhase}}) {
+    SCOPED_TRACE(place == 0 ? "left eye" : "right eye");
+    const std::vector<unsigned char> truth =
+        greyFrame({"-f", "lavfi", "-i", scene(phase) + ",v360=input=e:output=hequirect" + size});
+    const std::vector<unsigned char> other =
+        greyFrame({"-f", "lavfi", "-i",
+                   scene(phase == kLeftPhase ? kRightPhase : kLeftPhase) +
+                       ",v360=input=e:output=hequirect" + size});
+    ASSERT_EQ(truth.size(), static_cast<std::size_t>(eye * eye));
+    // Blocks of 8x8 within the lens's view, a few degrees in from its edge.
+    double error = 0;
+    double otherError = 0;
+    int blocks = 0;
+    for (int by = 0; by + 8 <= eye; by += 8) {
+      for (int bx = 0; bx + 8 <= eye; bx += 8) {
+        const double lon = ((bx + 4.0) / eye - 0.5) * std::numbers::pi;
+        const double lat = (0.5 - (by + 4.0) / eye) * std::numbers::pi;
+        const double fromAhead = std::acos(std::cos(lat) * std::cos(lon)) * 180 / std::numbers::pi;
+        if (fromAhead > c.fov / 2 - 6) continue;
+        double sumOut = 0, sumTruth = 0, sumOther = 0;
+        for (int y = by; y < by + 8; ++y) {
+          for (int x = bx; x < bx + 8; ++x) {
+            sumOut += out[static_cast<std::size_t>(y * 2 * eye + place * eye + x)];
+            sumTruth += truth[static_cast<std::size_t>(y * eye + x)];
+            sumOther += other[static_cast<std::size_t>(y * eye + x)];
+          }
+        }
+        error += std::abs(sumOut - sumTruth) / 64;
+        otherError += std::abs(sumOut - sumOther) / 64;
+        ++blocks;
+      }
+    }
+    ASSERT_GT(blocks, 100);
+    EXPECT_LT(error / blocks, 2.0);
+    EXPECT_GT(otherError / blocks, 10 * error / blocks);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Lenses, DualFisheye, ::testing::ValuesIn(kCases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// A file that holds no lens circles stops the run before anything is written, naming it.
+TEST(DualFisheyeInput, AFlatRecordingStopsTheRunNamingItsFile) {
+  test::TempDir dir;
+  const std::string flat = dir.file("flat.mkv");
+  run({"ffmpeg", "-v", "error", "-y", "-f", "lavfi", "-i", "testsrc2=s=640x360:d=0.2", "-c:v",
+       "ffv1", flat});
+  const test::CliOutcome made = test::runCli(
+      {"--left", flat, "--set", "RadioGroup_Engine=1", "--set", "RadioGroup_Input_Format=4",
+       "--set", "RadioGroup_Output_Format=1", "--set", "RadioGroup_Projection=1", "--set",
+       "CheckBox_ffmpeg_make=1", "--set", "Edit_Video_Extension=.mkv"});
+  EXPECT_NE(made.status, 0);
+  EXPECT_NE(made.err.find("Cannot find the lens circles of \"" + flat +
+                          "\" (is it a dual-fisheye recording?): the picture's left half"),
+            std::string::npos)
+      << made.err;
+  EXPECT_FALSE(std::filesystem::exists(dir.file("flat_LR_180.ffgraph")));
+}
+
+}  // namespace
+}  // namespace twinlens
