@@ -6,6 +6,7 @@
 #include "base/IntegerText.h"
 #include "base/Paths.h"
 #include "model/SettingsFields.h"
+#include "model/Targets.h"
 #include "platform/FileSystem.h"
 #include "platform/ProgramPath.h"
 #include "storage/PresetsFile.h"
@@ -155,7 +156,13 @@ ConversionSettings SettingsOptions::load() const {
   } else if (presets) {
     showRememberedPreset(settings, *presets);
   }
-  for (const std::string& assignment : assignments_) applySetting(settings, assignment);
+  bool targetChosen = false;
+  for (const std::string& assignment : assignments_) {
+    applySetting(settings, assignment);
+    targetChosen = targetChosen || assignment.starts_with("ComboBox_Target=");
+  }
+  // Choosing a target sets what it decides, as in the window.
+  if (targetChosen) applyTarget(settings);
   return settings;
 }
 

@@ -80,6 +80,15 @@ inline constexpr std::array<std::string_view, 3> kLens = {"Canon RF 5.2mm (views
                                                           "Canon RF-S 3.9mm (views swapped)",
                                                           "Other (left view on the left)"};
 inline constexpr std::array<std::string_view, 3> kProjection = {"Flat", "VR180", "360"};
+inline constexpr std::array<std::string_view, 8> kTarget = {
+    "Custom",
+    "Meta Quest 3 (VR180)",
+    "Meta Quest (3D side by side)",
+    "Apple Vision Pro (side by side, for players)",
+    "YouTube VR180",
+    "YouTube 3D",
+    "DeoVR (H.264)",
+    "3D television (half side by side)"};
 
 // What each lens choice is: its field of view across the image circle (the typed one for
 // "Other"), and whether the right eye's circle is on the picture's left half.
@@ -151,6 +160,17 @@ enum class Engine { Unset = -1, AviSynth, Ffmpeg };
 enum class Lens { Unset = -1, CanonRf5_2, CanonRfS3_9, Other };
 // The output's projection: a flat picture, half an equirectangular sphere, or a whole one.
 enum class Projection { Unset = -1, Flat, VR180, Full360 };
+enum class Target {
+  Unset = -1,
+  Custom,
+  Quest3Vr180,
+  Quest3d,
+  VisionPro,
+  YouTubeVr180,
+  YouTube3d,
+  DeoVr,
+  Television
+};
 
 // The item index a choice is stored as.
 template <typename Choice>
@@ -178,6 +198,7 @@ static_assert(endsWith(Convergence::ShiftBy, kConvergence));
 static_assert(endsWith(Engine::Ffmpeg, kEngine));
 static_assert(endsWith(Lens::Other, kLens));
 static_assert(endsWith(Projection::Full360, kProjection));
+static_assert(endsWith(Target::Television, kTarget));
 static_assert(kLensValues.size() + 1 == kLens.size());
 static_assert(kRepeatSelections.size() == kRepeat.size());
 static_assert(kFrameRateValues.size() + 1 == kFrameRates.size());

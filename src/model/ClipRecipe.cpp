@@ -8,6 +8,7 @@
 #include "base/DecimalText.h"
 #include "base/Error.h"
 #include "base/IntegerText.h"
+#include "model/Targets.h"
 
 namespace twinlens {
 
@@ -539,7 +540,15 @@ void reprojectViews(ClipRecipe& r, const ConversionSettings& s,
     step.cropX = static_cast<int>(std::lround(c.centreX + 0.5 - step.side / 2.0));
     step.cropY = static_cast<int>(std::lround(c.centreY + 0.5 - step.side / 2.0));
     step.lensFovDeg = lens.fieldOfViewDeg;
-    const double across = 2 * c.radius * 180 / lens.fieldOfViewDeg;
+    double across = 2 * c.radius * 180 / lens.fieldOfViewDeg;
+    // A target's decoder bounds each eye: two of them side by side.
+    if (const TargetSpec* target = targetOf(s.ComboBox_Target)) {
+      double most = 0;
+      for (const DecoderLimit& limit : target->limits) {
+        most = std::max(most, std::min<double>(limit.height, limit.width / 2));
+      }
+      across = std::min(across, most);
+    }
     step.width = step.height = 2 * static_cast<int>(std::lround(across / 2));
     std::vector<Step>& steps = r.steps[viewIndex(view)];
     // Where a side-by-side file's views are split: before the mirrors, sizes and rates.

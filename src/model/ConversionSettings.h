@@ -83,6 +83,8 @@ struct ConversionSettings {
   std::string Edit_Lens_FOV = "190";
   choices::Projection RadioGroup_Projection = choices::Projection::Flat;
   bool CheckBox_Player_Tags = true;
+  // The headset, player or screen the output is made for; "Custom" is the fields as they stand.
+  choices::Target ComboBox_Target = choices::Target::Custom;
 
   // Tab "FFmpeg".
   choices::Engine RadioGroup_Engine = choices::Engine::AviSynth;

@@ -96,6 +96,8 @@ const std::array kFields = {
     SettingsField{"RadioGroup_Projection", Kind::Radio, count(choices::kProjection),
                   choice<&S::RadioGroup_Projection>()},
     SettingsField{"CheckBox_Player_Tags", Kind::Flag, 0, &S::CheckBox_Player_Tags},
+    SettingsField{"ComboBox_Target", Kind::DropDown, count(choices::kTarget),
+                  choice<&S::ComboBox_Target>()},
     SettingsField{"RadioGroup_Engine", Kind::Radio, count(choices::kEngine),
                   choice<&S::RadioGroup_Engine>()},
     SettingsField{"FfmpegLocation", Kind::Text, 0, &S::FfmpegLocation},

@@ -29,7 +29,7 @@ struct SettingsKey {
 };
 
 // In the order loading reads and applies them.
-constexpr std::array<SettingsKey, 65> kKeys = {{
+constexpr std::array<SettingsKey, 66> kKeys = {{
     {"Input", "Format", "RadioGroup_Input_Format"},
     {"Frames", "Progressive Frame Rates", "RadioGroup_FrameRates"},
     {"Frames", "Pitch", "RadioGroup_Pitch"},
@@ -95,6 +95,7 @@ constexpr std::array<SettingsKey, 65> kKeys = {{
     {"VR", "Lens FOV", "Edit_Lens_FOV"},
     {"VR", "Projection", "RadioGroup_Projection"},
     {"VR", "Player Tags", "CheckBox_Player_Tags"},
+    {"VR", "Target", "ComboBox_Target"},
 }};
 
 // Saving writes the same keys in another order: rows 1 to 42, then the prefix, the frame rate
@@ -103,7 +104,7 @@ constexpr std::array<SettingsKey, 65> kKeys = {{
 constexpr std::array<std::size_t, kKeys.size()> kSaveOrder = {
     0,  1,  2,  3,  4,  5,  6,  7,  8,  9,  10, 11, 12, 13, 14, 15, 16, 17, 18, 19, 20, 21,
     22, 23, 24, 25, 26, 27, 28, 29, 30, 31, 32, 33, 34, 35, 36, 37, 38, 39, 40, 41, 48, 49,
-    50, 51, 42, 43, 44, 45, 46, 47, 52, 53, 54, 55, 56, 57, 58, 59, 60, 61, 62, 63, 64};
+    50, 51, 42, 43, 44, 45, 46, 47, 52, 53, 54, 55, 56, 57, 58, 59, 60, 61, 62, 63, 64, 65};
 
 using S = ConversionSettings;
 using Kind = SettingsField::Kind;

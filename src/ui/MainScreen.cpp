@@ -364,6 +364,8 @@ QWidget* TSDIAppForm::buildVrTab() {
   column->addLayout(row({label("Label_Lens_FOV", fov), fov}));
   column->addWidget(radioGroup("RadioGroup_Projection"));
   column->addWidget(checkBox("CheckBox_Player_Tags"));
+  auto* target = dropDown("ComboBox_Target");
+  column->addLayout(row({label("Label_Target", target), target}));
   return page("TabSheet_VR", column);
 }
 

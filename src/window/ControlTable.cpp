@@ -644,6 +644,26 @@ const std::array kControls = {
             1,
             {},
             "Name VR outputs as players recognise them (clip_LR_180.mp4)"},
+    Control{"Label_Target",
+            K::Label,
+            "TabSheet_VR",
+            "Target",
+            {},
+            1,
+            {},
+            {},
+            HintPlace::TooltipAndStatusBar,
+            "ComboBox_Target"},
+    Control{"ComboBox_Target",
+            K::DropDown,
+            "TabSheet_VR",
+            {},
+            choices::kTarget,
+            1,
+            "0",
+            "The headset, player or screen the output is for: choosing one sets the layout, the "
+            "projection and the encoding, and a run stops before writing an output it would not "
+            "play"},
 
     // ---- FFmpeg ----
     Control{"TabSheet_FFmpeg", K::Tab, "", "FFmpeg"},

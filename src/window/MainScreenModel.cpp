@@ -1,5 +1,7 @@
 #include "window/MainScreenModel.h"
 
+#include "model/Targets.h"
+
 #include <optional>
 
 #include "analysis/OffsetDetector.h"
@@ -331,10 +333,14 @@ void MainScreenModel::choiceChanged(std::string_view field, int index) {
   const SettingsField* found = findSettingsField(field);
   if (found == nullptr || !std::holds_alternative<ChoiceMember>(found->member)) return;
   found->setItemIndex(settings_, index);
-  // Choosing a preset fills its fields.
+  // Choosing a preset fills its fields; choosing a target sets what it decides.
   if (field == "ComboBox_FF_codec") {
     ComboBox_FF_codecChange();
     return;
+  }
+  if (field == "ComboBox_Target" && targetOf(settings_.ComboBox_Target) != nullptr) {
+    applyTarget(settings_);
+    showSettings();
   }
   changed();
 }

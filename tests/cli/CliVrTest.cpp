@@ -4,6 +4,7 @@
 // the output is compared region by region with the scene's own half-sphere.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <filesystem>
 #include <numbers>
@@ -252,6 +253,100 @@ TEST(DualFisheyeInput, AFlatRecordingStopsTheRunNamingItsFile) {
       << made.err;
   EXPECT_FALSE(std::filesystem::exists(dir.file("flat_LR_180.ffgraph")));
 }
+
+}  // namespace
+}  // namespace twinlens
+
+namespace twinlens {
+namespace {
+
+// A target sets the layout, projection and encoding, and a run stops before writing an output
+// beyond what the target plays: one row per limit.
+struct TargetCase {
+  const char* name;
+  int target;
+  bool fisheye;  // a dual-fisheye recording, else a pair of cameras' files
+  int width;     // of each camera's picture
+  int height;
+  int rate;
+  const char* stops;           // the message's end, or null where the run goes on
+  const char* output;          // the output the runner encodes
+  const char* size = nullptr;  // its picture, as ffprobe tells it
+};
+
+const TargetCase kTargets[] = {
+    {"TelevisionFullHdPair", 7, false, 1920, 1080, 25, nullptr, "cam_LR.mp4",
+     "width=1920\nheight=1080"},
+    {"TelevisionTooLarge", 7, false, 2560, 1440, 25,
+     "is 2560x1440 at 25.00 frames a second, beyond what \"3D television (half side by side)\" "
+     "plays in H.264 (1920x1080 at 60 frames a second): change the final size on Output settings "
+     "or the frame rate on Frame rates, or choose the target \"Custom\"",
+     nullptr},
+    {"TelevisionTooFast", 7, false, 1920, 1080, 120, "is 1920x1080 at 120.00 frames a second",
+     nullptr},
+    {"QuestTooFast", 1, true, 0, 0, 60,
+     "beyond what \"Meta Quest 3 (VR180)\" plays in H.264 (5760x2880 at 30 frames a second)",
+     nullptr},
+    {"DeoVrAtSixty", 6, true, 0, 0, 60, nullptr, "trip_LR_180.mp4", "width=1136\nheight=568"},
+    {"YouTube3dPair", 5, false, 1280, 720, 30, nullptr, "cam_LR.mp4", "width=2560\nheight=720"},
+};
+
+void PrintTo(const TargetCase& c, std::ostream* os) {
+  *os << c.name;
+}
+
+class Targets : public ::testing::TestWithParam<TargetCase> {};
+
+TEST_P(Targets, SetTheOutputAndStopWhatTheyWouldNotPlay) {
+  const TargetCase& c = GetParam();
+  test::TempDir dir;
+  std::vector<std::string> args{"--set", "RadioGroup_Engine=1",
+                                "--set", "CheckBox_ffmpeg_make=1",
+                                "--set", "CheckBox_Execute_ffmpeg=1"};
+  if (c.fisheye) {
+    const std::string recording = dir.file("trip.mkv");
+    run({"ffmpeg", "-v", "error", "-y", "-filter_complex",
+         fisheye(kRightPhase, 190, {12, 70}, "a") + ";" + fisheye(kLeftPhase, 190, {31, 52}, "b") +
+             ";[a][b]hstack,fps=" + std::to_string(c.rate),
+         "-c:v", "ffv1", recording});
+    args.insert(args.end(), {"--left", recording, "--set", "RadioGroup_Input_Format=4"});
+  } else {
+    for (const char* side : {"L", "R"}) {
+      run({"ffmpeg", "-v", "error", "-y", "-f", "lavfi", "-i",
+           "testsrc2=s=" + std::to_string(c.width) + "x" + std::to_string(c.height) +
+               ":r=" + std::to_string(c.rate) + ":d=0.2",
+           "-c:v", "ffv1", dir.file(std::string("cam_") + side + ".mkv")});
+    }
+    args.insert(args.end(), {"--left", dir.file("cam_L.mkv"), "--right", dir.file("cam_R.mkv")});
+  }
+  args.insert(args.end(), {"--set", "ComboBox_Target=" + std::to_string(c.target)});
+  const test::CliOutcome made = test::runCli(args);
+  if (c.stops != nullptr) {
+    EXPECT_NE(made.status, 0);
+    EXPECT_NE(made.err.find(c.stops), std::string::npos) << made.err;
+    EXPECT_EQ(made.out.find("wrote\t"), std::string::npos) << made.out;
+    return;
+  }
+  ASSERT_EQ(made.status, 0) << made.err;
+  const std::size_t launch = made.out.find("launch\t");
+  ASSERT_NE(launch, std::string::npos) << made.out;
+  const std::string runner =
+      made.out.substr(launch + 7, made.out.find('\t', launch + 7) - (launch + 7));
+  const platform::ProgramOutput encoded = platform::runProgram({runner});
+  ASSERT_EQ(encoded.exitCode, 0) << encoded.output << encoded.errors;
+  // Side by side and tagged so, at the size the target takes, with the target's encoding.
+  const std::string output = dir.file(c.output);
+  const std::string probed =
+      run({"ffprobe", "-v", "error", "-select_streams", "v:0", "-show_entries",
+           "stream=codec_name,width,height:stream_side_data", "-of", "default=nw=1", output});
+  EXPECT_NE(probed.find("type=side by side"), std::string::npos) << probed;
+  EXPECT_NE(probed.find("codec_name=h264"), std::string::npos) << probed;
+  EXPECT_NE(probed.find(c.size), std::string::npos) << probed;
+  EXPECT_NE(test::readBytes(runner).find("-force_key_frames"), std::string::npos);
+}
+
+INSTANTIATE_TEST_SUITE_P(Limits, Targets, ::testing::ValuesIn(kTargets),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace twinlens

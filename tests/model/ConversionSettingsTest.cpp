@@ -53,7 +53,7 @@ TEST(ConversionSettings, ChoiceIndicesClampOrDeselect) {
 TEST(SettingsFields, SetByNameFollowsTheKindOfTheField) {
   ConversionSettings s;
   setSettingsField(s, *findSettingsField("RadioGroup_Output_Format"), "9");
-  EXPECT_EQ(s.RadioGroup_Output_Format, choices::OutputFormat::Mono);
+  EXPECT_EQ(s.RadioGroup_Output_Format, choices::OutputFormat::AnaglyphGrey);
   setSettingsField(s, *findSettingsField("ComboBox_Colour"), "9");
   EXPECT_EQ(s.ComboBox_Colour, choices::Colour::Unset);
   setSettingsField(s, *findSettingsField("CheckBox_Deshake"), "1");

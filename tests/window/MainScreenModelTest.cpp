@@ -545,6 +545,24 @@ TEST_F(MainScreenModelTest, ControlsChangeTheRecordByNameAndTheRulesFollow) {
   }
 }
 
+// Choosing a target sets what it decides and shows it; "Custom" leaves the fields as they are.
+TEST_F(MainScreenModelTest, ChoosingATargetSetsItsLayoutAndEncoding) {
+  ConversionSettings& s = model_.settings();
+  model_.choiceChanged("ComboBox_Target", choices::itemIndex(choices::Target::Television));
+  EXPECT_EQ(s.RadioGroup_Output_Format, choices::OutputFormat::SideBySide);
+  EXPECT_TRUE(s.CheckBox_Output_HW);
+  EXPECT_EQ(s.Edit_Video_Extension, ".mp4");
+  EXPECT_NE(s.Edit_coding_presets.find("-c:v libx264"), std::string::npos);
+  model_.choiceChanged("ComboBox_Target", choices::itemIndex(choices::Target::Quest3Vr180));
+  EXPECT_EQ(s.RadioGroup_Projection, choices::Projection::VR180);
+  EXPECT_FALSE(s.CheckBox_Output_HW);
+  EXPECT_NE(s.Edit_coding_presets.find("mvrange=511"), std::string::npos);
+  s.Edit_coding_presets = "-c:v ffv1";
+  model_.choiceChanged("ComboBox_Target", choices::itemIndex(choices::Target::Custom));
+  EXPECT_EQ(s.Edit_coding_presets, "-c:v ffv1");
+  EXPECT_EQ(s.RadioGroup_Projection, choices::Projection::VR180);
+}
+
 TEST_F(MainScreenModelTest, MeasureAlignmentFillsTheValuesOrSaysWhyNot) {
   test::DrawnPairs pairs;
   model_.setPairMeasurer(&pairs);

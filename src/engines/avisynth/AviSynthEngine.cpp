@@ -56,6 +56,10 @@ void AviSynthEngine::checkSettings() const {
         "choose the engine \"" +
         ffmpegEngine + "\"");
   }
+  if (s.ComboBox_Target != choices::Target::Custom && s.ComboBox_Target != choices::Target::Unset) {
+    throw Error("Outputs for a headset, player or screen (\"Target\") are made by the engine \"" +
+                ffmpegEngine + "\"");
+  }
   if (s.RadioGroup_Output_Format == choices::OutputFormat::AnaglyphDubois) {
     // Its colours mix all three channels of both views, which channel merging cannot.
     auto caption = [](choices::OutputFormat format) {

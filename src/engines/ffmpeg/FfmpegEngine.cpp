@@ -1,5 +1,7 @@
 #include "engines/ffmpeg/FfmpegEngine.h"
 
+#include "model/Targets.h"
+
 #include <span>
 
 #include "base/Error.h"
@@ -55,6 +57,14 @@ ScanRequest FfmpegEngine::scanRequest() const {
 }
 
 void FfmpegEngine::begin(const RunClips& clips) {
+  // An output the chosen target would not play stops the run before anything is written.
+  if (targetOf(s_.ComboBox_Target) != nullptr) {
+    for (std::size_t i = 0; i < clips.written; ++i) {
+      const ClipRecipe recipe = clips.recipe(i);
+      checkTargetLimits(s_, outputPictureSize(recipe), graphs_.timing(recipe).frameRate.value(),
+                        recipe.names.leftFile);
+    }
+  }
   clips_ = clips;
   if (!s_.CheckBox_ffmpeg_make || !clips.complete() || clips.count == 0) return;
   // The runner is named after the run's last clip.
