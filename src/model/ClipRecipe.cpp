@@ -195,6 +195,18 @@ std::vector<Step> viewSteps(const ConversionSettings& s, View view, Source sourc
   return steps;
 }
 
+// A step that the picture's own steps lead to: before the mirrors, the final size, the frame
+// selection and rate, and stabilisation.
+void insertBeforeTheTail(std::vector<Step>& steps, Step step) {
+  auto at = steps.begin();
+  while (at != steps.end() && !std::holds_alternative<Mirror>(*at) &&
+         !std::holds_alternative<FinalSize>(*at) && !std::holds_alternative<FrameSelection>(*at) &&
+         !std::holds_alternative<RateChange>(*at) && !std::holds_alternative<Stabilise>(*at)) {
+    ++at;
+  }
+  steps.insert(at, std::move(step));
+}
+
 std::string quoted(const std::string& file) {
   return "\"" + file + "\"";
 }
@@ -492,15 +504,7 @@ void alignViews(ClipRecipe& r, const Geometry& g, const std::optional<GeometryRe
   for (const View view : {View::Left, View::Right}) {
     Align placed = *align;
     std::tie(placed.stretchX, placed.stretchY) = stretchOf(r, view);
-    std::vector<Step>& steps = r.steps[viewIndex(view)];
-    auto at = steps.begin();
-    while (at != steps.end() && !std::holds_alternative<Mirror>(*at) &&
-           !std::holds_alternative<FinalSize>(*at) &&
-           !std::holds_alternative<FrameSelection>(*at) &&
-           !std::holds_alternative<RateChange>(*at) && !std::holds_alternative<Stabilise>(*at)) {
-      ++at;
-    }
-    steps.insert(at, placed);
+    insertBeforeTheTail(r.steps[viewIndex(view)], placed);
   }
 }
 
@@ -550,16 +554,8 @@ void reprojectViews(ClipRecipe& r, const ConversionSettings& s,
       across = std::min(across, most);
     }
     step.width = step.height = 2 * static_cast<int>(std::lround(across / 2));
-    std::vector<Step>& steps = r.steps[viewIndex(view)];
-    // Where a side-by-side file's views are split: before the mirrors, sizes and rates.
-    auto at = steps.begin();
-    while (at != steps.end() && !std::holds_alternative<Mirror>(*at) &&
-           !std::holds_alternative<FinalSize>(*at) &&
-           !std::holds_alternative<FrameSelection>(*at) &&
-           !std::holds_alternative<RateChange>(*at) && !std::holds_alternative<Stabilise>(*at)) {
-      ++at;
-    }
-    steps.insert(at, step);
+    // Where a side-by-side file's views are split.
+    insertBeforeTheTail(r.steps[viewIndex(view)], step);
   }
 }
 

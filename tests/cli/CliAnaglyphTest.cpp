@@ -130,11 +130,8 @@ TEST_P(Anaglyph, MixesTheViewsAsItsKindSaysInEachEngine) {
                                "CheckBox_Execute_ffmpeg=1"});
   const test::CliOutcome made = test::runCli(ffmpeg);
   ASSERT_EQ(made.status, 0) << made.err;
-  // "Execute ffmpeg" names the runner it starts.
-  const std::size_t launch = made.out.find("launch\t");
-  ASSERT_NE(launch, std::string::npos) << made.out;
-  const std::string runner =
-      made.out.substr(launch + 7, made.out.find('\t', launch + 7) - (launch + 7));
+  const std::string runner = test::launchedRunner(made.out);
+  ASSERT_FALSE(runner.empty()) << made.out;
   const platform::ProgramOutput encoded = platform::runProgram({runner});
   ASSERT_EQ(encoded.exitCode, 0) << encoded.output << encoded.errors;
   const Rgb red = c.reversed ? kRight : kLeft;

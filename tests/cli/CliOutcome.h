@@ -32,4 +32,12 @@ inline std::string withoutProgress(const std::string& out) {
   return kept;
 }
 
+// The runner that "Execute ffmpeg" starts, from its "launch" line; empty where there is none.
+inline std::string launchedRunner(const std::string& out) {
+  const std::size_t launch = out.find("launch\t");
+  if (launch == std::string::npos) return {};
+  const std::size_t from = launch + 7;
+  return out.substr(from, out.find('\t', from) - from);
+}
+
 }  // namespace twinlens::test

@@ -156,10 +156,8 @@ TEST_P(DualFisheye, EachEyeOfTheVr180OutputIsItsScenesHalfSphere) {
   if (c.lens == 2) args.insert(args.end(), {"--set", "Edit_Lens_FOV=" + std::to_string(c.fov)});
   const test::CliOutcome made = test::runCli(args);
   ASSERT_EQ(made.status, 0) << made.err;
-  const std::size_t launch = made.out.find("launch\t");
-  ASSERT_NE(launch, std::string::npos) << made.out;
-  const std::string runner =
-      made.out.substr(launch + 7, made.out.find('\t', launch + 7) - (launch + 7));
+  const std::string runner = test::launchedRunner(made.out);
+  ASSERT_FALSE(runner.empty()) << made.out;
   const platform::ProgramOutput encoded = platform::runProgram({runner});
   ASSERT_EQ(encoded.exitCode, 0) << encoded.output << encoded.errors;
 
@@ -328,10 +326,8 @@ TEST_P(Targets, SetTheOutputAndStopWhatTheyWouldNotPlay) {
     return;
   }
   ASSERT_EQ(made.status, 0) << made.err;
-  const std::size_t launch = made.out.find("launch\t");
-  ASSERT_NE(launch, std::string::npos) << made.out;
-  const std::string runner =
-      made.out.substr(launch + 7, made.out.find('\t', launch + 7) - (launch + 7));
+  const std::string runner = test::launchedRunner(made.out);
+  ASSERT_FALSE(runner.empty()) << made.out;
   const platform::ProgramOutput encoded = platform::runProgram({runner});
   ASSERT_EQ(encoded.exitCode, 0) << encoded.output << encoded.errors;
   // Side by side and tagged so, at the size the target takes, with the target's encoding.
