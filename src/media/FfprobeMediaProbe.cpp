@@ -198,6 +198,15 @@ MediaInfo FfprobeMediaProbe::parseReport(const std::string& path, const std::str
       info.sampleRate = static_cast<int>(std::min<std::int64_t>(count(value), 1 << 30));
     } else if (key == "type" && firstVideo) {
       info.stereoTagged = true;
+      info.stereoLayout = value == "side by side"     ? MediaInfo::StereoLayout::SideBySide
+                          : value == "top and bottom" ? MediaInfo::StereoLayout::TopBottom
+                          : value == "2D"             ? MediaInfo::StereoLayout::None
+                                                      : MediaInfo::StereoLayout::Other;
+    } else if (key == "projection" && firstVideo) {
+      // A VR180 picture is told as a tile of the whole sphere: its bounds leave out the back.
+      info.sphere = value == "equirectangular"         ? MediaInfo::Sphere::Whole
+                    : value == "tiled equirectangular" ? MediaInfo::Sphere::Half
+                                                       : MediaInfo::Sphere::Other;
     } else if ((key == "width" || key == "height") && firstVideo) {
       (key == "width" ? info.width : info.height) =
           static_cast<int>(std::min<std::int64_t>(count(value), 1 << 30));
@@ -257,8 +266,8 @@ MediaInfo FfprobeMediaProbe::probe(const std::string& path) {
   const ReadCache kept(keptReports_);
   if (!kept.keeps()) return parseReport(path, report(path));
   // The counted packets tell all that the headers do.
-  constexpr std::string_view kPackets = "ffprobe packets and format";
-  constexpr std::string_view kHeaders = "ffprobe headers and format";
+  constexpr std::string_view kPackets = "ffprobe packets, format and projection";
+  constexpr std::string_view kHeaders = "ffprobe headers, format and projection";
   const std::string files[] = {path};
   std::optional<std::string> text = kept.find(kPackets, files);
   if (!text && !packets_) text = kept.find(kHeaders, files);
@@ -280,16 +289,17 @@ std::string FfprobeMediaProbe::report(const std::string& path) const {
       "color_transfer,color_primaries,color_space,bits_per_raw_sample,sample_rate,avg_frame_rate,"
       "r_frame_rate,";
   const platform::ProgramOutput result = platform::runProgram(
-      packets_
-          ? std::vector<std::string>{program_, "-v", "error", "-count_packets", "-show_entries",
-                                     "packet=stream_index,pts_time:" + streams +
-                                         "nb_read_packets:stream_side_data=type,rotation:"
-                                         "stream_tags=rotate:format=format_name",
-                                     "-of", "default=noprint_wrappers=1", path}
-          : std::vector<std::string>{program_, "-v", "error", "-show_entries",
-                                     streams + "nb_frames,duration:stream_side_data=type,rotation:"
-                                               "stream_tags=rotate,DURATION:format=format_name",
-                                     "-of", "default=noprint_wrappers=1", path});
+      packets_ ? std::vector<
+                     std::string>{program_, "-v", "error", "-count_packets", "-show_entries",
+                                  "packet=stream_index,pts_time:" + streams +
+                                      "nb_read_packets:stream_side_data=type,rotation,projection:"
+                                      "stream_tags=rotate:format=format_name",
+                                  "-of", "default=noprint_wrappers=1", path}
+               : std::vector<std::string>{
+                     program_, "-v", "error", "-show_entries",
+                     streams + "nb_frames,duration:stream_side_data=type,rotation,projection:"
+                               "stream_tags=rotate,DURATION:format=format_name",
+                     "-of", "default=noprint_wrappers=1", path});
   if (!result.started) {
     throw Error("Cannot read \"" + path + "\": " + result.lastErrorLine() +
                 "; the ffmpeg engine needs ffprobe beside ffmpeg or on the search path");

@@ -101,10 +101,11 @@ ClipNames deriveClipNames(const ConversionSettings& settings, const std::string&
 
   const std::string stemFolder = dir(names.stemPath, style);
   // VR players tell a half sphere from a flat picture by the name.
-  const std::string projection =
-      settings.CheckBox_Player_Tags && settings.RadioGroup_Projection == choices::Projection::VR180
-          ? "_180"
-          : "";
+  const choices::Projection sphere = settings.RadioGroup_Projection;
+  const std::string projection = !settings.CheckBox_Player_Tags           ? ""
+                                 : sphere == choices::Projection::VR180   ? "_180"
+                                 : sphere == choices::Projection::Full360 ? "_360"
+                                                                          : "";
   names.leftOutputScript = leftFolder + names.base + (mono ? "" : "_L") + projection + ".avs";
   names.rightOutputScript = rightFolder + names.base + (mono ? "" : "_R") + projection + ".avs";
   names.sideBySideScript = stemFolder + names.base + "_LR" + projection + ".avs";

@@ -559,6 +559,59 @@ void reprojectViews(ClipRecipe& r, const ConversionSettings& s,
   }
 }
 
+// What the output shows: a dual-fisheye recording becomes VR180; a file of views side by side or
+// over-under is the sphere the settings say.
+Projection projectionOf(const ClipRecipe& r, const ConversionSettings& s) {
+  if (r.input == InputLayout::DualFisheye) return Projection::HalfEquirect;
+  if (r.input != InputLayout::SideBySide && r.input != InputLayout::OverUnder) {
+    return Projection::Flat;
+  }
+  switch (s.RadioGroup_Projection) {
+    case choices::Projection::VR180:
+      return Projection::HalfEquirect;
+    case choices::Projection::Full360:
+      return Projection::Equirect;
+    default:
+      return Projection::Flat;
+  }
+}
+
+// A VR file tagged otherwise than the settings read it would make a wrong file: its layout and
+// its sphere must be the chosen ones.
+void checkVrTags(const ClipRecipe& r, const ConversionSettings& s) {
+  if (!r.leftMedia || (r.input != InputLayout::SideBySide && r.input != InputLayout::OverUnder)) {
+    return;
+  }
+  const MediaInfo& media = *r.leftMedia;
+  if (r.projection == Projection::Flat && media.sphere == MediaInfo::Sphere::None) return;
+  auto caption = [](const auto& list, auto choice) {
+    return "\"" + std::string(list[static_cast<std::size_t>(choices::itemIndex(choice))]) + "\"";
+  };
+  const std::string file = quoted(r.names.leftFile);
+  using Layout = MediaInfo::StereoLayout;
+  const bool sideBySide = r.input == InputLayout::SideBySide;
+  if ((sideBySide && media.stereoLayout == Layout::TopBottom) ||
+      (!sideBySide && media.stereoLayout == Layout::SideBySide)) {
+    const choices::InputFormat tagged =
+        sideBySide ? choices::InputFormat::OverUnder : choices::InputFormat::SideBySide;
+    throw Error(file + " is tagged with its views " + (sideBySide ? "over-under" : "side by side") +
+                ", and \"Input Format\" is " +
+                caption(choices::kInputFormat, s.RadioGroup_Input_Format) + ": choose " +
+                caption(choices::kInputFormat, tagged));
+  }
+  const bool half = media.sphere == MediaInfo::Sphere::Half;
+  const bool whole = media.sphere == MediaInfo::Sphere::Whole;
+  if ((half && r.projection != Projection::HalfEquirect) ||
+      (whole && r.projection != Projection::Equirect)) {
+    const choices::Projection tagged =
+        half ? choices::Projection::VR180 : choices::Projection::Full360;
+    throw Error(
+        file + " is tagged as " + (half ? "VR180 (half a sphere)" : "360 (a whole sphere)") +
+        ", and \"Projection\" is " + caption(choices::kProjection, s.RadioGroup_Projection) +
+        ": choose " + caption(choices::kProjection, tagged));
+  }
+}
+
 StereoTag tagOf(const ClipRecipe& r) {
   switch (r.layout) {
     case OutputLayout::SideBySide:
@@ -631,7 +684,8 @@ ClipRecipe makeClipRecipe(const ConversionSettings& s, ClipNames names, const Cl
   r.outputs = outputsOf(r, motionOf(s));
   if (const auto colour = colourOf(s.ComboBox_Colour)) r.colour = *colour;
   r.stereoTag = tagOf(r);
-  if (r.input == InputLayout::DualFisheye) r.projection = Projection::HalfEquirect;
+  r.projection = projectionOf(r, s);
+  checkVrTags(r, s);
   return r;
 }
 

@@ -54,8 +54,9 @@ inline bool isAnaglyph(OutputLayout layout) {
          layout == OutputLayout::AnaglyphGrey;
 }
 enum class ColourSpace { Keep, YV12, YUY2, RGB24, RGB32 };
-// What the output's picture shows: a flat picture, or half an equirectangular sphere (VR180).
-enum class Projection { Flat, HalfEquirect };
+// What the output's picture shows: a flat picture, half an equirectangular sphere (VR180), or
+// the whole of one (360).
+enum class Projection { Flat, HalfEquirect, Equirect };
 // The stereo layout an output's video is tagged with; Mono says an input's tag must not survive.
 enum class StereoTag {
   None,

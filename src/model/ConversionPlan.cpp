@@ -14,10 +14,14 @@ ConversionPlan::ConversionPlan(const ConversionSettings& settings)
     throw Error(
         "A dual-fisheye recording is made into VR180: choose \"VR180\" under \"Projection\"");
   }
-  if (!findsLensCircles() && settings.RadioGroup_Projection != choices::Projection::Flat) {
+  const bool oneFileOfViews = draft_.input == recipe::InputLayout::SideBySide ||
+                              draft_.input == recipe::InputLayout::OverUnder;
+  if (!findsLensCircles() && !oneFileOfViews &&
+      settings.RadioGroup_Projection != choices::Projection::Flat) {
     throw Error(
-        "VR180 and 360 video is made from a dual-fisheye recording: choose \"Dual fisheye (side "
-        "by side)\" under \"Input Format\", or \"Flat\" under \"Projection\"");
+        "VR180 and 360 video is made from a dual-fisheye recording or from a VR file whose views "
+        "lie side by side or over-under: choose one of those under \"Input Format\", or \"Flat\" "
+        "under \"Projection\"");
   }
   if (findsLensCircles() && matchesColours()) {
     throw Error(

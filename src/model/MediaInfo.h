@@ -30,6 +30,13 @@ struct MediaInfo {
   // The frames are not evenly spaced: `frameRate` is then the clip's nominal rate and `frames`
   // the count of frames at that rate from its first frame's time to its last.
   bool variableRate = false;
+  // The views' layout the tag tells: none (or one view), side by side, top and bottom, another.
+  enum class StereoLayout { None, SideBySide, TopBottom, Other };
+  StereoLayout stereoLayout = StereoLayout::None;
+  // The sphere the picture is tagged to show: none (a flat picture), the whole of it (360),
+  // half of it (VR180, an equirectangular picture with a quarter left out each side), another.
+  enum class Sphere { None, Whole, Half, Other };
+  Sphere sphere = Sphere::None;
 
   bool hdr() const { return transfer == "smpte2084" || transfer == "arib-std-b67"; }
 

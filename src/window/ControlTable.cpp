@@ -634,8 +634,9 @@ const std::array kControls = {
             80},
     Control{"RadioGroup_Projection", K::ChoiceGroup, "TabSheet_VR", "Projection",
             choices::kProjection, 1, "0",
-            "What the output shows: a flat picture, or half a sphere for VR180 players and "
-            "headsets, each eye square, side by side or over-under as the Output Format says"},
+            "What the output shows: a flat picture, half a sphere (VR180) or the whole of one "
+            "(360, from a 360 file) for VR players and headsets, side by side or over-under as "
+            "the Output Format says"},
     Control{"CheckBox_Player_Tags",
             K::CheckBox,
             "TabSheet_VR",

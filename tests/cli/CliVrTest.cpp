@@ -192,6 +192,19 @@ TEST_P(DualFisheye, EachEyeOfTheVr180OutputIsItsScenesHalfSphere) {
   const std::vector<unsigned char> out = greyFrame({"-i", output});
   ASSERT_EQ(out.size(), static_cast<std::size_t>(2 * eye * eye));
 
+  // The preview shows the output's own picture.
+  std::vector<std::string> preview{"preview"};
+  preview.insert(preview.end(), args.begin(), args.end());
+  preview.insert(preview.end(), {"--frame", "0", "--png", dir.file("frame.png")});
+  const test::CliOutcome shown = test::runCli(preview);
+  ASSERT_EQ(shown.status, 0) << shown.err;
+  const std::vector<unsigned char> previewed = greyFrame({"-i", dir.file("frame.png")});
+  ASSERT_EQ(previewed.size(), out.size());
+  int largest = 0;
+  for (std::size_t i = 0; i < out.size(); ++i)
+    largest = std::max(largest, std::abs(out[i] - previewed[i]));
+  EXPECT_LE(largest, 2);
+
   const std::string size = ":w=" + std::to_string(eye) + ":h=" + std::to_string(eye);
   for (const auto& [place, phase] : {std::pair{0, kLeftPhase}, {1, kRightPhase}}) {
     SCOPED_TRACE(place == 0 ? "left eye" : "right eye");
@@ -342,6 +355,96 @@ TEST_P(Targets, SetTheOutputAndStopWhatTheyWouldNotPlay) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Limits, Targets, ::testing::ValuesIn(kTargets),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace
+}  // namespace twinlens
+
+namespace twinlens {
+namespace {
+
+// VR files read as their tags say: the views' layout and the sphere must be the chosen ones, or
+// the run stops naming both and the cure; read right, the output is tagged as its settings make
+// it.
+struct VrFileCase {
+  const char* name;
+  const char* stack;       // how the file's two eyes lie: "hstack" or "vstack"
+  const char* stereo;      // its Matroska stereo mode
+  const char* bounds;      // its projection's private data: half or whole sphere
+  int inputFormat;         // RadioGroup_Input_Format
+  int projection;          // RadioGroup_Projection
+  int outputFormat;        // RadioGroup_Output_Format
+  const char* stops;       // the message's end, or null where the run goes on
+  const char* output;      // the output's name
+  const char* stereoRead;  // what ffprobe tells of it
+  const char* sphereRead;
+};
+
+constexpr const char* kHalf = "00 00 00 00 00 00 00 00 00 00 00 00 3F FF FF FF 3F FF FF FF";
+constexpr const char* kWhole = "00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00";
+
+const VrFileCase kVrFiles[] = {
+    {"Vr180SideBySide", "hstack", "left_right", kHalf, 1, 1, 1, nullptr, "trip_LR_180.mkv",
+     "side by side", "tiled equirectangular"},
+    {"Vr180ToOverUnder", "hstack", "left_right", kHalf, 1, 1, 2, nullptr, "trip_OU_180.mkv",
+     "top and bottom", "tiled equirectangular"},
+    {"Whole360OverUnder", "vstack", "top_bottom", kWhole, 2, 2, 1, nullptr, "trip_LR_360.mkv",
+     "side by side", "equirectangular"},
+    {"OverUnderReadSideBySide", "vstack", "top_bottom", kHalf, 1, 1, 1,
+     "is tagged with its views over-under, and \"Input Format\" is \"Side-by-side LR\": choose "
+     "\"Over-under OU\"",
+     nullptr, nullptr, nullptr},
+    {"Vr180ReadFlat", "hstack", "left_right", kHalf, 1, 0, 1,
+     "is tagged as VR180 (half a sphere), and \"Projection\" is \"Flat\": choose \"VR180\"",
+     nullptr, nullptr, nullptr},
+    {"WholeReadAsVr180", "vstack", "top_bottom", kWhole, 2, 1, 1,
+     "is tagged as 360 (a whole sphere), and \"Projection\" is \"VR180\": choose \"360\"", nullptr,
+     nullptr, nullptr},
+};
+
+void PrintTo(const VrFileCase& c, std::ostream* os) {
+  *os << c.name;
+}
+
+class VrFiles : public ::testing::TestWithParam<VrFileCase> {};
+
+TEST_P(VrFiles, AreReadAsTheirTagsSay) {
+  const VrFileCase& c = GetParam();
+  test::TempDir dir;
+  const std::string file = dir.file("trip.mkv");
+  const std::string eye = ",v360=input=e:output=hequirect:w=256:h=256";
+  run({"ffmpeg", "-v", "error", "-y", "-filter_complex",
+       scene(kLeftPhase) + eye + "[a];" + scene(kRightPhase) + eye + "[b];[a][b]" + c.stack, "-c:v",
+       "ffv1", "-metadata:s:v:0", std::string("stereo_mode=") + c.stereo, file});
+  run({"mkvpropedit", file, "--quiet", "--edit", "track:v1", "--set", "projection-type=1", "--set",
+       std::string("projection-private=") + c.bounds});
+  const test::CliOutcome made =
+      test::runCli({"--left", file, "--set", "RadioGroup_Engine=1", "--set",
+                    "RadioGroup_Input_Format=" + std::to_string(c.inputFormat), "--set",
+                    "RadioGroup_Projection=" + std::to_string(c.projection), "--set",
+                    "RadioGroup_Output_Format=" + std::to_string(c.outputFormat), "--set",
+                    "CheckBox_ffmpeg_make=1", "--set", "CheckBox_Execute_ffmpeg=1", "--set",
+                    "Edit_Video_Extension=.mkv", "--set", "Edit_coding_presets=-c:v ffv1"});
+  if (c.stops != nullptr) {
+    EXPECT_NE(made.status, 0);
+    EXPECT_NE(made.err.find(c.stops), std::string::npos) << made.err;
+    EXPECT_EQ(made.out.find("wrote\t"), std::string::npos) << made.out;
+    return;
+  }
+  ASSERT_EQ(made.status, 0) << made.err;
+  const std::string runner = test::launchedRunner(made.out);
+  ASSERT_FALSE(runner.empty()) << made.out;
+  const platform::ProgramOutput encoded = platform::runProgram({runner});
+  ASSERT_EQ(encoded.exitCode, 0) << encoded.output << encoded.errors;
+  const std::string probed =
+      run({"ffprobe", "-v", "error", "-select_streams", "v:0", "-show_entries",
+           "stream_side_data=type,projection", "-of", "default=nw=1", dir.file(c.output)});
+  EXPECT_NE(probed.find(std::string("type=") + c.stereoRead), std::string::npos) << probed;
+  EXPECT_NE(probed.find(std::string("projection=") + c.sphereRead + "\n"), std::string::npos)
+      << probed;
+}
+
+INSTANTIATE_TEST_SUITE_P(Tagged, VrFiles, ::testing::ValuesIn(kVrFiles),
                          [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

@@ -52,6 +52,10 @@ TEST(FfprobeMediaProbe, ReadsEverythingTheRunComparesFromTheReport) {
   hdv.bitDepth = 10, hdv.pixelFormat = "yuv420p10le", hdv.transfer = "smpte2084",
   hdv.primaries = "bt2020", hdv.matrix = "bt2020nc";
   hdv.hasAudio = false, hdv.sampleRate = 0;
+  MediaInfo vr180 = plain;
+  vr180.stereoTagged = true;
+  vr180.stereoLayout = MediaInfo::StereoLayout::TopBottom;
+  vr180.sphere = MediaInfo::Sphere::Half;
   const Case cases[] = {
       {"EvenFrames", packets(40, 0.04) + videoStream("nb_read_packets=40\n") + kSound, plain},
       {"FramesMissingInTheMiddle",
@@ -66,6 +70,11 @@ TEST(FfprobeMediaProbe, ReadsEverythingTheRunComparesFromTheReport) {
        "pix_fmt=yuv420p10le\nfield_order=tb\ncolor_space=bt2020nc\ncolor_transfer=smpte2084\n"
        "color_primaries=bt2020\nr_frame_rate=25/1\navg_frame_rate=25/1\nnb_read_packets=40\n",
        hdv},
+      {"TaggedVr180OverUnder",
+       videoStream("nb_read_packets=40\nside_data_type=Stereo 3D\ntype=top and bottom\n"
+                   "side_data_type=Spherical Mapping\nprojection=tiled equirectangular\n") +
+           kSound,
+       vr180},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(FfprobeMediaProbe::parseReport("clip.mp4", c.report), c.expected) << c.title;

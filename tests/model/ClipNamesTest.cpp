@@ -213,6 +213,8 @@ TEST(VrNames, TellTheHalfSphereWhereTheTagsAreOn) {
        "C:\\v\\trip_OU_180.avs"},
       {choices::OutputFormat::Separate, choices::Projection::VR180, true, "C:\\v\\trip_L_180.avs"},
       {choices::OutputFormat::SideBySide, choices::Projection::VR180, false, "C:\\v\\trip_LR.avs"},
+      {choices::OutputFormat::SideBySide, choices::Projection::Full360, true,
+       "C:\\v\\trip_LR_360.avs"},
       {choices::OutputFormat::SideBySide, choices::Projection::Flat, true, "C:\\v\\trip_LR.avs"},
   };
   for (const auto& c : cases) {

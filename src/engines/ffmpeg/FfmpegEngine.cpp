@@ -116,8 +116,7 @@ std::vector<EncodedFile> FfmpegEngine::encodedFiles(const ClipRecipe& clipRecipe
   for (std::size_t i = 0; i < outputs && files[i].video; ++i) {
     files.push_back({runner.unfinishedFileFor(files[i].path),
                      "the unfinished encode of \"" + files[i].path + "\"", files[i].path, false});
-    if (!runner.tagsThroughRemux(files[i].path, mode,
-                                 clipRecipe.projection == recipe::Projection::HalfEquirect)) {
+    if (!runner.tagsThroughRemux(files[i].path, mode, clipRecipe.projection)) {
       continue;
     }
     files.push_back({runner.taggingFileFor(files[i].path),

@@ -73,12 +73,13 @@ std::string FfmpegRunner::unfinishedFileFor(const std::string& output) const {
 }
 
 bool FfmpegRunner::tagsThroughRemux(const std::string& output, const std::string& stereoMode,
-                                    bool halfSphere) const {
+                                    recipe::Projection projection) const {
   // ffmpeg writes the stereo and spherical boxes into MP4 files alone (not MOV), from what a
   // Matroska file tells; the stereo box knows side-by-side and top-bottom with the left view
   // first, nothing else.
   return extensionOf(output, style_) == ".mp4" &&
-         (halfSphere || stereoMode == "left_right" || stereoMode == "top_bottom");
+         (projection != recipe::Projection::Flat || stereoMode == "left_right" ||
+          stereoMode == "top_bottom");
 }
 
 bool FfmpegRunner::carriesProjection(const std::string& output) const {
@@ -86,13 +87,17 @@ bool FfmpegRunner::carriesProjection(const std::string& output) const {
   return extension == ".mp4" || matroska(extension);
 }
 
-std::string FfmpegRunner::halfSphereTagging(const std::string& file) const {
+std::string FfmpegRunner::sphereTagging(const std::string& file,
+                                        recipe::Projection projection) const {
   // Matroska's projection 1 is equirectangular; its private data is the "equi" box's version,
-  // flags and bounds (top, bottom, left, right as 0.32 fixed point): a quarter of the sphere's
-  // width is left out on each side, which is half a sphere.
+  // flags and bounds (top, bottom, left, right as 0.32 fixed point): half a sphere leaves out a
+  // quarter of the sphere's width on each side.
+  const char* bounds = projection == recipe::Projection::HalfEquirect
+                           ? "00 00 00 00 00 00 00 00 00 00 00 00 3F FF FF FF 3F FF FF FF"
+                           : "00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00";
   return quote(style_ == PathStyle::Posix ? "mkvpropedit" : "mkvpropedit.exe") + " " + quote(file) +
-         " --quiet --edit track:v1 --set projection-type=1 --set "
-         "\"projection-private=00 00 00 00 00 00 00 00 00 00 00 00 3F FF FF FF 3F FF FF FF\"";
+         " --quiet --edit track:v1 --set projection-type=1 --set \"projection-private=" + bounds +
+         "\"";
 }
 
 TextFile FfmpegRunner::header(std::size_t clips, std::int64_t frames,
@@ -181,21 +186,22 @@ TextFile FfmpegRunner::clipCommands(std::size_t number, std::size_t clips, const
     const std::string extension = extensionOf(file, style_);
     const std::string stereoTag =
         output.stereoMode.empty() ? "" : " -metadata:s:v:0 stereo_mode=" + output.stereoMode;
-    if (tagsThroughRemux(file, output.stereoMode, output.halfSphere)) {
+    const bool sphere = output.projection != recipe::Projection::Flat;
+    if (tagsThroughRemux(file, output.stereoMode, output.projection)) {
       // Encoded with Matroska's tags, which the remux turns into the MP4 stereo and spherical
       // boxes.
       const std::string tagging = taggingFileFor(file);
       unfinished.push_back(quote(tagging));
       encode += stereoTag + " -f matroska " + quote(tagging);
-      if (output.halfSphere) finishing.push_back(halfSphereTagging(tagging));
+      if (sphere) finishing.push_back(sphereTagging(tagging, output.projection));
       finishing.push_back(quote(program()) + " -hide_banner -nostdin -y -i " + quote(tagging) +
                           " -map 0 -c copy -strict unofficial " + quote(partial));
       finishing.push_back((posix ? "rm -f " : "del ") + quote(tagging));
     } else {
       if (matroska(extension)) encode += stereoTag;
       encode += " " + quote(partial);
-      if (output.halfSphere && matroska(extension)) {
-        finishing.push_back(halfSphereTagging(partial));
+      if (sphere && matroska(extension)) {
+        finishing.push_back(sphereTagging(partial, output.projection));
       }
     }
     finishing.push_back(move + quote(partial) + " " + quote(file) + moved);

@@ -48,16 +48,16 @@ class FfmpegRunner {
   // The name an output is written under until its clip is done ("a_LR.partial.mp4"): a failed
   // or stopped encode leaves no file under the output's own name.
   std::string unfinishedFileFor(const std::string& output) const;
-  // Whether an output of this file name gets its stereo tag, or its projection's (`halfSphere`),
-  // through a remux.
+  // Whether an output of this file name gets its stereo tag, or its projection's, through a
+  // remux.
   bool tagsThroughRemux(const std::string& output, const std::string& stereoMode,
-                        bool halfSphere) const;
+                        recipe::Projection projection) const;
   // Whether files of this name can be told to players as half a sphere: Matroska and MP4.
   bool carriesProjection(const std::string& output) const;
 
  private:
-  // The command that tags a Matroska file's video as half an equirectangular sphere.
-  std::string halfSphereTagging(const std::string& file) const;
+  // The command that tags a Matroska file's video with its sphere.
+  std::string sphereTagging(const std::string& file, recipe::Projection projection) const;
   // A word of a command line, always quoted.
   std::string quote(const std::string& word) const;
   // The encoder options as arguments of the encode.

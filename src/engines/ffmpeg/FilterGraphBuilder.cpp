@@ -224,7 +224,7 @@ class GraphComposer {
         graph_.output(std::move(sound->audio), output.audio);
       }
       output.stereoMode = FilterGraphBuilder::stereoModeName(r_.stereoTag);
-      output.halfSphere = r_.projection == Projection::HalfEquirect;
+      output.projection = r_.projection;
       outputs.push_back(std::move(output));
     }
     return graph_.text();

@@ -23,8 +23,8 @@ struct FfmpegClipJob {
     std::string video;
     std::string audio;  // empty when the output has no sound
     std::string stereoMode;
-    // The picture is half an equirectangular sphere (VR180), which players are told.
-    bool halfSphere = false;
+    // The sphere the picture shows, which players are told.
+    recipe::Projection projection = recipe::Projection::Flat;
     // Every frame lasts one period of this rate. (It is told to the encoder rather than set in
     // the graph: ffmpeg's rate filter drops the last frame of a stack or an interleave.)
     Rational frameRate;
