@@ -171,7 +171,7 @@ int main(int argc, char* argv[]) {
   twinlens::ui::TAboutBox* about = window.aboutBox();
   about->show();
   QApplication::processEvents();
-  const QString file = QDir(folder).filePath(QStringLiteral("7-about.png"));
+  const QString file = QDir(folder).filePath(QStringLiteral("11-about.png"));
   if (!about->grab().save(file)) return 1;
   std::printf("%s\n", qPrintable(file));
   about->hide();
