@@ -116,6 +116,28 @@ void PrintTo(const VrCase& c, std::ostream* os) {
   *os << c.name;
 }
 
+// Converts with `args` and runs the runner the conversion starts, giving its path; or, where
+// `stops` is given, checks that the run stopped with that message and wrote nothing. Empty where
+// nothing was encoded.
+std::string encodedOrStopped(const std::vector<std::string>& args, const char* stops) {
+  const test::CliOutcome made = test::runCli(args);
+  if (stops != nullptr) {
+    EXPECT_NE(made.status, 0);
+    EXPECT_NE(made.err.find(stops), std::string::npos) << made.err;
+    EXPECT_EQ(made.out.find("wrote\t"), std::string::npos) << made.out;
+    return {};
+  }
+  EXPECT_EQ(made.status, 0) << made.err;
+  const std::string runner = test::launchedRunner(made.out);
+  if (runner.empty()) {
+    ADD_FAILURE() << "no runner started: " << made.out << made.err;
+    return {};
+  }
+  const platform::ProgramOutput encoded = platform::runProgram({runner});
+  EXPECT_EQ(encoded.exitCode, 0) << encoded.output << encoded.errors;
+  return encoded.exitCode == 0 ? runner : std::string();
+}
+
 class DualFisheye : public ::testing::TestWithParam<VrCase> {};
 
 TEST_P(DualFisheye, EachEyeOfTheVr180OutputIsItsScenesHalfSphere) {
@@ -154,12 +176,7 @@ TEST_P(DualFisheye, EachEyeOfTheVr180OutputIsItsScenesHalfSphere) {
                                 "--set",  std::string("Edit_Video_Extension=") + c.extension,
                                 "--set",  std::string("Edit_coding_presets=") + c.coding};
   if (c.lens == 2) args.insert(args.end(), {"--set", "Edit_Lens_FOV=" + std::to_string(c.fov)});
-  const test::CliOutcome made = test::runCli(args);
-  ASSERT_EQ(made.status, 0) << made.err;
-  const std::string runner = test::launchedRunner(made.out);
-  ASSERT_FALSE(runner.empty()) << made.out;
-  const platform::ProgramOutput encoded = platform::runProgram({runner});
-  ASSERT_EQ(encoded.exitCode, 0) << encoded.output << encoded.errors;
+  ASSERT_FALSE(encodedOrStopped(args, nullptr).empty());
 
   // Each eye square, as many pixels across its 180 degrees as the circle gives them.
   const int eye = 2 * static_cast<int>(std::lround(kCircle * 180 / c.fov / 2));
@@ -331,18 +348,8 @@ TEST_P(Targets, SetTheOutputAndStopWhatTheyWouldNotPlay) {
     args.insert(args.end(), {"--left", dir.file("cam_L.mkv"), "--right", dir.file("cam_R.mkv")});
   }
   args.insert(args.end(), {"--set", "ComboBox_Target=" + std::to_string(c.target)});
-  const test::CliOutcome made = test::runCli(args);
-  if (c.stops != nullptr) {
-    EXPECT_NE(made.status, 0);
-    EXPECT_NE(made.err.find(c.stops), std::string::npos) << made.err;
-    EXPECT_EQ(made.out.find("wrote\t"), std::string::npos) << made.out;
-    return;
-  }
-  ASSERT_EQ(made.status, 0) << made.err;
-  const std::string runner = test::launchedRunner(made.out);
-  ASSERT_FALSE(runner.empty()) << made.out;
-  const platform::ProgramOutput encoded = platform::runProgram({runner});
-  ASSERT_EQ(encoded.exitCode, 0) << encoded.output << encoded.errors;
+  const std::string runner = encodedOrStopped(args, c.stops);
+  if (runner.empty()) return;
   // Side by side and tagged so, at the size the target takes, with the target's encoding.
   const std::string output = dir.file(c.output);
   const std::string probed =
@@ -418,24 +425,15 @@ TEST_P(VrFiles, AreReadAsTheirTagsSay) {
        "ffv1", "-metadata:s:v:0", std::string("stereo_mode=") + c.stereo, file});
   run({"mkvpropedit", file, "--quiet", "--edit", "track:v1", "--set", "projection-type=1", "--set",
        std::string("projection-private=") + c.bounds});
-  const test::CliOutcome made =
-      test::runCli({"--left", file, "--set", "RadioGroup_Engine=1", "--set",
-                    "RadioGroup_Input_Format=" + std::to_string(c.inputFormat), "--set",
-                    "RadioGroup_Projection=" + std::to_string(c.projection), "--set",
-                    "RadioGroup_Output_Format=" + std::to_string(c.outputFormat), "--set",
-                    "CheckBox_ffmpeg_make=1", "--set", "CheckBox_Execute_ffmpeg=1", "--set",
-                    "Edit_Video_Extension=.mkv", "--set", "Edit_coding_presets=-c:v ffv1"});
-  if (c.stops != nullptr) {
-    EXPECT_NE(made.status, 0);
-    EXPECT_NE(made.err.find(c.stops), std::string::npos) << made.err;
-    EXPECT_EQ(made.out.find("wrote\t"), std::string::npos) << made.out;
-    return;
-  }
-  ASSERT_EQ(made.status, 0) << made.err;
-  const std::string runner = test::launchedRunner(made.out);
-  ASSERT_FALSE(runner.empty()) << made.out;
-  const platform::ProgramOutput encoded = platform::runProgram({runner});
-  ASSERT_EQ(encoded.exitCode, 0) << encoded.output << encoded.errors;
+  const std::string runner =
+      encodedOrStopped({"--left", file, "--set", "RadioGroup_Engine=1", "--set",
+                        "RadioGroup_Input_Format=" + std::to_string(c.inputFormat), "--set",
+                        "RadioGroup_Projection=" + std::to_string(c.projection), "--set",
+                        "RadioGroup_Output_Format=" + std::to_string(c.outputFormat), "--set",
+                        "CheckBox_ffmpeg_make=1", "--set", "CheckBox_Execute_ffmpeg=1", "--set",
+                        "Edit_Video_Extension=.mkv", "--set", "Edit_coding_presets=-c:v ffv1"},
+                       c.stops);
+  if (runner.empty()) return;
   const std::string probed =
       run({"ffprobe", "-v", "error", "-select_streams", "v:0", "-show_entries",
            "stream_side_data=type,projection", "-of", "default=nw=1", dir.file(c.output)});
