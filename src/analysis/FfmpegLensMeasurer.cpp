@@ -1,6 +1,7 @@
 #include "analysis/FfmpegLensMeasurer.h"
 
 #include <algorithm>
+#include <cstdint>
 
 #include "analysis/GrayImage.h"
 #include "analysis/LensCircleFinder.h"
@@ -15,6 +16,24 @@ std::string FfmpegLensMeasurer::method() const {
          " frames";
 }
 
+namespace {
+
+// The brightest of the strip's frames at each pixel: a dark scene in one frame hides no part of a
+// circle that another frame lights.
+GrayBytes brightestOf(const FfmpegFrameSampler::Strip& strip) {
+  GrayBytes lit(strip.width, strip.height);
+  const auto* in = reinterpret_cast<const std::uint8_t*>(strip.bytes.data());
+  for (int y = 0; y < strip.height; ++y) {
+    std::uint8_t* out = &lit.at(0, y);
+    for (int f = 0; f < strip.frames; ++f) {
+      for (int x = 0; x < strip.width; ++x) out[x] = std::max(out[x], *in++);
+    }
+  }
+  return lit;
+}
+
+}  // namespace
+
 LensCircles FfmpegLensMeasurer::measure(const std::string& file, MediaProbe& files) {
   const MediaInfo media = files.probe(file);
   if (media.frames <= 0 || media.width < 64 || media.height < 32) {
@@ -22,25 +41,20 @@ LensCircles FfmpegLensMeasurer::measure(const std::string& file, MediaProbe& fil
                 "\": it holds no pictures to look at");
   }
   const std::string what = "the lens circles of";
-  const FfmpegFrameSampler::Strip strip =
-      sampler_.strip(file, FfmpegFrameSampler::sampleTimes(media.frames, media.frameRate, kFrames),
-                     "", media.width & ~1, "gray", 1, what);
-  // The brightest of the frames at each pixel: a dark scene in one frame hides no part of a
-  // circle that another frame lights.
-  GrayImage lit(strip.width, strip.height);
-  const std::size_t row = static_cast<std::size_t>(strip.width) * strip.frames;
-  for (int y = 0; y < strip.height; ++y) {
-    for (int f = 0; f < strip.frames; ++f) {
-      const std::size_t start =
-          static_cast<std::size_t>(y) * row + static_cast<std::size_t>(f) * strip.width;
-      for (int x = 0; x < strip.width; ++x) {
-        const auto value = static_cast<float>(static_cast<unsigned char>(strip.bytes[start + x]));
-        lit.at(x, y) = std::max(lit.at(x, y), value);
-      }
-    }
+  const auto brightest = [&](std::vector<double> times) {
+    return brightestOf(sampler_.strip(file, times, "", media.width & ~1, "gray", 1, what));
+  };
+  // The middle frame alone shows both circles in all but a dark scene; only then are the
+  // brightest of several frames looked at.
+  const double middle =
+      (static_cast<double>(media.frames / 2) + 0.5) / std::max(media.frameRate.value(), 1e-9);
+  try {
+    return LensCircleFinder::findBoth(brightest({middle}));
+  } catch (const Error&) {
   }
   try {
-    return LensCircleFinder::findBoth(lit);
+    return LensCircleFinder::findBoth(
+        brightest(FfmpegFrameSampler::sampleTimes(media.frames, media.frameRate, kFrames)));
   } catch (const Error& error) {
     throw Error("Cannot find the lens circles of \"" + file +
                 "\" (is it a dual-fisheye recording?): " + error.what());

@@ -8,13 +8,14 @@
 
 namespace twinlens {
 
-// The lens circles of a dual-fisheye clip from a few frames spread over it, at full size, read
-// through the ffmpeg program: what is lit in any of them is within the circles.
+// The lens circles of a dual-fisheye clip from its middle frame at full size, read through the
+// ffmpeg program, or where that frame is too dark, from the brightest of a few frames spread over
+// the clip: what is lit in any of them is within the circles.
 class FfmpegLensMeasurer : public LensMeasurer {
  public:
   static constexpr int kFrames = 3;
   // Raised whenever the finding changes what it finds, so that kept circles are found again.
-  static constexpr int kMethodVersion = 1;
+  static constexpr int kMethodVersion = 2;
 
   explicit FfmpegLensMeasurer(const ConversionSettings& settings);
 

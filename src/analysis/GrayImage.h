@@ -7,17 +7,19 @@
 
 namespace twinlens {
 
-// A grey picture, its values 0 to 255 as floating point, row by row.
-struct GrayImage {
+// A grey picture, its values 0 to 255, row by row: as floating point where it is computed on, as
+// bytes where it is only looked at (a whole 8K frame as read).
+template <class Value>
+struct BasicGrayImage {
   int width = 0;
   int height = 0;
-  std::vector<float> pixels;
+  std::vector<Value> pixels;
 
-  GrayImage() = default;
-  GrayImage(int w, int h) : width(w), height(h), pixels(static_cast<std::size_t>(w) * h) {}
+  BasicGrayImage() = default;
+  BasicGrayImage(int w, int h) : width(w), height(h), pixels(static_cast<std::size_t>(w) * h) {}
 
-  float at(int x, int y) const { return pixels[static_cast<std::size_t>(y) * width + x]; }
-  float& at(int x, int y) { return pixels[static_cast<std::size_t>(y) * width + x]; }
+  Value at(int x, int y) const { return pixels[static_cast<std::size_t>(y) * width + x]; }
+  Value& at(int x, int y) { return pixels[static_cast<std::size_t>(y) * width + x]; }
 
   // The value between pixels, interpolated linearly; places outside take the nearest edge's.
   float sample(double x, double y) const {
@@ -34,8 +36,8 @@ struct GrayImage {
   }
 
   // Half the size each way, each pixel the mean of four.
-  GrayImage halved() const {
-    GrayImage half(width / 2, height / 2);
+  BasicGrayImage halved() const {
+    BasicGrayImage half(width / 2, height / 2);
     for (int y = 0; y < half.height; ++y) {
       for (int x = 0; x < half.width; ++x) {
         half.at(x, y) = 0.25f * (at(2 * x, 2 * y) + at(2 * x + 1, 2 * y) + at(2 * x, 2 * y + 1) +
@@ -45,5 +47,8 @@ struct GrayImage {
     return half;
   }
 };
+
+using GrayImage = BasicGrayImage<float>;
+using GrayBytes = BasicGrayImage<std::uint8_t>;
 
 }  // namespace twinlens

@@ -27,7 +27,7 @@ constexpr double kMaxRoundness = 1.5;  // the edge's deviation from the circle, 
 constexpr double kMinRaysKept = 0.5;
 
 struct Band {
-  const GrayImage& picture;
+  const GrayBytes& picture;
   int first;
   int end;
   bool inside(double x, double y) const {
@@ -47,6 +47,26 @@ double percentileOf(std::vector<float> values, double share) {
   return values[static_cast<std::size_t>(at)];
 }
 
+// How many of the counted pixels are at `first` or above.
+std::size_t countFrom(const std::array<std::size_t, 256>& levels, int first) {
+  std::size_t count = 0;
+  for (int level = first; level < 256; ++level) count += levels[level];
+  return count;
+}
+
+// The level that `share` of the counted pixels at `first` or above are darker than.
+int levelAt(const std::array<std::size_t, 256>& levels, int first, double share) {
+  const std::size_t count = countFrom(levels, first);
+  if (count == 0) return first;
+  const auto place = static_cast<std::size_t>(share * static_cast<double>(count - 1));
+  std::size_t below = 0;
+  for (int level = first; level < 256; ++level) {
+    below += levels[level];
+    if (below > place) return level;
+  }
+  return 255;
+}
+
 // How far a ray from (x, y) at `angle` runs before it leaves the band.
 double reachOf(const Band& band, double x, double y, double dx, double dy) {
   double reach = 1e9;
@@ -57,7 +77,7 @@ double reachOf(const Band& band, double x, double y, double dx, double dy) {
   return reach;
 }
 
-double medianAlong(const GrayImage& picture, double x, double y, double dx, double dy, double from,
+double medianAlong(const GrayBytes& picture, double x, double y, double dx, double dy, double from,
                    double to) {
   std::vector<float> values;
   for (double r = from; r <= to; r += 1) values.push_back(picture.sample(x + r * dx, y + r * dy));
@@ -72,7 +92,7 @@ std::optional<Point> edgeAlong(const Band& band, double cx, double cy, double an
   const double dx = std::cos(angle);
   const double dy = std::sin(angle);
   const double reach = reachOf(band, cx, cy, dx, dy);
-  const GrayImage& p = band.picture;
+  const GrayBytes& p = band.picture;
   auto at = [&](double r) { return p.sample(cx + r * dx, cy + r * dy); };
   if (at(reach) >= threshold || reach < nearest + kLevelTo) return std::nullopt;
   double edge = -1;
@@ -163,25 +183,23 @@ std::optional<Fit> fitCircle(const std::vector<Point>& points) {
 
 }  // namespace
 
-LensCircle LensCircleFinder::find(const GrayImage& picture, int firstColumn, int columns) {
+LensCircle LensCircleFinder::find(const GrayBytes& picture, int firstColumn, int columns) {
   const Band band{picture, std::max(0, firstColumn),
                   std::min(picture.width, firstColumn + columns)};
   if (band.end - band.first < 32 || picture.height < 32) throw Error("it is too small");
 
   // The levels of the surround and of the disc, and the disc's middle and size from what is lit.
-  std::vector<float> values;
+  std::array<std::size_t, 256> levels{};
   for (int y = 0; y < picture.height; y += 2) {
-    for (int x = band.first; x < band.end; x += 2) values.push_back(picture.at(x, y));
+    for (int x = band.first; x < band.end; x += 2) ++levels[picture.at(x, y)];
   }
-  const double dark = percentileOf(values, kDarkShare);
-  std::vector<float> lighter;
-  for (const float v : values) {
-    if (v >= dark + kMinContrast) lighter.push_back(v);
-  }
-  if (lighter.size() < values.size() / 100) {
+  const int dark = levelAt(levels, 0, kDarkShare);
+  const int firstLighter = std::min(255, dark + static_cast<int>(kMinContrast));
+  const std::size_t all = countFrom(levels, 0);
+  if (countFrom(levels, firstLighter) < all / 100) {
     throw Error("it shows no lit circle within a dark surround");
   }
-  const double lit = percentileOf(std::move(lighter), kLitShare);
+  const int lit = levelAt(levels, firstLighter, kLitShare);
   const double contrast = lit - dark;
   const double threshold = dark + 0.3 * contrast;
   double sumX = 0;
@@ -242,7 +260,7 @@ LensCircle LensCircleFinder::find(const GrayImage& picture, int firstColumn, int
   return {fit->cx, fit->cy, fit->r};
 }
 
-LensCircles LensCircleFinder::findBoth(const GrayImage& picture) {
+LensCircles LensCircleFinder::findBoth(const GrayBytes& picture) {
   const int half = picture.width / 2;
   LensCircles circles;
   try {

@@ -14,10 +14,10 @@ class LensCircleFinder {
   // The circle within the columns from `firstColumn`, `columns` wide, in pixels of the whole
   // picture. Raises Error saying why where those columns hold no clear circle (a picture lit to
   // its edges, an edge that is not round).
-  static LensCircle find(const GrayImage& picture, int firstColumn, int columns);
+  static LensCircle find(const GrayBytes& picture, int firstColumn, int columns);
 
   // The circles of a dual-fisheye picture, one in each half.
-  static LensCircles findBoth(const GrayImage& picture);
+  static LensCircles findBoth(const GrayBytes& picture);
 };
 
 }  // namespace twinlens

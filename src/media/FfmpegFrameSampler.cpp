@@ -6,7 +6,6 @@
 #include <string_view>
 
 #include "base/Error.h"
-#include "base/FilterText.h"
 #include "base/IntegerText.h"
 #include "media/FfprobeMediaProbe.h"
 #include "platform/ProgramOutput.h"
@@ -88,14 +87,17 @@ FfmpegFrameSampler::Strip FfmpegFrameSampler::strip(const std::string& file,
                                                     const std::string& crop, int width,
                                                     const std::string& format, int bytesPerPixel,
                                                     const std::string& what) const {
-  // One reader per sampled frame, each sought to its frame and decoding that one alone; the
-  // frames stand side by side in one picture.
+  // One input per sampled frame, sought to its time with only key frames decoded, so that each
+  // costs the decoding of one frame however long the clip's groups of pictures; the frames stand
+  // side by side in one picture.
+  std::vector<std::string> command{program_, "-v", "error", "-nostdin"};
   std::string graph;
   std::string stack;
   for (std::size_t i = 0; i < times.size(); ++i) {
+    command.insert(command.end(), {"-threads", "1", "-skip_frame", "nokey", "-noaccurate_seek",
+                                   "-ss", seconds(times[i]), "-i", file});
     const std::string pad = "[s" + std::to_string(i) + "]";
-    graph += "movie=filename=" + filterValue(file) + ":seek_point=" + seconds(times[i]) +
-             ":dec_threads=1,trim=end_frame=1,";
+    graph.append("[").append(std::to_string(i)).append(":v:0]");
     if (!crop.empty()) graph += crop + ",";
     graph += "scale=" + std::to_string(width) + ":-2,format=" + format + ",setpts=0" + pad + ";";
     stack += pad;
@@ -105,9 +107,9 @@ FfmpegFrameSampler::Strip FfmpegFrameSampler::strip(const std::string& file,
   } else {
     graph += stack + "hstack=inputs=" + std::to_string(times.size()) + "[out]";
   }
-  const platform::ProgramOutput result =
-      platform::runProgram({program_, "-v", "error", "-nostdin", "-filter_complex", graph, "-map",
-                            "[out]", "-frames:v", "1", "-f", "rawvideo", "-"});
+  command.insert(command.end(), {"-filter_complex", graph, "-map", "[out]", "-frames:v", "1", "-f",
+                                 "rawvideo", "-"});
+  const platform::ProgramOutput result = platform::runProgram(command);
   const std::size_t row = times.size() * static_cast<std::size_t>(width * bytesPerPixel);
   if (!result.started || result.exitCode != 0 || result.output.empty() || row == 0 ||
       result.output.size() % row != 0) {

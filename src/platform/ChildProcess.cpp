@@ -4,6 +4,7 @@
 #include <atomic>
 #include <chrono>
 #include <cstdint>
+#include <string_view>
 #include <thread>
 
 #include "platform/ProgramOutput.h"
@@ -195,6 +196,22 @@ void ChildProcess::finish(int exitCode) {
 namespace {
 
 // Waits a little while a program that has closed its outputs has not yet ended.
+// The programs asked to take their large blocks of memory in huge pages where the system has them:
+// an 8K picture then costs a few dozen page faults rather than tens of thousands, which on a
+// virtual machine halves the time to read one. A choice the user's environment makes is kept.
+void withLargePages(std::vector<std::string>& environment) {
+  constexpr std::string_view kName = "GLIBC_TUNABLES=";
+  constexpr std::string_view kLargePages = "glibc.malloc.hugetlb=1";
+  for (std::string& entry : environment) {
+    if (!entry.starts_with(kName)) continue;
+    if (entry.find("glibc.malloc.hugetlb") == std::string::npos) {
+      entry += (entry.size() > kName.size() ? ":" : "") + std::string(kLargePages);
+    }
+    return;
+  }
+  environment.push_back(std::string(kName) + std::string(kLargePages));
+}
+
 void pause(int waitMs) {
   std::this_thread::sleep_for(std::chrono::milliseconds(std::clamp(waitMs, 1, 10)));
 }
@@ -227,6 +244,7 @@ std::string ChildProcess::launch(const std::vector<std::string>& command, const 
     if (!changed) environment.push_back(text);
   }
   for (const auto& [name, value] : options.environment) environment.push_back(name + "=" + value);
+  withLargePages(environment);
   std::vector<char*> envp;
   for (std::string& entry : environment) envp.push_back(entry.data());
   envp.push_back(nullptr);

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <random>
 #include <string>
 
@@ -26,8 +27,8 @@ struct Drawn {
   bool flareOutside = false;  // a bright patch beside the right circle
 };
 
-GrayImage draw(const Drawn& d) {
-  GrayImage picture(4096, 2160);
+GrayBytes draw(const Drawn& d) {
+  GrayBytes picture(4096, 2160);
   std::mt19937 random(7);
   std::normal_distribution<double> noise(0, d.noise > 0 ? d.noise : 1);
   for (int y = 0; y < picture.height; ++y) {
@@ -41,7 +42,7 @@ GrayImage draw(const Drawn& d) {
       double value = cover * lit + (1 - cover) * d.black;
       if (d.flareOutside && std::hypot(x - 4040.0, y - 300.0) < 30) value = 250;
       if (d.noise > 0) value += noise(random);
-      picture.at(x, y) = static_cast<float>(std::clamp(value, 0.0, 255.0));
+      picture.at(x, y) = static_cast<std::uint8_t>(std::lround(std::clamp(value, 0.0, 255.0)));
     }
   }
   return picture;
@@ -94,30 +95,31 @@ INSTANTIATE_TEST_SUITE_P(Drawn, LensCircles, ::testing::ValuesIn(kDrawn),
 TEST(LensCircles, APictureWithoutThemIsRefusedSayingWhy) {
   const struct {
     const char* name;
-    void (*paint)(GrayImage&);
+    void (*paint)(GrayBytes&);
     const char* why;
   } cases[] = {
       {"lit to its edges",
-       [](GrayImage& p) {
+       [](GrayBytes& p) {
          for (int y = 0; y < p.height; ++y) {
-           for (int x = 0; x < p.width; ++x) p.at(x, y) = 100 + 80 * std::sin(x * 0.01 + y * 0.02);
+           for (int x = 0; x < p.width; ++x)
+             p.at(x, y) = static_cast<std::uint8_t>(100 + 80 * std::sin(x * 0.01 + y * 0.02));
          }
        },
        "the picture's left half shows no lens circle: its lit part has no edge that could be "
        "followed around"},
       {"a lit rectangle",
-       [](GrayImage& p) {
+       [](GrayBytes& p) {
          for (int y = 300; y < 1800; ++y) {
            for (int x = 200; x < p.width - 200; ++x) p.at(x, y) = 180;
          }
        },
        "the picture's left half shows no lens circle: the edge of its lit part is not round"},
       {"a small light",
-       [](GrayImage& p) {
+       [](GrayBytes& p) {
          for (int y = 0; y < p.height; ++y) {
            for (int x = 0; x < p.width; ++x) {
              const double r = std::hypot(x % 2048 - 1000.0, y - 1000.0);
-             p.at(x, y) = r < 150 ? 200.0f : 0.0f;
+             p.at(x, y) = r < 150 ? 200 : 0;
            }
          }
        },
@@ -125,7 +127,7 @@ TEST(LensCircles, APictureWithoutThemIsRefusedSayingWhy) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
-    GrayImage picture(4096, 2160);
+    GrayBytes picture(4096, 2160);
     c.paint(picture);
     try {
       LensCircleFinder::findBoth(picture);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdlib>
 
 #include "platform/ChildProcess.h"
 #include "support/TempDir.h"
@@ -68,6 +69,31 @@ TEST(ChildProcess, AProgramThatIsNotThereSaysSo) {
   EXPECT_FALSE(child.running());
   EXPECT_FALSE(child.poll(-1));
 }
+
+#ifndef _WIN32
+TEST(ChildProcess, ItTakesLargeMemoryInHugePagesUnlessTheUserChoseOtherwise) {
+  const struct {
+    const char* inherited;  // nullptr: no such variable
+    const char* seen;
+  } cases[] = {
+      {nullptr, "glibc.malloc.hugetlb=1"},
+      {"", "glibc.malloc.hugetlb=1"},
+      {"glibc.malloc.arena_max=2", "glibc.malloc.arena_max=2:glibc.malloc.hugetlb=1"},
+      {"glibc.malloc.hugetlb=0", "glibc.malloc.hugetlb=0"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.inherited != nullptr ? c.inherited : "(none)");
+    platform::ChildProcess::Options options;
+    if (c.inherited != nullptr) options.environment = {{"GLIBC_TUNABLES", c.inherited}};
+    if (c.inherited == nullptr) ::unsetenv("GLIBC_TUNABLES");
+    platform::ChildProcess child;
+    ASSERT_EQ(child.start({"sh", "-c", "printf %s \"$GLIBC_TUNABLES\""}, options), "");
+    while (child.poll(-1)) {
+    }
+    EXPECT_EQ(child.output(), c.seen);
+  }
+}
+#endif
 
 }  // namespace
 }  // namespace twinlens
