@@ -6,12 +6,11 @@
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
-#include <map>
 #include <string>
 #include <vector>
 
+#include "RememberedProbe.h"
 #include "analysis/FfmpegGeometryMeasurer.h"
-#include "media/FfprobeMediaProbe.h"
 #include "platform/ChildProcess.h"
 #include "platform/ProgramOutput.h"
 #include "run/ClipScan.h"
@@ -28,20 +27,6 @@ bool run(const std::vector<std::string>& command) {
   if (result.exitCode != 0) std::fprintf(stderr, "%s\n", result.errors.c_str());
   return result.exitCode == 0;
 }
-
-// ffprobe's readings, each file's once.
-class Remembered : public MediaProbe {
- public:
-  explicit Remembered(const ConversionSettings& settings) : ffprobe_(settings) {}
-  MediaInfo probe(const std::string& path) override {
-    const auto it = read_.find(path);
-    return it != read_.end() ? it->second : read_[path] = ffprobe_.probe(path);
-  }
-
- private:
-  FfprobeMediaProbe ffprobe_;
-  std::map<std::string, MediaInfo> read_;
-};
 
 template <typename Action>
 double secondsOf(Action&& action) {
@@ -77,7 +62,7 @@ int main() {
 
   // One after another: each file read, then the pair measured, as the run did before the scan.
   const double oneByOne = secondsOf([&] {
-    Remembered ffprobe(settings);
+    RememberedProbe ffprobe(settings);
     FfmpegGeometryMeasurer measurer(settings);
     for (const ClipNames& clip : clips) {
       ffprobe.probe(clip.leftFile);

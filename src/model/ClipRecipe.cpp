@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <numbers>
+#include <optional>
 #include <tuple>
 #include <utility>
 
@@ -447,6 +449,8 @@ std::pair<double, double> stretchOf(const ClipRecipe& r, View view) {
   return {x, y};
 }
 
+void turnEyes(ClipRecipe& r, const Align& align);
+
 // The views aligned and converged, as soon as each stands alone (after a split) and before it is
 // mirrored, sized or retimed; with a measurement, the depth that gives is told.
 void alignViews(ClipRecipe& r, const Geometry& g, const std::optional<GeometryReport>& measured,
@@ -476,6 +480,11 @@ void alignViews(ClipRecipe& r, const Geometry& g, const std::optional<GeometryRe
     align->width = measured->viewWidth;
     align->height = measured->viewHeight;
   }
+  // A dual-fisheye recording's eyes are measured through a window of their own.
+  if (r.input == InputLayout::DualFisheye && measured && measured->viewWidth > 0) {
+    align->width = measured->viewWidth;
+    align->height = measured->viewHeight;
+  }
   double shiftPermille = 0;
   if (g.automatic && measured) {
     shiftPermille =
@@ -499,6 +508,10 @@ void alignViews(ClipRecipe& r, const Geometry& g, const std::optional<GeometryRe
       align->toeInDeg == 0 && align->tiltDeg == 0 && align->convergencePx == 0) {
     return;
   }
+  if (r.input == InputLayout::DualFisheye) {
+    turnEyes(r, *align);
+    return;
+  }
   // Without the views' size (a plan made before the scan) nothing is aligned.
   if (align->width <= 0 || align->height <= 0) return;
   for (const View view : {View::Left, View::Right}) {
@@ -508,61 +521,112 @@ void alignViews(ClipRecipe& r, const Geometry& g, const std::optional<GeometryRe
   }
 }
 
-// The lens's field of view across its circle, and whether the right eye's circle is on the
-// picture's left half. A typed field of view that is no number, or none a fisheye has, raises
-// Error.
-choices::LensValue lensOf(const ConversionSettings& s) {
-  if (s.RadioGroup_Lens != choices::Lens::Other) {
-    const auto lens =
-        static_cast<std::size_t>(std::clamp(choices::itemIndex(s.RadioGroup_Lens), 0,
-                                            static_cast<int>(choices::kLensValues.size()) - 1));
-    return choices::kLensValues[lens];
+// The field of view across a flat window into a dual-fisheye recording. One that is no number, or
+// none a flat picture can show, raises Error.
+double windowFovOf(const ConversionSettings& s) {
+  const double fov = toDecimal(s.Edit_Window_FOV);
+  if (!(fov >= 20 && fov <= 160)) {
+    throw Error(
+        "The flat window's field of view (Edit_Window_FOV) must be from 20 to 160 "
+        "degrees, not \"" +
+        s.Edit_Window_FOV + "\"");
   }
-  const double fov = toDecimal(s.Edit_Lens_FOV);
-  if (!(fov >= 90 && fov <= 360)) {
-    throw Error("The lens's field of view (Edit_Lens_FOV) must be from 90 to 360 degrees, not \"" +
-                s.Edit_Lens_FOV + "\"");
-  }
-  return {fov, false};
+  return fov;
 }
 
-// Each view of a dual-fisheye recording is taken out of its eye's circle and re-projected to
-// VR180, each eye square and as sharp at the middle as the lens is: its 180 degrees across as
-// many pixels as the circle gives them, to an even number.
+// The widest picture a target's decoder plays of each eye, the eyes side by side: of `shape`
+// (width over height); none without a target.
+std::optional<double> widestEyeOf(const ConversionSettings& s, double shape) {
+  const TargetSpec* target = targetOf(s.ComboBox_Target);
+  if (target == nullptr) return std::nullopt;
+  double most = 0;
+  for (const DecoderLimit& limit : target->limits) {
+    most = std::max(most, std::min<double>(limit.height * shape, limit.width / 2.0));
+  }
+  return most;
+}
+
+// Each view of a dual-fisheye recording is taken out of its eye's circle and re-projected as sharp
+// at the middle as the lens is: to VR180, each eye square with its 180 degrees across as many
+// pixels as the circle gives them; or with "Flat" to a window of 16:9 straight ahead, for a 3D
+// television. A final size in pixels is made by the re-projection itself, so that each eye is
+// resampled once; a blur asked for at the final size stays, with a scale that has nothing left to
+// do.
 void reprojectViews(ClipRecipe& r, const ConversionSettings& s,
                     const std::optional<LensCircles>& circles) {
   if (r.input != InputLayout::DualFisheye) return;
-  // The settings' own fault is told before any file is read.
+  // The settings' own faults are told before any file is read.
   const choices::LensValue lens = lensOf(s);
+  const bool flat = s.RadioGroup_Projection == choices::Projection::Flat;
+  const double windowFov = flat ? windowFovOf(s) : 0;
   if (!circles) return;
+  const LensViews lenses{*circles, lens.fieldOfViewDeg, lens.viewsSwapped};
   for (const View view : {View::Left, View::Right}) {
-    const bool leftHalf = (view == View::Left) != lens.viewsSwapped;
-    const LensCircle& c = leftHalf ? circles->leftHalf : circles->rightHalf;
+    const LensCircle& c = view == View::Left ? lenses.leftEye() : lenses.rightEye();
+    const EyeSquare square = squareAround(c);
     Reproject step;
-    step.side = static_cast<int>(std::lround(2 * c.radius));
-    // The square's edges lie `radius` from the centre, which is a pixel's middle.
-    step.cropX = static_cast<int>(std::lround(c.centreX + 0.5 - step.side / 2.0));
-    step.cropY = static_cast<int>(std::lround(c.centreY + 0.5 - step.side / 2.0));
+    step.cropX = square.x;
+    step.cropY = square.y;
+    step.side = square.side;
     step.lensFovDeg = lens.fieldOfViewDeg;
-    double across = 2 * c.radius * 180 / lens.fieldOfViewDeg;
-    // A target's decoder bounds each eye: two of them side by side.
-    if (const TargetSpec* target = targetOf(s.ComboBox_Target)) {
-      double most = 0;
-      for (const DecoderLimit& limit : target->limits) {
-        most = std::max(most, std::min<double>(limit.height, limit.width / 2));
-      }
-      across = std::min(across, most);
+    const double perRadian = 2 * c.radius / (lens.fieldOfViewDeg * std::numbers::pi / 180);
+    double across = perRadian * std::numbers::pi;
+    double shape = 1;
+    if (flat) {
+      shape = 16.0 / 9;
+      across = 2 * std::tan(windowFov * std::numbers::pi / 360) * perRadian;
     }
-    step.width = step.height = 2 * static_cast<int>(std::lround(across / 2));
-    // Where a side-by-side file's views are split.
-    insertBeforeTheTail(r.steps[viewIndex(view)], step);
+    if (const auto widest = widestEyeOf(s, shape)) across = std::min(across, *widest);
+    step.width = 2 * static_cast<int>(std::lround(across / 2));
+    step.height = 2 * static_cast<int>(std::lround(across / shape / 2));
+    std::vector<Step>& steps = r.steps[viewIndex(view)];
+    if (const auto final =
+            std::find_if(steps.begin(), steps.end(),
+                         [](const Step& step) { return std::holds_alternative<FinalSize>(step); });
+        final != steps.end()) {
+      const auto& size = std::get<FinalSize>(*final);
+      const auto width = tryToInteger(size.width);
+      const auto height = tryToInteger(size.height);
+      if (width && height && *width > 0 && *height > 0) {
+        step.width = static_cast<int>(*width);
+        step.height = static_cast<int>(*height);
+        if (!size.blur) steps.erase(final);
+      }
+    }
+    if (flat) {
+      step.windowFovDeg = windowFov;
+      step.windowHeightDeg =
+          2 * std::atan(std::tan(windowFov * std::numbers::pi / 360) * step.height / step.width) *
+          180 / std::numbers::pi;
+    }
+    insertBeforeTheTail(steps, step);
+  }
+}
+
+// A dual-fisheye recording's views are aligned and converged in angles, each eye turned by half
+// in its own re-projection: its pixels are the circle's at its middle.
+void turnEyes(ClipRecipe& r, const Align& align) {
+  for (const View view : {View::Left, View::Right}) {
+    auto& steps = r.steps[viewIndex(view)];
+    for (Step& step : steps) {
+      auto* eye = std::get_if<Reproject>(&step);
+      if (eye == nullptr) continue;
+      const double degreesPerPixel = eye->lensFovDeg / eye->side;
+      const double half = view == View::Left ? 0.5 : -0.5;
+      eye->pitchDeg = half * align.verticalPx * degreesPerPixel;
+      eye->rollDeg = -half * align.rollDeg;
+      eye->yawDeg = half * align.convergencePx * degreesPerPixel;
+    }
   }
 }
 
 // What the output shows: a dual-fisheye recording becomes VR180; a file of views side by side or
 // over-under is the sphere the settings say.
 Projection projectionOf(const ClipRecipe& r, const ConversionSettings& s) {
-  if (r.input == InputLayout::DualFisheye) return Projection::HalfEquirect;
+  if (r.input == InputLayout::DualFisheye) {
+    return s.RadioGroup_Projection == choices::Projection::Flat ? Projection::Flat
+                                                                : Projection::HalfEquirect;
+  }
   if (r.input != InputLayout::SideBySide && r.input != InputLayout::OverUnder) {
     return Projection::Flat;
   }
@@ -652,6 +716,21 @@ bool measuresViews(const ConversionSettings& s) {
 bool alignsViews(const ConversionSettings& s) {
   return measuresViews(s) || s.RadioGroup_Align == choices::Align::UseValues ||
          s.RadioGroup_Convergence == choices::Convergence::ShiftBy;
+}
+
+choices::LensValue lensOf(const ConversionSettings& s) {
+  if (s.RadioGroup_Lens != choices::Lens::Other) {
+    const auto lens =
+        static_cast<std::size_t>(std::clamp(choices::itemIndex(s.RadioGroup_Lens), 0,
+                                            static_cast<int>(choices::kLensValues.size()) - 1));
+    return choices::kLensValues[lens];
+  }
+  const double fov = toDecimal(s.Edit_Lens_FOV);
+  if (!(fov >= 90 && fov <= 360)) {
+    throw Error("The lens's field of view (Edit_Lens_FOV) must be from 90 to 360 degrees, not \"" +
+                s.Edit_Lens_FOV + "\"");
+  }
+  return {fov, false};
 }
 
 ClipRecipe makeClipRecipe(const ConversionSettings& s, ClipNames names, const ClipFacts& facts) {

@@ -199,9 +199,11 @@ struct Align {
 };
 
 // The view taken out of its lens's image circle and re-projected to half an equirectangular
-// sphere (VR180) of `width` x `height`. The circle's square is cropped from the picture first:
-// `side` pixels from `cropX`, `cropY` (it may reach past the picture, which is black there). The
-// lens is an equidistant fisheye of `lensFovDeg` across its circle.
+// sphere (VR180) of `width` x `height`, or to a flat window straight ahead `windowFovDeg` across
+// and `windowHeightDeg` high. The circle's square is cropped from the picture first: `side` pixels
+// from `cropX`, `cropY` (it may reach past the picture, which is black there). The lens is an
+// equidistant fisheye of `lensFovDeg` across its circle. The eye is turned first, in degrees:
+// `yawDeg` to the right, `pitchDeg` up, `rollDeg` its picture anticlockwise.
 struct Reproject {
   int cropX = 0;
   int cropY = 0;
@@ -209,6 +211,11 @@ struct Reproject {
   double lensFovDeg = 180;
   int width = 0;
   int height = 0;
+  double windowFovDeg = 0;  // none: VR180
+  double windowHeightDeg = 0;
+  double yawDeg = 0;
+  double pitchDeg = 0;
+  double rollDeg = 0;
   friend bool operator==(const Reproject&, const Reproject&) = default;
 };
 
@@ -288,6 +295,10 @@ struct ClipRecipe {
 // measured.
 bool alignsViews(const ConversionSettings& settings);
 bool measuresViews(const ConversionSettings& settings);
+// The lens of a dual-fisheye recording as the settings choose it: its field of view and on which
+// half each eye lies. A typed field of view that is no number, or none a fisheye has, raises
+// Error.
+choices::LensValue lensOf(const ConversionSettings& settings);
 
 ClipRecipe makeClipRecipe(const ConversionSettings& settings, ClipNames names,
                           const ClipFacts& facts);

@@ -9,10 +9,10 @@ ConversionPlan::ConversionPlan(const ConversionSettings& settings)
   const bool pair = draft_.input != recipe::InputLayout::Mono;
   aligns_ = pair && alignsViews(settings);
   measures_ = pair && measuresViews(settings);
-  const bool vr180 = settings.RadioGroup_Projection == choices::Projection::VR180;
-  if (findsLensCircles() && !vr180) {
+  if (findsLensCircles() && settings.RadioGroup_Projection == choices::Projection::Full360) {
     throw Error(
-        "A dual-fisheye recording is made into VR180: choose \"VR180\" under \"Projection\"");
+        "A dual-fisheye recording shows half a sphere: choose \"VR180\", or \"Flat\" for a window "
+        "into it, under \"Projection\"");
   }
   const bool oneFileOfViews = draft_.input == recipe::InputLayout::SideBySide ||
                               draft_.input == recipe::InputLayout::OverUnder;
@@ -27,11 +27,6 @@ ConversionPlan::ConversionPlan(const ConversionSettings& settings)
     throw Error(
         "The colours of a dual-fisheye recording's views cannot be matched yet: choose \"No "
         "change\" under \"Colo(u)r match reference\"");
-  }
-  if (aligns_ && findsLensCircles()) {
-    throw Error(
-        "The views of a dual-fisheye recording cannot be aligned or converged yet: choose \"No "
-        "change\" under \"Align views\" and \"Convergence\"");
   }
 }
 

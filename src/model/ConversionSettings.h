@@ -82,6 +82,8 @@ struct ConversionSettings {
   choices::Lens RadioGroup_Lens = choices::Lens::CanonRf5_2;
   std::string Edit_Lens_FOV = "190";
   choices::Projection RadioGroup_Projection = choices::Projection::Flat;
+  // The field of view across a flat window into a dual-fisheye recording, in degrees.
+  std::string Edit_Window_FOV = "90";
   bool CheckBox_Player_Tags = true;
   // The headset, player or screen the output is made for; "Custom" is the fields as they stand.
   choices::Target ComboBox_Target = choices::Target::Custom;

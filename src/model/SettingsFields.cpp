@@ -93,6 +93,7 @@ const std::array kFields = {
     SettingsField{"RadioGroup_Lens", Kind::Radio, count(choices::kLens),
                   choice<&S::RadioGroup_Lens>()},
     SettingsField{"Edit_Lens_FOV", Kind::Text, 0, &S::Edit_Lens_FOV},
+    SettingsField{"Edit_Window_FOV", Kind::Text, 0, &S::Edit_Window_FOV},
     SettingsField{"RadioGroup_Projection", Kind::Radio, count(choices::kProjection),
                   choice<&S::RadioGroup_Projection>()},
     SettingsField{"CheckBox_Player_Tags", Kind::Flag, 0, &S::CheckBox_Player_Tags},

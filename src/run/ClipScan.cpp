@@ -185,10 +185,17 @@ ClipScan::ClipScan(MediaProbe* probe, PairMeasurer* measurer, std::string cacheF
     : probe_(probe), measurer_(measurer), cacheFolder_(std::move(cacheFolder)) {}
 
 ClipScan::Measured ClipScan::geometryOf(recipe::InputLayout layout, const std::string& left,
-                                        const std::string& right, MediaProbe& files,
+                                        const std::string& right,
+                                        const std::optional<LensViews>& lenses, MediaProbe& files,
                                         PairMeasurer& measurer) {
   const std::string method = measurer.method();
-  const std::string what = "measured " + method + " of a " + recipe::layoutName(layout);
+  std::string what = "measured " + method + " of a " + recipe::layoutName(layout);
+  if (lenses) {
+    std::string circles = keptText(lenses->circles);
+    circles.erase(circles.find(" end"));
+    what += " through lenses of " + numberText(lenses->fieldOfViewDeg) + " degrees" +
+            (lenses->viewsSwapped ? ", swapped, at " : ", at ") + circles;
+  }
   const std::string pair[] = {left, right};
   const std::optional<std::string> stamp = ReadCache::stampOf(what, pair);
   if (stamp) {
@@ -204,7 +211,8 @@ ClipScan::Measured ClipScan::geometryOf(recipe::InputLayout layout, const std::s
   }
   if (!measured.report) {
     try {
-      measured.report = measurer.measure(layout, left, right, files);
+      measured.report = lenses ? measurer.measureLenses(left, *lenses, files)
+                               : measurer.measure(layout, left, right, files);
       cache.keep(what, pair, keptText(*measured.report));
     } catch (const MeasurementRefused& refused) {
       measured.refused = refused.what();
@@ -243,9 +251,10 @@ LensCircles ClipScan::circlesOf(const std::string& file, MediaProbe& files,
   return *circles;
 }
 
-ClipFacts ClipScan::read(recipe::InputLayout layout, ScanRequest request, const std::string& left,
-                         const std::string& right, bool filesAtOnce, MediaProbe& files,
-                         const Measurers& measurers, const std::function<void(const char*)>& tell) {
+ClipFacts ClipScan::read(const ConversionSettings& settings, recipe::InputLayout layout,
+                         ScanRequest request, const std::string& left, const std::string& right,
+                         bool filesAtOnce, MediaProbe& files, const Measurers& measurers,
+                         const std::function<void(const char*)>& tell) {
   ClipFacts facts;
   if (request.leftFile || request.rightFile) tell("Reading");
   // A left file that fails waits for the right one's reading, as its future ends.
@@ -258,15 +267,21 @@ ClipFacts ClipScan::read(recipe::InputLayout layout, ScanRequest request, const 
   if (request.leftFile) facts.left = files.probe(left);
   if (rightApart) facts.right = rightRead.get();
   if (request.rightFile && !rightApart) facts.right = facts.left;
-  if (request.geometry) {
-    tell("Measuring the geometry of");
-    Measured measured = geometryOf(layout, left, right, files, measurers.pair);
-    facts.geometry = std::move(measured.report);
-    facts.geometryRefused = std::move(measured.refused);
-  }
+  // A dual-fisheye recording's eyes are measured through the circles found.
   if (request.lensCircles) {
     tell("Finding the lens circles of");
     facts.lensCircles = circlesOf(left, files, measurers.lens);
+  }
+  if (request.geometry) {
+    tell("Measuring the geometry of");
+    std::optional<LensViews> lenses;
+    if (layout == recipe::InputLayout::DualFisheye && facts.lensCircles) {
+      const choices::LensValue lens = lensOf(settings);
+      lenses = LensViews{*facts.lensCircles, lens.fieldOfViewDeg, lens.viewsSwapped};
+    }
+    Measured measured = geometryOf(layout, left, right, lenses, files, measurers.pair);
+    facts.geometry = std::move(measured.report);
+    facts.geometryRefused = std::move(measured.refused);
   }
   return facts;
 }
@@ -276,7 +291,8 @@ ClipFacts ClipScan::scanClip(const ConversionSettings& settings, recipe::InputLa
                              const std::string& right) {
   Reader files(*this, settings, request.headersOnly);
   FfmpegMeasurers measurers(*this, settings);
-  return read(layout, request, left, right, true, files, measurers.get(), [](const char*) {});
+  return read(settings, layout, request, left, right, true, files, measurers.get(),
+              [](const char*) {});
 }
 
 std::vector<ClipFacts> ClipScan::scan(const ConversionSettings& settings,
@@ -309,7 +325,7 @@ std::vector<ClipFacts> ClipScan::scan(const ConversionSettings& settings,
                          std::to_string(count) + ": \"" + names.leftFile + "\"");
           changed.notify_all();
         };
-        facts[i] = read(layout, request, names.leftFile, names.rightFile, false, files,
+        facts[i] = read(settings, layout, request, names.leftFile, names.rightFile, false, files,
                         measurers.get(), tell);
       } catch (...) {
         const std::lock_guard lock(mutex);

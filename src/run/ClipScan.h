@@ -73,16 +73,19 @@ class ClipScan {
     PairMeasurer& pair;
     LensMeasurer& lens;
   };
-  ClipFacts read(recipe::InputLayout layout, ScanRequest request, const std::string& left,
-                 const std::string& right, bool filesAtOnce, MediaProbe& files,
-                 const Measurers& measurers, const std::function<void(const char*)>& tell);
+  ClipFacts read(const ConversionSettings& settings, recipe::InputLayout layout,
+                 ScanRequest request, const std::string& left, const std::string& right,
+                 bool filesAtOnce, MediaProbe& files, const Measurers& measurers,
+                 const std::function<void(const char*)>& tell);
   // The pair's geometry, or why it could not be measured.
   struct Measured {
     std::optional<GeometryReport> report;
     std::string refused;
   };
+  // A dual-fisheye recording's eyes are measured through its `lenses`.
   Measured geometryOf(recipe::InputLayout layout, const std::string& left, const std::string& right,
-                      MediaProbe& files, PairMeasurer& measurer);
+                      const std::optional<LensViews>& lenses, MediaProbe& files,
+                      PairMeasurer& measurer);
 
   // The lens circles of a dual-fisheye file.
   LensCircles circlesOf(const std::string& file, MediaProbe& files, LensMeasurer& measurer);

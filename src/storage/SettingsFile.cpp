@@ -29,7 +29,7 @@ struct SettingsKey {
 };
 
 // In the order loading reads and applies them.
-constexpr std::array<SettingsKey, 66> kKeys = {{
+constexpr std::array<SettingsKey, 67> kKeys = {{
     {"Input", "Format", "RadioGroup_Input_Format"},
     {"Frames", "Progressive Frame Rates", "RadioGroup_FrameRates"},
     {"Frames", "Pitch", "RadioGroup_Pitch"},
@@ -94,6 +94,7 @@ constexpr std::array<SettingsKey, 66> kKeys = {{
     {"VR", "Lens", "RadioGroup_Lens"},
     {"VR", "Lens FOV", "Edit_Lens_FOV"},
     {"VR", "Projection", "RadioGroup_Projection"},
+    {"VR", "Window FOV", "Edit_Window_FOV"},
     {"VR", "Player Tags", "CheckBox_Player_Tags"},
     {"VR", "Target", "ComboBox_Target"},
 }};
@@ -102,9 +103,20 @@ constexpr std::array<SettingsKey, 66> kKeys = {{
 // and the ffmpeg location, then the final size and the Deshaker texts, then the engine and the
 // geometry, then the VR keys.
 constexpr std::array<std::size_t, kKeys.size()> kSaveOrder = {
-    0,  1,  2,  3,  4,  5,  6,  7,  8,  9,  10, 11, 12, 13, 14, 15, 16, 17, 18, 19, 20, 21,
-    22, 23, 24, 25, 26, 27, 28, 29, 30, 31, 32, 33, 34, 35, 36, 37, 38, 39, 40, 41, 48, 49,
-    50, 51, 42, 43, 44, 45, 46, 47, 52, 53, 54, 55, 56, 57, 58, 59, 60, 61, 62, 63, 64, 65};
+    0,  1,  2,  3,  4,  5,  6,  7,  8,  9,  10, 11, 12, 13, 14, 15, 16, 17, 18, 19, 20, 21, 22,
+    23, 24, 25, 26, 27, 28, 29, 30, 31, 32, 33, 34, 35, 36, 37, 38, 39, 40, 41, 48, 49, 50, 51,
+    42, 43, 44, 45, 46, 47, 52, 53, 54, 55, 56, 57, 58, 59, 60, 61, 62, 63, 64, 65, 66};
+
+// Each key is saved once: a key added to the table and not to the order is a build error.
+constexpr bool savesEachKeyOnce() {
+  std::array<bool, kKeys.size()> saved{};
+  for (const std::size_t row : kSaveOrder) {
+    if (row >= saved.size() || saved[row]) return false;
+    saved[row] = true;
+  }
+  return true;
+}
+static_assert(savesEachKeyOnce());
 
 using S = ConversionSettings;
 using Kind = SettingsField::Kind;

@@ -363,6 +363,8 @@ QWidget* TSDIAppForm::buildVrTab() {
   auto* fov = textField("Edit_Lens_FOV");
   column->addLayout(row({label("Label_Lens_FOV", fov), fov}));
   column->addWidget(radioGroup("RadioGroup_Projection"));
+  auto* window = textField("Edit_Window_FOV");
+  column->addLayout(row({label("Label_Window_FOV", window), window}));
   column->addWidget(checkBox("CheckBox_Player_Tags"));
   auto* target = dropDown("ComboBox_Target");
   column->addLayout(row({label("Label_Target", target), target}));

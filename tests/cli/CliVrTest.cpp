@@ -282,6 +282,118 @@ TEST(DualFisheyeInput, AFlatRecordingStopsTheRunNamingItsFile) {
   EXPECT_FALSE(std::filesystem::exists(dir.file("flat_LR_180.ffgraph")));
 }
 
+// Both eyes see one detailed sphere, the right eye's lens turned against the left's (as two
+// lenses of one body can be): converted with the eyes aligned, in angles, the two eyes of the
+// output show the same picture where without it they do not; and a flat window for a 3D
+// television is the sphere's own view through a window of the chosen field of view.
+struct EyesCase {
+  const char* name;
+  const char* turned;  // the right lens against the left, as v360 rotates
+  int projection;      // RadioGroup_Projection
+  int align;           // RadioGroup_Align
+  // Edit_Window_FOV, and the output's eye: as many pixels to a radian at its middle as the
+  // circle's middle has (0: VR180, 180 degrees from a 180-degree circle).
+  const char* window;
+  int width;
+  int height;
+};
+
+const EyesCase kEyes[] = {
+    {"LensesTurnedAreAligned", ":pitch=2.5:roll=3", 1, 1, "90", 0, 0},
+    {"TheOtherWayAreAligned", ":pitch=-2:roll=-2", 1, 1, "90", 0, 0},
+    {"AFlatWindowForATelevision", "", 0, 0, "90", 382, 214},
+    {"ANarrowWindowAligned", ":pitch=2", 0, 1, "60", 220, 124},
+};
+
+// The mean difference of the output's two eyes (side by side, `w` x `h` each) over the middle of
+// the view, where both lenses see.
+double eyesApart(const std::vector<unsigned char>& frame, int w, int h) {
+  double sum = 0;
+  int count = 0;
+  for (int y = h / 4; y < 3 * h / 4; ++y) {
+    for (int x = w / 4; x < 3 * w / 4; ++x) {
+      sum += std::abs(frame[static_cast<std::size_t>(y * 2 * w + x)] -
+                      frame[static_cast<std::size_t>(y * 2 * w + w + x)]);
+      ++count;
+    }
+  }
+  return sum / count;
+}
+
+class DualFisheyeEyes : public ::testing::TestWithParam<EyesCase> {};
+
+TEST_P(DualFisheyeEyes, AreAlignedInAnglesAndSeenThroughAWindow) {
+  const EyesCase& c = GetParam();
+  test::TempDir dir;
+  const std::string recording = dir.file("rig.mkv");
+  // Detail everywhere, as fine as both lenses still draw it.
+  const std::string sphere =
+      "color=c=gray:s=1440x720:r=25:d=0.2,noise=alls=90:allf=u,gblur=sigma=2,format=gray";
+  const auto lens = [&](const std::string& turned, Placed at, const char* label) {
+    const std::string middle = std::to_string((kCircle - 1) / 2.0);
+    return sphere +
+           ",v360=input=e:output=fisheye:h_fov=180:v_fov=180:w=" + std::to_string(kCircle) +
+           ":h=" + std::to_string(kCircle) + turned + ",geq=lum='if(lte(hypot(X-" + middle + ",Y-" +
+           middle + ")," + std::to_string(kCircle / 2) +
+           "),p(X,Y),0)',pad=" + std::to_string(kHalfWidth) + ":" + std::to_string(kHeight) + ":" +
+           std::to_string(at.x) + ":" + std::to_string(at.y) + ":color=black[" + label + "]";
+  };
+  run({"ffmpeg", "-v", "error", "-y", "-filter_complex",
+       lens("", {14, 60}, "a") + ";" + lens(c.turned, {27, 48}, "b") + ";[a][b]hstack", "-c:v",
+       "ffv1", recording});
+  const auto converted = [&](int align) {
+    const std::string runner =
+        encodedOrStopped({"--left", recording,
+                          "--set",  "RadioGroup_Engine=1",
+                          "--set",  "RadioGroup_Input_Format=4",
+                          "--set",  "RadioGroup_Lens=2",
+                          "--set",  "Edit_Lens_FOV=180",
+                          "--set",  "RadioGroup_Output_Format=1",
+                          "--set",  "RadioGroup_Projection=" + std::to_string(c.projection),
+                          "--set",  std::string("Edit_Window_FOV=") + c.window,
+                          "--set",  "RadioGroup_Align=" + std::to_string(align),
+                          "--set",  "CheckBox_ffmpeg_make=1",
+                          "--set",  "CheckBox_Execute_ffmpeg=1",
+                          "--set",  "Edit_Video_Extension=.mkv",
+                          "--set",  "Edit_coding_presets=-c:v ffv1"},
+                         nullptr);
+    const std::string output = dir.file(c.projection == 1 ? "rig_LR_180.mkv" : "rig_LR.mkv");
+    EXPECT_TRUE(std::filesystem::exists(output)) << runner;
+    return greyFrame({"-i", output});
+  };
+  const int w = c.width > 0 ? c.width : kCircle;  // VR180: 180 degrees from a 180-degree circle
+  const int h = c.height > 0 ? c.height : kCircle;
+  const std::vector<unsigned char> out = converted(c.align);
+  ASSERT_EQ(out.size(), static_cast<std::size_t>(2 * w * h));
+  if (c.align == 0) {
+    // The left eye is the sphere through the window, as v360 shows it.
+    const std::vector<unsigned char> truth = greyFrame(
+        {"-f", "lavfi", "-i",
+         sphere + ",v360=input=e:output=flat:h_fov=" + c.window + ":v_fov=" +
+             std::to_string(
+                 2 * std::atan(std::tan(std::stod(c.window) * std::numbers::pi / 360) * h / w) *
+                 180 / std::numbers::pi) +
+             ":w=" + std::to_string(w) + ":h=" + std::to_string(h)});
+    ASSERT_EQ(truth.size(), static_cast<std::size_t>(w * h));
+    double error = 0;
+    for (int y = 0; y < h; ++y) {
+      for (int x = 0; x < w; ++x) {
+        error += std::abs(out[static_cast<std::size_t>(y * 2 * w + x)] -
+                          truth[static_cast<std::size_t>(y * w + x)]);
+      }
+    }
+    EXPECT_LT(error / (w * h), 6.0);
+    EXPECT_LT(eyesApart(out, w, h), 6.0);
+    return;
+  }
+  const double aligned = eyesApart(out, w, h);
+  const double asTheyAre = eyesApart(converted(0), w, h);
+  EXPECT_LT(aligned, 0.4 * asTheyAre) << "aligned " << aligned << ", as they are " << asTheyAre;
+}
+
+INSTANTIATE_TEST_SUITE_P(Rigs, DualFisheyeEyes, ::testing::ValuesIn(kEyes),
+                         [](const auto& info) { return std::string(info.param.name); });
+
 }  // namespace
 }  // namespace twinlens
 

@@ -125,7 +125,8 @@ TEST(SettingsFile, DefaultsWrittenFromScratchHaveTheSevenSectionsInOrder) {
             "[Final]\r\nUser FR Num=30000\r\nUser FR Den=1001\r\n"
             "[Geometry]\r\nAlign=0\r\nVertical=0\r\nRoll=0\r\nZoom=0\r\nToe-in=0\r\nTilt=0\r\n"
             "Convergence=0\r\nConvergence Shift=0\r\n"
-            "[VR]\r\nLens=0\r\nLens FOV=190\r\nProjection=0\r\nPlayer Tags=1\r\nTarget=0\r\n");
+            "[VR]\r\nLens=0\r\nLens FOV=190\r\nProjection=0\r\nWindow FOV=90\r\nPlayer Tags=1\r\n"
+            "Target=0\r\n");
 }
 
 TEST(SettingsFile, SaveLoadSaveIsByteIdentical) {

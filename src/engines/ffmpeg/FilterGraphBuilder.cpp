@@ -397,7 +397,8 @@ class GraphComposer {
   }
 
   // The square around the lens's circle (the picture padded with black where the square reaches
-  // past it), re-projected from the fisheye to half an equirectangular sphere.
+  // past it), re-projected from the fisheye to half an equirectangular sphere or a flat window,
+  // the eye turned in the same pass.
   static void reprojected(Stream& video, const Reproject& r, const MediaInfo& media) {
     const int margin = std::max(
         {0, -r.cropX, -r.cropY, r.cropX + r.side - media.width, r.cropY + r.side - media.height});
@@ -408,8 +409,18 @@ class GraphComposer {
     video.then("crop=" + str(r.side) + ":" + str(r.side) + ":" + str(r.cropX + margin) + ":" +
                str(r.cropY + margin));
     const std::string fov = decimal(r.lensFovDeg);
-    video.then("v360=input=fisheye:ih_fov=" + fov + ":iv_fov=" + fov +
-               ":output=hequirect:w=" + str(r.width) + ":h=" + str(r.height) + ":interp=cubic");
+    std::string output = ":output=hequirect";
+    if (r.windowFovDeg > 0) {
+      output =
+          ":output=flat:h_fov=" + decimal(r.windowFovDeg) + ":v_fov=" + decimal(r.windowHeightDeg);
+    }
+    std::string turned;
+    for (const auto& [name, degrees] :
+         {std::pair{":yaw=", r.yawDeg}, {":pitch=", r.pitchDeg}, {":roll=", r.rollDeg}}) {
+      if (degrees != 0) turned += name + decimal(degrees);
+    }
+    video.then("v360=input=fisheye:ih_fov=" + fov + ":iv_fov=" + fov + output +
+               ":w=" + str(r.width) + ":h=" + str(r.height) + turned + ":interp=cubic");
   }
 
   void fieldSteps(ViewStream& st, const Fields& fields) const {
