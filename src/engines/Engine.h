@@ -48,6 +48,8 @@ struct ProgramStart {
   std::vector<std::vector<std::string>> encodes = {};
   // By clip as `encodes`: what a clip stopped under way leaves, which its starter removes.
   std::vector<std::vector<std::string>> unfinished = {};
+  // The programs it runs in turn, which must be found through the search path.
+  std::vector<std::string> needs = {};
 };
 
 // Told of every file an engine has written, in order.

@@ -145,6 +145,7 @@ void ConversionRun::M1Click() {
         s, conversion.input(), engine->scanRequest(), plan.writtenClips(),
         [&](std::size_t i) { return plan.clip(i); }, progress));
     plan.checkClashes();
+    checkNeededPrograms(*engine);
     engine->write(output);
     if (plan.missingPartner()) throw *plan.missingPartner();
     launch(*engine);
@@ -153,6 +154,20 @@ void ConversionRun::M1Click() {
     // run.
     if (!launchFailed_) report_.stopped();
     throw;
+  }
+}
+
+// A program the started files run in turn that is not there would fail every clip at its end:
+// the run stops before writing anything.
+void ConversionRun::checkNeededPrograms(const Engine& engine) const {
+  for (const ProgramStart& program : engine.programs()) {
+    for (const std::string& needed : program.needs) {
+      if (platform::onSearchPath(needed)) continue;
+      throw Error("The outputs are tagged for VR players by \"" + needed +
+                  "\" (part of MKVToolNix), which is not on the search path: install MKVToolNix "
+                  "(Debian: apt install mkvtoolnix), or untick \"Execute ffmpeg\" to write the "
+                  "files and run them where it is");
+    }
   }
 }
 

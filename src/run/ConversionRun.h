@@ -86,6 +86,7 @@ class ConversionRun {
  private:
   std::string colourMatcherProgram() const;
   void launch(const Engine& engine);
+  void checkNeededPrograms(const Engine& engine) const;
 
   ConversionSettings& settings_;
   RunFrontEnd& frontEnd_;

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <filesystem>
 #include <numbers>
 #include <ostream>
@@ -280,6 +281,37 @@ TEST(DualFisheyeInput, AFlatRecordingStopsTheRunNamingItsFile) {
             std::string::npos)
       << made.err;
   EXPECT_FALSE(std::filesystem::exists(dir.file("flat_LR_180.ffgraph")));
+}
+
+// A run that would start its runner stops before writing anything where the runner's tagger is
+// missing, saying what to install.
+TEST(VrTags, AMissingTaggerStopsTheRunBeforeAnythingIsWritten) {
+  test::TempDir dir;
+  const std::string file = dir.file("trip.mkv");
+  run({"ffmpeg", "-v", "error", "-y", "-f", "lavfi", "-i", "testsrc2=s=640x320:d=0.2", "-c:v",
+       "ffv1", file});
+  // ffmpeg and ffprobe alone on the search path.
+  std::filesystem::create_directory(dir.file("bin"));
+  for (const char* program : {"ffmpeg", "ffprobe"}) {
+    const platform::ProgramOutput where =
+        platform::runProgram({"sh", "-c", std::string("command -v ") + program});
+    std::string found = where.output.substr(0, where.output.find('\n'));
+    std::filesystem::create_symlink(found, dir.file(std::string("bin/") + program));
+  }
+  const std::string path = std::getenv("PATH");
+  ::setenv("PATH", dir.file("bin").c_str(), 1);
+  const test::CliOutcome made =
+      test::runCli({"--left", file, "--set", "RadioGroup_Engine=1", "--set",
+                    "RadioGroup_Input_Format=1", "--set", "RadioGroup_Output_Format=1", "--set",
+                    "RadioGroup_Projection=1", "--set", "CheckBox_ffmpeg_make=1", "--set",
+                    "CheckBox_Execute_ffmpeg=1", "--set", "Edit_Video_Extension=.mp4"});
+  ::setenv("PATH", path.c_str(), 1);
+  EXPECT_NE(made.status, 0);
+  EXPECT_NE(made.err.find("The outputs are tagged for VR players by \"mkvpropedit\" (part of "
+                          "MKVToolNix), which is not on the search path"),
+            std::string::npos)
+      << made.err;
+  EXPECT_EQ(made.out.find("wrote\t"), std::string::npos) << made.out;
 }
 
 // Both eyes see one detailed sphere, the right eye's lens turned against the left's (as two

@@ -66,6 +66,13 @@ void FfmpegEngine::begin(const RunClips& clips) {
     }
   }
   clips_ = clips;
+  // VR outputs are tagged by mkvpropedit.
+  needs_.clear();
+  for (std::size_t i = 0; i < clips.written && needs_.empty(); ++i) {
+    if (clips.recipe(i).projection != recipe::Projection::Flat) {
+      needs_.push_back(style_ == PathStyle::Posix ? "mkvpropedit" : "mkvpropedit.exe");
+    }
+  }
   if (!s_.CheckBox_ffmpeg_make || !clips.complete() || clips.count == 0) return;
   // The runner is named after the run's last clip.
   runnerFile_ = FfmpegRunner(s_, style_).pathFor(clips.names(clips.count - 1).primaryScript);
@@ -173,7 +180,7 @@ void FfmpegEngine::write(EngineOutput& output) {
 std::vector<ProgramStart> FfmpegEngine::programs() const {
   // The runner takes no parameters and works in its own folder.
   if (!s_.CheckBox_Execute_ffmpeg || runnerFile_.empty()) return {};
-  return {{runnerFile_, "", runnerFolder(), encodes_, unfinished_}};
+  return {{runnerFile_, "", runnerFolder(), encodes_, unfinished_, needs_}};
 }
 
 }  // namespace twinlens

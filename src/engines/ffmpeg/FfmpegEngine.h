@@ -45,6 +45,7 @@ class FfmpegEngine : public Engine {
   std::string runnerFile_;
   std::vector<std::vector<std::string>> encodes_;     // each written clip's encoded files
   std::vector<std::vector<std::string>> unfinished_;  // and what it leaves when stopped
+  std::vector<std::string> needs_;  // the programs the runner starts beside ffmpeg
 };
 
 }  // namespace twinlens
