@@ -26,7 +26,13 @@ class Preview : public Command {
     frame->excludes(time_);
     app.add_option("--mode", mode_, "What is shown")
         ->type_name("MODE")
-        ->check(CLI::IsMember({"output", "anaglyph", "difference", "overlay"}));
+        ->check(CLI::IsMember({"output", "anaglyph", "difference", "overlay", "headset"}));
+    app.add_option("--yaw", yaw_, "The headset view's look to the right, in degrees")
+        ->type_name("DEGREES")
+        ->check(CLI::Range(-180.0, 180.0));
+    app.add_option("--pitch", pitch_, "The headset view's look up, in degrees")
+        ->type_name("DEGREES")
+        ->check(CLI::Range(-90.0, 90.0));
     app.add_option("--png", png_, "The picture to write")->required()->type_name("FILE");
   }
 
@@ -35,6 +41,7 @@ class Preview : public Command {
     const PreviewMode shown = mode_ == "anaglyph"     ? PreviewMode::Anaglyph
                               : mode_ == "difference" ? PreviewMode::Difference
                               : mode_ == "overlay"    ? PreviewMode::Overlay
+                              : mode_ == "headset"    ? PreviewMode::Headset
                                                       : PreviewMode::Output;
     FramePreview::Where where;
     if (time_->count() > 0) {
@@ -47,8 +54,8 @@ class Preview : public Command {
     const std::vector<std::string> notes =
         FramePreview(settings, scan)
             .render(platform::absolutePath(left_),
-                    right_.empty() ? std::string() : platform::absolutePath(right_), where, shown,
-                    platform::absolutePath(png_));
+                    right_.empty() ? std::string() : platform::absolutePath(right_), where,
+                    PreviewLook(shown, yaw_, pitch_), platform::absolutePath(png_));
     for (const std::string& note : notes) err << "note\t" << note << '\n';
     out << "wrote\t" << platform::absolutePath(png_) << '\n';
     return 0;
@@ -62,6 +69,8 @@ class Preview : public Command {
   double seconds_ = 0;
   CLI::Option* time_ = nullptr;
   std::string mode_ = "output";
+  double yaw_ = 0;
+  double pitch_ = 0;
   std::string png_;
 };
 

@@ -12,7 +12,17 @@ namespace twinlens {
 
 // What a preview shows: the primary output's picture, or the two views before the layout joins
 // them (as a red-cyan anaglyph, as their difference, or blended under level lines).
-enum class PreviewMode { Output, Anaglyph, Difference, Overlay };
+enum class PreviewMode { Output, Anaglyph, Difference, Overlay, Headset };
+
+// How the preview shows a frame: in one of its modes, and in the headset view, looking `yawDeg` to
+// the right and `pitchDeg` up into the output's sphere.
+struct PreviewLook {
+  PreviewLook(PreviewMode shown = PreviewMode::Output, double yaw = 0, double pitch = 0)
+      : mode(shown), yawDeg(yaw), pitchDeg(pitch) {}
+  PreviewMode mode;
+  double yawDeg;
+  double pitchDeg;
+};
 
 // An input file of an ffmpeg command and the options that go before its "-i".
 struct CommandInput {
@@ -47,7 +57,7 @@ class FrameRenderer {
   // what that frame needs. `colourTables`: the colour tables file where the views' colours are
   // matched. Raises "it lies beyond the clip" for a frame the clip's first frames show to lie
   // beyond it.
-  virtual FrameGraph frame(const ClipRecipe& clip, std::int64_t frame, PreviewMode mode,
+  virtual FrameGraph frame(const ClipRecipe& clip, std::int64_t frame, PreviewLook look,
                            const std::string& colourTables) const = 0;
 };
 

@@ -34,9 +34,9 @@ std::shared_ptr<const std::string> temporaryFile(const std::string& extension) {
 }  // namespace
 
 std::vector<std::string> FramePreview::render(const std::string& left, const std::string& right,
-                                              Where where, PreviewMode mode,
+                                              Where where, PreviewLook look,
                                               const std::string& png) {
-  const PreviewJob job = prepare(left, right, where, mode, PictureFormat::Png);
+  const PreviewJob job = prepare(left, right, where, look, PictureFormat::Png);
   const platform::ProgramOutput rendered = platform::runProgram(job.command);
   platform::writeFileReplacing(
       png, job.picture(rendered.started, rendered.exitCode, rendered.output, rendered.errors));
@@ -55,7 +55,7 @@ std::string PreviewJob::picture(bool started, int exitCode, const std::string& o
 }
 
 PreviewJob FramePreview::prepare(const std::string& left, const std::string& right, Where where,
-                                 PreviewMode mode, PictureFormat format) {
+                                 PreviewLook look, PictureFormat format) {
   const ConversionSettings& s = settings_;
   const ConversionPlan conversion(s);
   if (conversion.pictures()) {
@@ -95,7 +95,7 @@ PreviewJob FramePreview::prepare(const std::string& left, const std::string& rig
   }
   std::optional<FrameGraph> built;
   try {
-    built = renderer->frame(recipe, job.frame, mode, job.tables ? *job.tables : std::string());
+    built = renderer->frame(recipe, job.frame, look, job.tables ? *job.tables : std::string());
   } catch (const Error& error) {
     throw Error("Frame " + std::to_string(job.frame) + " of \"" + job.clip +
                 "\" cannot be shown: " + error.what());

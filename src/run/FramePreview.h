@@ -53,12 +53,12 @@ class FramePreview {
   // the clip's notes, and where the preview differs from the chosen engine's conversion. Raises
   // Error saying why a frame cannot be shown.
   std::vector<std::string> render(const std::string& left, const std::string& right, Where where,
-                                  PreviewMode mode, const std::string& png);
+                                  PreviewLook look, const std::string& png);
 
   // What `render` runs, for a caller that runs it on its own. Reads the files and measures the
   // pair where they are not known yet; raises Error as `render` does.
   PreviewJob prepare(const std::string& left, const std::string& right, Where where,
-                     PreviewMode mode, PictureFormat format);
+                     PreviewLook look, PictureFormat format);
 
  private:
   const ConversionSettings& settings_;

@@ -62,6 +62,24 @@ PreviewWindow::PreviewWindow(window::PreviewModel& model, QWidget* parent)
   mode_->setObjectName(QStringLiteral("ComboBox_Preview_Mode"));
   for (const char* name : window::PreviewModel::modeNames())
     mode_->addItem(QString::fromLatin1(name));
+  const auto lookSlider = [](const char* name, int most, const char* hint) {
+    auto* slider = new QSlider(Qt::Horizontal);
+    slider->setObjectName(QString::fromLatin1(name));
+    slider->setRange(-most, most);
+    slider->setToolTip(QString::fromLatin1(hint));
+    return slider;
+  };
+  yaw_ = lookSlider("TrackBar_Yaw", window::PreviewModel::kMostYawDeg,
+                    "Where the headset view looks: degrees to the right (left below 0)");
+  pitch_ = lookSlider("TrackBar_Pitch", window::PreviewModel::kMostPitchDeg,
+                      "Where the headset view looks: degrees up (down below 0)");
+  look_ = new QWidget;
+  auto* look = new QHBoxLayout(look_);
+  look->setContentsMargins(0, 0, 0, 0);
+  look->addWidget(new QLabel(QStringLiteral("Yaw")));
+  look->addWidget(yaw_, 1);
+  look->addWidget(new QLabel(QStringLiteral("Pitch")));
+  look->addWidget(pitch_, 1);
   choose_ = new QPushButton(QStringLiteral("Choose clip..."));
   choose_->setObjectName(QStringLiteral("Button_Preview_Clip"));
   clip_ = wrappedLabel("Label_Preview_Clip");
@@ -75,6 +93,7 @@ PreviewWindow::PreviewWindow(window::PreviewModel& model, QWidget* parent)
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(canvas_, 1);
   layout->addLayout(controls);
+  layout->addWidget(look_);
   layout->addWidget(clip_);
   layout->addWidget(figures_);
   layout->addWidget(message_);
@@ -86,6 +105,11 @@ PreviewWindow::PreviewWindow(window::PreviewModel& model, QWidget* parent)
   connect(mode_, &QComboBox::currentIndexChanged, this, [this](int mode) {
     if (!updating_) model_.setMode(mode);
   });
+  for (QSlider* slider : {yaw_, pitch_}) {
+    connect(slider, &QSlider::valueChanged, this, [this] {
+      if (!updating_) model_.setLook(yaw_->value(), pitch_->value());
+    });
+  }
   connect(choose_, &QPushButton::clicked, this, [this] { model_.Button_Preview_ClipClick(); });
 }
 
@@ -95,6 +119,9 @@ void PreviewWindow::showState(const window::PreviewState& state) {
   slider_->setValue(static_cast<int>(state.frame));
   slider_->setEnabled(state.frames > 0);
   mode_->setCurrentIndex(state.mode);
+  yaw_->setValue(state.yawDeg);
+  pitch_->setValue(state.pitchDeg);
+  look_->setVisible(state.looks);
   updating_ = false;
   clip_->setText(fromCore(state.clip) +
                  (state.rendering ? QStringLiteral(" (rendering...)") : QString()));

@@ -37,6 +37,9 @@ class PreviewWindow : public QWidget {
   QWidget* canvas_;
   QSlider* slider_;
   QComboBox* mode_;
+  QWidget* look_;  // the headset view's sliders
+  QSlider* yaw_;
+  QSlider* pitch_;
   QLabel* clip_;
   QLabel* figures_;
   QLabel* message_;

@@ -5,6 +5,7 @@
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QPixmap>
+#include <QSlider>
 #include <QTabWidget>
 #include <cstdio>
 
@@ -87,6 +88,24 @@ int previewShots(twinlens::ui::TSDIAppForm& window, SilentPrompter& prompter,
     if (!preview.grab().save(file)) return 1;
     std::printf("%s\n", qPrintable(file));
   }
+  // The headset view of the same clip read as VR180, looking a little up and to the right.
+  choose("RadioGroup_Output_Format", 1);  // side by side
+  choose("RadioGroup_Projection", 1);     // VR180
+  preview.findChild<QSlider*>(QStringLiteral("TrackBar_Yaw"))->setValue(25);
+  preview.findChild<QSlider*>(QStringLiteral("TrackBar_Pitch"))->setValue(10);
+  preview.findChild<QComboBox*>(QStringLiteral("ComboBox_Preview_Mode"))->setCurrentIndex(4);
+  QElapsedTimer waited;
+  waited.start();
+  while (preview.picture().width() != 1600 && waited.elapsed() < 30000) {
+    QApplication::processEvents(QEventLoop::AllEvents, 50);
+  }
+  if (preview.picture().width() != 1600 || !settled(preview)) {
+    std::fprintf(stderr, "The preview showed no headset view\n");
+    return 1;
+  }
+  const QString file = QDir(folder).filePath(QStringLiteral("12-preview-headset.png"));
+  if (!preview.grab().save(file)) return 1;
+  std::printf("%s\n", qPrintable(file));
   return 0;
 }
 

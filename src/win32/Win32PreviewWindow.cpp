@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <tuple>
 
 #include "win32/WindowClass.h"
 
@@ -15,6 +16,8 @@ constexpr const char* kCanvasClass = "TwinlensPreviewCanvas";
 constexpr int kSlider = 10;
 constexpr int kMode = 11;
 constexpr int kChoose = 12;
+constexpr int kYaw = 13;
+constexpr int kPitch = 14;
 
 // The header of a BMP file's picture, or nullptr where the bytes hold none.
 const BITMAPINFO* bitmapInfoOf(const std::string& bmp) {
@@ -50,6 +53,13 @@ Win32PreviewWindow::Win32PreviewWindow(HINSTANCE instance, HWND owner, HFONT fon
     SendMessageA(mode_, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name));
   }
   SendMessageA(mode_, CB_SETCURSEL, 0, 0);
+  for (auto [slider, id, most] : {std::tuple{&yaw_, kYaw, window::PreviewModel::kMostYawDeg},
+                                  {&pitch_, kPitch, window::PreviewModel::kMostPitchDeg}}) {
+    *slider = child(TRACKBAR_CLASSA, "", TBS_HORZ | TBS_NOTICKS | WS_TABSTOP, id);
+    SendMessageA(*slider, TBM_SETRANGEMIN, FALSE, -most);
+    SendMessageA(*slider, TBM_SETRANGEMAX, TRUE, most);
+    ShowWindow(*slider, SW_HIDE);
+  }
   choose_ = child("BUTTON", "Choose clip...", BS_PUSHBUTTON | WS_TABSTOP, kChoose);
   clip_ = child("STATIC", "", SS_LEFT | SS_NOPREFIX, 0);
   figures_ = child("STATIC", "", SS_LEFT | SS_NOPREFIX, 0);
@@ -73,6 +83,8 @@ HWND Win32PreviewWindow::control(std::string_view name) const {
   if (name == "Image_Preview") return canvas_;
   if (name == "TrackBar_Frame") return slider_;
   if (name == "ComboBox_Preview_Mode") return mode_;
+  if (name == "TrackBar_Yaw") return yaw_;
+  if (name == "TrackBar_Pitch") return pitch_;
   if (name == "Button_Preview_Clip") return choose_;
   if (name == "Label_Preview_Clip") return clip_;
   if (name == "Label_Preview_Figures") return figures_;
@@ -94,7 +106,13 @@ void Win32PreviewWindow::showState(const window::PreviewState& state) {
   SendMessageA(slider_, TBM_SETPOS, TRUE, static_cast<LPARAM>(state.frame));
   EnableWindow(slider_, state.frames > 0);
   SendMessageA(mode_, CB_SETCURSEL, static_cast<WPARAM>(state.mode), 0);
+  SendMessageA(yaw_, TBM_SETPOS, TRUE, state.yawDeg);
+  SendMessageA(pitch_, TBM_SETPOS, TRUE, state.pitchDeg);
+  const bool looked = IsWindowVisible(yaw_) != FALSE;
+  ShowWindow(yaw_, state.looks ? SW_SHOW : SW_HIDE);
+  ShowWindow(pitch_, state.looks ? SW_SHOW : SW_HIDE);
   updating_ = false;
+  if (looked != state.looks) placeControls();
   const std::string clip = state.clip + (state.rendering ? " (rendering...)" : "");
   SetWindowTextA(clip_, clip.c_str());
   SetWindowTextA(figures_, state.figures.c_str());
@@ -129,6 +147,13 @@ void Win32PreviewWindow::placeControls() {
              scale(200), TRUE);
   MoveWindow(slider_, margin, y, std::max(0, width - chooseWidth - modeWidth - scale(12)), row,
              TRUE);
+  // The headset view's look above them, yaw and pitch side by side.
+  if (IsWindowVisible(yaw_) != FALSE) {
+    y -= row + scale(4);
+    const int half = std::max(0, (width - scale(6)) / 2);
+    MoveWindow(yaw_, margin, y, half, row, TRUE);
+    MoveWindow(pitch_, margin + half + scale(6), y, half, row, TRUE);
+  }
   MoveWindow(canvas_, margin, margin, width, std::max(0, y - 2 * margin), TRUE);
 }
 
@@ -197,6 +222,11 @@ LRESULT Win32PreviewWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_HSCROLL:
       if (reinterpret_cast<HWND>(lParam) == slider_ && !updating_) {
         model_.setFrame(SendMessageA(slider_, TBM_GETPOS, 0, 0));
+      }
+      if ((reinterpret_cast<HWND>(lParam) == yaw_ || reinterpret_cast<HWND>(lParam) == pitch_) &&
+          !updating_) {
+        model_.setLook(static_cast<int>(SendMessageA(yaw_, TBM_GETPOS, 0, 0)),
+                       static_cast<int>(SendMessageA(pitch_, TBM_GETPOS, 0, 0)));
       }
       return 0;
     case WM_COMMAND:

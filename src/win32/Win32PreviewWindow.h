@@ -29,7 +29,8 @@ class Win32PreviewWindow {
 
   HWND handle() const { return window_; }
   // Its controls by name: "Image_Preview", "TrackBar_Frame", "ComboBox_Preview_Mode",
-  // "Button_Preview_Clip", "Label_Preview_Clip", "Label_Preview_Figures", "Label_Preview_Message".
+  // "TrackBar_Yaw", "TrackBar_Pitch", "Button_Preview_Clip", "Label_Preview_Clip",
+  // "Label_Preview_Figures", "Label_Preview_Message".
   HWND control(std::string_view name) const;
   // The size of the picture it shows; (0, 0) for none.
   SIZE pictureSize() const;
@@ -48,6 +49,8 @@ class Win32PreviewWindow {
   HWND canvas_ = nullptr;
   HWND slider_ = nullptr;
   HWND mode_ = nullptr;
+  HWND yaw_ = nullptr;  // the headset view's sliders, shown in that mode
+  HWND pitch_ = nullptr;
   HWND choose_ = nullptr;
   HWND clip_ = nullptr;
   HWND figures_ = nullptr;

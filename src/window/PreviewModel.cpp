@@ -1,5 +1,6 @@
 #include "window/PreviewModel.h"
 
+#include <algorithm>
 #include <array>
 
 #include "base/DecimalText.h"
@@ -11,8 +12,10 @@ namespace twinlens::window {
 
 namespace {
 
-constexpr std::array<const char*, 4> kModeNames = {
-    "Output", "Anaglyph (red-cyan)", "Difference of the views", "Overlay with level lines"};
+constexpr std::array<const char*, 5> kModeNames = {"Output", "Anaglyph (red-cyan)",
+                                                   "Difference of the views",
+                                                   "Overlay with level lines", "Headset view"};
+static_assert(kModeNames.size() == static_cast<std::size_t>(PreviewMode::Headset) + 1);
 
 // The measured geometry in one line.
 std::string figuresOf(const GeometryReport& report) {
@@ -97,7 +100,17 @@ void PreviewModel::setFrame(std::int64_t frame) {
 void PreviewModel::setMode(int mode) {
   if (mode == state_.mode || mode < 0 || mode >= static_cast<int>(kModeNames.size())) return;
   state_.mode = mode;
+  state_.looks = static_cast<PreviewMode>(mode) == PreviewMode::Headset;
   requestAt(Clock::now());
+}
+
+void PreviewModel::setLook(int yawDeg, int pitchDeg) {
+  yawDeg = std::clamp(yawDeg, -kMostYawDeg, kMostYawDeg);
+  pitchDeg = std::clamp(pitchDeg, -kMostPitchDeg, kMostPitchDeg);
+  if (yawDeg == state_.yawDeg && pitchDeg == state_.pitchDeg) return;
+  state_.yawDeg = yawDeg;
+  state_.pitchDeg = pitchDeg;
+  if (state_.looks) requestAt(Clock::now());
 }
 
 void PreviewModel::settingsChanged(Clock::time_point now) {
@@ -152,9 +165,9 @@ void PreviewModel::startPreparing() {
   const std::string left = left_;
   const std::string right = right_;
   const FramePreview::Where where{state_.frame, std::nullopt};
-  const auto mode = static_cast<PreviewMode>(state_.mode);
-  preparing_ = std::async(std::launch::async, [this, left, right, where, mode] {
-    return frames_.prepare(left, right, where, mode, PictureFormat::Bmp);
+  const PreviewLook look(static_cast<PreviewMode>(state_.mode), state_.yawDeg, state_.pitchDeg);
+  preparing_ = std::async(std::launch::async, [this, left, right, where, look] {
+    return frames_.prepare(left, right, where, look, PictureFormat::Bmp);
   });
 }
 

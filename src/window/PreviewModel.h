@@ -44,6 +44,11 @@ class PreviewModel {
   // The slider and the mode choice.
   void setFrame(std::int64_t frame);
   void setMode(int mode);
+  // The headset view's sliders, in degrees: the look to the right (-180 to 180) and up (-90 to
+  // 90).
+  void setLook(int yawDeg, int pitchDeg);
+  static constexpr int kMostYawDeg = 180;
+  static constexpr int kMostPitchDeg = 90;
   // The window was closed: nothing more is rendered for it.
   void closed();
   bool open() const { return open_; }

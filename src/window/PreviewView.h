@@ -13,7 +13,11 @@ struct PreviewState {
   std::int64_t frame = 0;   // the slider's position
   std::int64_t frames = 0;  // its range: 0 to frames - 1; 0 while the clip is not read yet
   int mode = 0;             // the entry of the mode choice
-  bool rendering = false;   // a picture is on its way
+  // The headset view's look, in degrees: to the right and up; its sliders are used in that mode.
+  int yawDeg = 0;
+  int pitchDeg = 0;
+  bool looks = false;      // the headset view is chosen
+  bool rendering = false;  // a picture is on its way
 
   friend bool operator==(const PreviewState&, const PreviewState&) = default;
 };

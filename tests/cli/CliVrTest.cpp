@@ -314,6 +314,61 @@ TEST(VrTags, AMissingTaggerStopsTheRunBeforeAnythingIsWritten) {
   EXPECT_EQ(made.out.find("wrote\t"), std::string::npos) << made.out;
 }
 
+// The headset view: each eye of a VR output through a window where the sliders look, as v360
+// shows the file's own sphere; a flat output has no sphere to look into.
+TEST(HeadsetView, EachEyeIsTheWindowWhereItLooks) {
+  test::TempDir dir;
+  const std::string file = dir.file("trip.mkv");
+  run({"ffmpeg", "-v", "error", "-y", "-f", "lavfi", "-i", "testsrc2=s=1440x720:d=0.2", "-c:v",
+       "ffv1", file});
+  const struct {
+    int projection;
+    double yaw;
+    double pitch;
+    const char* stops;
+  } looks[] = {
+      {1, 0, 0, nullptr},
+      {1, 35, -20, nullptr},
+      {1, -60, 45, nullptr},
+      {0, 0, 0, "The headset view looks into VR outputs: choose \"VR180\" or \"360\""},
+  };
+  for (const auto& look : looks) {
+    SCOPED_TRACE(std::to_string(look.yaw) + " " + std::to_string(look.pitch));
+    const std::string png = dir.file("look.png");
+    const test::CliOutcome shown = test::runCli(
+        {"preview", "--left", file, "--set", "RadioGroup_Engine=1", "--set",
+         "RadioGroup_Input_Format=1", "--set", "RadioGroup_Output_Format=1", "--set",
+         "RadioGroup_Projection=" + std::to_string(look.projection), "--mode", "headset", "--yaw",
+         std::to_string(look.yaw), "--pitch", std::to_string(look.pitch), "--png", png});
+    if (look.stops != nullptr) {
+      EXPECT_NE(shown.status, 0);
+      EXPECT_NE(shown.err.find(look.stops), std::string::npos) << shown.err;
+      continue;
+    }
+    ASSERT_EQ(shown.status, 0) << shown.err;
+    const std::vector<unsigned char> seen = greyFrame({"-i", png});
+    ASSERT_EQ(seen.size(), 1600u * 450);
+    for (const auto& [eye, crop] : {std::pair{0, "crop=iw/2:ih:0:0"}, {1, "crop=iw/2:ih:iw/2:0"}}) {
+      const std::vector<unsigned char> truth = greyFrame(
+          {"-i", file, "-vf",
+           std::string(crop) +
+               ",v360=input=hequirect:output=flat:h_fov=90:v_fov=58.7155:w=800:h=450:yaw=" +
+               std::to_string(look.yaw) + ":pitch=" + std::to_string(look.pitch) +
+               ":interp=cubic"});
+      ASSERT_EQ(truth.size(), 800u * 450);
+      double error = 0;
+      for (int y = 0; y < 450; ++y) {
+        for (int x = 0; x < 800; ++x) {
+          error += std::abs(seen[static_cast<std::size_t>(y * 1600 + eye * 800 + x)] -
+                            truth[static_cast<std::size_t>(y * 800 + x)]);
+        }
+      }
+      // The picture went through RGB for the PNG: a few levels at its colour edges.
+      EXPECT_LT(error / (800 * 450), 3.0) << "eye " << eye;
+    }
+  }
+}
+
 // Both eyes see one detailed sphere, the right eye's lens turned against the left's (as two
 // lenses of one body can be): converted with the eyes aligned, in angles, the two eyes of the
 // output show the same picture where without it they do not; and a flat window for a 3D

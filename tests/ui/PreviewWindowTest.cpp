@@ -1,6 +1,7 @@
 // The preview window of the Qt window: opened from the button below the tabs on a side-by-side
 // file, it shows the converted frame, follows its slider and renders anew when a setting changes.
 #include <QCheckBox>
+#include <QComboBox>
 #include <QLabel>
 #include <QPushButton>
 #include <QSlider>
@@ -15,7 +16,19 @@
 namespace twinlens::ui::test {
 namespace {
 
-using PreviewWindowTest = WindowFixture;
+class PreviewWindowTest : public WindowFixture {
+ protected:
+  // The window set for the ffmpeg engine on a side-by-side file, made into `output`, with
+  // `clip` the answer to the preview's dialog.
+  void chooseSideBySide(const std::string& clip, choices::OutputFormat output) {
+    activate();
+    choose(QStringLiteral("RadioGroup_Engine"), 1);
+    choose(QStringLiteral("RadioGroup_Input_Format"),
+           choices::itemIndex(choices::InputFormat::SideBySide));
+    choose(QStringLiteral("RadioGroup_Output_Format"), choices::itemIndex(output));
+    prompter.openAnswers = {QStringList{QString::fromStdString(clip)}};
+  }
+};
 
 // The mean difference of two equal-sized pictures' channels.
 double meanDifference(const QImage& a, const QImage& b) {
@@ -36,13 +49,7 @@ TEST_F(PreviewWindowTest, ShowsTheConvertedFrameFollowsItsSliderAndTheSettings) 
        "split[l][r];[r]hue=h=120[c];[l][c]hstack", "-c:v", "ffv1", clip});
   if (!made.started) GTEST_SKIP() << "no ffmpeg here";
   ASSERT_EQ(made.exitCode, 0) << made.errors;
-  activate();
-  choose(QStringLiteral("RadioGroup_Engine"), 1);
-  choose(QStringLiteral("RadioGroup_Input_Format"),
-         choices::itemIndex(choices::InputFormat::SideBySide));
-  choose(QStringLiteral("RadioGroup_Output_Format"),
-         choices::itemIndex(choices::OutputFormat::OverUnder));
-  prompter.openAnswers = {QStringList{QString::fromStdString(clip)}};
+  chooseSideBySide(clip, choices::OutputFormat::OverUnder);
 
   control<QPushButton>(QStringLiteral("Button_Preview"))->click();
   PreviewWindow* preview = window->previewWindow();
@@ -75,6 +82,35 @@ TEST_F(PreviewWindowTest, ShowsTheConvertedFrameFollowsItsSliderAndTheSettings) 
   control<QCheckBox>(QStringLiteral("CheckBox_Reverse_LR"))->click();
   QTest::qWait(1000);
   EXPECT_EQ(preview->picture(), reversed);
+}
+
+// The headset view looks into a VR output where its sliders say, and they are there only in it.
+TEST_F(PreviewWindowTest, TheHeadsetViewLooksWhereItsSlidersSay) {
+  const std::string clip = folder.file("vr.mkv");
+  const platform::ProgramOutput made =
+      platform::runProgram({"ffmpeg", "-v", "error", "-f", "lavfi", "-i",
+                            "testsrc2=s=720x360:r=25:d=1", "-c:v", "ffv1", clip});
+  if (!made.started) GTEST_SKIP() << "no ffmpeg here";
+  ASSERT_EQ(made.exitCode, 0) << made.errors;
+  chooseSideBySide(clip, choices::OutputFormat::SideBySide);
+  choose(QStringLiteral("RadioGroup_Projection"), choices::itemIndex(choices::Projection::VR180));
+  control<QPushButton>(QStringLiteral("Button_Preview"))->click();
+  PreviewWindow* preview = window->previewWindow();
+  ASSERT_NE(preview, nullptr);
+  auto* yaw = preview->findChild<QSlider*>(QStringLiteral("TrackBar_Yaw"));
+  ASSERT_NE(yaw, nullptr);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !preview->picture().isNull(); }, 30000));
+  EXPECT_FALSE(yaw->isVisible());
+
+  preview->findChild<QComboBox*>(QStringLiteral("ComboBox_Preview_Mode"))->setCurrentIndex(4);
+  auto* message = preview->findChild<QLabel*>(QStringLiteral("Label_Preview_Message"));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return preview->picture().size() == QSize(1600, 450); }, 30000))
+      << message->text().toStdString();
+  EXPECT_TRUE(yaw->isVisible());
+  const QImage ahead = preview->picture();
+  yaw->setValue(90);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return preview->picture() != ahead; }, 30000));
+  EXPECT_GT(meanDifference(preview->picture(), ahead), 10.0);
 }
 
 }  // namespace

@@ -399,6 +399,25 @@ TEST_F(Win32MainScreenTest, ThePreviewWindowShowsThePictureAndHandsItsSliderToTh
   SendMessageA(preview->handle(), WM_HSCROLL, MAKEWPARAM(TB_THUMBTRACK, 40),
                reinterpret_cast<LPARAM>(slider));
   EXPECT_EQ(screen_.model().preview().state().frame, 40);
+
+  // The headset view's sliders are there in that mode alone, and hand the look to the model.
+  HWND yaw = preview->control("TrackBar_Yaw");
+  EXPECT_FALSE(IsWindowVisible(yaw));
+  state.mode = 4;
+  state.looks = true;
+  state.yawDeg = -30;
+  preview->showState(state);
+  EXPECT_TRUE(IsWindowVisible(yaw));
+  EXPECT_EQ(SendMessageA(yaw, TBM_GETPOS, 0, 0), -30);
+  EXPECT_EQ(SendMessageA(yaw, TBM_GETRANGEMIN, 0, 0), -180);
+  SendMessageA(preview->control("ComboBox_Preview_Mode"), CB_SETCURSEL, 4, 0);
+  SendMessageA(preview->handle(), WM_COMMAND, MAKEWPARAM(11, CBN_SELCHANGE),
+               reinterpret_cast<LPARAM>(preview->control("ComboBox_Preview_Mode")));
+  SendMessageA(yaw, TBM_SETPOS, TRUE, 75);
+  SendMessageA(preview->handle(), WM_HSCROLL, MAKEWPARAM(TB_THUMBTRACK, 75),
+               reinterpret_cast<LPARAM>(yaw));
+  EXPECT_EQ(screen_.model().preview().state().yawDeg, 75);
+  EXPECT_TRUE(screen_.model().preview().state().looks);
   SendMessageA(preview->handle(), WM_CLOSE, 0, 0);
   EXPECT_FALSE(IsWindowVisible(preview->handle()));
   EXPECT_FALSE(screen_.model().preview().open());

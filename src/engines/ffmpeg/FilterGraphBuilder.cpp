@@ -111,8 +111,8 @@ class GraphComposer {
 
   // A preview: the clip from the pair's frame `from` on (its inputs sought there), and of what
   // follows, frame `frame` of the primary output, or of the two views in a check mode.
-  void seek(std::int64_t from, std::int64_t frame, PreviewMode mode) {
-    preview_ = Preview{from, frame, mode};
+  void seek(std::int64_t from, std::int64_t frame, PreviewLook look) {
+    preview_ = Preview{from, frame, look};
     const auto firstOf = [&](View view) {
       return shiftWindow(view, media_[index(view)].frames).first;
     };
@@ -587,8 +587,13 @@ class GraphComposer {
   // wrong offset show as bright edges), or the two blended half and half under level lines.
   void previewTail(Stream& picture) {
     picture.then("trim=start_frame=" + str(preview_->frame) + ",setpts=N");
-    if (preview_->mode == PreviewMode::Output) return;
-    if (preview_->mode == PreviewMode::Anaglyph) {
+    const PreviewMode mode = preview_->look.mode;
+    if (mode == PreviewMode::Output) return;
+    if (mode == PreviewMode::Headset) {
+      headsetView(picture);
+      return;
+    }
+    if (mode == PreviewMode::Anaglyph) {
       picture.then(std::string("stereo3d=sbsl:") + anaglyphName(OutputLayout::AnaglyphDubois));
       return;
     }
@@ -596,13 +601,35 @@ class GraphComposer {
     std::vector<Stream> halves = graph_.split(std::move(picture), 2);
     halves[0].then("crop=iw/2:ih:0:0");
     halves[1].then("crop=iw/2:ih:iw/2:0");
-    if (preview_->mode == PreviewMode::Difference) {
+    if (mode == PreviewMode::Difference) {
       picture = graph_.join(std::move(halves), "blend=all_mode=difference");
       picture.then("colorlevels=rimax=0.25:gimax=0.25:bimax=0.25");
     } else {
       picture = graph_.join(std::move(halves), "blend=all_mode=average");
       picture.then("drawgrid=w=iw:h=ih/16:t=1:c=white@0.6");
     }
+  }
+
+  // The headset view: each eye of the output as a headset shows it, a 16:9 window of 90 degrees
+  // across into its sphere, looking where the preview's sliders say; the eyes side by side.
+  void headsetView(Stream& picture) {
+    const std::string sphere = r_.projection == Projection::Equirect ? "e" : "hequirect";
+    const std::string look =
+        ":yaw=" + decimal(preview_->look.yawDeg) + ":pitch=" + decimal(preview_->look.pitchDeg);
+    const std::string window = "v360=input=" + sphere +
+                               ":output=flat:h_fov=90:v_fov=58.7155:w=" + str(kHeadsetWidth) +
+                               ":h=" + str(kHeadsetWidth * 9 / 16) + look + ":interp=cubic";
+    const bool sideBySide = r_.layout == OutputLayout::SideBySide;
+    if (!sideBySide && r_.layout != OutputLayout::OverUnder) {
+      picture.then(window);
+      return;
+    }
+    std::vector<Stream> eyes = graph_.split(std::move(picture), 2);
+    const bool leftFirst = !r_.reversed;
+    eyes[leftFirst ? 0 : 1].then(sideBySide ? "crop=iw/2:ih:0:0" : "crop=iw:ih/2:0:0");
+    eyes[leftFirst ? 1 : 0].then(sideBySide ? "crop=iw/2:ih:iw/2:0" : "crop=iw:ih/2:0:ih/2");
+    for (Stream& eye : eyes) eye.then(window);
+    picture = graph_.join(std::move(eyes), "hstack=inputs=2");
   }
 
   Stream assemble(ViewStream first, ViewStream second) {
@@ -663,10 +690,12 @@ class GraphComposer {
     return {};
   }
 
+  static constexpr int kHeadsetWidth = 800;  // of each eye's window
+
   struct Preview {
     std::int64_t from = 0;
     std::int64_t frame = 0;
-    PreviewMode mode = PreviewMode::Output;
+    PreviewLook look;
   };
 
   const ClipRecipe& r_;
@@ -751,7 +780,7 @@ OutputTiming FilterGraphBuilder::timing(const ClipRecipe& clip) const {
   return {primary.frameRate, primary.frames};
 }
 
-FrameGraph FilterGraphBuilder::frame(const ClipRecipe& clip, std::int64_t frame, PreviewMode mode,
+FrameGraph FilterGraphBuilder::frame(const ClipRecipe& clip, std::int64_t frame, PreviewLook look,
                                      const std::string& colourTables) const {
   if (frame < 0) throw Error("it lies beyond the clip");
   ClipRecipe r = clip;
@@ -766,7 +795,12 @@ FrameGraph FilterGraphBuilder::frame(const ClipRecipe& clip, std::int64_t frame,
         "The preview is not stabilised: the runner measures the motion of the "
         "whole clip first"};
   }
-  if (mode != PreviewMode::Output) {
+  if (look.mode == PreviewMode::Headset && r.projection == Projection::Flat) {
+    throw Error(
+        "The headset view looks into VR outputs: choose \"VR180\" or \"360\" under "
+        "\"Projection\"");
+  }
+  if (look.mode != PreviewMode::Output && look.mode != PreviewMode::Headset) {
     // The two views as they are before the layout puts them together.
     r.layout = OutputLayout::SideBySide;
     r.reversed = false;
@@ -813,7 +847,7 @@ FrameGraph FilterGraphBuilder::frame(const ClipRecipe& clip, std::int64_t frame,
   const std::int64_t from = perCycle > 0 ? frame / perCycle * cycle : 0;
 
   GraphComposer composer(r, {}, colourTables);
-  composer.seek(from, frame - (perCycle > 0 ? frame / perCycle * perCycle : 0), mode);
+  composer.seek(from, frame - (perCycle > 0 ? frame / perCycle * perCycle : 0), look);
   preview.inputs = composer.inputs();
   std::vector<FfmpegClipJob::Output> outputs;
   preview.graph = composer.encodeGraph(outputs);

@@ -75,7 +75,7 @@ class FilterGraphBuilder : public FrameRenderer {
   // The primary output's rate and frames.
   OutputTiming timing(const ClipRecipe& clip) const override;
   // The inputs are sought, not decoded from their start.
-  FrameGraph frame(const ClipRecipe& clip, std::int64_t frame, PreviewMode mode,
+  FrameGraph frame(const ClipRecipe& clip, std::int64_t frame, PreviewLook look,
                    const std::string& colourTables = {}) const override;
 
   // The files the runner makes for the clip on its way, bare names in its folder (empty where the
