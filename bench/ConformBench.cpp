@@ -9,33 +9,14 @@
 #include <string>
 #include <vector>
 
+#include "BenchTiming.h"
 #include "cli/CliApp.h"
-#include "platform/ProgramOutput.h"
 
 namespace fs = std::filesystem;
 using namespace twinlens;
-
-namespace {
-
-bool run(const std::vector<std::string>& command) {
-  const platform::ProgramOutput result = platform::runProgram(command);
-  if (result.exitCode != 0)
-    std::fprintf(stderr, "%s\n%s\n", command[0].c_str(), result.errors.c_str());
-  return result.exitCode == 0;
-}
-
-double secondsOf(const std::vector<std::string>& command) {
-  const auto start = std::chrono::steady_clock::now();
-  if (!run(command)) return -1;
-  return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-}
-
-double median(std::vector<double> values) {
-  std::sort(values.begin(), values.end());
-  return values[values.size() / 2];
-}
-
-}  // namespace
+using bench::median;
+using bench::run;
+using bench::secondsOf;
 
 int main() {
   std::setvbuf(stdout, nullptr, _IOLBF, 0);

@@ -11,37 +11,20 @@
 #include <string>
 #include <vector>
 
+#include "BenchTiming.h"
 #include "RememberedProbe.h"
 #include "analysis/FfmpegLensMeasurer.h"
 #include "cli/CliApp.h"
-#include "platform/ProgramOutput.h"
 
 namespace fs = std::filesystem;
 using namespace twinlens;
+using bench::median;
+using bench::run;
+using bench::secondsOf;
 
 namespace {
 
 constexpr int kTurns = 3;
-
-bool run(const std::vector<std::string>& command) {
-  const platform::ProgramOutput result = platform::runProgram(command);
-  if (result.exitCode != 0) {
-    std::fprintf(stderr, "%s\n%s\n", command[0].c_str(), result.errors.c_str());
-  }
-  return result.exitCode == 0;
-}
-
-template <typename Action>
-double secondsOf(Action&& action) {
-  const auto start = std::chrono::steady_clock::now();
-  action();
-  return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-}
-
-double median(std::vector<double> values) {
-  std::sort(values.begin(), values.end());
-  return values[values.size() / 2];
-}
 
 }  // namespace
 
