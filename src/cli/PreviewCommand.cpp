@@ -1,4 +1,7 @@
-// `preview`: one frame of a clip through its conversion, as a PNG picture.
+// `preview`: a frame of a clip through its conversion, as a PNG picture, or a stretch of frames
+// and their sound.
+#include <filesystem>
+
 #include "cli/Commands.h"
 #include "platform/FileSystem.h"
 #include "run/ClipScan.h"
@@ -33,7 +36,18 @@ class Preview : public Command {
     app.add_option("--pitch", pitch_, "The headset view's look up, in degrees")
         ->type_name("DEGREES")
         ->check(CLI::Range(-90.0, 90.0));
-    app.add_option("--png", png_, "The picture to write")->required()->type_name("FILE");
+    app.add_option("--png", png_,
+                   "The picture to write; with --frames, a pattern whose %d (or %05d) is the "
+                   "frame's number")
+        ->required()
+        ->type_name("FILE");
+    CLI::Option* frames =
+        app.add_option("--frames", frames_, "How many frames to write, from the one asked for on")
+            ->type_name("N")
+            ->check(CLI::PositiveNumber);
+    app.add_option("--sound", sound_, "A WAV file for the sound of the frames written")
+        ->type_name("FILE")
+        ->needs(frames);
   }
 
   int run(std::ostream& out, std::ostream& err) override {
@@ -51,13 +65,46 @@ class Preview : public Command {
     }
     // What was read of a file is kept for the next preview of it, while it stays as it was.
     ClipScan scan(nullptr, nullptr, platform::cacheFolder());
-    const std::vector<std::string> notes =
-        FramePreview(settings, scan)
-            .render(platform::absolutePath(left_),
-                    right_.empty() ? std::string() : platform::absolutePath(right_), where,
-                    PreviewLook(shown, yaw_, pitch_), platform::absolutePath(png_));
+    FramePreview preview(settings, scan);
+    const std::string left = platform::absolutePath(left_);
+    const std::string right = right_.empty() ? std::string() : platform::absolutePath(right_);
+    const PreviewLook look(shown, yaw_, pitch_);
+    if (frames_ == 0) {
+      for (const std::string& note : preview.render(left, right, where, look, png_))
+        err << "note\t" << note << '\n';
+      out << "wrote\t" << platform::absolutePath(png_) << '\n';
+      return 0;
+    }
+    Stretch stretch;
+    stretch.frames = frames_;
+    // The sound is made whole beside the pictures, then put in place at once.
+    const std::string sound = sound_.empty() ? std::string() : platform::absolutePath(sound_);
+    if (!sound.empty()) {
+      stretch.sound = sound + ".partial";
+      stretch.wave = true;
+    }
+    std::vector<std::string> notes;
+    std::vector<std::string> files;
+    try {
+      files = preview.renderStretch(left, right, where, look, stretch, platform::absolutePath(png_),
+                                    notes);
+    } catch (...) {
+      std::error_code ignored;
+      if (!sound.empty()) std::filesystem::remove(stretch.sound, ignored);
+      throw;
+    }
     for (const std::string& note : notes) err << "note\t" << note << '\n';
-    out << "wrote\t" << platform::absolutePath(png_) << '\n';
+    for (const std::string& file : files) out << "wrote\t" << file << '\n';
+    if (!sound.empty()) {
+      if (platform::fileExists(stretch.sound)) {
+        const std::string wave = platform::readFile(stretch.sound);
+        std::filesystem::remove(stretch.sound);
+        platform::writeFileReplacing(sound, wave);
+        out << "wrote\t" << sound << '\n';
+      } else {
+        err << "note\tThe output has no sound\n";
+      }
+    }
     return 0;
   }
 
@@ -72,6 +119,8 @@ class Preview : public Command {
   double yaw_ = 0;
   double pitch_ = 0;
   std::string png_;
+  std::int64_t frames_ = 0;
+  std::string sound_;
 };
 
 }  // namespace

@@ -37,7 +37,13 @@ struct FrameGraph {
   TextFile graph;
   std::string pad;
   std::vector<std::string> notes;  // where the frame differs from the conversion
+  // Where sound was asked for and the output has it: the pad that yields it from the frame on, as
+  // 16-bit stereo at kPreviewSoundRate; else empty.
+  std::string soundPad;
 };
+
+// The sample rate of a preview's sound.
+inline constexpr int kPreviewSoundRate = 48000;
 
 // The primary output of a clip: the rate every frame lasts a period of, and how many frames it
 // holds as far as the inputs' headers tell.
@@ -55,10 +61,10 @@ class FrameRenderer {
   virtual OutputTiming timing(const ClipRecipe& clip) const = 0;
   // Frame `frame` of the clip's primary output (or of its views, in a check mode), reading only
   // what that frame needs. `colourTables`: the colour tables file where the views' colours are
-  // matched. Raises "it lies beyond the clip" for a frame the clip's first frames show to lie
-  // beyond it.
+  // matched. `sound`: the output's sound is wanted too, from the frame on. Raises "it lies beyond
+  // the clip" for a frame the clip's first frames show to lie beyond it.
   virtual FrameGraph frame(const ClipRecipe& clip, std::int64_t frame, PreviewLook look,
-                           const std::string& colourTables) const = 0;
+                           const std::string& colourTables, bool sound) const = 0;
 };
 
 }  // namespace twinlens

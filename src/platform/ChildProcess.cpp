@@ -130,13 +130,13 @@ bool ChildProcess::poll(int waitMs) {
   for (;;) {
     bool got = false;
     for (int i = 0; i < 2; ++i) {
-      if (system_->pipes[i] == nullptr) continue;
+      if (system_->pipes[i] == nullptr || (i == 0 && !takesOutput())) continue;
       DWORD waiting = 0;
       if (!PeekNamedPipe(system_->pipes[i], nullptr, 0, nullptr, &waiting, nullptr)) {
         system_->closePipe(i);  // the program closed it
         continue;
       }
-      while (waiting > 0) {
+      while (waiting > 0 && (i != 0 || takesOutput())) {
         char buffer[65536];
         DWORD read = 0;
         if (!ReadFile(system_->pipes[i], buffer, std::min<DWORD>(waiting, sizeof buffer), &read,
@@ -302,7 +302,14 @@ bool ChildProcess::poll(int waitMs) {
   pollfd streams[2];
   nfds_t open = 0;
   for (int i = 0; i < 2; ++i) {
-    if (system_->pipes[i] >= 0) streams[open++] = {system_->pipes[i], POLLIN, 0};
+    if (system_->pipes[i] >= 0 && (i != 0 || takesOutput())) {
+      streams[open++] = {system_->pipes[i], POLLIN, 0};
+    }
+  }
+  if (open == 0 && system_->pipes[0] >= 0) {
+    // Its output waits for the caller to take what it has.
+    if (waitMs != 0) pause(waitMs);
+    return true;
   }
   if (open > 0) {
     // Both outputs are read as they come, so that neither fills up while the other is waited on.
@@ -310,7 +317,7 @@ bool ChildProcess::poll(int waitMs) {
     }
     for (int i = 0; i < 2; ++i) {
       for (;;) {
-        if (system_->pipes[i] < 0) break;
+        if (system_->pipes[i] < 0 || (i == 0 && !takesOutput())) break;
         char buffer[65536];
         const ssize_t got = ::read(system_->pipes[i], buffer, sizeof buffer);
         if (got > 0) {
@@ -374,6 +381,7 @@ std::string ChildProcess::start(const std::vector<std::string>& command, const O
   output_.clear();
   errors_.clear();
   exitCode_ = -1;
+  outputLimit_ = options.outputLimit;
   if (command.empty()) return "No program to start";
   std::string failure = launch(command, options);
   if (failure.empty()) ++startedPrograms;

@@ -25,6 +25,10 @@ class ChildProcess {
     bool ownGroup = false;
     // What it writes to its standard error goes into `output` too, in the order it was written.
     bool mergeErrors = false;
+    // At most this much of its output is taken in and left unread by the caller (0: no bound);
+    // the rest waits in the pipe, so a program that writes faster than its caller reads waits
+    // for it rather than filling the caller's memory.
+    std::size_t outputLimit = 0;
   };
 
   ChildProcess();
@@ -58,8 +62,12 @@ class ChildProcess {
 
   struct System;  // the system's handles
   std::unique_ptr<System> system_;
+  // Whether the caller has room for more of its output.
+  bool takesOutput() const { return outputLimit_ == 0 || output_.size() < outputLimit_; }
+
   bool running_ = false;
   int exitCode_ = -1;
+  std::size_t outputLimit_ = 0;
   std::string output_;
   std::string errors_;
 };

@@ -1,5 +1,7 @@
 #include "run/FramePreview.h"
 
+#include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <filesystem>
 #include <random>
@@ -31,7 +33,91 @@ std::shared_ptr<const std::string> temporaryFile(const std::string& extension) {
           }};
 }
 
+// A 32-bit number at `at` of `bytes`, least significant byte first or last.
+std::uint32_t numberAt(const std::string& bytes, std::size_t at, bool bigEndian) {
+  std::uint32_t value = 0;
+  for (int i = 0; i < 4; ++i) {
+    const auto byte = static_cast<unsigned char>(bytes[at + (bigEndian ? i : 3 - i)]);
+    value = value << 8 | byte;
+  }
+  return value;
+}
+
+// How long the picture at the start of `bytes` is; 0 while it is not all there.
+std::size_t pictureLength(const std::string& bytes, PictureFormat format) {
+  if (format == PictureFormat::Bmp) {
+    if (bytes.size() < 6) return 0;
+    if (bytes.compare(0, 2, "BM") != 0) throw Error("ffmpeg wrote something other than pictures");
+    const std::size_t length = numberAt(bytes, 2, false);
+    return bytes.size() >= length ? length : 0;
+  }
+  // A PNG file ends with its IEND chunk.
+  static constexpr std::string_view kSignature = "\x89PNG\r\n\x1a\n";
+  if (bytes.size() < kSignature.size()) return 0;
+  if (bytes.compare(0, kSignature.size(), kSignature) != 0) {
+    throw Error("ffmpeg wrote something other than pictures");
+  }
+  std::size_t at = kSignature.size();
+  while (at + 8 <= bytes.size()) {
+    const std::size_t end = at + 12 + numberAt(bytes, at, true);
+    if (bytes.compare(at + 4, 4, "IEND") == 0) return bytes.size() >= end ? end : 0;
+    at = end;
+  }
+  return 0;
+}
+
+// `pattern` with its "%d" (or "%0<w>d") made `number`.
+std::string numbered(const std::string& pattern, std::int64_t number) {
+  const std::size_t percent = pattern.find('%');
+  std::size_t d = percent == std::string::npos ? percent : pattern.find('d', percent);
+  std::size_t width = 0;
+  if (d != std::string::npos) {
+    const std::string digits = pattern.substr(percent + 1, d - percent - 1);
+    const bool padded = digits.empty() || (digits.size() <= 2 && digits[0] == '0' &&
+                                           std::all_of(digits.begin(), digits.end(), ::isdigit));
+    if (!padded) d = std::string::npos;
+    if (padded && !digits.empty()) width = std::stoul(digits);
+  }
+  if (d == std::string::npos) {
+    throw Error("\"" + pattern + "\" has no %d for the frames' numbers");
+  }
+  std::string text = std::to_string(number);
+  if (text.size() < width) text.insert(0, width - text.size(), '0');
+  return pattern.substr(0, percent) + text + pattern.substr(d + 1);
+}
+
 }  // namespace
+
+std::optional<std::string> PreviewJob::takePicture(std::string& written) const {
+  const std::size_t length = pictureLength(written, format);
+  if (length == 0) return std::nullopt;
+  std::string picture = written.substr(0, length);
+  written.erase(0, length);
+  return picture;
+}
+
+std::vector<std::string> FramePreview::renderStretch(const std::string& left,
+                                                     const std::string& right, Where where,
+                                                     PreviewLook look, const Stretch& stretch,
+                                                     const std::string& pattern,
+                                                     std::vector<std::string>& notes) {
+  numbered(pattern, 0);
+  const PreviewJob job = prepare(left, right, where, look, PictureFormat::Png, stretch);
+  const platform::ProgramOutput rendered = platform::runProgram(job.command);
+  std::string written =
+      job.picture(rendered.started, rendered.exitCode, rendered.output, rendered.errors);
+  std::vector<std::string> files;
+  while (const std::optional<std::string> picture = job.takePicture(written)) {
+    files.push_back(numbered(pattern, job.frame + static_cast<std::int64_t>(files.size())));
+    platform::writeFileReplacing(files.back(), *picture);
+  }
+  notes.insert(notes.end(), job.notes.begin(), job.notes.end());
+  if (stretch.frames > 0 && static_cast<std::int64_t>(files.size()) < stretch.frames) {
+    notes.push_back("The clip ends after frame " +
+                    std::to_string(job.frame + static_cast<std::int64_t>(files.size()) - 1));
+  }
+  return files;
+}
 
 std::vector<std::string> FramePreview::render(const std::string& left, const std::string& right,
                                               Where where, PreviewLook look,
@@ -55,7 +141,7 @@ std::string PreviewJob::picture(bool started, int exitCode, const std::string& o
 }
 
 PreviewJob FramePreview::prepare(const std::string& left, const std::string& right, Where where,
-                                 PreviewLook look, PictureFormat format) {
+                                 PreviewLook look, PictureFormat format, const Stretch& stretch) {
   const ConversionSettings& s = settings_;
   const ConversionPlan conversion(s);
   if (conversion.pictures()) {
@@ -89,13 +175,16 @@ PreviewJob FramePreview::prepare(const std::string& left, const std::string& rig
   const std::unique_ptr<FrameRenderer> renderer = makeFrameRenderer();
   const OutputTiming primary = renderer->timing(recipe);
   job.frames = primary.frames;
+  job.frameRate = primary.frameRate;
+  job.format = format;
   job.frame = where.frame.value_or(0);
   if (!where.frame && where.seconds) {
     job.frame = std::llround(std::floor(*where.seconds * primary.frameRate.value() + 1e-9));
   }
   std::optional<FrameGraph> built;
   try {
-    built = renderer->frame(recipe, job.frame, look, job.tables ? *job.tables : std::string());
+    built = renderer->frame(recipe, job.frame, look, job.tables ? *job.tables : std::string(),
+                            !stretch.sound.empty());
   } catch (const Error& error) {
     throw Error("Frame " + std::to_string(job.frame) + " of \"" + job.clip +
                 "\" cannot be shown: " + error.what());
@@ -120,13 +209,46 @@ PreviewJob FramePreview::prepare(const std::string& left, const std::string& rig
   }
   std::string graph;
   for (const std::string& line : preview.graph.lines()) graph += line;
-  command.insert(command.end(), {"-filter_complex", graph, "-map", "[" + preview.pad + "]",
-                                 "-frames:v", "1", "-f", "image2pipe"});
+  std::string shown = preview.pad;
+  if (stretch.width > 0 && stretch.height > 0) {
+    // Made smaller to fit, never larger.
+    graph.append(";[").append(shown).append("]scale=w='min(");
+    graph.append(std::to_string(stretch.width)).append(",iw)':h='min(");
+    graph.append(std::to_string(stretch.height));
+    graph.append(",ih)':force_original_aspect_ratio=decrease:flags=area[fitted]");
+    shown = "fitted";
+  }
+  std::string heard = preview.soundPad;
+  if (!heard.empty() && stretch.frames > 0) {
+    // As long as the frames: the sound would otherwise go on to the clip's end.
+    const Rational rate = job.frameRate;
+    const std::int64_t samples =
+        (stretch.frames * kPreviewSoundRate * rate.den + rate.num / 2) / rate.num;
+    graph.append(";[").append(heard).append("]atrim=end_sample=");
+    graph.append(std::to_string(samples)).append("[heard]");
+    heard = "heard";
+  }
+  command.insert(command.end(), {"-filter_complex", graph, "-map", "[" + shown + "]"});
+  if (stretch.frames > 0) {
+    command.insert(command.end(), {"-frames:v", std::to_string(stretch.frames)});
+  }
+  command.insert(command.end(), {"-f", "image2pipe"});
   if (format == PictureFormat::Png) {
     command.insert(command.end(), {"-c:v", "png", "-compression_level", "1", "-pred", "none", "-"});
   } else {
     // Rows of blue, green and red a window draws as they stand.
     command.insert(command.end(), {"-c:v", "bmp", "-pix_fmt", "bgr24", "-"});
+  }
+  if (!heard.empty()) {
+    job.sound = true;
+    command.insert(command.end(), {"-map", "[" + heard + "]"});
+    if (stretch.wave) {
+      command.insert(command.end(), {"-c:a", "pcm_s16le", "-f", "wav"});
+    } else {
+      // Written as it comes, for a window to play while the picture is shown.
+      command.insert(command.end(), {"-c:a", "pcm_s16le", "-f", "s16le", "-flush_packets", "1"});
+    }
+    command.insert(command.end(), {"-y", stretch.sound});
   }
   return job;
 }

@@ -15,10 +15,27 @@ namespace twinlens {
 // How the picture of a preview is written: PNG for a file, BMP for a window to show at once.
 enum class PictureFormat { Png, Bmp };
 
+// How much of a clip a preview renders, and how: the frames from the one asked for on, scaled
+// down to fit a box (after the conversion, so that what is shown is the encode's picture), and
+// the output's sound with them.
+struct Stretch {
+  std::int64_t frames = 1;  // 0: to the clip's end
+  int width = 0;            // 0: as large as the output is
+  int height = 0;
+  // The file the sound is written to as it comes, raw 16-bit stereo at kPreviewSoundRate (or a
+  // WAV file); empty for none.
+  std::string sound;
+  bool wave = false;
+};
+
 // One frame's rendering, ready to run: the ffmpeg command that writes the picture to its standard
 // output, and what the window shows beside it. Copies share the colour tables file it reads, which
 // is removed with the last of them.
 struct PreviewJob {
+  // Takes the first whole picture out of what the command has written so far, where there is
+  // one.
+  std::optional<std::string> takePicture(std::string& written) const;
+
   std::vector<std::string> command;
   std::vector<std::string> notes;  // the clip's notes, and where the preview differs
   std::string clip;                // the clip's left file
@@ -26,6 +43,9 @@ struct PreviewJob {
   std::int64_t frames = 0;         // the primary output's frames, as far as the headers tell
   std::optional<GeometryReport> geometry;  // where the pair was measured
   std::shared_ptr<const std::string> tables;
+  Rational frameRate;  // of the primary output
+  bool sound = false;  // the output's sound is written to the stretch's sound file
+  PictureFormat format = PictureFormat::Png;
 
   // The picture from the run of `command`; raises Error saying why there is none.
   std::string picture(bool started, int exitCode, const std::string& output,
@@ -58,7 +78,16 @@ class FramePreview {
   // What `render` runs, for a caller that runs it on its own. Reads the files and measures the
   // pair where they are not known yet; raises Error as `render` does.
   PreviewJob prepare(const std::string& left, const std::string& right, Where where,
-                     PreviewLook look, PictureFormat format);
+                     PreviewLook look, PictureFormat format, const Stretch& stretch = {});
+
+  // Renders `stretch.frames` frames into the files `pattern` names (its "%d", or "%05d", is
+  // the frame's number), each replaced whole or not at all, and the sound where asked. Returns
+  // the files written, and adds to `notes` what `render` returns and where the clip ended before
+  // the frames asked for.
+  std::vector<std::string> renderStretch(const std::string& left, const std::string& right,
+                                         Where where, PreviewLook look, const Stretch& stretch,
+                                         const std::string& pattern,
+                                         std::vector<std::string>& notes);
 
  private:
   const ConversionSettings& settings_;

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdint>
 #include <cstdlib>
 #include <filesystem>
 #include <ostream>
@@ -101,6 +102,17 @@ TEST_P(PreviewFrames, EqualTheFrameOfALosslessEncode) {
   EXPECT_LE(largestDifference(pixels(dir.file("frame.png")), expected), 1);
   EXPECT_GT(largestDifference(pixels(dir.file("frame.png")), pixels(primary, GetParam().frame + 2)),
             8);
+
+  // A stretch of frames, as the preview plays them: each one is the encode's frame of its number.
+  preview.back() = dir.file("played_%d.png");
+  preview.insert(preview.end(), {"--frames", "3"});
+  const test::CliOutcome played = test::runCli(preview);
+  ASSERT_EQ(played.status, 0) << played.err;
+  for (int frame = GetParam().frame; frame < GetParam().frame + 3; ++frame) {
+    const std::string file = dir.file("played_" + std::to_string(frame) + ".png");
+    EXPECT_NE(played.out.find("wrote\t" + file), std::string::npos) << played.out;
+    EXPECT_LE(largestDifference(pixels(file), pixels(primary, frame)), 1) << frame;
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -127,6 +139,54 @@ INSTANTIATE_TEST_SUITE_P(
                      "Edit_final_V=54"},
                     7}),
     [](const auto& info) { return std::string(info.param.title); });
+
+// The sound of a stretch of frames starts at its first frame: a beep at 1.6 s of the left camera
+// (its frame 40), heard as far into the stretch as the conversion puts that frame.
+TEST(Preview, TheSoundOfAStretchIsHeardWhereItsFramesAre) {
+  TempDir dir;
+  const std::string left = dir.file("beep_L.mkv");
+  const std::string right = dir.file("beep_R.mkv");
+  for (const std::string& file : {left, right}) {
+    ffmpeg({"-f", "lavfi", "-i", "testsrc=s=160x90:r=25:d=4", "-f", "lavfi", "-i",
+            "aevalsrc='if(gte(t,1.6),sin(2*PI*440*t),0)':s=48000:d=4", "-c:v", "ffv1", "-c:a",
+            "pcm_s16le", file});
+  }
+  struct Case {
+    const char* title;
+    std::vector<std::string> settings;
+    int frame;
+    double beep;  // where it is heard in the stretch, in seconds
+  };
+  const Case cases[] = {
+      {"a pair", {}, 30, 0.4},
+      {"the left camera two frames late", {"Edit_Offset=-2"}, 30, 0.32},
+      {"from the start", {}, 0, 1.6},
+      {"every frame twice", {"RadioGroup_Repeat=1"}, 60, 0.8},
+      {"one file of two views", {"RadioGroup_Input_Format=1", "Edit_Offset=-2"}, 30, 0.32},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.title);
+    std::vector<std::string> args{"preview", "--set", "RadioGroup_Engine=1", "--left", left};
+    if (std::string(c.title) != "one file of two views")
+      args.insert(args.end(), {"--right", right});
+    for (const std::string& setting : c.settings) args.insert(args.end(), {"--set", setting});
+    const std::string wave = dir.file("stretch.wav");
+    args.insert(args.end(), {"--frame", std::to_string(c.frame), "--frames", "50", "--png",
+                             dir.file("s_%d.png"), "--sound", wave});
+    const test::CliOutcome made = test::runCli(args);
+    ASSERT_EQ(made.status, 0) << made.err;
+    const platform::ProgramOutput samples =
+        platform::runProgram({"ffmpeg", "-v", "error", "-i", wave, "-f", "s16le", "-ac", "1", "-"});
+    ASSERT_EQ(samples.exitCode, 0) << samples.errors;
+    const auto* values = reinterpret_cast<const std::int16_t*>(samples.output.data());
+    const std::size_t count = samples.output.size() / 2;
+    // Two seconds for 50 frames, within the millisecond the files' times are kept in.
+    EXPECT_NEAR(static_cast<double>(count), 96000.0, 48);
+    std::size_t onset = 0;
+    while (onset < count && std::abs(values[onset]) < 300) ++onset;
+    EXPECT_NEAR(static_cast<double>(onset) / 48000, c.beep, 0.002);
+  }
+}
 
 TEST(Preview, ShowsTheViewsInEachCheckModeOrSaysWhyNot) {
   TempDir dir;

@@ -12,6 +12,7 @@ namespace twinlens {
 namespace {
 
 using Clock = std::chrono::steady_clock;
+constexpr auto kLong = std::chrono::seconds(20);
 
 #ifdef _WIN32
 // Speaks, then waits about three seconds (ping waits a second between its four tries).
@@ -92,6 +93,30 @@ TEST(ChildProcess, ItTakesLargeMemoryInHugePagesUnlessTheUserChoseOtherwise) {
     }
     EXPECT_EQ(child.output(), c.seen);
   }
+}
+
+// A program that writes faster than its caller reads waits for it: no more than the bound (and
+// one read) is taken in until the caller takes it out, and nothing is lost on the way.
+TEST(ChildProcess, OutputBeyondItsBoundWaitsForTheCaller) {
+  platform::ChildProcess::Options options;
+  options.outputLimit = 100000;
+  platform::ChildProcess child;
+  ASSERT_EQ(child.start({"sh", "-c", "seq 1 400000; echo end"}, options), "");
+  const auto started = Clock::now();
+  while (child.output().size() < options.outputLimit && Clock::now() - started < kLong)
+    child.poll(10);
+  for (int i = 0; i < 20; ++i) child.poll(5);
+  EXPECT_TRUE(child.running());
+  EXPECT_LT(child.output().size(), options.outputLimit + 65536);
+  std::string taken;
+  while (child.poll(5) || !child.output().empty()) {
+    taken += child.output();
+    child.output().clear();
+  }
+  EXPECT_EQ(child.exitCode(), 0);
+  std::string expected;
+  for (int i = 1; i <= 400000; ++i) expected += std::to_string(i) + '\n';
+  EXPECT_EQ(taken, expected + "end\n");
 }
 #endif
 

@@ -111,8 +111,8 @@ class GraphComposer {
 
   // A preview: the clip from the pair's frame `from` on (its inputs sought there), and of what
   // follows, frame `frame` of the primary output, or of the two views in a check mode.
-  void seek(std::int64_t from, std::int64_t frame, PreviewLook look) {
-    preview_ = Preview{from, frame, look};
+  void seek(std::int64_t from, std::int64_t frame, PreviewLook look, bool sound) {
+    preview_ = Preview{from, frame, look, sound};
     const auto firstOf = [&](View view) {
       return shiftWindow(view, media_[index(view)].frames).first;
     };
@@ -165,7 +165,7 @@ class GraphComposer {
     int soundUses[2] = {0, 0};
     for (const Output& output : r_.outputs) {
       for (const View view : output.views) ++videoUses[index(view)];
-      if (output.sound && !preview_) ++soundUses[index(*output.sound)];
+      if (output.sound && heard()) ++soundUses[index(*output.sound)];
       if (preview_) break;  // the primary output's picture alone
     }
 
@@ -195,8 +195,9 @@ class GraphComposer {
       ViewStream first = take(done[index(views.front())]);
       const Rational rate = first.rate;
       std::optional<SoundStream> sound;
-      if (r_.outputs[i].sound && !preview_) sound = take(sounds[index(*r_.outputs[i].sound)]);
+      if (r_.outputs[i].sound && heard()) sound = take(sounds[index(*r_.outputs[i].sound)]);
       if (sound) soundTail(*sound, views.front());
+      if (sound && preview_) previewSound(*sound, rate);
       std::int64_t frames = first.frames;
       Stream picture = [&] {
         if (!layout) return std::move(first.video);
@@ -529,24 +530,44 @@ class GraphComposer {
     st.video.then("vidstabtransform=input=" + filterValue(transforms_) + ":optzoom=1");
   }
 
+  // Whether the graph makes the outputs' sound: the conversion's always, a preview's when asked.
+  bool heard() const { return !preview_ || preview_->sound; }
+
   // The sound of a view up to the rate tail: time shift, audio cut, and what blending or
-  // time-lapse does to it.
+  // time-lapse does to it. A sought input's sound starts where its first frame does.
   SoundStream soundSteps(View view, Stream audio) const {
     const MediaInfo& media = media_[index(view)];
     SoundStream sound{std::move(audio), media.sampleRate};
     const Rational rate = media.frameRate;
     const int sr = media.sampleRate;
+    const std::int64_t skip = skip_[r_.twoFiles() ? index(view) : 0];
+    if (skip > 0) {
+      sound.audio.then("atrim=start=" +
+                       fixedText(-0.25 / fileRate_[r_.twoFiles() ? index(view) : 0].value(), 6));
+    }
     sound.audio.then("asetpts=PTS-STARTPTS");
     const auto [first, end] = shiftWindow(view, media.frames);
-    if (first > 0) sound.audio.then(audioFrom(sampleAt(first, rate, sr)));
+    const std::int64_t from = preview_ ? preview_->from : 0;
+    if (first + from - skip > 0)
+      sound.audio.then(audioFrom(sampleAt(first + from - skip, rate, sr)));
     if (end < media.frames)
-      sound.audio.then("atrim=end_sample=" + str(sampleAt(end - first, rate, sr)));
+      sound.audio.then("atrim=end_sample=" + str(sampleAt(end - first - from, rate, sr)));
     if (audioCut_ > 0) {
       // trim(0,FrameCount()-n) keeps the sound of the first FrameCount()-n+1 frames.
-      const std::int64_t kept = std::max<std::int64_t>(end - first - audioCut_ + 1, 0);
+      const std::int64_t kept = std::max<std::int64_t>(end - first - audioCut_ + 1 - from, 0);
       sound.audio.then("atrim=end_sample=" + str(sampleAt(kept, rate, sr)));
     }
     return sound;
+  }
+
+  // The preview's sound: from its first frame on, as 16-bit stereo at the rate a sound card
+  // plays.
+  void previewSound(SoundStream& sound, Rational rate) const {
+    if (preview_->frame > 0) {
+      sound.audio.then(audioFrom(sampleAt(preview_->frame, rate, sound.sampleRate)));
+    }
+    sound.audio.then("aresample=" + str(kPreviewSoundRate) +
+                     ",aformat=sample_fmts=s16:channel_layouts=stereo");
   }
 
   // What blending, time-lapse and the rate tail of the view it is dubbed into do to a sound.
@@ -570,7 +591,11 @@ class GraphComposer {
     const std::int64_t newRate = (sr * factor.num + factor.den / 2) / factor.den;
     sound.audio.then("asetrate=" + str(newRate));
     const RateChange* change = r_.find<RateChange>(view);
-    if (change != nullptr && change->keepPitch) sound.audio.then("aresample=" + str(sr));
+    if (change != nullptr && change->keepPitch) {
+      sound.audio.then("aresample=" + str(sr));
+    } else {
+      sound.sampleRate = static_cast<int>(newRate);
+    }
   }
 
   Rational rateAfterFields(View view) const {
@@ -696,6 +721,7 @@ class GraphComposer {
     std::int64_t from = 0;
     std::int64_t frame = 0;
     PreviewLook look;
+    bool sound = false;
   };
 
   const ClipRecipe& r_;
@@ -781,7 +807,7 @@ OutputTiming FilterGraphBuilder::timing(const ClipRecipe& clip) const {
 }
 
 FrameGraph FilterGraphBuilder::frame(const ClipRecipe& clip, std::int64_t frame, PreviewLook look,
-                                     const std::string& colourTables) const {
+                                     const std::string& colourTables, bool sound) const {
   if (frame < 0) throw Error("it lies beyond the clip");
   ClipRecipe r = clip;
   FrameGraph preview;
@@ -804,7 +830,8 @@ FrameGraph FilterGraphBuilder::frame(const ClipRecipe& clip, std::int64_t frame,
     // The two views as they are before the layout puts them together.
     r.layout = OutputLayout::SideBySide;
     r.reversed = false;
-    r.outputs = {{{View::Left, View::Right}, std::nullopt}};
+    const std::optional<View> heard = r.outputs.empty() ? std::nullopt : r.outputs.front().sound;
+    r.outputs = {{{View::Left, View::Right}, heard}};
   }
   if (r.outputs.empty()) throw Error("No output format is chosen");
 
@@ -847,11 +874,12 @@ FrameGraph FilterGraphBuilder::frame(const ClipRecipe& clip, std::int64_t frame,
   const std::int64_t from = perCycle > 0 ? frame / perCycle * cycle : 0;
 
   GraphComposer composer(r, {}, colourTables);
-  composer.seek(from, frame - (perCycle > 0 ? frame / perCycle * perCycle : 0), look);
+  composer.seek(from, frame - (perCycle > 0 ? frame / perCycle * perCycle : 0), look, sound);
   preview.inputs = composer.inputs();
   std::vector<FfmpegClipJob::Output> outputs;
   preview.graph = composer.encodeGraph(outputs);
   preview.pad = outputs.front().video;
+  preview.soundPad = outputs.front().audio;
   return preview;
 }
 

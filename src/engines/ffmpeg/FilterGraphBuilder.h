@@ -76,7 +76,7 @@ class FilterGraphBuilder : public FrameRenderer {
   OutputTiming timing(const ClipRecipe& clip) const override;
   // The inputs are sought, not decoded from their start.
   FrameGraph frame(const ClipRecipe& clip, std::int64_t frame, PreviewLook look,
-                   const std::string& colourTables = {}) const override;
+                   const std::string& colourTables = {}, bool sound = false) const override;
 
   // The files the runner makes for the clip on its way, bare names in its folder (empty where the
   // clip needs none): the colour tables, and the transforms of the motion analysis.
