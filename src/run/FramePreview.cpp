@@ -184,7 +184,7 @@ PreviewJob FramePreview::prepare(const std::string& left, const std::string& rig
   std::optional<FrameGraph> built;
   try {
     built = renderer->frame(recipe, job.frame, look, job.tables ? *job.tables : std::string(),
-                            !stretch.sound.empty());
+                            !stretch.sound.empty() || stretch.playsSound);
   } catch (const Error& error) {
     throw Error("Frame " + std::to_string(job.frame) + " of \"" + job.clip +
                 "\" cannot be shown: " + error.what());
@@ -241,6 +241,11 @@ PreviewJob FramePreview::prepare(const std::string& left, const std::string& rig
   }
   if (!heard.empty()) {
     job.sound = true;
+    std::string soundPath = stretch.sound;
+    if (stretch.playsSound) {
+      job.soundFile = temporaryFile(".pcm");
+      soundPath = *job.soundFile;
+    }
     command.insert(command.end(), {"-map", "[" + heard + "]"});
     if (stretch.wave) {
       command.insert(command.end(), {"-c:a", "pcm_s16le", "-f", "wav"});
@@ -248,7 +253,7 @@ PreviewJob FramePreview::prepare(const std::string& left, const std::string& rig
       // Written as it comes, for a window to play while the picture is shown.
       command.insert(command.end(), {"-c:a", "pcm_s16le", "-f", "s16le", "-flush_packets", "1"});
     }
-    command.insert(command.end(), {"-y", stretch.sound});
+    command.insert(command.end(), {"-y", soundPath});
   }
   return job;
 }

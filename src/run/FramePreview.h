@@ -26,6 +26,8 @@ struct Stretch {
   // WAV file); empty for none.
   std::string sound;
   bool wave = false;
+  // The sound is wanted raw, in a temporary file of the job's own (its `soundFile`).
+  bool playsSound = false;
 };
 
 // One frame's rendering, ready to run: the ffmpeg command that writes the picture to its standard
@@ -45,6 +47,7 @@ struct PreviewJob {
   std::shared_ptr<const std::string> tables;
   Rational frameRate;  // of the primary output
   bool sound = false;  // the output's sound is written to the stretch's sound file
+  std::shared_ptr<const std::string> soundFile;  // the temporary one, where the stretch asks
   PictureFormat format = PictureFormat::Png;
 
   // The picture from the run of `command`; raises Error saying why there is none.

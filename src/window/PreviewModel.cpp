@@ -117,9 +117,41 @@ void PreviewModel::settingsChanged(Clock::time_point now) {
   if (open_) requestAt(now + kTypingPause);
 }
 
+void PreviewModel::Button_Preview_PlayClick() {
+  if (state_.playing) {
+    pause();
+    return;
+  }
+  if (!open_ || left_.empty() || state_.frames == 0) return;
+  if (state_.frame >= state_.frames - 1) state_.frame = 0;
+  state_.playing = true;
+  requestAt(Clock::now());
+}
+
+void PreviewModel::Button_Preview_StepClick(int frames) {
+  if (state_.playing) pause();
+  const std::int64_t last = std::max<std::int64_t>(state_.frames - 1, 0);
+  setFrame(std::clamp<std::int64_t>(state_.frame + frames, 0, last));
+}
+
+void PreviewModel::setPictureBox(int width, int height) {
+  if (width <= 0 || height <= 0) return;
+  boxWidth_ = width;
+  boxHeight_ = height;
+}
+
+void PreviewModel::pause() {
+  player_.stop();
+  state_.playing = false;
+  state_.rendering = busy();
+  show();
+}
+
 void PreviewModel::closed() {
   open_ = false;
   pending_ = false;
+  player_.stop();
+  state_.playing = false;
   rendering_.stop();
   job_.reset();
   state_.rendering = preparing_.valid();
@@ -131,6 +163,8 @@ bool PreviewModel::busy() const {
 
 void PreviewModel::requestAt(Clock::time_point when) {
   if (!open_ || left_.empty()) return;
+  // What plays is started anew from the frame shown.
+  player_.stop();
   pending_ = true;
   due_ = when;
   state_.rendering = true;
@@ -142,16 +176,30 @@ void PreviewModel::tick(Clock::time_point now) {
       preparing_.wait_for(std::chrono::seconds(0)) == std::future_status::ready) {
     try {
       job_ = preparing_.get();
-      if (open_) {
-        startRendering();
-      } else {
+      if (!open_ || (preparingPlay_ && !state_.playing)) {
         job_.reset();
+      } else if (preparingPlay_) {
+        takeIn(*job_);
+        // A BMP's rows are padded to whole 4 bytes.
+        const std::size_t pictureBytes =
+            static_cast<std::size_t>((boxWidth_ * 3 + 3) / 4 * 4) * boxHeight_ + 1024;
+        const std::string failure =
+            player_.start(std::move(*job_), pictureBytes, view_.previewSound());
+        job_.reset();
+        if (!failure.empty()) {
+          state_.playing = false;
+          fail(failure);
+        }
+      } else {
+        startRendering();
       }
     } catch (const std::exception& error) {
       job_.reset();
+      if (preparingPlay_) state_.playing = false;
       fail(error.what());
     }
   }
+  if (player_.playing()) advancePlaying(now);
   if (rendering_.running() && !rendering_.poll(0)) finishRendering();
   // The newest request is started once what runs is done, so a dragged slider shows frames as
   // fast as they come and ends on the frame it was left at.
@@ -166,9 +214,54 @@ void PreviewModel::startPreparing() {
   const std::string right = right_;
   const FramePreview::Where where{state_.frame, std::nullopt};
   const PreviewLook look(static_cast<PreviewMode>(state_.mode), state_.yawDeg, state_.pitchDeg);
-  preparing_ = std::async(std::launch::async, [this, left, right, where, look] {
-    return frames_.prepare(left, right, where, look, PictureFormat::Bmp);
+  Stretch stretch;
+  stretch.width = boxWidth_;
+  stretch.height = boxHeight_;
+  preparingPlay_ = state_.playing;
+  if (preparingPlay_) {
+    stretch.frames = 0;
+    stretch.playsSound = true;
+  }
+  preparing_ = std::async(std::launch::async, [this, left, right, where, look, stretch] {
+    return frames_.prepare(left, right, where, look, PictureFormat::Bmp, stretch);
   });
+}
+
+void PreviewModel::advancePlaying(Clock::time_point now) {
+  try {
+    if (const std::optional<PreviewPlayer::Shown> shown = player_.advance(now)) {
+      state_.frame = shown->frame;
+      state_.rendering = busy();
+      state_.clip = clipCaption();
+      view_.showPreviewPicture(shown->picture);
+      view_.showPreviewState(state_);
+    }
+  } catch (const std::exception& error) {
+    state_.playing = false;
+    fail(error.what());
+    return;
+  }
+  if (const std::string problem = player_.soundProblem(); !problem.empty() && soundNote_.empty()) {
+    soundNote_ = "The sound is not played: " + problem;
+    state_.message += (state_.message.empty() ? "" : "\n") + soundNote_;
+    view_.showPreviewState(state_);
+  }
+  if (!player_.playing()) {
+    // The clip has ended.
+    state_.playing = false;
+    show();
+  }
+}
+
+void PreviewModel::takeIn(const PreviewJob& job) {
+  state_.frames = job.frames;
+  state_.figures = job.geometry ? figuresOf(*job.geometry)
+                   : measured_  ? figuresOf(*measured_)
+                                : std::string();
+  state_.message = joinedLines(job.notes);
+  if (preparingPlay_ && !soundNote_.empty()) {
+    state_.message += (state_.message.empty() ? "" : "\n") + soundNote_;
+  }
 }
 
 void PreviewModel::startRendering() {
@@ -188,12 +281,8 @@ void PreviewModel::finishRendering() {
     fail(error.what());
     return;
   }
-  state_.frames = job.frames;
+  takeIn(job);
   state_.rendering = busy();
-  state_.figures = job.geometry ? figuresOf(*job.geometry)
-                   : measured_  ? figuresOf(*measured_)
-                                : std::string();
-  state_.message = joinedLines(job.notes);
   state_.clip = clipCaption();
   view_.showPreviewPicture(picture);
   view_.showPreviewState(state_);

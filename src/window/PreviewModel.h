@@ -10,6 +10,7 @@
 #include "model/GeometryReport.h"
 #include "platform/ChildProcess.h"
 #include "run/FramePreview.h"
+#include "window/PreviewPlayer.h"
 #include "window/PreviewView.h"
 #include "window/Prompter.h"
 
@@ -20,7 +21,9 @@ namespace twinlens::window {
 // is the one last chosen in the main window's dialogs, or one chosen for the preview. The files
 // are read and the frame rendered away from the window: each `tick` takes in what is done, so the
 // window never waits on ffmpeg. A setting changed while the window is open renders the frame anew
-// once the typing pauses.
+// once the typing pauses. It plays the clip too: one ffmpeg run from the slider's frame on, the
+// pictures shown at the output's rate with its sound, the slider following; a seek, a changed
+// setting or mode starts it anew from the frame shown.
 class PreviewModel {
  public:
   using Clock = std::chrono::steady_clock;
@@ -49,6 +52,14 @@ class PreviewModel {
   void setLook(int yawDeg, int pitchDeg);
   static constexpr int kMostYawDeg = 180;
   static constexpr int kMostPitchDeg = 90;
+  // "Play" and "Pause" (the button and the space bar): plays from the slider's frame (from the
+  // first where it stands at the last), or pauses at the frame shown.
+  void Button_Preview_PlayClick();
+  // "Step" back and forward (the buttons and the arrow keys): pauses, and shows the frame
+  // `frames` away from the one shown.
+  void Button_Preview_StepClick(int frames);
+  // The room the window has for the picture, in pixels: the picture is made no larger.
+  void setPictureBox(int width, int height);
   // The window was closed: nothing more is rendered for it.
   void closed();
   bool open() const { return open_; }
@@ -65,6 +76,8 @@ class PreviewModel {
   void tick(Clock::time_point now = Clock::now());
   // Something is being read or rendered, or waits for the typing to pause.
   bool busy() const;
+  // An ffmpeg run plays the clip.
+  bool playing() const { return player_.playing(); }
 
   const PreviewState& state() const { return state_; }
 
@@ -73,6 +86,10 @@ class PreviewModel {
   void startPreparing();
   void startRendering();
   void finishRendering();
+  void advancePlaying(Clock::time_point now);
+  void pause();
+  // Shows what the job tells beside its pictures.
+  void takeIn(const PreviewJob& job);
   void fail(const std::string& message);
   void show();
   std::string clipCaption() const;
@@ -95,6 +112,11 @@ class PreviewModel {
   std::future<PreviewJob> preparing_;
   std::optional<PreviewJob> job_;
   platform::ChildProcess rendering_;
+  bool preparingPlay_ = false;  // what is being prepared is a playing run
+  PreviewPlayer player_;
+  int boxWidth_ = 960;
+  int boxHeight_ = 540;
+  std::string soundNote_;  // why the sound is not played, told once found
 };
 
 }  // namespace twinlens::window

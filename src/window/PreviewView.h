@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <string>
 
+#include "window/SoundOutput.h"
+
 namespace twinlens::window {
 
 // What the preview window shows besides its picture.
@@ -18,6 +20,7 @@ struct PreviewState {
   int pitchDeg = 0;
   bool looks = false;      // the headset view is chosen
   bool rendering = false;  // a picture is on its way
+  bool playing = false;    // the clip plays, the slider following
 
   friend bool operator==(const PreviewState&, const PreviewState&) = default;
 };
@@ -32,6 +35,8 @@ class PreviewView {
   // Its picture: a BMP file's bytes (rows of blue, green and red), scaled to fit; empty for none.
   virtual void showPreviewPicture(const std::string& bmp) = 0;
   virtual void showPreviewState(const PreviewState& state) = 0;
+  // What plays the sound with the picture; none where the window cannot play sound.
+  virtual SoundOutput* previewSound() { return nullptr; }
 };
 
 }  // namespace twinlens::window

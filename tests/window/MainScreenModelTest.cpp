@@ -10,6 +10,7 @@
 #include <cmath>
 #include <deque>
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <thread>
 
@@ -22,6 +23,10 @@
 #include "window/ButtonTable.h"
 #include "window/ControlRules.h"
 #include "window/ControlTable.h"
+
+#ifndef _WIN32
+#include <unistd.h>
+#endif
 
 // GCC 12 at -O3 (the Windows build) warns wrongly of overlapping copies in "text" + std::string
 // (its bug 105329).
@@ -81,8 +86,18 @@ class RecordingView : public ScreenView {
   std::vector<bool> busyChanges;
 
   void showPreviewWindow() override { ++previewShown; }
-  void showPreviewPicture(const std::string& bmp) override { pictures.push_back(bmp); }
-  void showPreviewState(const PreviewState& state) override { previewState = state; }
+  void showPreviewPicture(const std::string& bmp) override {
+    pictures.push_back(bmp);
+    pictureFrames.push_back(-1);
+  }
+  void showPreviewState(const PreviewState& state) override {
+    previewState = state;
+    // The frame of a picture comes with the state that follows it.
+    if (!pictureFrames.empty() && pictureFrames.back() < 0) pictureFrames.back() = state.frame;
+  }
+  SoundOutput* previewSound() override { return sound; }
+  std::vector<std::int64_t> pictureFrames;
+  SoundOutput* sound = nullptr;
   void showEncodeWindow() override { ++encodeShown; }
   void showEncodeState(const EncodeState& state) override { encodeStates.push_back(state); }
   void openFolder(const std::string& folder) override { openedFolders.push_back(folder); }
@@ -331,6 +346,205 @@ TEST_F(MainScreenModelTest, ThePreviewShowsTheRunsClipAndRendersAnewWhenTheTypin
   s.CheckBox_Reverse_LR = false;
   preview.settingsChanged();
   EXPECT_FALSE(preview.busy());
+}
+
+// A BMP's rows from the top down, as ffmpeg's raw pictures have them.
+std::string topDown(const Bitmap& picture) {
+  const std::size_t row = static_cast<std::size_t>(picture.width) * 3;
+  std::string rows;
+  for (std::size_t at = picture.rows.size(); at >= row; at -= row)
+    rows += picture.rows.substr(at - row, row);
+  return rows;
+}
+
+// A frame-coded pair with sound: the right camera in other colours, a beep from 1.6 s on (frame
+// 40) in both.
+void makeBeepingPair(const std::string& left, const std::string& right) {
+  for (const auto& [file, colour] : {std::pair{left, ""}, std::pair{right, ",hue=h=120"}}) {
+    const platform::ProgramOutput made =
+        platform::runProgram({"ffmpeg", "-v", "error", "-f", "lavfi", "-i",
+                              std::string("testsrc=s=160x90:r=25:d=5") + colour, "-f", "lavfi",
+                              "-i", "aevalsrc='if(gte(t,1.6),sin(2*PI*440*t),0)':s=48000:d=5",
+                              "-c:v", "ffv1", "-c:a", "pcm_s16le", file});
+    ASSERT_EQ(made.exitCode, 0) << made.errors;
+  }
+}
+
+// The processes this one has started that still run.
+std::string runningChildren() {
+#ifdef _WIN32
+  return {};
+#else
+  return platform::runProgram({"pgrep", "-P", std::to_string(::getpid())}).output;
+#endif
+}
+
+TEST_F(MainScreenModelTest, ThePreviewPlaysTheEncodesFramesSeeksAndRestartsWhereASettingChanges) {
+  if (!platform::runProgram({"ffmpeg", "-version"}).started) GTEST_SKIP() << "no ffmpeg here";
+  const std::string left = at("clip_L.mkv");
+  const std::string right = at("clip_R.mkv");
+  makeBeepingPair(left, right);
+  // The conversion by hand, losslessly: side by side, the right camera 3 frames ahead; and the
+  // same with the views the other way round.
+  const auto byHand = [&](const char* stack) {
+    const platform::ProgramOutput encoded =
+        platform::runProgram({"ffmpeg", "-v", "error", "-i", left, "-i", right, "-filter_complex",
+                              std::string("[1:v]trim=start_frame=3,setpts=PTS-STARTPTS[r];") +
+                                  stack + "hstack=shortest=1,format=bgr24",
+                              "-f", "rawvideo", "-"});
+    EXPECT_EQ(encoded.exitCode, 0) << encoded.errors;
+    return encoded.output;
+  };
+  const std::string encoded = byHand("[0:v][r]");
+  const std::string reversed = byHand("[r][0:v]");
+  const std::size_t frameBytes = 320 * 90 * 3;
+  const auto frameOf = [&](const std::string& frames, std::int64_t frame) {
+    return frames.substr(static_cast<std::size_t>(frame) * frameBytes, frameBytes);
+  };
+  const auto encodedFrame = [&](std::int64_t frame) { return frameOf(encoded, frame); };
+  model_.FormActivate();
+  ConversionSettings& s = model_.settings();
+  s.RadioGroup_Engine = choices::Engine::Ffmpeg;
+  s.RadioGroup_Output_Format = choices::OutputFormat::SideBySide;
+  s.Edit_Offset = "3";
+  PreviewModel& preview = model_.preview();
+  preview.setClip(left, right);
+  preview.Preview1Click();
+  const auto turnUntil = [&](const std::function<bool()>& done) {
+    const auto started = PreviewModel::Clock::now();
+    while (!done() && PreviewModel::Clock::now() - started < std::chrono::seconds(30)) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(5));
+      preview.tick();
+    }
+    return done();
+  };
+  preview.setFrame(10);
+  ASSERT_TRUE(turnUntil([&] { return !preview.busy(); }));
+  ASSERT_EQ(view_.previewState.frames, 122) << view_.previewState.message;
+
+  view_.pictures.clear();
+  view_.pictureFrames.clear();
+  preview.Button_Preview_PlayClick();
+  EXPECT_TRUE(view_.previewState.playing);
+  ASSERT_TRUE(turnUntil([&] { return view_.previewState.frame >= 30; }));
+  const std::size_t beforeSeek = view_.pictures.size();
+  preview.setFrame(60);  // dragged while playing: it plays on from there
+  ASSERT_TRUE(turnUntil([&] { return view_.previewState.frame >= 80; }));
+  EXPECT_TRUE(preview.playing());
+  ASSERT_GT(view_.pictures.size(), beforeSeek);
+  EXPECT_EQ(view_.pictureFrames[beforeSeek], 60);
+  // Every picture shown is the encode's frame of its number, in order; those the window could
+  // not show in time are left out, none is shown twice.
+  for (std::size_t i = 0; i < view_.pictures.size(); ++i) {
+    const std::int64_t frame = view_.pictureFrames[i];
+    SCOPED_TRACE(frame);
+    if (i > 0 && i != beforeSeek) {
+      EXPECT_GT(frame, view_.pictureFrames[i - 1]);
+    }
+    EXPECT_TRUE(topDown(bitmapOf(view_.pictures[i])) == encodedFrame(frame));
+  }
+  EXPECT_GE(view_.pictures.size(), 30u) << "most of the 40 frames are shown";
+  // The window cannot play sound: it says so once.
+  const std::string noSound = "The sound is not played: This window cannot play sound";
+  EXPECT_NE(view_.previewState.message.find(noSound), std::string::npos)
+      << view_.previewState.message;
+
+  // A setting changed while playing: it plays on from the frame shown once the typing pauses,
+  // the views now the other way round.
+  const std::int64_t changedAt = view_.previewState.frame;
+  const std::size_t beforeChange = view_.pictures.size();
+  s.CheckBox_Reverse_LR = true;
+  preview.settingsChanged();
+  ASSERT_TRUE(turnUntil([&] { return view_.pictures.size() > beforeChange + 2; }));
+  EXPECT_EQ(view_.pictureFrames[beforeChange], changedAt);
+  EXPECT_TRUE(topDown(bitmapOf(view_.pictures[beforeChange])) == frameOf(reversed, changedAt));
+  EXPECT_EQ(view_.previewState.message.find(noSound), view_.previewState.message.rfind(noSound));
+
+  // Paused, nothing runs; a step shows the next frame.
+  preview.Button_Preview_PlayClick();
+  EXPECT_FALSE(view_.previewState.playing);
+  EXPECT_FALSE(preview.playing());
+  EXPECT_EQ(runningChildren(), "");
+  const std::int64_t pausedAt = view_.previewState.frame;
+  preview.Button_Preview_StepClick(1);
+  ASSERT_TRUE(turnUntil([&] { return !preview.busy(); }));
+  EXPECT_EQ(view_.previewState.frame, pausedAt + 1);
+  // Played to its end, it stops there.
+  preview.setFrame(115);
+  ASSERT_TRUE(turnUntil([&] { return !preview.busy(); }));
+  preview.Button_Preview_PlayClick();
+  ASSERT_TRUE(turnUntil([&] { return !view_.previewState.playing; }));
+  EXPECT_EQ(view_.previewState.frame, 121);
+  preview.closed();
+  EXPECT_EQ(runningChildren(), "");
+}
+
+// What the sound heard says is the time: the picture waits for it, skips ahead with it, and the
+// sound written is the output's from the frame the playing started at.
+TEST_F(MainScreenModelTest, ThePlayingPictureKeepsTimeWithTheSoundHeard) {
+  if (!platform::runProgram({"ffmpeg", "-version"}).started) GTEST_SKIP() << "no ffmpeg here";
+  class HeldSound : public SoundOutput {
+   public:
+    std::string start(int sampleRate) override {
+      rate = sampleRate;
+      return {};
+    }
+    std::size_t write(std::string_view samples) override {
+      written.append(samples);
+      return samples.size();
+    }
+    double heardSeconds() override { return heard; }
+    void stop() override { ++stops; }
+    int rate = 0;
+    std::string written;
+    double heard = 0;
+    int stops = 0;
+  } sound;
+  view_.sound = &sound;
+  const std::string left = at("clip_L.mkv");
+  const std::string right = at("clip_R.mkv");
+  makeBeepingPair(left, right);
+  model_.FormActivate();
+  ConversionSettings& s = model_.settings();
+  s.RadioGroup_Engine = choices::Engine::Ffmpeg;
+  s.RadioGroup_Output_Format = choices::OutputFormat::SideBySide;
+  PreviewModel& preview = model_.preview();
+  preview.setClip(left, right);
+  preview.Preview1Click();
+  const auto turnFor = [&](std::chrono::milliseconds time, const std::function<bool()>& done) {
+    const auto started = PreviewModel::Clock::now();
+    while (!done() && PreviewModel::Clock::now() - started < time) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(5));
+      preview.tick();
+    }
+    return done();
+  };
+  const std::chrono::seconds kLong(30);
+  ASSERT_TRUE(turnFor(kLong, [&] { return !preview.busy(); }));
+  preview.setFrame(20);
+  ASSERT_TRUE(turnFor(kLong, [&] { return !preview.busy(); }));
+  const std::size_t shown = view_.pictures.size();
+  preview.Button_Preview_PlayClick();
+  ASSERT_TRUE(turnFor(kLong, [&] { return view_.pictures.size() > shown; }));
+  EXPECT_EQ(sound.rate, 48000);
+  // The first picture is shown at once; the next waits for the sound.
+  EXPECT_EQ(view_.previewState.frame, 20);
+  turnFor(std::chrono::milliseconds(300), [] { return false; });
+  EXPECT_EQ(view_.pictures.size(), shown + 1);
+  // Half a second heard: frame 32 is due, and the ones before it are skipped.
+  sound.heard = 0.5;
+  ASSERT_TRUE(turnFor(kLong, [&] { return view_.pictures.size() > shown + 1; }));
+  EXPECT_EQ(view_.pictures.size(), shown + 2);
+  EXPECT_EQ(view_.previewState.frame, 32);
+  // The beep of frame 40 is 0.8 s into the sound written.
+  ASSERT_TRUE(turnFor(kLong, [&] { return sound.written.size() > 48000 * 4; }));
+  std::size_t onset = 0;
+  const auto* samples = reinterpret_cast<const std::int16_t*>(sound.written.data());
+  while (onset < sound.written.size() / 2 && std::abs(samples[onset]) < 300) ++onset;
+  EXPECT_NEAR(static_cast<double>(onset / 2) / 48000, 0.8, 0.002);
+  preview.Button_Preview_PlayClick();
+  EXPECT_EQ(sound.stops, 1);
+  preview.closed();
 }
 
 // The ffmpeg engine's runner a conversion starts runs in the encoding window; a clip that fails
