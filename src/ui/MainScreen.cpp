@@ -196,7 +196,8 @@ TSDIAppForm::TSDIAppForm(UiPrompter& prompter, AppFiles files, const std::string
   // have done.
   ticker_ = new QTimer(this);
   connect(ticker_, &QTimer::timeout, this, [this] { model_.tick(); });
-  ticker_->start(30);
+  // Often enough for a playing preview to show each frame in its time.
+  ticker_->start(10);
 
   // Every widget of the window reports entering and leaving it for the status bar, and the
   // three fields with key-release handlers report their key releases.
@@ -868,6 +869,10 @@ void TSDIAppForm::openFolder(const std::string& folder) {
 
 void TSDIAppForm::showPreviewPicture(const std::string& bmp) {
   if (previewWindow_) previewWindow_->showPicture(bmp);
+}
+
+window::SoundOutput* TSDIAppForm::previewSound() {
+  return previewWindow_ ? previewWindow_->sound() : nullptr;
 }
 
 void TSDIAppForm::showPreviewState(const window::PreviewState& state) {

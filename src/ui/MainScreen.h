@@ -91,6 +91,7 @@ class TSDIAppForm : public QMainWindow, private window::ScreenView, private wind
   void endProgress() override;
   void showPreviewWindow() override;
   void showPreviewPicture(const std::string& bmp) override;
+  window::SoundOutput* previewSound() override;
   void showPreviewState(const window::PreviewState& state) override;
   void showEncodeWindow() override;
   void showEncodeState(const window::EncodeState& state) override;

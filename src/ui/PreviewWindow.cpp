@@ -6,8 +6,10 @@
 #include <QLabel>
 #include <QPainter>
 #include <QPushButton>
+#include <QShortcut>
 #include <QSlider>
 #include <QVBoxLayout>
+#include <functional>
 
 #include "ui/QtText.h"
 
@@ -18,7 +20,7 @@ namespace {
 // The picture, as large as fits with its shape kept, on black.
 class Canvas : public QWidget {
  public:
-  explicit Canvas(const QImage& picture) : picture_(picture) {
+  Canvas(const QImage& picture, window::PreviewModel& model) : picture_(picture), model_(model) {
     setObjectName(QStringLiteral("Image_Preview"));
     setMinimumSize(320, 180);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
@@ -36,8 +38,15 @@ class Canvas : public QWidget {
     painter.drawImage(where, picture_);
   }
 
+  // The picture is rendered no larger than the room it has.
+  void resizeEvent(QResizeEvent*) override {
+    const qreal scale = devicePixelRatioF();
+    model_.setPictureBox(static_cast<int>(width() * scale), static_cast<int>(height() * scale));
+  }
+
  private:
   const QImage& picture_;
+  window::PreviewModel& model_;
 };
 
 QLabel* wrappedLabel(const char* name) {
@@ -54,7 +63,7 @@ PreviewWindow::PreviewWindow(window::PreviewModel& model, QWidget* parent)
     : QWidget(parent, Qt::Window), model_(model) {
   setObjectName(QStringLiteral("PreviewForm"));
   setWindowTitle(QStringLiteral("Preview"));
-  canvas_ = new Canvas(picture_);
+  canvas_ = new Canvas(picture_, model_);
   slider_ = new QSlider(Qt::Horizontal);
   slider_->setObjectName(QStringLiteral("TrackBar_Frame"));
   slider_->setToolTip(QStringLiteral("The frame of the clip's output"));
@@ -80,6 +89,18 @@ PreviewWindow::PreviewWindow(window::PreviewModel& model, QWidget* parent)
   look->addWidget(yaw_, 1);
   look->addWidget(new QLabel(QStringLiteral("Pitch")));
   look->addWidget(pitch_, 1);
+  const auto button = [](const char* name, const QString& caption, const char* hint) {
+    auto* made = new QPushButton(caption);
+    made->setObjectName(QString::fromLatin1(name));
+    made->setToolTip(QString::fromLatin1(hint));
+    made->setFocusPolicy(Qt::NoFocus);  // the space bar and the arrows stay the window's
+    return made;
+  };
+  auto* back =
+      button("Button_Preview_Back", QStringLiteral("\u25C0\u2759"), "One frame back (Left arrow)");
+  play_ = button("Button_Preview_Play", QStringLiteral("Play"), "Play or pause (Space)");
+  auto* forward = button("Button_Preview_Forward", QStringLiteral("\u2759\u25B6"),
+                         "One frame forward (Right arrow)");
   choose_ = new QPushButton(QStringLiteral("Choose clip..."));
   choose_->setObjectName(QStringLiteral("Button_Preview_Clip"));
   clip_ = wrappedLabel("Label_Preview_Clip");
@@ -87,6 +108,9 @@ PreviewWindow::PreviewWindow(window::PreviewModel& model, QWidget* parent)
   message_ = wrappedLabel("Label_Preview_Message");
 
   auto* controls = new QHBoxLayout;
+  controls->addWidget(back);
+  controls->addWidget(play_);
+  controls->addWidget(forward);
   controls->addWidget(slider_, 1);
   controls->addWidget(mode_);
   controls->addWidget(choose_);
@@ -111,6 +135,19 @@ PreviewWindow::PreviewWindow(window::PreviewModel& model, QWidget* parent)
     });
   }
   connect(choose_, &QPushButton::clicked, this, [this] { model_.Button_Preview_ClipClick(); });
+  connect(play_, &QPushButton::clicked, this, [this] { model_.Button_Preview_PlayClick(); });
+  connect(back, &QPushButton::clicked, this, [this] { model_.Button_Preview_StepClick(-1); });
+  connect(forward, &QPushButton::clicked, this, [this] { model_.Button_Preview_StepClick(1); });
+  // The keys work wherever the focus is in the window, the slider's too.
+  const std::pair<QKeySequence, std::function<void()>> keys[] = {
+      {QKeySequence(Qt::Key_Space), [this] { model_.Button_Preview_PlayClick(); }},
+      {QKeySequence(Qt::Key_Left), [this] { model_.Button_Preview_StepClick(-1); }},
+      {QKeySequence(Qt::Key_Right), [this] { model_.Button_Preview_StepClick(1); }},
+  };
+  for (const auto& [key, action] : keys) {
+    auto* shortcut = new QShortcut(key, this);
+    connect(shortcut, &QShortcut::activated, this, action);
+  }
 }
 
 void PreviewWindow::showState(const window::PreviewState& state) {
@@ -118,6 +155,8 @@ void PreviewWindow::showState(const window::PreviewState& state) {
   slider_->setRange(0, static_cast<int>(std::max<std::int64_t>(state.frames - 1, state.frame)));
   slider_->setValue(static_cast<int>(state.frame));
   slider_->setEnabled(state.frames > 0);
+  play_->setText(state.playing ? QStringLiteral("Pause") : QStringLiteral("Play"));
+  play_->setEnabled(state.frames > 0);
   mode_->setCurrentIndex(state.mode);
   yaw_->setValue(state.yawDeg);
   pitch_->setValue(state.pitchDeg);

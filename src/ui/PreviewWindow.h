@@ -4,6 +4,7 @@
 #include <QWidget>
 #include <string>
 
+#include "ui/QtSoundOutput.h"
 #include "window/PreviewModel.h"
 #include "window/PreviewView.h"
 
@@ -14,8 +15,10 @@ class QSlider;
 
 namespace twinlens::ui {
 
-// The preview window: the picture scaled to fit, the slider over the clip's frames, the mode
-// choice, the clip's name and frame, the measured geometry and the notes. It shows what the
+// The preview window: the picture scaled to fit, the slider over the clip's frames with play,
+// pause and step (the buttons, the space bar and the arrow keys), the mode choice, the clip's name
+// and frame, the measured geometry and the notes; the sound plays through the system's sound
+// output. It shows what the
 // preview's behaviour tells it and hands its controls' changes to that behaviour.
 class PreviewWindow : public QWidget {
   Q_OBJECT
@@ -27,6 +30,7 @@ class PreviewWindow : public QWidget {
   // A BMP file's bytes; empty for none.
   void showPicture(const std::string& bmp);
   const QImage& picture() const { return picture_; }
+  window::SoundOutput* sound() { return &sound_; }
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -44,6 +48,8 @@ class PreviewWindow : public QWidget {
   QLabel* figures_;
   QLabel* message_;
   QPushButton* choose_;
+  QPushButton* play_;
+  QtSoundOutput sound_;
   bool updating_ = false;  // the controls are being set from the state
 };
 
