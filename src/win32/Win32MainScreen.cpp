@@ -128,7 +128,8 @@ Win32MainScreen::Win32MainScreen(HINSTANCE instance, window::Prompter& prompter,
   showSettings();
   // The preview renders and the encodes run away from the window; each turn takes in what they
   // have done.
-  SetTimer(window_, kTicker, 30, nullptr);
+  // Often enough for a playing preview to show each frame in its time.
+  SetTimer(window_, kTicker, 10, nullptr);
 }
 
 Win32MainScreen::~Win32MainScreen() {
@@ -803,6 +804,14 @@ void Win32MainScreen::openFolder(const std::string& folder) {
 
 void Win32MainScreen::showPreviewPicture(const std::string& bmp) {
   if (preview_) preview_->showPicture(bmp);
+}
+
+window::SoundOutput* Win32MainScreen::previewSound() {
+  return preview_ ? preview_->sound() : nullptr;
+}
+
+bool Win32MainScreen::takePreviewKey(const MSG& message) {
+  return preview_ && preview_->takeKey(message);
 }
 
 void Win32MainScreen::showPreviewState(const window::PreviewState& state) {

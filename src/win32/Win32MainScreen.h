@@ -48,6 +48,8 @@ class Win32MainScreen : private window::ScreenView {
   // Replaces the file manager that the run report opens folders in (tests record them).
   void setFolderOpener(FolderOpener opener) { folderOpener_ = std::move(opener); }
   HACCEL accelerators() const { return accelerators_; }
+  // The preview window's keys, wherever the focus is in it; returns whether it took `message`.
+  bool takePreviewKey(const MSG& message);
   window::MainScreenModel& model() { return model_; }
   // The preview window; nullptr until it was first shown.
   Win32PreviewWindow* previewWindow() const { return preview_.get(); }
@@ -122,6 +124,7 @@ class Win32MainScreen : private window::ScreenView {
   void endProgress() override;
   void showPreviewWindow() override;
   void showPreviewPicture(const std::string& bmp) override;
+  window::SoundOutput* previewSound() override;
   void showPreviewState(const window::PreviewState& state) override;
   void showEncodeWindow() override;
   void showEncodeState(const window::EncodeState& state) override;

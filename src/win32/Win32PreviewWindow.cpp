@@ -18,6 +18,9 @@ constexpr int kMode = 11;
 constexpr int kChoose = 12;
 constexpr int kYaw = 13;
 constexpr int kPitch = 14;
+constexpr int kBack = 15;
+constexpr int kPlay = 16;
+constexpr int kForward = 17;
 
 // The header of a BMP file's picture, or nullptr where the bytes hold none.
 const BITMAPINFO* bitmapInfoOf(const std::string& bmp) {
@@ -61,6 +64,9 @@ Win32PreviewWindow::Win32PreviewWindow(HINSTANCE instance, HWND owner, HFONT fon
     ShowWindow(*slider, SW_HIDE);
   }
   choose_ = child("BUTTON", "Choose clip...", BS_PUSHBUTTON | WS_TABSTOP, kChoose);
+  back_ = child("BUTTON", "<|", BS_PUSHBUTTON | WS_TABSTOP, kBack);
+  play_ = child("BUTTON", "Play", BS_PUSHBUTTON | WS_TABSTOP, kPlay);
+  forward_ = child("BUTTON", "|>", BS_PUSHBUTTON | WS_TABSTOP, kForward);
   clip_ = child("STATIC", "", SS_LEFT | SS_NOPREFIX, 0);
   figures_ = child("STATIC", "", SS_LEFT | SS_NOPREFIX, 0);
   message_ = child("STATIC", "", SS_LEFT | SS_NOPREFIX, 0);
@@ -82,6 +88,9 @@ void Win32PreviewWindow::show() {
 HWND Win32PreviewWindow::control(std::string_view name) const {
   if (name == "Image_Preview") return canvas_;
   if (name == "TrackBar_Frame") return slider_;
+  if (name == "Button_Preview_Back") return back_;
+  if (name == "Button_Preview_Play") return play_;
+  if (name == "Button_Preview_Forward") return forward_;
   if (name == "ComboBox_Preview_Mode") return mode_;
   if (name == "TrackBar_Yaw") return yaw_;
   if (name == "TrackBar_Pitch") return pitch_;
@@ -105,6 +114,7 @@ void Win32PreviewWindow::showState(const window::PreviewState& state) {
   SendMessageA(slider_, TBM_SETRANGEMAX, TRUE, last);
   SendMessageA(slider_, TBM_SETPOS, TRUE, static_cast<LPARAM>(state.frame));
   EnableWindow(slider_, state.frames > 0);
+  SetWindowTextA(play_, state.playing ? "Pause" : "Play");
   SendMessageA(mode_, CB_SETCURSEL, static_cast<WPARAM>(state.mode), 0);
   SendMessageA(yaw_, TBM_SETPOS, TRUE, state.yawDeg);
   SendMessageA(pitch_, TBM_SETPOS, TRUE, state.pitchDeg);
@@ -123,6 +133,24 @@ void Win32PreviewWindow::showState(const window::PreviewState& state) {
 void Win32PreviewWindow::showPicture(const std::string& bmp) {
   picture_ = bitmapInfoOf(bmp) != nullptr ? bmp : std::string();
   InvalidateRect(canvas_, nullptr, FALSE);
+}
+
+bool Win32PreviewWindow::takeKey(const MSG& message) {
+  if (message.message != WM_KEYDOWN || message.hwnd == mode_ ||
+      (message.hwnd != window_ && IsChild(window_, message.hwnd) == FALSE)) {
+    return false;
+  }
+  switch (message.wParam) {
+    case VK_SPACE:
+      model_.Button_Preview_PlayClick();
+      return true;
+    case VK_LEFT:
+    case VK_RIGHT:
+      model_.Button_Preview_StepClick(message.wParam == VK_LEFT ? -1 : 1);
+      return true;
+    default:
+      return false;
+  }
 }
 
 void Win32PreviewWindow::placeControls() {
@@ -145,8 +173,14 @@ void Win32PreviewWindow::placeControls() {
   MoveWindow(choose_, area.right - margin - chooseWidth, y, chooseWidth, row, TRUE);
   MoveWindow(mode_, area.right - margin - chooseWidth - scale(6) - modeWidth, y, modeWidth,
              scale(200), TRUE);
-  MoveWindow(slider_, margin, y, std::max(0, width - chooseWidth - modeWidth - scale(12)), row,
-             TRUE);
+  const int buttonWidth = scale(46);
+  int x = margin;
+  for (HWND button : {back_, play_, forward_}) {
+    MoveWindow(button, x, y, buttonWidth, row, TRUE);
+    x += buttonWidth + scale(4);
+  }
+  MoveWindow(slider_, x, y, std::max(0, width - chooseWidth - modeWidth - scale(12) - (x - margin)),
+             row, TRUE);
   // The headset view's look above them, yaw and pitch side by side.
   if (IsWindowVisible(yaw_) != FALSE) {
     y -= row + scale(4);
@@ -155,6 +189,8 @@ void Win32PreviewWindow::placeControls() {
     MoveWindow(pitch_, margin + half + scale(6), y, half, row, TRUE);
   }
   MoveWindow(canvas_, margin, margin, width, std::max(0, y - 2 * margin), TRUE);
+  // The picture is rendered no larger than the room it has.
+  model_.setPictureBox(width, std::max(0, y - 2 * margin));
 }
 
 void Win32PreviewWindow::paintCanvas(HDC dc, const RECT& area) const {
@@ -235,6 +271,11 @@ LRESULT Win32PreviewWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
         model_.setMode(static_cast<int>(SendMessageA(mode_, CB_GETCURSEL, 0, 0)));
       } else if (LOWORD(wParam) == kChoose && HIWORD(wParam) == BN_CLICKED) {
         model_.Button_Preview_ClipClick();
+      } else if (LOWORD(wParam) == kPlay && HIWORD(wParam) == BN_CLICKED) {
+        model_.Button_Preview_PlayClick();
+      } else if ((LOWORD(wParam) == kBack || LOWORD(wParam) == kForward) &&
+                 HIWORD(wParam) == BN_CLICKED) {
+        model_.Button_Preview_StepClick(LOWORD(wParam) == kBack ? -1 : 1);
       }
       return 0;
     case WM_CLOSE:

@@ -5,6 +5,7 @@
 #include <string>
 #include <string_view>
 
+#include "win32/Win32SoundOutput.h"
 #include "window/PreviewModel.h"
 #include "window/PreviewView.h"
 
@@ -26,9 +27,14 @@ class Win32PreviewWindow {
   void showState(const window::PreviewState& state);
   // A BMP file's bytes; empty for none.
   void showPicture(const std::string& bmp);
+  // The space bar plays and pauses, the arrow keys step, wherever the focus is in the window (but
+  // in the mode choice, whose entries they go through). Returns whether `message` was taken.
+  bool takeKey(const MSG& message);
+  window::SoundOutput* sound() { return &sound_; }
 
   HWND handle() const { return window_; }
-  // Its controls by name: "Image_Preview", "TrackBar_Frame", "ComboBox_Preview_Mode",
+  // Its controls by name: "Image_Preview", "TrackBar_Frame", "Button_Preview_Back",
+  // "Button_Preview_Play", "Button_Preview_Forward", "ComboBox_Preview_Mode",
   // "TrackBar_Yaw", "TrackBar_Pitch", "Button_Preview_Clip", "Label_Preview_Clip",
   // "Label_Preview_Figures", "Label_Preview_Message".
   HWND control(std::string_view name) const;
@@ -52,6 +58,10 @@ class Win32PreviewWindow {
   HWND yaw_ = nullptr;  // the headset view's sliders, shown in that mode
   HWND pitch_ = nullptr;
   HWND choose_ = nullptr;
+  HWND back_ = nullptr;
+  HWND play_ = nullptr;
+  HWND forward_ = nullptr;
+  Win32SoundOutput sound_;
   HWND clip_ = nullptr;
   HWND figures_ = nullptr;
   HWND message_ = nullptr;

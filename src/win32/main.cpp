@@ -56,6 +56,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
   MSG message;
   while (GetMessageA(&message, nullptr, 0, 0) > 0) {
     if (TranslateAcceleratorA(screen.handle(), screen.accelerators(), &message)) continue;
+    if (screen.takePreviewKey(message)) continue;
     if (IsDialogMessageA(screen.handle(), &message)) continue;
     TranslateMessage(&message);
     DispatchMessageA(&message);

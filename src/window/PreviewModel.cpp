@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <limits>
 
 #include "base/DecimalText.h"
 #include "base/Paths.h"
@@ -130,7 +131,9 @@ void PreviewModel::Button_Preview_PlayClick() {
 
 void PreviewModel::Button_Preview_StepClick(int frames) {
   if (state_.playing) pause();
-  const std::int64_t last = std::max<std::int64_t>(state_.frames - 1, 0);
+  // Within the clip, where its length is known.
+  const std::int64_t last =
+      state_.frames > 0 ? state_.frames - 1 : std::numeric_limits<std::int64_t>::max();
   setFrame(std::clamp<std::int64_t>(state_.frame + frames, 0, last));
 }
 

@@ -400,6 +400,26 @@ TEST_F(Win32MainScreenTest, ThePreviewWindowShowsThePictureAndHandsItsSliderToTh
                reinterpret_cast<LPARAM>(slider));
   EXPECT_EQ(screen_.model().preview().state().frame, 40);
 
+  // Play and the steps: the button says what a click does; the arrow keys step wherever the focus
+  // is, but in the mode choice, and the back button steps back.
+  HWND play = preview->control("Button_Preview_Play");
+  EXPECT_EQ(text(play), "Play");
+  state.playing = true;
+  preview->showState(state);
+  EXPECT_EQ(text(play), "Pause");
+  state.playing = false;
+  const auto key = [&](HWND focus, WPARAM code) {
+    MSG message{focus, WM_KEYDOWN, code, 0, 0, {}};
+    return preview->takeKey(message);
+  };
+  EXPECT_TRUE(key(slider, VK_RIGHT));
+  EXPECT_EQ(screen_.model().preview().state().frame, 41);
+  EXPECT_FALSE(key(preview->control("ComboBox_Preview_Mode"), VK_LEFT));
+  EXPECT_FALSE(key(screen_.handle(), VK_LEFT));
+  SendMessageA(preview->handle(), WM_COMMAND, MAKEWPARAM(15, BN_CLICKED),
+               reinterpret_cast<LPARAM>(preview->control("Button_Preview_Back")));
+  EXPECT_EQ(screen_.model().preview().state().frame, 40);
+
   // The headset view's sliders are there in that mode alone, and hand the look to the model.
   HWND yaw = preview->control("TrackBar_Yaw");
   EXPECT_FALSE(IsWindowVisible(yaw));
