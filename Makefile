@@ -24,7 +24,8 @@ run: build
 # Renders the window on each tab and the About box to $(BUILD)/screenshots/, for review.
 # The window, its preview and its encoding window as PNG files in $(BUILD)/screenshots/; small
 # copies of those the docs show go into docs/images/.
-DOC_PICTURES := 1-input-settings 5-geometry 8-preview-output 10-encoding 12-preview-headset
+DOC_PICTURES := 1-input-settings 5-geometry 8-preview-output 10-encoding 12-preview-headset \
+  13-preview-playing
 screenshots: build
 	@scripts/install-deps scripts/deps-screenshots
 	cmake --build $(BUILD) --target twinlens-screenshots

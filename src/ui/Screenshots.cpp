@@ -5,9 +5,11 @@
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QPixmap>
+#include <QPushButton>
 #include <QSlider>
 #include <QTabWidget>
 #include <cstdio>
+#include <cstdlib>
 
 #include "platform/ProgramOutput.h"
 #include "ui/ABOUT.h"
@@ -58,7 +60,7 @@ int previewShots(twinlens::ui::TSDIAppForm& window, SilentPrompter& prompter,
                  const QString& folder) {
   const QString clip = QDir(folder).filePath(QStringLiteral("preview-clip.mkv"));
   const twinlens::platform::ProgramOutput made = twinlens::platform::runProgram(
-      {"ffmpeg", "-v", "error", "-y", "-f", "lavfi", "-i", "testsrc2=s=652x363:r=25:d=2",
+      {"ffmpeg", "-v", "error", "-y", "-f", "lavfi", "-i", "testsrc2=s=652x363:r=25:d=6",
        "-filter_complex", "split[a][b];[a]crop=640:360:12:3[l];[b]crop=640:360:0:0[r];[l][r]hstack",
        "-c:v", "ffv1", clip.toStdString()});
   if (made.exitCode != 0) {
@@ -96,16 +98,43 @@ int previewShots(twinlens::ui::TSDIAppForm& window, SilentPrompter& prompter,
   preview.findChild<QComboBox*>(QStringLiteral("ComboBox_Preview_Mode"))->setCurrentIndex(4);
   QElapsedTimer waited;
   waited.start();
-  while (preview.picture().width() != 1600 && waited.elapsed() < 30000) {
+  // Two 16:9 windows side by side.
+  const auto twoWindows = [&] {
+    const QSize size = preview.picture().size();
+    return size.height() > 0 && std::abs(size.width() * 9 - size.height() * 32) <= 32;
+  };
+  while (!twoWindows() && waited.elapsed() < 30000) {
     QApplication::processEvents(QEventLoop::AllEvents, 50);
   }
-  if (preview.picture().width() != 1600 || !settled(preview)) {
+  if (!twoWindows() || !settled(preview)) {
     std::fprintf(stderr, "The preview showed no headset view\n");
     return 1;
   }
-  const QString file = QDir(folder).filePath(QStringLiteral("12-preview-headset.png"));
+  QString file = QDir(folder).filePath(QStringLiteral("12-preview-headset.png"));
   if (!preview.grab().save(file)) return 1;
   std::printf("%s\n", qPrintable(file));
+
+  // Playing the output, caught in the middle of the clip.
+  choose("RadioGroup_Projection", 0);
+  choose("RadioGroup_Output_Format", 2);
+  preview.findChild<QComboBox*>(QStringLiteral("ComboBox_Preview_Mode"))->setCurrentIndex(0);
+  if (!settled(preview)) return 1;
+  auto* slider = preview.findChild<QSlider*>(QStringLiteral("TrackBar_Frame"));
+  slider->setValue(25);
+  if (!settled(preview)) return 1;
+  preview.findChild<QPushButton*>(QStringLiteral("Button_Preview_Play"))->click();
+  waited.restart();
+  while (slider->value() < 75 && waited.elapsed() < 30000) {
+    QApplication::processEvents(QEventLoop::AllEvents, 5);
+  }
+  if (slider->value() < 75) {
+    std::fprintf(stderr, "The preview did not play\n");
+    return 1;
+  }
+  file = QDir(folder).filePath(QStringLiteral("13-preview-playing.png"));
+  if (!preview.grab().save(file)) return 1;
+  std::printf("%s\n", qPrintable(file));
+  preview.findChild<QPushButton*>(QStringLiteral("Button_Preview_Play"))->click();
   return 0;
 }
 
