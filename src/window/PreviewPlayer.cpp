@@ -12,6 +12,8 @@ namespace {
 
 // How much of the sound is read ahead of the sound output.
 constexpr std::size_t kSoundAhead = kPreviewSoundRate * 4 / 2;  // half a second
+// How long the sound may stay still before the clock keeps the time.
+constexpr auto kSoundStall = std::chrono::milliseconds(500);
 // How many pictures ffmpeg may write ahead of the one shown.
 constexpr std::size_t kPicturesAhead = 3;
 
@@ -46,6 +48,7 @@ void PreviewPlayer::stop() {
   next_.reset();
   taken_ = 0;
   startedAt_.reset();
+  lastHeard_ = -1;
   playing_ = false;
   job_.reset();
 }
@@ -67,8 +70,18 @@ void PreviewPlayer::feedSound() {
 }
 
 double PreviewPlayer::position(Clock::time_point now) {
-  if (soundStarted_) return sound_->heardSeconds();
-  return std::chrono::duration<double>(now - *startedAt_).count();
+  if (!soundStarted_) return std::chrono::duration<double>(now - *startedAt_).count();
+  const double heard = sound_->heardSeconds();
+  if (heard != lastHeard_ || !soundWaiting_.empty()) {
+    lastHeard_ = heard;
+    heardAt_ = now;
+    return heard;
+  }
+  // The sound has stopped with nothing more to play (it ends before the picture, or comes too
+  // slowly): the clock goes on from where it was, so the picture never waits on it for good.
+  const auto stalled = now - heardAt_;
+  if (stalled < kSoundStall) return heard;
+  return heard + std::chrono::duration<double>(stalled - kSoundStall).count();
 }
 
 std::optional<PreviewPlayer::Shown> PreviewPlayer::advance(Clock::time_point now) {

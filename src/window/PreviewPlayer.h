@@ -58,6 +58,8 @@ class PreviewPlayer {
   std::optional<std::string> next_;  // the next picture, not yet due
   std::int64_t taken_ = 0;           // pictures taken out of ffmpeg's output
   std::optional<Clock::time_point> startedAt_;
+  double lastHeard_ = -1;  // what the sound said it had played, and when that last changed
+  Clock::time_point heardAt_;
 };
 
 }  // namespace twinlens::window
