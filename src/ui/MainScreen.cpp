@@ -214,6 +214,9 @@ TSDIAppForm::~TSDIAppForm() {
   // The controls go away after this; focus and event reports about them must not reach here.
   disconnect(qApp, nullptr, this, nullptr);
   qApp->removeEventFilter(this);
+  // The preview window goes while the behaviour it stops on its way still stands.
+  delete previewWindow_;
+  previewWindow_ = nullptr;
 }
 
 QWidget* TSDIAppForm::buildInputTab() {

@@ -150,6 +150,11 @@ PreviewWindow::PreviewWindow(window::PreviewModel& model, QWidget* parent)
   }
 }
 
+// Nothing plays on into the sound output that goes with the window.
+PreviewWindow::~PreviewWindow() {
+  model_.closed();
+}
+
 void PreviewWindow::showState(const window::PreviewState& state) {
   updating_ = true;
   slider_->setRange(0, static_cast<int>(std::max<std::int64_t>(state.frames - 1, state.frame)));

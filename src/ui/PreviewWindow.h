@@ -25,6 +25,7 @@ class PreviewWindow : public QWidget {
 
  public:
   PreviewWindow(window::PreviewModel& model, QWidget* parent);
+  ~PreviewWindow() override;
 
   void showState(const window::PreviewState& state);
   // A BMP file's bytes; empty for none.

@@ -74,6 +74,8 @@ Win32PreviewWindow::Win32PreviewWindow(HINSTANCE instance, HWND owner, HFONT fon
 }
 
 Win32PreviewWindow::~Win32PreviewWindow() {
+  // Nothing plays on into the sound output that goes with the window.
+  model_.closed();
   if (IsWindow(window_)) {
     SetWindowLongPtrA(window_, GWLP_USERDATA, 0);
     DestroyWindow(window_);
