@@ -29,9 +29,15 @@ std::string figuresOf(const GeometryReport& report) {
          depthVerdictName(depthVerdict(report.parallaxNearPermille, report.parallaxFarPermille));
 }
 
+// `line` on a line of its own below `text`.
+void addLine(std::string& text, const std::string& line) {
+  if (!text.empty()) text.push_back('\n');
+  text += line;
+}
+
 std::string joinedLines(const std::vector<std::string>& lines) {
   std::string text;
-  for (const std::string& line : lines) text += (text.empty() ? "" : "\n") + line;
+  for (const std::string& line : lines) addLine(text, line);
   return text;
 }
 
@@ -246,7 +252,7 @@ void PreviewModel::advancePlaying(Clock::time_point now) {
   }
   if (const std::string problem = player_.soundProblem(); !problem.empty() && soundNote_.empty()) {
     soundNote_ = "The sound is not played: " + problem;
-    state_.message += (state_.message.empty() ? "" : "\n") + soundNote_;
+    addLine(state_.message, soundNote_);
     view_.showPreviewState(state_);
   }
   if (!player_.playing()) {
@@ -263,7 +269,7 @@ void PreviewModel::takeIn(const PreviewJob& job) {
                                 : std::string();
   state_.message = joinedLines(job.notes);
   if (preparingPlay_ && !soundNote_.empty()) {
-    state_.message += (state_.message.empty() ? "" : "\n") + soundNote_;
+    addLine(state_.message, soundNote_);
   }
 }
 
