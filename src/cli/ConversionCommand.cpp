@@ -1,4 +1,5 @@
 // The command without a name: one "Convert files" run, its dialogs answered by --left and --right.
+#include <algorithm>
 #include <iostream>
 #include <optional>
 
@@ -69,16 +70,41 @@ class CommandLineFrontEnd : public RunFrontEnd {
 // failed or the runner could not start.
 int followEncodes(const ProgramStart& runner, bool terminal, std::ostream& out, std::ostream& err) {
   EncodeRun encodes;
-  // Ctrl+C at the terminal ends the runner and ffmpeg with the command line.
+  // Ctrl+C at the terminal ends the runner and ffmpeg with the command line; a job engine's jobs
+  // run elsewhere and are cancelled through it.
+  const bool jobs = runner.on != choices::EncodeOn::ThisComputer;
+  std::optional<platform::InterruptCatcher> interrupts;
+  if (jobs) interrupts.emplace();
   const std::string failure = encodes.start(runner, /*stoppable=*/false);
   if (!failure.empty()) {
-    err << "Cannot start \"" << runner.file << "\". " << failure << '\n';
+    err << (jobs ? "Cannot hand the encodes over. " : "Cannot start \"" + runner.file + "\". ")
+        << failure << '\n';
     return 1;
   }
   std::string shown;
   std::size_t clipShown = 0;
+  std::size_t notesShown = 0;
+  std::size_t resultsShown = 0;
+  // Clips run at once end in any order: each is told as it ends.
+  auto showEnded = [&](const EncodeStatus& status) {
+    for (; jobs && resultsShown < status.results.size(); ++resultsShown) {
+      const EncodeStatus::Result& result = status.results[resultsShown];
+      out << "progress\tClip " << result.clip << " of " << status.clips
+          << (result.failed ? " failed" : " encoded")
+          << (result.where.empty() ? "" : " on " + result.where) << '\n'
+          << std::flush;
+    }
+  };
   while (encodes.poll(250)) {
+    if (jobs && platform::InterruptCatcher::requested()) {
+      encodes.cancel();
+      break;
+    }
     const EncodeStatus& status = encodes.status();
+    for (; notesShown < status.notes.size(); ++notesShown) {
+      err << "note\t\t" << status.notes[notesShown] << '\n';
+    }
+    showEnded(status);
     if (terminal && status.line() != shown) {
       shown = status.line();
       err << '\r' << shown << "\x1b[K" << std::flush;
@@ -89,10 +115,19 @@ int followEncodes(const ProgramStart& runner, bool terminal, std::ostream& out, 
   }
   const EncodeStatus& status = encodes.status();
   if (terminal) err << '\r' << status.line() << "\x1b[K\n";
-  for (const EncodeStatus::Result& result : status.results) {
+  for (; notesShown < status.notes.size(); ++notesShown) {
+    err << "note\t\t" << status.notes[notesShown] << '\n';
+  }
+  showEnded(status);
+  // Each output's result; with a job engine, the computer it was encoded on after it.
+  std::vector<EncodeStatus::Result> results = status.results;
+  std::stable_sort(results.begin(), results.end(),
+                   [](const auto& a, const auto& b) { return a.clip < b.clip; });
+  for (const EncodeStatus::Result& result : results) {
     for (const std::string& output : result.outputs) {
       out << (result.failed ? "failed\t" : "encoded\t") << output;
       if (result.failed) out << '\t' << result.error;
+      if (jobs) out << '\t' << result.where;
       out << '\n';
     }
   }
@@ -115,7 +150,8 @@ class Conversion : public Command {
     app.add_flag(
         "--launch", startPrograms_,
         "Start the batch file and VirtualDub as well (the ffmpeg engine's runner is followed "
-        "to its end, with its progress)");
+        "to its end, with its progress, or its encodes handed to the Slurm cluster or GNU "
+        "parallel that RadioGroup_Encode_On names and followed there; Ctrl+C cancels them)");
     app.add_option("--save-settings", saveSettingsFile_, "Save the settings after the run")
         ->type_name("FILE");
   }

@@ -1,11 +1,13 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
 
 #include "base/ShellWords.h"
+#include "model/Choices.h"
 #include "model/ClipFacts.h"
 #include "model/ClipNames.h"
 #include "model/ClipRecipe.h"
@@ -50,6 +52,27 @@ struct ProgramStart {
   std::vector<std::vector<std::string>> unfinished = {};
   // The programs it runs in turn, which must be found through the search path.
   std::vector<std::string> needs = {};
+
+  // A clip's encode as a job of its own: its script, the files it reads (the script first),
+  // whether it has a first pass that must end before its encode starts, where its encode reports
+  // its progress and what it says, and the frames of its primary output.
+  struct Job {
+    std::string script;
+    std::vector<std::string> reads;
+    bool firstPass = false;
+    std::string progress;
+    std::string log;
+    std::int64_t frames = 0;
+  };
+  // Where the encodes run: this computer runs `file`; a job engine runs `jobs`, by clip as
+  // `encodes`, as the settings ask it.
+  choices::EncodeOn on = choices::EncodeOn::ThisComputer;
+  std::vector<Job> jobs = {};
+  std::string batchFile = {};  // Slurm's, whose array task N runs clip N
+  std::string partition = {};  // Slurm's; empty: the cluster's default
+  int clipsAtOnce = 1;         // Slurm's most array tasks at once
+  std::string computers = {};  // GNU parallel's --sshlogin list
+  std::string jobLog = {};     // GNU parallel's record of each job's computer and end
 };
 
 // Told of every file an engine has written, in order.

@@ -80,6 +80,8 @@ inline constexpr std::array<std::string_view, 3> kLens = {"Canon RF 5.2mm (views
                                                           "Canon RF-S 3.9mm (views swapped)",
                                                           "Other (left view on the left)"};
 inline constexpr std::array<std::string_view, 3> kProjection = {"Flat", "VR180", "360"};
+inline constexpr std::array<std::string_view, 3> kEncodeOn = {"This computer", "A Slurm cluster",
+                                                              "Several computers (GNU parallel)"};
 inline constexpr std::array<std::string_view, 8> kTarget = {
     "Custom",
     "Meta Quest 3 (VR180)",
@@ -157,6 +159,9 @@ enum class BlendFrames {
 enum class Align { Unset = -1, NoChange, Measure, UseValues };
 enum class Convergence { Unset = -1, NoChange, Automatic, ShiftBy };
 enum class Engine { Unset = -1, AviSynth, Ffmpeg };
+// Where the ffmpeg engine's encodes run: one after another here, as jobs of a Slurm cluster, or
+// spread over computers reached through ssh by GNU parallel.
+enum class EncodeOn { Unset = -1, ThisComputer, Slurm, Parallel };
 enum class Lens { Unset = -1, CanonRf5_2, CanonRfS3_9, Other };
 // The output's projection: a flat picture, half an equirectangular sphere, or a whole one.
 enum class Projection { Unset = -1, Flat, VR180, Full360 };
@@ -196,6 +201,7 @@ static_assert(endsWith(BlendFrames::Frames128, kBlend));
 static_assert(endsWith(Align::UseValues, kAlign));
 static_assert(endsWith(Convergence::ShiftBy, kConvergence));
 static_assert(endsWith(Engine::Ffmpeg, kEngine));
+static_assert(endsWith(EncodeOn::Parallel, kEncodeOn));
 static_assert(endsWith(Lens::Other, kLens));
 static_assert(endsWith(Projection::Full360, kProjection));
 static_assert(endsWith(Target::Television, kTarget));

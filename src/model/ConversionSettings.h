@@ -96,6 +96,15 @@ struct ConversionSettings {
   std::string Edit_coding_presets;
   std::string Edit_Video_Extension;
   std::string Edit_preset_name;
+  // Where the encodes run, and how the job engine is asked: the Slurm partition (empty: the
+  // cluster's default), the most clips at once, each job's CPUs and memory (as sbatch --mem takes
+  // it; empty: the cluster's defaults); GNU parallel's computers ("2/studio1,studio2").
+  choices::EncodeOn RadioGroup_Encode_On = choices::EncodeOn::ThisComputer;
+  std::string Edit_Slurm_Partition;
+  std::string Edit_Slurm_Clips_At_Once = "4";
+  std::string Edit_Slurm_CPUs = "2";
+  std::string Edit_Slurm_Memory = "4G";
+  std::string Edit_Parallel_Computers;
 
   // Tab "VirtualDub".
   std::string VcfDeint;

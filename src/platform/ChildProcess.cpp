@@ -185,6 +185,10 @@ void ChildProcess::stop() {
   finish(-1);
 }
 
+void ChildProcess::stopGently(int) {
+  stop();
+}
+
 void ChildProcess::finish(int exitCode) {
   running_ = false;
   exitCode_ = exitCode;
@@ -354,6 +358,22 @@ void ChildProcess::stop() {
   while (::waitpid(system_->pid, &status, 0) < 0 && errno == EINTR) {
   }
   finish(-1);
+}
+
+void ChildProcess::stopGently(int graceMs) {
+  if (!running_) return;
+  // Once it has ended the handles are closed: its group is known by its number alone.
+  const pid_t group = system_->ownGroup ? system_->pid : 0;
+  ::kill(system_->pid, SIGTERM);
+  const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(graceMs);
+  while (poll(50)) {
+    if (std::chrono::steady_clock::now() >= until) {
+      stop();
+      return;
+    }
+  }
+  // What it started and left behind goes with it.
+  if (group > 0) ::kill(-group, SIGKILL);
 }
 
 void ChildProcess::finish(int exitCode) {

@@ -54,6 +54,9 @@ class ChildProcess {
 
   // Ends the program at once, with its group where it has one of its own, and waits for it.
   void stop();
+  // Asks the program alone to end (SIGTERM), so that it can end what it started in its own way,
+  // and stops it as `stop` does when it has not ended within `graceMs` milliseconds.
+  void stopGently(int graceMs);
 
  private:
   // The system's part of `start`.

@@ -1,5 +1,7 @@
 #include "platform/ProgramOutput.h"
 
+#include <chrono>
+
 #include "platform/ChildProcess.h"
 
 namespace twinlens::platform {
@@ -36,13 +38,23 @@ std::string ProgramOutput::lastErrorLine() const {
   return start == std::string::npos ? text : text.substr(start + 1);
 }
 
-ProgramOutput runProgram(const std::vector<std::string>& command) {
+ProgramOutput runProgram(const std::vector<std::string>& command, int timeoutMs) {
   ProgramOutput result;
   ChildProcess child;
   result.errors = child.start(command);
   result.started = result.errors.empty();
   if (!result.started) return result;
-  while (child.poll(-1)) {
+  const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+  while (child.poll(timeoutMs < 0 ? -1 : 100)) {
+    if (timeoutMs >= 0 && std::chrono::steady_clock::now() >= until) {
+      child.stop();
+      result.output = std::move(child.output());
+      result.errors = std::move(child.errors());
+      result.errors += (result.errors.empty() || result.errors.back() == '\n' ? "" : "\n") +
+                       std::string("It did not answer within ") + std::to_string(timeoutMs / 1000) +
+                       " seconds";
+      return result;
+    }
   }
   result.exitCode = child.exitCode();
   result.output = std::move(child.output());

@@ -19,7 +19,9 @@ struct ProgramOutput {
 // Runs a program with these arguments (the first names the program, found through the search
 // path when it has no folder) and waits for it, with its input empty and both of its outputs
 // collected. Never raises: a program that cannot be started is reported through `started`.
-ProgramOutput runProgram(const std::vector<std::string>& command);
+// One still running after `timeoutMs` milliseconds (-1: no bound) is stopped, its errors telling
+// so, its exit status -1.
+ProgramOutput runProgram(const std::vector<std::string>& command, int timeoutMs = -1);
 
 // The command line Windows starts a program with: each argument as the C runtime of the started
 // program splits it back into the same bytes (quoted when it holds blanks or quotes, or is empty;

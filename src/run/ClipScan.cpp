@@ -314,7 +314,9 @@ std::vector<ClipFacts> ClipScan::scan(const ConversionSettings& settings,
   std::atomic<std::size_t> firstFailed = count;
   std::atomic<bool> stopped = false;
   std::exception_ptr failure;
-  std::size_t running = std::min(kClipsAtOnce, count);
+  // The count of workers is fixed before the first starts: they count `running` down as they end.
+  const std::size_t workerCount = std::min(kClipsAtOnce, count);
+  std::size_t running = workerCount;
   auto work = [&] {
     for (std::size_t i = next++; i < count && i < firstFailed && !stopped; i = next++) {
       try {
@@ -340,7 +342,7 @@ std::vector<ClipFacts> ClipScan::scan(const ConversionSettings& settings,
     changed.notify_all();
   };
   std::vector<std::thread> workers;
-  for (std::size_t w = 0; w < running; ++w) workers.emplace_back(work);
+  for (std::size_t w = 0; w < workerCount; ++w) workers.emplace_back(work);
 
   std::unique_lock lock(mutex);
   for (;;) {

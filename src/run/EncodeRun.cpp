@@ -1,24 +1,20 @@
 #include "run/EncodeRun.h"
 
 #include <algorithm>
-#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <random>
 
 #include "base/IntegerText.h"
 #include "engines/EncodedNames.h"
 #include "engines/RunnerLines.h"
+#include "run/ParallelJobs.h"
+#include "run/SlurmJobs.h"
 
 namespace twinlens {
 
 namespace {
-
-bool startsWith(const std::string& text, const std::string& start) {
-  return text.compare(0, start.size(), start) == 0;
-}
 
 // "1:05" or "1:02:05".
 std::string clockText(double seconds) {
@@ -46,14 +42,16 @@ double EncodeStatus::clipFraction() const {
 
 double EncodeStatus::fraction() const {
   if (totalFrames <= 0) return clips == 0 ? 0 : static_cast<double>(results.size()) / clips;
-  return std::clamp(static_cast<double>(framesBefore + std::min(frame, clipFrames)) /
-                        static_cast<double>(totalFrames),
-                    0.0, 1.0);
+  return std::clamp(
+      static_cast<double>(framesBefore + framesAlongside + std::min(frame, clipFrames)) /
+          static_cast<double>(totalFrames),
+      0.0, 1.0);
 }
 
 std::optional<double> EncodeStatus::secondsLeft() const {
   if (framesPerSecond <= 0 || totalFrames <= 0) return std::nullopt;
-  const std::int64_t left = totalFrames - framesBefore - std::min(frame, clipFrames);
+  const std::int64_t left =
+      totalFrames - framesBefore - framesAlongside - std::min(frame, clipFrames);
   return static_cast<double>(std::max<std::int64_t>(left, 0)) / framesPerSecond;
 }
 
@@ -69,12 +67,28 @@ std::size_t EncodeStatus::failures() const {
 
 std::string EncodeStatus::line() const {
   const std::string of = std::to_string(clips);
-  if (cancelled) return "Cancelled during clip " + std::to_string(clip) + " of " + of;
-  if (!running && clip > 0) {
+  if (cancelled) {
+    if (clip == 0) return "Cancelled before clip 1 of " + of;
+    return "Cancelled during clip " + std::to_string(clip) + " of " + of;
+  }
+  if (!running && (clip > 0 || !results.empty())) {
     if (failures() == 0) return "All " + of + " clips encoded";
     return std::to_string(failures()) + " of " + of + " clips failed";
   }
+  if (clip == 0 && queued > 0) {
+    return "Waiting for a computer: " + std::to_string(queued) + " of " + of +
+           (clips == 1 ? " clip" : " clips") + " queued";
+  }
   if (clip == 0) return "Starting the encodes of " + of + (clips == 1 ? " clip" : " clips");
+  if (runningClips.size() > 1) {
+    std::string text = "Clips ";
+    for (std::size_t i = 0; i < runningClips.size(); ++i) {
+      text += (i == 0 ? "" : ", ") + std::to_string(runningClips[i]);
+    }
+    text += " of " + of + ": all " + percentText(fraction());
+    if (!timeLeft().empty()) text += ", " + timeLeft();
+    return text;
+  }
   std::string text =
       "Clip " + std::to_string(clip) + " of " + of + ": " + percentText(clipFraction());
   if (clips > 1) text += ", all " + percentText(fraction());
@@ -87,26 +101,29 @@ EncodeRun::EncodeRun(PathStyle style) : style_(style) {}
 EncodeRun::~EncodeRun() {
   cancel();
   std::error_code ignored;
-  if (!progressFile_.empty()) std::filesystem::remove(progressFile_, ignored);
+  if (!progress_.file().empty()) std::filesystem::remove(progress_.file(), ignored);
 }
 
 std::string EncodeRun::start(const ProgramStart& runner, bool stoppable) {
   cancel();
+  cluster_.reset();
   runner_ = runner;
+  if (runner.on == choices::EncodeOn::Slurm) cluster_ = std::make_unique<SlurmJobs>(runner);
+  if (runner.on == choices::EncodeOn::Parallel) cluster_ = std::make_unique<ParallelJobs>(runner);
+  if (cluster_) return cluster_->start();
   status_ = {};
   status_.clips = runner.encodes.size();
   clipOpen_ = false;
   lastOutputLine_.clear();
-  progressRead_ = 0;
-  progressLine_.clear();
-  if (progressFile_.empty()) {
+  if (progress_.file().empty()) {
     std::random_device random;
-    progressFile_ = (std::filesystem::temp_directory_path() /
-                     ("twinlens-progress-" + std::to_string(random()) + ".txt"))
-                        .string();
+    progress_ = ProgressReport((std::filesystem::temp_directory_path() /
+                                ("twinlens-progress-" + std::to_string(random()) + ".txt"))
+                                   .string());
   }
+  progress_.restart();
   std::error_code ignored;
-  std::filesystem::remove(progressFile_, ignored);
+  std::filesystem::remove(progress_.file(), ignored);
 
   const std::string extension = extensionOf(runner.file, style_);
   const bool batch = extension == ".bat" || extension == ".cmd";
@@ -114,7 +131,7 @@ std::string EncodeRun::start(const ProgramStart& runner, bool stoppable) {
                                            : std::vector<std::string>{"sh", runner.file};
   platform::ChildProcess::Options options;
   options.workingFolder = runner.workingFolder;
-  options.environment = {{"TWINLENS_PROGRESS", progressFile_}};
+  options.environment = {{"TWINLENS_PROGRESS", progress_.file()}};
   // Cancelling ends ffmpeg too, not the runner alone.
   options.ownGroup = stoppable;
   options.mergeErrors = true;
@@ -123,7 +140,12 @@ std::string EncodeRun::start(const ProgramStart& runner, bool stoppable) {
   return failure;
 }
 
+const EncodeStatus& EncodeRun::status() const {
+  return cluster_ ? cluster_->status() : status_;
+}
+
 bool EncodeRun::poll(int waitMs) {
+  if (cluster_) return cluster_->poll(waitMs);
   if (!status_.running) return false;
   const bool running = process_.poll(waitMs);
   takeLines(!running);
@@ -136,6 +158,10 @@ bool EncodeRun::poll(int waitMs) {
 }
 
 void EncodeRun::cancel() {
+  if (cluster_) {
+    cluster_->cancel();
+    return;
+  }
   if (!status_.running) return;
   process_.stop();
   status_.running = false;
@@ -175,6 +201,7 @@ void EncodeRun::takeLine(const std::string& line) {
           clip <= runner_.encodes.size() ? runner_.encodes[clip - 1] : std::vector<std::string>{};
       status_.clipFrames = said.frames;
       status_.frame = 0;
+      progress_.forget();
       clipOpen_ = true;
       lastOutputLine_.clear();
       return;
@@ -196,47 +223,17 @@ void EncodeRun::takeLine(const std::string& line) {
 }
 
 void EncodeRun::readProgress() {
-  std::error_code error;
-  const std::uintmax_t size = std::filesystem::file_size(progressFile_, error);
-  if (error) return;
-  // The next encode starts the file anew.
-  if (size < progressRead_) {
-    progressRead_ = 0;
-    progressLine_.clear();
-  }
-  if (size == progressRead_) return;
-  std::ifstream in(progressFile_, std::ios::binary);
-  in.seekg(static_cast<std::streamoff>(progressRead_));
-  std::string text(static_cast<std::size_t>(size - progressRead_), '\0');
-  in.read(text.data(), static_cast<std::streamsize>(text.size()));
-  text.resize(static_cast<std::size_t>(in.gcount()));
-  progressRead_ += text.size();
-  progressLine_ += text;
-  std::size_t start = 0;
-  for (;;) {
-    const std::size_t end = progressLine_.find('\n', start);
-    if (end == std::string::npos) break;
-    std::string line = progressLine_.substr(start, end - start);
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    start = end + 1;
-    if (!clipOpen_) continue;
-    std::vector<std::int64_t> numbers;
-    if (readNumbersAs(line, "frame=#", numbers)) {
-      status_.frame = numbers[0];
-    } else if (startsWith(line, "fps=")) {
-      // Read the same in every locale.
-      double rate = 0;
-      std::from_chars(line.data() + 4, line.data() + line.size(), rate);
-      if (rate > 0) status_.framesPerSecond = rate;
-    }
-  }
-  progressLine_.erase(0, start);
+  progress_.readFile();
+  if (!clipOpen_) return;
+  status_.frame = progress_.frame();
+  if (progress_.framesPerSecond() > 0) status_.framesPerSecond = progress_.framesPerSecond();
 }
 
 void EncodeRun::endClip(bool failed) {
   const std::size_t index = status_.clip - 1;
   EncodeStatus::Result result;
   if (index < runner_.encodes.size()) result.outputs = runner_.encodes[index];
+  result.clip = status_.clip;
   result.failed = failed;
   if (failed) result.error = lastOutputLine_;
   status_.results.push_back(std::move(result));

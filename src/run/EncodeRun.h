@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -9,8 +10,11 @@
 #include "base/Paths.h"
 #include "engines/Engine.h"
 #include "platform/ChildProcess.h"
+#include "run/ProgressReport.h"
 
 namespace twinlens {
+
+class ClusterJobs;
 
 // Where the ffmpeg engine's runner stands: which clip of how many, how far its encode is, and how
 // each clip before it ended.
@@ -18,7 +22,9 @@ struct EncodeStatus {
   struct Result {
     std::vector<std::string> outputs;  // the clip's encoded files
     bool failed = false;
-    std::string error;  // ffmpeg's last line before the clip failed
+    std::string error;       // ffmpeg's last line before the clip failed
+    std::size_t clip = 0;    // counted from 1
+    std::string where = {};  // the computer it ran on, where a job engine ran it
   };
   std::size_t clip = 0;  // the clip being encoded, counted from 1; 0 before the first
   std::size_t clips = 0;
@@ -31,6 +37,14 @@ struct EncodeStatus {
   bool running = false;
   bool cancelled = false;
   std::vector<Result> results;  // of the clips that ended, in order
+  // With a job engine, clips run at once: `clip` is the first of `runningClips` (every clip
+  // running, counted from 1), the frames encoded of the others are `framesAlongside`, and
+  // `framesPerSecond` is their speed together; `queued` clips wait for a computer.
+  std::vector<std::size_t> runningClips;
+  std::int64_t framesAlongside = 0;
+  std::size_t queued = 0;
+  // What the user should know of the run ("The computer ... cannot be reached ...").
+  std::vector<std::string> notes;
 
   // How far the clip being encoded, and the whole run, are: 0 to 1.
   double clipFraction() const;
@@ -45,8 +59,9 @@ struct EncodeStatus {
   std::size_t failures() const;
 };
 
-// The ffmpeg engine's runner started and followed: its output read as it comes (which clip, and
-// whether one failed with which error line), and ffmpeg's progress reports read from the file
+// The ffmpeg engine's runner started and followed, or its clips' jobs handed to the job engine
+// it names (ClusterJobs) and followed as they run there: its output read as it comes (which clip,
+// and whether one failed with which error line), and ffmpeg's progress reports read from the file
 // the runner is told of (TWINLENS_PROGRESS). Cancelling stops the runner and ffmpeg and removes
 // what the clip being encoded left unfinished, so no partial output stays.
 class EncodeRun {
@@ -65,7 +80,7 @@ class EncodeRun {
   bool poll(int waitMs = 0);
   void cancel();
 
-  const EncodeStatus& status() const { return status_; }
+  const EncodeStatus& status() const;
   // The runner's folder, where its outputs lie.
   const std::string& folder() const { return runner_.workingFolder; }
 
@@ -78,12 +93,12 @@ class EncodeRun {
 
   PathStyle style_;
   ProgramStart runner_;
+  // The job engine the encodes were handed to, where they do not run here.
+  std::unique_ptr<ClusterJobs> cluster_;
   platform::ChildProcess process_;
-  std::string progressFile_;
-  std::uintmax_t progressRead_ = 0;  // how much of the progress file was read
-  std::string progressLine_;         // its last line not yet complete
-  std::string lastOutputLine_;       // the runner's last line that is none of its own
-  bool clipOpen_ = false;            // the current clip has not ended yet
+  ProgressReport progress_;     // of the clip being encoded
+  std::string lastOutputLine_;  // the runner's last line that is none of its own
+  bool clipOpen_ = false;       // the current clip has not ended yet
   EncodeStatus status_;
 };
 

@@ -29,7 +29,7 @@ struct SettingsKey {
 };
 
 // In the order loading reads and applies them.
-constexpr std::array<SettingsKey, 67> kKeys = {{
+constexpr std::array<SettingsKey, 73> kKeys = {{
     {"Input", "Format", "RadioGroup_Input_Format"},
     {"Frames", "Progressive Frame Rates", "RadioGroup_FrameRates"},
     {"Frames", "Pitch", "RadioGroup_Pitch"},
@@ -97,15 +97,22 @@ constexpr std::array<SettingsKey, 67> kKeys = {{
     {"VR", "Window FOV", "Edit_Window_FOV"},
     {"VR", "Player Tags", "CheckBox_Player_Tags"},
     {"VR", "Target", "ComboBox_Target"},
+    {"Encode", "On", "RadioGroup_Encode_On"},
+    {"Encode", "Slurm Partition", "Edit_Slurm_Partition"},
+    {"Encode", "Slurm Clips At Once", "Edit_Slurm_Clips_At_Once"},
+    {"Encode", "Slurm CPUs", "Edit_Slurm_CPUs"},
+    {"Encode", "Slurm Memory", "Edit_Slurm_Memory"},
+    {"Encode", "Parallel Computers", "Edit_Parallel_Computers"},
 }};
 
 // Saving writes the same keys in another order: rows 1 to 42, then the prefix, the frame rate
 // and the ffmpeg location, then the final size and the Deshaker texts, then the engine and the
-// geometry, then the VR keys.
+// geometry, then the VR keys, then where the encodes run.
 constexpr std::array<std::size_t, kKeys.size()> kSaveOrder = {
-    0,  1,  2,  3,  4,  5,  6,  7,  8,  9,  10, 11, 12, 13, 14, 15, 16, 17, 18, 19, 20, 21, 22,
-    23, 24, 25, 26, 27, 28, 29, 30, 31, 32, 33, 34, 35, 36, 37, 38, 39, 40, 41, 48, 49, 50, 51,
-    42, 43, 44, 45, 46, 47, 52, 53, 54, 55, 56, 57, 58, 59, 60, 61, 62, 63, 64, 65, 66};
+    0,  1,  2,  3,  4,  5,  6,  7,  8,  9,  10, 11, 12, 13, 14, 15, 16, 17, 18,
+    19, 20, 21, 22, 23, 24, 25, 26, 27, 28, 29, 30, 31, 32, 33, 34, 35, 36, 37,
+    38, 39, 40, 41, 48, 49, 50, 51, 42, 43, 44, 45, 46, 47, 52, 53, 54, 55, 56,
+    57, 58, 59, 60, 61, 62, 63, 64, 65, 66, 67, 68, 69, 70, 71, 72};
 
 // Each key is saved once: a key added to the table and not to the order is a build error.
 constexpr bool savesEachKeyOnce() {

@@ -419,6 +419,20 @@ QWidget* TSDIAppForm::buildFfmpegTab() {
   auto* column = new QVBoxLayout;
   column->addWidget(encoding);
   column->addWidget(radioGroup("RadioGroup_Engine"));
+  column->addWidget(radioGroup("RadioGroup_Encode_On"));
+  // The job engines' fields, Slurm's on one line and GNU parallel's on the next.
+  auto* jobs = new QGridLayout;
+  int at = 0;
+  for (const char* name :
+       {"Slurm_Partition", "Slurm_Clips_At_Once", "Slurm_CPUs", "Slurm_Memory"}) {
+    auto* edit = textField((std::string("Edit_") + name).c_str());
+    jobs->addWidget(label((std::string("Label_") + name).c_str(), edit), 0, at++);
+    jobs->addWidget(edit, 0, at++);
+  }
+  auto* computers = textField("Edit_Parallel_Computers");
+  jobs->addWidget(label("Label_Parallel_Computers", computers), 1, 0);
+  jobs->addWidget(computers, 1, 1, 1, at - 1);
+  column->addLayout(jobs);
   return page("TabSheet_FFmpeg", column);
 }
 

@@ -19,6 +19,12 @@ constexpr std::array<std::string_view, 1> kExecuteFfmpeg = {"CheckBox_Execute_ff
 constexpr std::array<std::string_view, 2> kVirtualDub = {"CheckBox_Execute_VD", "CheckBox_2VD"};
 constexpr std::array<std::string_view, 2> kUserFrameRate = {"Edit_FR_Num", "Edit_FR_Den"};
 constexpr std::array<std::string_view, 2> kLensFieldOfView = {"Label_Lens_FOV", "Edit_Lens_FOV"};
+constexpr std::array<std::string_view, 8> kSlurm = {
+    "Label_Slurm_Partition",    "Edit_Slurm_Partition", "Label_Slurm_Clips_At_Once",
+    "Edit_Slurm_Clips_At_Once", "Label_Slurm_CPUs",     "Edit_Slurm_CPUs",
+    "Label_Slurm_Memory",       "Edit_Slurm_Memory"};
+constexpr std::array<std::string_view, 2> kParallel = {"Label_Parallel_Computers",
+                                                       "Edit_Parallel_Computers"};
 constexpr std::array<std::string_view, 2> kPictureRate = {"Label_picture_FR",
                                                           "Edit_import_picture_FR"};
 
@@ -46,6 +52,13 @@ const std::array kRules = {
     ControlRule{"RadioGroup_LensClick", "RadioGroup_Lens", Effect::Enable, kLensFieldOfView,
                 [](const S& s) { return s.RadioGroup_Lens == choices::Lens::Other; },
                 &MainScreenModel::RadioGroup_LensClick},
+    // Each job engine has its own fields.
+    ControlRule{"RadioGroup_Encode_OnClick", "RadioGroup_Encode_On", Effect::Enable, kSlurm,
+                [](const S& s) { return s.RadioGroup_Encode_On == choices::EncodeOn::Slurm; },
+                &MainScreenModel::RadioGroup_Encode_OnClick},
+    ControlRule{"RadioGroup_Encode_OnClick", "RadioGroup_Encode_On", Effect::Enable, kParallel,
+                [](const S& s) { return s.RadioGroup_Encode_On == choices::EncodeOn::Parallel; },
+                &MainScreenModel::RadioGroup_Encode_OnClick},
 };
 
 }  // namespace

@@ -22,10 +22,10 @@ struct ControlRule {
   void (MainScreenModel::*apply)();  // the handler itself
 };
 
-// The five rules, in the order a window applies them after loading.
+// The rules, in the order a window applies them after loading; a handler may apply several.
 std::span<const ControlRule> controlRules();
 
-// The rule that the handler of that name applies, or nullptr.
+// The first rule that the handler of that name applies, or nullptr.
 const ControlRule* findControlRule(std::string_view handler);
 
 }  // namespace twinlens::window

@@ -47,7 +47,10 @@ void EncodeModel::show() {
   EncodeState state;
   state.running = status.running;
   state.clip = status.line();
-  if (status.running && status.clip > 0) {
+  if (status.running && status.runningClips.size() > 1) {
+    // Clips that run at once elsewhere: which, and the run's progress.
+    state.clip = status.line().substr(0, status.line().find(':'));
+  } else if (status.running && status.clip > 0) {
     state.clip = "Clip " + std::to_string(status.clip) + " of " + std::to_string(status.clips);
     for (std::size_t i = 0; i < status.outputs.size(); ++i) {
       state.clip += (i == 0 ? ": " : ", ") + paths::name(status.outputs[i]);
@@ -56,10 +59,13 @@ void EncodeModel::show() {
   state.clipPercent = percentOf(status.clipFraction());
   state.percent = percentOf(status.fraction());
   if (status.running) state.timeLeft = status.timeLeft();
+  state.results = status.notes;
   for (const EncodeStatus::Result& result : status.results) {
+    const std::string where = result.where.empty() ? "" : " on " + result.where;
     for (const std::string& output : result.outputs) {
-      state.results.push_back(result.failed ? "Failed " + paths::name(output) + ": " + result.error
-                                            : "Encoded " + paths::name(output));
+      state.results.push_back(result.failed
+                                  ? "Failed " + paths::name(output) + where + ": " + result.error
+                                  : "Encoded " + paths::name(output) + where);
     }
   }
   if (state == state_) return;

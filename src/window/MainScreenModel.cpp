@@ -372,7 +372,9 @@ bool MainScreenModel::buttonPressed(std::string_view button) {
 }
 
 void MainScreenModel::applyRule(std::string_view handler) {
-  if (const ControlRule* rule = findControlRule(handler)) view_.applyRule(*rule);
+  for (const ControlRule& rule : controlRules()) {
+    if (rule.handler == handler) view_.applyRule(rule);
+  }
 }
 
 void MainScreenModel::CheckBox_change_final_HVClick() {
@@ -399,8 +401,12 @@ void MainScreenModel::RadioGroup_Import_OptionsClick() {
   applyRule("RadioGroup_Import_OptionsClick");
 }
 
+void MainScreenModel::RadioGroup_Encode_OnClick() {
+  applyRule("RadioGroup_Encode_OnClick");
+}
+
 void MainScreenModel::applyRules() {
-  for (const ControlRule& rule : controlRules()) (this->*rule.apply)();
+  for (const ControlRule& rule : controlRules()) view_.applyRule(rule);
 }
 
 // ---- presets ----

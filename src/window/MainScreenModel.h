@@ -111,6 +111,7 @@ class MainScreenModel {
   void RadioGroup_FrameRatesClick();
   void RadioGroup_LensClick();
   void RadioGroup_Import_OptionsClick();
+  void RadioGroup_Encode_OnClick();
   // Every rule, through its handler.
   void applyRules();
 

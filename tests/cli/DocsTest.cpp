@@ -33,7 +33,8 @@ std::string cliReference() {
       "follows is each command's `--help`, as the program prints it.\n\n"
       "Every run reports what it does on its standard output, one line each: `wrote<TAB>path`, "
       "`launch<TAB>file<TAB>parameters<TAB>working folder`, `progress<TAB>text`, and with "
-      "`--launch` `encoded<TAB>file` or `failed<TAB>file<TAB>ffmpeg's last line`. What the run "
+      "`--launch` `encoded<TAB>file` or `failed<TAB>file<TAB>ffmpeg's last line`, each followed "
+      "by `<TAB>computer` where a Slurm cluster or GNU parallel ran the encodes. What the run "
       "did to a clip is told on the standard error as `note<TAB>clip<TAB>text`. The exit status "
       "is 0 when done, 1 when the command failed (the message on the standard error), 2 for a "
       "command line it cannot carry out (with its usage line).\n";

@@ -98,7 +98,7 @@ TEST(SettingsFile, FirstStartWithoutAFileGivesEveryDefault) {
   EXPECT_FALSE(std::filesystem::exists(dir.file("twinlens.ini")));
 }
 
-TEST(SettingsFile, DefaultsWrittenFromScratchHaveTheSevenSectionsInOrder) {
+TEST(SettingsFile, DefaultsWrittenFromScratchHaveTheEightSectionsInOrder) {
   TempDir dir;
   const auto path = dir.file("twinlens.ini");
   SaveSettings(ConversionSettings(kProgramFolder), path);
@@ -126,7 +126,9 @@ TEST(SettingsFile, DefaultsWrittenFromScratchHaveTheSevenSectionsInOrder) {
             "[Geometry]\r\nAlign=0\r\nVertical=0\r\nRoll=0\r\nZoom=0\r\nToe-in=0\r\nTilt=0\r\n"
             "Convergence=0\r\nConvergence Shift=0\r\n"
             "[VR]\r\nLens=0\r\nLens FOV=190\r\nProjection=0\r\nWindow FOV=90\r\nPlayer Tags=1\r\n"
-            "Target=0\r\n");
+            "Target=0\r\n"
+            "[Encode]\r\nOn=0\r\nSlurm Partition=\r\nSlurm Clips At Once=4\r\nSlurm CPUs=2\r\n"
+            "Slurm Memory=4G\r\nParallel Computers=\r\n");
 }
 
 TEST(SettingsFile, SaveLoadSaveIsByteIdentical) {

@@ -12,6 +12,7 @@
 #include "WindowFixture.h"
 #include "model/ConversionSettings.h"
 #include "model/SettingsFields.h"
+#include "platform/Host.h"
 #include "platform/ProgramOutput.h"
 #include "ui/EncodeWindow.h"
 #include "ui/RadioGroup.h"
@@ -28,6 +29,8 @@ class Persistence : public WindowFixture {
     return control<QLineEdit>(QString::fromLatin1(field))->text();
   }
   bool close() { return window->close(); }
+  std::string encodeInTheWindow(int encodeOn,
+                                const std::vector<std::pair<const char*, std::string>>& fields);
 };
 
 TEST_F(Persistence, AFirstStartShowsTheDefaultsAndClosingWritesTheSettingsFile) {
@@ -447,17 +450,25 @@ TEST_F(Persistence, AfterARunTheStatusBarAndTheReportTellWhatItDid) {
             QStringLiteral("No file written: no right clips were chosen"));
 }
 
-TEST_F(Persistence, TheFfmpegEngineChosenInTheWindowWritesAGraphAndEncodesInTheEncodingWindow) {
+// One side-by-side clip converted by the ffmpeg engine from the window, encoded where `encodeOn`
+// says (with these fields typed); the encoding window's results once it has ended.
+std::string Persistence::encodeInTheWindow(
+    int encodeOn, const std::vector<std::pair<const char*, std::string>>& fields) {
   activate();
   choose(QStringLiteral("RadioGroup_Input_Format"), 1);
   choose(QStringLiteral("RadioGroup_Output_Format"), 2);
   choose(QStringLiteral("RadioGroup_Engine"), 1);
-  click(QStringLiteral("CheckBox_ffmpeg_make"));
-  click(QStringLiteral("CheckBox_Execute_ffmpeg"));
-  for (const auto& [field, text] :
-       {std::pair{"Edit_coding_presets", "-c:v ffv1"}, std::pair{"Edit_Video_Extension", ".mkv"}}) {
+  choose(QStringLiteral("RadioGroup_Encode_On"), encodeOn);
+  for (const QString& box :
+       {QStringLiteral("CheckBox_ffmpeg_make"), QStringLiteral("CheckBox_Execute_ffmpeg")}) {
+    if (!control<QCheckBox>(box)->isChecked()) click(box);
+  }
+  std::vector<std::pair<const char*, std::string>> typed{{"Edit_coding_presets", "-c:v ffv1"},
+                                                         {"Edit_Video_Extension", ".mkv"}};
+  typed.insert(typed.end(), fields.begin(), fields.end());
+  for (const auto& [field, text] : typed) {
     erase(QString::fromLatin1(field));
-    type(QString::fromLatin1(field), QString::fromLatin1(text));
+    type(QString::fromLatin1(field), QString::fromStdString(text));
   }
   std::vector<std::string> launched;
   window->setLauncher([&](const std::string& file, const std::string&, const std::string&) {
@@ -471,33 +482,60 @@ TEST_F(Persistence, TheFfmpegEngineChosenInTheWindowWritesAGraphAndEncodesInTheE
   writeBytes(clip, "");
   const platform::ProgramOutput made = platform::runProgram(
       {"ffmpeg", "-v", "error", "-y", "-f", "lavfi", "-i", "testsrc=s=64x32:r=25:d=0.4", clip});
-  ASSERT_EQ(made.exitCode, 0) << made.errors;
+  EXPECT_EQ(made.exitCode, 0) << made.errors;
   prompter.openAnswers = {QStringList{QString::fromStdString(clip)}};
   control<QAction>(QStringLiteral("M1"))->trigger();
 
-  ASSERT_TRUE(prompter.errors.empty()) << prompter.errors.join('\n').toStdString();
+  EXPECT_TRUE(prompter.errors.empty()) << prompter.errors.join('\n').toStdString();
   const std::string runner = folder.file("clips/trip_OU.sh");
   EXPECT_NE(readBytes(folder.file("clips/trip_OU.ffgraph")).find("vstack=inputs=2"),
             std::string::npos);
-  EXPECT_EQ(window->statusBar()->currentMessage(),
-            QString::fromStdString("Wrote 2 files; batch file: " + runner));
   // The runner runs in the encoding window, not through the shell.
   EXPECT_TRUE(launched.empty());
   EncodeWindow* encoding = window->encodeWindow();
-  ASSERT_NE(encoding, nullptr);
+  if (encoding == nullptr) {
+    ADD_FAILURE() << "no encoding window";
+    return {};
+  }
   EXPECT_TRUE(encoding->isVisible());
   auto* results = encoding->findChild<QListWidget*>(QStringLiteral("ListBox_Results"));
-  ASSERT_TRUE(QTest::qWaitFor([&] { return results->count() == 1; }, 30000));
-  EXPECT_EQ(results->item(0)->text(), QStringLiteral("Encoded trip_OU.mkv"));
+  auto* cancel = encoding->findChild<QPushButton*>(QStringLiteral("Button_Cancel"));
+  EXPECT_TRUE(QTest::qWaitFor([&] { return !cancel->isEnabled(); }, 60000));
   EXPECT_EQ(encoding->findChild<QLabel*>(QStringLiteral("Label_Encode_Clip"))->text(),
             QStringLiteral("All 1 clips encoded"));
   EXPECT_EQ(encoding->findChild<QProgressBar*>(QStringLiteral("ProgressBar_All"))->value(), 100);
-  EXPECT_FALSE(encoding->findChild<QPushButton*>(QStringLiteral("Button_Cancel"))->isEnabled());
   EXPECT_TRUE(std::filesystem::exists(folder.file("clips/trip_OU.mkv")));
   encoding->findChild<QPushButton*>(QStringLiteral("Button_Open_Folder"))->click();
   EXPECT_EQ(opened, QStringList{QString::fromStdString(folder.file("clips/"))});
+  std::string shown;
+  for (int i = 0; i < results->count(); ++i) shown += results->item(i)->text().toStdString() + "\n";
+  return shown;
+}
+
+TEST_F(Persistence, TheFfmpegEngineChosenInTheWindowWritesAGraphAndEncodesInTheEncodingWindow) {
+  EXPECT_EQ(encodeInTheWindow(0, {}), "Encoded trip_OU.mkv\n");
+  EXPECT_EQ(
+      window->statusBar()->currentMessage(),
+      QString::fromStdString("Wrote 2 files; batch file: " + folder.file("clips/trip_OU.sh")));
   ASSERT_TRUE(close());
   EXPECT_NE(readBytes(folder.file("twinlens.ini")).find("Engine=1\r\n"), std::string::npos);
+}
+
+// Where the test cluster runs (scripts/test-cluster), the window hands its encodes to Slurm and
+// to GNU parallel, and names the computer each output was encoded on.
+TEST_F(Persistence, TheEncodesChosenToRunOnAClusterRunThereAndTellWhere) {
+  const platform::ProgramOutput slurm = platform::runProgram({"sinfo", "-h", "-o", "%T"}, 10000);
+  if (slurm.exitCode != 0 && std::getenv("TWINLENS_TEST_CLUSTER") == nullptr) {
+    GTEST_SKIP() << "no Slurm cluster answers (scripts/test-cluster start sets one up)";
+  }
+  EXPECT_EQ(encodeInTheWindow(1, {{"Edit_Slurm_CPUs", "1"}, {"Edit_Slurm_Memory", "500M"}}),
+            "Encoded trip_OU.mkv on " + platform::hostName() + "\n");
+  EXPECT_TRUE(std::filesystem::exists(folder.file("clips/trip_OU.sbatch")));
+  std::filesystem::remove(folder.file("clips/trip_OU.mkv"));
+  EXPECT_EQ(encodeInTheWindow(2, {{"Edit_Parallel_Computers", "twinlens-test"}}),
+            "Encoded trip_OU.mkv on twinlens-test\n");
+  ASSERT_TRUE(close());
+  EXPECT_NE(readBytes(folder.file("twinlens.ini")).find("[Encode]\r\nOn=2\r\n"), std::string::npos);
 }
 
 TEST_F(Persistence, DetectFromSoundSaysWhyOneFileHasNoOffsetToMeasure) {

@@ -57,10 +57,11 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return std::string(info.param.label); });
 
 TEST(ControlRules, EveryRuleActsOnFieldsOrTheirLabels) {
-  ASSERT_EQ(controlRules().size(), 6u);
+  ASSERT_EQ(controlRules().size(), 8u);
   for (const ControlRule& rule : controlRules()) {
     EXPECT_NE(findSettingsField(rule.source), nullptr) << rule.source;
-    EXPECT_EQ(findControlRule(rule.handler), &rule) << rule.handler;
+    ASSERT_NE(findControlRule(rule.handler), nullptr) << rule.handler;
+    EXPECT_EQ(findControlRule(rule.handler)->source, rule.source) << rule.handler;
     for (const std::string_view target : rule.targets) {
       EXPECT_TRUE(findSettingsField(target) != nullptr || target.starts_with("Label_")) << target;
     }
@@ -68,6 +69,30 @@ TEST(ControlRules, EveryRuleActsOnFieldsOrTheirLabels) {
   // At the defaults every rule holds its controls off.
   for (const ControlRule& rule : controlRules()) {
     EXPECT_FALSE(rule.on(ConversionSettings{})) << rule.handler;
+  }
+}
+
+// Each job engine's fields can be used when the encodes run on it, and only then.
+TEST(ControlRules, WhereTheEncodesRunEnablesThatEnginesFields) {
+  const std::pair<int, std::vector<std::string_view>> cases[] = {
+      {0, {}},
+      {1,
+       {"Label_Slurm_Partition", "Edit_Slurm_Partition", "Label_Slurm_Clips_At_Once",
+        "Edit_Slurm_Clips_At_Once", "Label_Slurm_CPUs", "Edit_Slurm_CPUs", "Label_Slurm_Memory",
+        "Edit_Slurm_Memory"}},
+      {2, {"Label_Parallel_Computers", "Edit_Parallel_Computers"}},
+  };
+  for (const auto& [on, enabled] : cases) {
+    ConversionSettings settings;
+    setSettingsField(settings, *findSettingsField("RadioGroup_Encode_On"), std::to_string(on));
+    std::vector<std::string_view> found;
+    for (const ControlRule& rule : controlRules()) {
+      if (rule.handler != "RadioGroup_Encode_OnClick") continue;
+      for (const std::string_view target : rule.targets) {
+        if (rule.on(settings)) found.push_back(target);
+      }
+    }
+    EXPECT_EQ(found, enabled) << on;
   }
 }
 

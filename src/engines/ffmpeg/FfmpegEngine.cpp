@@ -5,14 +5,27 @@
 #include <span>
 
 #include "base/Error.h"
+#include "base/IntegerText.h"
 #include "engines/CommandTexts.h"
 #include "engines/EncodedNames.h"
+#include "engines/ffmpeg/FfmpegJobScripts.h"
 #include "engines/ffmpeg/FfmpegRunner.h"
 #include "platform/FileSystem.h"
 #include "platform/TextFileWriter.h"
 #include "platform/TextFiles.h"
 
 namespace twinlens {
+
+namespace {
+
+void saveShellScript(const TextFile& script, const std::string& path) {
+  TextFileWriter writer(path, /*lineFeedsOnly=*/true);
+  writer.append(script);
+  writer.commit();
+  platform::makeExecutable(path);
+}
+
+}  // namespace
 
 FfmpegEngine::FfmpegEngine(const ConversionSettings& settings, PathStyle style,
                            std::string colourMatcher)
@@ -33,6 +46,15 @@ void FfmpegEngine::checkSettings() const {
     throw Error(
         "VirtualDub job lists run AviSynth scripts; turn off \"Make VirtualDub Job file(s)\" "
         "or choose the engine \"AviSynth scripts\"");
+  }
+  if (s.CheckBox_ffmpeg_make && s.RadioGroup_Encode_On != choices::EncodeOn::ThisComputer) {
+    // Neither Slurm nor GNU parallel has Windows computers run its jobs.
+    if (style_ == PathStyle::Windows) {
+      throw Error(
+          "Slurm clusters and GNU parallel run their jobs on Linux computers, not from Windows: "
+          "choose \"This computer\" under \"Run the encodes on\"");
+    }
+    FfmpegJobScripts::checkSettings(s);
   }
   checkCommandTexts(s, commandShell(), std::span(&commandtexts::kPrefix, 1));
   if (s.CheckBox_ffmpeg_make) checkCommandTexts(s, commandShell(), commandtexts::kFfmpeg);
@@ -78,9 +100,20 @@ void FfmpegEngine::begin(const RunClips& clips) {
   runnerFile_ = FfmpegRunner(s_, style_).pathFor(clips.names(clips.count - 1).primaryScript);
 }
 
+std::string FfmpegEngine::jobScriptOf(const ClipRecipe& clip) const {
+  return FfmpegJobScripts::scriptFor(graphs_.plan(clip).back(), runnerFolder());
+}
+
 std::vector<RunFile> FfmpegEngine::runFiles() const {
   if (runnerFile_.empty()) return {};
   std::vector<RunFile> files{{runnerFile_, "the batch file"}};
+  if (s_.RadioGroup_Encode_On == choices::EncodeOn::Slurm) {
+    files.push_back({FfmpegJobScripts::batchFileFor(runnerFile_), "the Slurm batch file"});
+    files.push_back({FfmpegJobScripts::batchFileFor(runnerFile_) + ".log", "Slurm's log"});
+  }
+  if (s_.RadioGroup_Encode_On == choices::EncodeOn::Parallel) {
+    files.push_back({FfmpegJobScripts::jobLogFor(runnerFile_), "GNU parallel's job log"});
+  }
   // Started without a terminal, the shell runner writes its log beside itself.
   if (FfmpegRunner(s_, style_).lineFeedsOnly()) {
     files.push_back({paths::noext(runnerFile_, style_) + ".log", "the runner's log"});
@@ -89,7 +122,9 @@ std::vector<RunFile> FfmpegEngine::runFiles() const {
 }
 
 std::vector<std::string> FfmpegEngine::clipFiles(const ClipRecipe& clip) const {
-  return graphs_.plan(clip);
+  std::vector<std::string> files = graphs_.plan(clip);
+  if (writesJobs()) files.push_back(jobScriptOf(clip));
+  return files;
 }
 
 std::vector<EncodedFile> FfmpegEngine::encodedFiles(const ClipRecipe& clipRecipe) const {
@@ -117,6 +152,11 @@ std::vector<EncodedFile> FfmpegEngine::encodedFiles(const ClipRecipe& clipRecipe
   };
   madeOnTheWay(graphs_.colourTablesName(clipRecipe), "the colour tables");
   madeOnTheWay(graphs_.transformsName(clipRecipe), "the motion analysis");
+  if (writesJobs()) {
+    const std::string job = paths::name(jobScriptOf(clipRecipe), style_);
+    madeOnTheWay(paths::name(FfmpegJobScripts::progressFor(job), style_), "the progress");
+    madeOnTheWay(paths::name(FfmpegJobScripts::logFor(job), style_), "the log");
+  }
   const FfmpegRunner runner(s_, style_);
   const std::string mode = FilterGraphBuilder::stereoModeName(clipRecipe.stereoTag);
   const std::size_t outputs = files.size();
@@ -140,6 +180,8 @@ void FfmpegEngine::write(EngineOutput& output) {
   }
 
   const FfmpegRunner runner(s_, style_, colourMatcher_);
+  const FfmpegJobScripts jobScripts(s_, runner);
+  const std::string runnerName = paths::name(runnerFile_, style_);
   std::optional<TextFileWriter> runnerWriter;
   if (!runnerFile_.empty()) {
     runnerWriter.emplace(runnerFile_, runner.lineFeedsOnly());
@@ -161,6 +203,24 @@ void FfmpegEngine::write(EngineOutput& output) {
         if (file.video) outputs.push_back(std::move(file.path));
       }
       runnerWriter->append(runner.clipCommands(i + 1, clips_.count, job, outputs, runnerFolder()));
+      if (writesJobs()) {
+        ProgramStart::Job clipJob;
+        clipJob.script = jobScriptOf(recipe);
+        clipJob.firstPass = job.colourMatch || !job.analysisGraphPath.empty();
+        clipJob.progress = FfmpegJobScripts::progressFor(clipJob.script);
+        clipJob.log = FfmpegJobScripts::logFor(clipJob.script);
+        clipJob.frames = job.outputs.empty() ? 0 : job.outputs.front().frames;
+        saveShellScript(
+            jobScripts.script(i + 1, clips_.count, job, outputs, runnerFolder(), runnerName),
+            clipJob.script);
+        output.wroteClipFile(clipJob.script);
+        // What the job reads, wherever it runs.
+        clipJob.reads.push_back(clipJob.script);
+        if (!job.analysisGraphPath.empty()) clipJob.reads.push_back(job.analysisGraphPath);
+        clipJob.reads.push_back(job.graphPath);
+        for (const FfmpegClipJob::Input& input : job.inputs) clipJob.reads.push_back(input.path);
+        jobs_.push_back(std::move(clipJob));
+      }
       std::vector<std::string> unfinished;
       for (const std::string& output : outputs) {
         unfinished.push_back(runner.unfinishedFileFor(output));
@@ -175,12 +235,32 @@ void FfmpegEngine::write(EngineOutput& output) {
   runnerWriter->commit();
   if (runner.lineFeedsOnly()) platform::makeExecutable(runnerFile_);
   output.wroteBatchFile(runnerFile_);
+  if (s_.RadioGroup_Encode_On == choices::EncodeOn::Slurm) {
+    std::vector<std::string> scripts;
+    for (const ProgramStart::Job& job : jobs_) scripts.push_back(job.script);
+    const std::string batch = FfmpegJobScripts::batchFileFor(runnerFile_);
+    saveShellScript(jobScripts.slurmBatch(scripts, runnerFolder(), runnerName), batch);
+    output.wroteBatchFile(batch);
+  }
 }
 
 std::vector<ProgramStart> FfmpegEngine::programs() const {
   // The runner takes no parameters and works in its own folder.
   if (!s_.CheckBox_Execute_ffmpeg || runnerFile_.empty()) return {};
-  return {{runnerFile_, "", runnerFolder(), encodes_, unfinished_, needs_}};
+  ProgramStart runner{runnerFile_, "", runnerFolder(), encodes_, unfinished_, needs_};
+  if (writesJobs()) {
+    runner.on = s_.RadioGroup_Encode_On;
+    runner.jobs = jobs_;
+    if (runner.on == choices::EncodeOn::Slurm) {
+      runner.batchFile = FfmpegJobScripts::batchFileFor(runnerFile_);
+      runner.partition = s_.Edit_Slurm_Partition;
+      runner.clipsAtOnce = toInteger(s_.Edit_Slurm_Clips_At_Once);
+    } else {
+      runner.computers = s_.Edit_Parallel_Computers;
+      runner.jobLog = FfmpegJobScripts::jobLogFor(runnerFile_);
+    }
+  }
+  return {runner};
 }
 
 }  // namespace twinlens

@@ -36,6 +36,11 @@ class FfmpegEngine : public Engine {
 
  private:
   std::string runnerFolder() const { return paths::dir(runnerFile_, style_); }
+  // Whether each clip's encode is written as a job of its own, for a job engine.
+  bool writesJobs() const {
+    return !runnerFile_.empty() && s_.RadioGroup_Encode_On != choices::EncodeOn::ThisComputer;
+  }
+  std::string jobScriptOf(const ClipRecipe& clip) const;
 
   const ConversionSettings& s_;
   PathStyle style_;
@@ -45,7 +50,8 @@ class FfmpegEngine : public Engine {
   std::string runnerFile_;
   std::vector<std::vector<std::string>> encodes_;     // each written clip's encoded files
   std::vector<std::vector<std::string>> unfinished_;  // and what it leaves when stopped
-  std::vector<std::string> needs_;  // the programs the runner starts beside ffmpeg
+  std::vector<std::string> needs_;       // the programs the runner starts beside ffmpeg
+  std::vector<ProgramStart::Job> jobs_;  // each written clip's job, for a job engine
 };
 
 }  // namespace twinlens

@@ -139,28 +139,37 @@ std::string FfmpegRunner::echoed(const std::string& text) const {
   return "echo " + escaped;
 }
 
-TextFile FfmpegRunner::clipCommands(std::size_t number, std::size_t clips, const FfmpegClipJob& job,
-                                    const std::vector<std::string>& outputFiles,
-                                    const std::string& folder) const {
+FfmpegRunner::ClipSteps FfmpegRunner::steps(std::size_t number, std::size_t clips,
+                                            const FfmpegClipJob& job,
+                                            const std::vector<std::string>& outputFiles,
+                                            const std::string& folder, bool portable) const {
   const bool posix = style_ == PathStyle::Posix;
+  // A file outside the folder is read where the job finds it: a job sent to another computer
+  // gets it under the same path inside its own folder (TWINLENS_ROOT=.).
+  auto input = [&](const std::string& path) {
+    const std::string name = named(path, folder);
+    if (!portable || name != path) return quote(name);
+    return "\"${TWINLENS_ROOT-}\"" + quote(path);
+  };
   std::string start = quote(program()) + " -hide_banner -nostdin -y";
-  for (const FfmpegClipJob::Input& input : job.inputs) {
-    for (const std::string& option : input.options) start += " " + option;
-    start += " -i " + quote(named(input.path, folder));
+  for (const FfmpegClipJob::Input& in : job.inputs) {
+    for (const std::string& option : in.options) start += " " + option;
+    start += " -i " + input(in.path);
   }
 
-  std::vector<std::string> steps;
+  ClipSteps steps;
   if (job.colourMatch) {
     const FfmpegClipJob::ColourMatch& match = *job.colourMatch;
     std::string step = quote(colourMatcher_) + " colour-match --reference " + match.reference +
                        " --views " + match.views + " --lut " + quote(match.tables);
     if (program() != "ffmpeg" && program() != "ffmpeg.exe") step += " --ffmpeg " + quote(program());
-    for (const std::string& file : match.files) step += " " + quote(named(file, folder));
-    steps.push_back(step);
+    for (const std::string& file : match.files) step += " " + input(file);
+    steps.firstPass.push_back(step);
   }
   if (!job.analysisGraphPath.empty()) {
-    steps.push_back(start + " -filter_complex_script " +
-                    quote(named(job.analysisGraphPath, folder)) + " -map \"[vs]\" -f null -");
+    steps.firstPass.push_back(start + " -filter_complex_script " +
+                              quote(named(job.analysisGraphPath, folder)) +
+                              " -map \"[vs]\" -f null -");
   }
   // The encode reports its progress where the runner's starter asks for it.
   std::string encode = start +
@@ -169,7 +178,6 @@ TextFile FfmpegRunner::clipCommands(std::size_t number, std::size_t clips, const
                        " -filter_complex_script " + quote(named(job.graphPath, folder));
   // Each output is written under its unfinished name and takes its own once the clip is done.
   std::vector<std::string> finishing;
-  std::vector<std::string> unfinished;
   const std::string coding = options();
   const std::string move = posix ? "mv -f " : "move /y ";
   const std::string moved = posix ? "" : " >nul";
@@ -177,7 +185,7 @@ TextFile FfmpegRunner::clipCommands(std::size_t number, std::size_t clips, const
     const FfmpegClipJob::Output& output = job.outputs[i];
     const std::string file = named(outputFiles[i], folder);
     const std::string partial = unfinishedFileFor(file);
-    unfinished.push_back(quote(partial));
+    steps.unfinished += " " + quote(partial);
     encode += " -map \"[" + output.video + "]\"";
     if (!output.audio.empty()) encode += " -map \"[" + output.audio + "]\"";
     encode += " -r " + output.frameRate.text();
@@ -191,7 +199,7 @@ TextFile FfmpegRunner::clipCommands(std::size_t number, std::size_t clips, const
       // Encoded with Matroska's tags, which the remux turns into the MP4 stereo and spherical
       // boxes.
       const std::string tagging = taggingFileFor(file);
-      unfinished.push_back(quote(tagging));
+      steps.unfinished += " " + quote(tagging);
       encode += stereoTag + " -f matroska " + quote(tagging);
       if (sphere) finishing.push_back(sphereTagging(tagging, output.projection));
       finishing.push_back(quote(program()) + " -hide_banner -nostdin -y -i " + quote(tagging) +
@@ -206,26 +214,40 @@ TextFile FfmpegRunner::clipCommands(std::size_t number, std::size_t clips, const
     }
     finishing.push_back(move + quote(partial) + " " + quote(file) + moved);
   }
-  steps.push_back(encode);
-  for (std::string& step : finishing) steps.push_back(std::move(step));
-  std::string cleanUp;
-  for (const std::string& file : unfinished) cleanUp += " " + file;
+  steps.encode.push_back(encode);
+  for (std::string& step : finishing) steps.encode.push_back(std::move(step));
 
   std::string outputs;
   for (const std::string& file : outputFiles) {
     outputs += (outputs.empty() ? "" : ", ") + named(file, folder);
   }
   const std::int64_t frames = job.outputs.empty() ? 0 : job.outputs.front().frames;
-  TextFile lines;
-  lines.add(echoed(runnerlines::clipStarts(number, clips, frames, outputs)));
+  steps.starts = echoed(runnerlines::clipStarts(number, clips, frames, outputs));
+  steps.failed = echoed(runnerlines::clipFailed(number, clips));
+  return steps;
+}
+
+std::string FfmpegRunner::chained(const std::vector<std::string>& steps) {
   std::string chain;
   for (const std::string& step : steps) chain += (chain.empty() ? "" : " && ") + step;
-  if (posix) {
-    lines.add("if " + chain + "; then :; else failed=$((failed + 1)); rm -f" + cleanUp + "; " +
-              echoed(runnerlines::clipFailed(number, clips)) + "; fi");
+  return chain;
+}
+
+TextFile FfmpegRunner::clipCommands(std::size_t number, std::size_t clips, const FfmpegClipJob& job,
+                                    const std::vector<std::string>& outputFiles,
+                                    const std::string& folder) const {
+  const ClipSteps clip = steps(number, clips, job, outputFiles, folder, false);
+  std::vector<std::string> all = clip.firstPass;
+  all.insert(all.end(), clip.encode.begin(), clip.encode.end());
+  const std::string chain = chained(all);
+  TextFile lines;
+  lines.add(clip.starts);
+  if (style_ == PathStyle::Posix) {
+    lines.add("if " + chain + "; then :; else failed=$((failed + 1)); rm -f" + clip.unfinished +
+              "; " + clip.failed + "; fi");
   } else {
-    lines.add(chain + " || (set /a failed+=1 & del" + cleanUp + " 2>nul & " +
-              echoed(runnerlines::clipFailed(number, clips)) + ")");
+    lines.add(chain + " || (set /a failed+=1 & del" + clip.unfinished + " 2>nul & " + clip.failed +
+              ")");
   }
   return lines;
 }

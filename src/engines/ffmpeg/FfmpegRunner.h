@@ -43,6 +43,24 @@ class FfmpegRunner {
                         const std::string& folder) const;
   TextFile footer(std::size_t clips) const;
 
+  // What a clip's commands are made of, each a command of the runner's shell.
+  struct ClipSteps {
+    std::vector<std::string> firstPass;  // its colour tables and motion analysis; may be none
+    std::vector<std::string> encode;     // its encode and what finishes its outputs
+    std::string unfinished;  // the words naming what a stopped encode leaves, each after a space
+    std::string starts;      // the command that says the clip starts
+    std::string failed;      // and the one that says it failed
+  };
+  // `portable`: a file outside `folder` is named through TWINLENS_ROOT, so that a job run in a
+  // folder of its own elsewhere finds it there.
+  ClipSteps steps(std::size_t number, std::size_t clips, const FfmpegClipJob& job,
+                  const std::vector<std::string>& outputFiles, const std::string& folder,
+                  bool portable) const;
+  // Commands run one after the other while each succeeds.
+  static std::string chained(const std::vector<std::string>& steps);
+  // A word of a command line, always quoted.
+  std::string quote(const std::string& word) const;
+
   // The temporary Matroska file an MP4 output is encoded to before its stereo tag is written.
   std::string taggingFileFor(const std::string& output) const;
   // The name an output is written under until its clip is done ("a_LR.partial.mp4"): a failed
@@ -58,8 +76,6 @@ class FfmpegRunner {
  private:
   // The command that tags a Matroska file's video with its sphere.
   std::string sphereTagging(const std::string& file, recipe::Projection projection) const;
-  // A word of a command line, always quoted.
-  std::string quote(const std::string& word) const;
   // The encoder options as arguments of the encode.
   std::string options() const;
   // The command that writes `text` as it stands.
