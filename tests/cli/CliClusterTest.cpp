@@ -307,6 +307,90 @@ TEST_P(ClusterEncodes, CancelLeavesNoUnfinishedFileAndNoJob) {
   EXPECT_FALSE(fs::exists(dir.file("slow_LR.mkv")));
 }
 
+// What stops before anything is handed over, with its reason: the settings a job engine could
+// not be asked with, a cluster that cannot take the jobs, computers none of which answers.
+TEST(ClusterRefusals, StopBeforeAnythingIsSubmittedAndSayWhy) {
+  TempDir dir;
+  makePairs(dir, {"a"}, 1);
+  // A cluster of two other computers with one partition "main", whose sbatch records that it
+  // was called.
+  fs::create_directories(dir.file("slurm"));
+  fs::create_directories(dir.file("bare"));
+  const std::string called = dir.file("sbatch-called");
+  const std::pair<const char*, std::string> tools[] = {
+      {"sinfo", "case \"$*\" in *--Node*) printf 'node1\\nnode2\\n' ;; *) echo main ;; esac"},
+      {"sbatch", "echo \"$@\" >>'" + called + "'; echo 99"},
+      {"squeue", "true"},
+      {"scancel", "true"}};
+  for (const auto& [name, body] : tools) {
+    std::ofstream(dir.file(std::string("slurm/") + name)) << "#!/bin/sh\n" << body << "\n";
+    fs::permissions(dir.file(std::string("slurm/") + name), fs::perms::owner_all);
+  }
+  for (const char* program : {"ffmpeg", "ffprobe"}) {
+    const platform::ProgramOutput found =
+        platform::runProgram({"sh", "-c", std::string("command -v ") + program});
+    std::string path = found.output.substr(0, found.output.find('\n'));
+    fs::create_symlink(path, dir.file(std::string("bare/") + program));
+  }
+  const std::string system = "/usr/bin:/bin";
+  struct Case {
+    const char* name;
+    std::string path;
+    std::vector<std::string> sets;
+    std::string says;
+  };
+  const Case cases[] = {
+      {"NoSlurmCommands",
+       dir.file("bare"),
+       {"RadioGroup_Encode_On=1"},
+       "Slurm's sbatch is not found"},
+      {"NoSuchPartition",
+       dir.file("slurm") + ":" + system,
+       {"RadioGroup_Encode_On=1", "Edit_Slurm_Partition=gpu"},
+       "The Slurm partition \"gpu\" does not exist; the cluster has: main"},
+      {"FolderOnThisComputersDisk",
+       dir.file("slurm") + ":" + system,
+       {"RadioGroup_Encode_On=1"},
+       "The cluster's computers (node1 and others) cannot see the folder \"" + dir.path().string() +
+           "/\""},
+      {"PartitionThatIsACommand",
+       dir.file("slurm") + ":" + system,
+       {"RadioGroup_Encode_On=1", "Edit_Slurm_Partition=main --wrap=id"},
+       "The Slurm partition (Edit_Slurm_Partition) must be a partition's name"},
+      {"MemoryOutOfShape",
+       dir.file("slurm") + ":" + system,
+       {"RadioGroup_Encode_On=1", "Edit_Slurm_Memory=lots"},
+       "The memory per clip (Edit_Slurm_Memory)"},
+      {"ComputerThatIsAnSshCommand",
+       system,
+       {"RadioGroup_Encode_On=2", "Edit_Parallel_Computers=ssh -o ProxyCommand=id host"},
+       "\"ssh -o ProxyCommand=id host\" is no computer of the list"},
+      {"NoComputers",
+       system,
+       {"RadioGroup_Encode_On=2", "Edit_Parallel_Computers="},
+       "Name the computers GNU parallel encodes on"},
+      {"NoComputerAnswers",
+       system,
+       {"RadioGroup_Encode_On=2", "Edit_Parallel_Computers=2/nosuchhost.invalid"},
+       "None of the computers can be reached through ssh: 2/nosuchhost.invalid"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    fs::remove(dir.file("a_LR.mkv"));
+    std::vector<std::string> command{"env", "PATH=" + c.path, TWINLENS_CLI_PROGRAM};
+    command.insert(command.end(), kConversion.begin(), kConversion.end());
+    for (const std::string& set : c.sets) command.insert(command.end(), {"--set", set});
+    command.push_back("--launch");
+    const std::vector<std::string> pair = pairArguments(dir, {"a"});
+    command.insert(command.end(), pair.begin(), pair.end());
+    const platform::ProgramOutput ran = platform::runProgram(command);
+    EXPECT_EQ(ran.exitCode, 1) << ran.output;
+    EXPECT_NE(ran.errors.find(c.says), std::string::npos) << ran.errors;
+    EXPECT_FALSE(fs::exists(called)) << "submitted: " << test::readBytes(called);
+    EXPECT_FALSE(fs::exists(dir.file("a_LR.mkv")));
+  }
+}
+
 INSTANTIATE_TEST_SUITE_P(Engines, ClusterEncodes,
                          ::testing::Values(EngineCase{"Slurm", choices::EncodeOn::Slurm, nullptr},
                                            EngineCase{"GnuParallel", choices::EncodeOn::Parallel,

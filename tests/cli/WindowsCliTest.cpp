@@ -326,5 +326,30 @@ TEST(WindowsCli, LaunchStartsTheBatchFileInItsOwnFolder) {
             root.file("l") + "\r\n-i \"a_L.avs\" -c:v utvideo \"a_L.avi\"\r\n");
 }
 
+// Neither Slurm nor GNU parallel runs Windows workers: the choice is refused before anything is
+// written, with what to choose instead.
+TEST(WindowsCli, EncodesOnAClusterAreRefused) {
+  DriveFolder root('C');
+  ASSERT_TRUE(root.created());
+  ASSERT_TRUE(putFile(root.file("v\\a_L.mp4"), ""));
+  ASSERT_TRUE(putFile(root.file("v\\a_R.mp4"), ""));
+  for (const char* on : {"1", "2"}) {
+    const Outcome outcome = runCli(
+        {"--left", root.file("v\\a_L.mp4"), "--right", root.file("v\\a_R.mp4"), "--set",
+         "RadioGroup_Engine=1", "--set", "CheckBox_ffmpeg_make=1", "--set",
+         std::string("RadioGroup_Encode_On=") + on, "--set", "Edit_Parallel_Computers=studio1"},
+        root.path());
+    EXPECT_EQ(outcome.status, 1u) << on;
+    EXPECT_EQ(
+        outcome.err.rfind("Slurm clusters and GNU parallel run their jobs on Linux computers, "
+                          "not from Windows: choose \"This computer\" under \"Run the "
+                          "encodes on\"",
+                          0),
+        0u)
+        << outcome.err;
+    EXPECT_EQ(GetFileAttributesA(root.file("v\\a_LR.ffgraph").c_str()), INVALID_FILE_ATTRIBUTES);
+  }
+}
+
 }  // namespace
 }  // namespace twinlens

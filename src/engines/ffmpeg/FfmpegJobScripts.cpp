@@ -7,6 +7,12 @@
 #include "base/Paths.h"
 #include "model/Choices.h"
 
+// GCC 12 at -O3 (the Windows build) takes "text" + std::string(...) for an overlapping copy
+// (its bug 105329); the messages are built that way throughout this file.
+#if defined(__GNUC__) && !defined(__clang__)
+#pragma GCC diagnostic ignored "-Wrestrict"
+#endif
+
 namespace twinlens {
 
 namespace {
