@@ -1,4 +1,5 @@
-// What the encoding window and twinlens-cli --launch say of the runner's progress.
+// What the encoding window and twinlens-cli --launch say of the runner's progress, or of the
+// clips a job engine runs at once.
 #include "run/EncodeRun.h"
 
 #include <gtest/gtest.h>
@@ -49,7 +50,24 @@ TEST(EncodeStatus, TellsTheClipTheWholeRunAndTheTimeLeftOrHowItEnded) {
   one.clip = 1;
   one.framesBefore = 0;
   one.totalFrames = 250;
+  // With a job engine: clips 2 and 3 at once (100 and 50 of 250 frames), the third the
+  // other's; four clips waiting for a computer; a run cancelled before any clip ran.
+  EncodeStatus atOnce = second;
+  atOnce.clips = 5;
+  atOnce.totalFrames = 1250;
+  atOnce.runningClips = {2, 3};
+  atOnce.framesAlongside = 50;
+  atOnce.framesPerSecond = 100;
+  EncodeStatus queued = starting;
+  queued.clips = 4;
+  queued.queued = 4;
+  EncodeStatus cancelledQueued = queued;
+  cancelledQueued.running = false;
+  cancelledQueued.cancelled = true;
   const Case cases[] = {
+      {atOnce, "Clips 2, 3 of 5: all 32 %, 0:09 left", 400.0 / 1250},
+      {queued, "Waiting for a computer: 4 of 4 clips queued", 0},
+      {cancelledQueued, "Cancelled before clip 1 of 4", 0},
       {starting, "Starting the encodes of 3 clips", 0},
       {second, "Clip 2 of 3: 40 %, all 46 %, 0:08 left", 350.0 / 750},
       {slow, "Clip 2 of 3: 40 %, all 46 %, 1:06:40 left", 350.0 / 750},
