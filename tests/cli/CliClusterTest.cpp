@@ -79,16 +79,12 @@ std::vector<std::string> pairArguments(const TempDir& dir, const std::vector<std
 }
 
 const std::vector<std::string> kConversion = {
-    "--set", "RadioGroup_Engine=1",
-    "--set", "CheckBox_ffmpeg_make=1",
-    "--set", "CheckBox_Execute_ffmpeg=1",
-    "--set", "RadioGroup_Output_Format=1",
-    "--set", "Edit_Video_Extension=.mkv",
-    "--set", "Edit_coding_presets=-c:v ffv1",
-    "--set", "Edit_Slurm_CPUs=1",
-    "--set", "Edit_Slurm_Memory=500M",
-    "--set", "Edit_Slurm_Clips_At_Once=2",
-    "--set", std::string("Edit_Parallel_Computers=2/") + kComputer};
+    "--set", "RadioGroup_Engine=1", "--set", "CheckBox_ffmpeg_make=1", "--set",
+    "CheckBox_Execute_ffmpeg=1", "--set", "RadioGroup_Output_Format=1", "--set",
+    "Edit_Video_Extension=.mkv", "--set", "Edit_coding_presets=-c:v ffv1", "--set",
+    "Edit_Slurm_CPUs=1", "--set", "Edit_Slurm_Memory=500M", "--set", "Edit_Slurm_Clips_At_Once=2",
+    // A computer of the list that cannot be reached is told, and the others encode its clips.
+    "--set", std::string("Edit_Parallel_Computers=2/") + kComputer + ",nosuchhost.invalid"};
 
 // twinlens-cli itself, started as a user starts it, in `dir`.
 platform::ProgramOutput launch(const TempDir& dir, std::vector<std::string> sets,
@@ -231,6 +227,10 @@ TEST_P(ClusterEncodes, MakeTheLocalRunnersFilesAndTellWhereEachClipRan) {
     EXPECT_TRUE(fs::exists(jobs.file(name + "_LR.job.sh")));
   }
   EXPECT_NE(there.output.find("progress\tAll 4 clips encoded\n"), std::string::npos);
+  EXPECT_EQ(
+      there.errors.find("note\t\tThe computer \"nosuchhost.invalid\" cannot be reached ("),
+      engine.on == choices::EncodeOn::Parallel ? there.errors.find("note\t\t") : std::string::npos)
+      << there.errors;
 }
 
 TEST_P(ClusterEncodes, AClipWhoseInputVanishedFailsAndTheOthersAreEncoded) {
