@@ -114,6 +114,10 @@ int followEncodes(const ProgramStart& runner, bool terminal, std::ostream& out, 
     }
   }
   const EncodeStatus& status = encodes.status();
+  if (!status.refused.empty()) {
+    err << status.line() << '\n';
+    return 1;
+  }
   if (terminal) err << '\r' << status.line() << "\x1b[K\n";
   for (; notesShown < status.notes.size(); ++notesShown) {
     err << "note\t\t" << status.notes[notesShown] << '\n';

@@ -1,6 +1,7 @@
 #include "run/EncodeRun.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
@@ -67,6 +68,9 @@ std::size_t EncodeStatus::failures() const {
 
 std::string EncodeStatus::line() const {
   const std::string of = std::to_string(clips);
+  if (!refused.empty()) return "Cannot hand the encodes over. " + refused;
+  if (handingOver)
+    return "Handing the encodes of " + of + (clips == 1 ? " clip" : " clips") + " over";
   if (cancelled) {
     if (clip == 0) return "Cancelled before clip 1 of " + of;
     return "Cancelled during clip " + std::to_string(clip) + " of " + of;
@@ -110,8 +114,15 @@ std::string EncodeRun::start(const ProgramStart& runner, bool stoppable) {
   runner_ = runner;
   if (runner.on == choices::EncodeOn::Slurm) cluster_ = std::make_unique<SlurmJobs>(runner);
   if (runner.on == choices::EncodeOn::Parallel) cluster_ = std::make_unique<ParallelJobs>(runner);
-  if (cluster_) return cluster_->start();
   status_ = {};
+  if (cluster_) {
+    status_.clips = runner.jobs.size();
+    status_.running = true;
+    status_.handingOver = true;
+    handOver_ =
+        std::async(std::launch::async, [cluster = cluster_.get()] { return cluster->start(); });
+    return {};
+  }
   status_.clips = runner.encodes.size();
   clipOpen_ = false;
   lastOutputLine_.clear();
@@ -141,11 +152,28 @@ std::string EncodeRun::start(const ProgramStart& runner, bool stoppable) {
 }
 
 const EncodeStatus& EncodeRun::status() const {
-  return cluster_ ? cluster_->status() : status_;
+  return cluster_ && !status_.handingOver && status_.refused.empty() ? cluster_->status() : status_;
+}
+
+bool EncodeRun::handedOver(int waitMs) {
+  if (!status_.handingOver) return true;
+  if (waitMs < 0) {
+    handOver_.wait();
+  } else if (handOver_.wait_for(std::chrono::milliseconds(waitMs)) != std::future_status::ready) {
+    return false;
+  }
+  status_.handingOver = false;
+  status_.refused = handOver_.get();
+  if (!status_.refused.empty()) status_.running = false;
+  return true;
 }
 
 bool EncodeRun::poll(int waitMs) {
-  if (cluster_) return cluster_->poll(waitMs);
+  if (cluster_) {
+    if (!handedOver(waitMs)) return true;
+    if (!status_.refused.empty()) return false;
+    return cluster_->poll(status_.handingOver ? 0 : waitMs);
+  }
   if (!status_.running) return false;
   const bool running = process_.poll(waitMs);
   takeLines(!running);
@@ -159,7 +187,9 @@ bool EncodeRun::poll(int waitMs) {
 
 void EncodeRun::cancel() {
   if (cluster_) {
-    cluster_->cancel();
+    // What is being handed over is cancelled once it has been.
+    handedOver(-1);
+    if (status_.refused.empty()) cluster_->cancel();
     return;
   }
   if (!status_.running) return;

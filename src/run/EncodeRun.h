@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <future>
 #include <memory>
 #include <optional>
 #include <string>
@@ -45,6 +46,9 @@ struct EncodeStatus {
   std::size_t queued = 0;
   // What the user should know of the run ("The computer ... cannot be reached ...").
   std::vector<std::string> notes;
+  // The encodes are being handed to a job engine; or why they could not be, nothing handed over.
+  bool handingOver = false;
+  std::string refused;
 
   // How far the clip being encoded, and the whole run, are: 0 to 1.
   double clipFraction() const;
@@ -73,7 +77,9 @@ class EncodeRun {
 
   // Starts the runner in its folder. Returns the reason it could not be started, else "".
   // `stoppable`: the runner and ffmpeg form a group of their own that `cancel` ends; otherwise
-  // they stay in the caller's group, which a terminal's Ctrl+C ends as a whole.
+  // they stay in the caller's group, which a terminal's Ctrl+C ends as a whole. Encodes for a job
+  // engine are handed over on a thread of their own (the cluster's tools and ssh may take their
+  // time): the polls tell when it is done, or why it could not be (`refused`).
   std::string start(const ProgramStart& runner, bool stoppable = true);
   // Takes in what the runner said and ffmpeg reported, waiting up to `waitMs` milliseconds for
   // the runner to say something (-1: until it ends). Returns whether it still runs.
@@ -93,8 +99,12 @@ class EncodeRun {
 
   PathStyle style_;
   ProgramStart runner_;
-  // The job engine the encodes were handed to, where they do not run here.
+  // The job engine the encodes were handed to, where they do not run here, and its hand-over
+  // while it goes on: the engine is not read until it has ended.
   std::unique_ptr<ClusterJobs> cluster_;
+  std::future<std::string> handOver_;
+  // Waits up to `waitMs` (-1: as long as it takes) for the hand-over; whether it has ended.
+  bool handedOver(int waitMs);
   platform::ChildProcess process_;
   ProgressReport progress_;     // of the clip being encoded
   std::string lastOutputLine_;  // the runner's last line that is none of its own

@@ -272,11 +272,13 @@ TEST_P(ClusterEncodes, CancelLeavesNoUnfinishedFileAndNoJob) {
   REQUIRE_CLUSTER();
   const EngineCase& engine = GetParam();
   TempDir dir;
-  makePairs(dir, {"slow"}, 20, "640x480");
+  // Each engine's clip has a name of its own: the two may run at once, each seeing all programs.
+  const std::string name = std::string("slow") + engine.name;
+  makePairs(dir, {name}, 20, "640x480");
   ConversionSettings settings = settingsFor(engine);
   settings.Edit_coding_presets = "-c:v libx264 -preset placebo";
   settings.Edit_Slurm_Memory = "1G";
-  const ProgramStart start = handOver(dir, {"slow"}, settings);
+  const ProgramStart start = handOver(dir, {name}, settings);
   ASSERT_EQ(start.jobs.size(), 1u);
 
   EncodeRun encodes;
@@ -292,19 +294,22 @@ TEST_P(ClusterEncodes, CancelLeavesNoUnfinishedFileAndNoJob) {
   EXPECT_TRUE(encodes.status().cancelled);
   ASSERT_EQ(encodes.status().results.size(), 1u);
   EXPECT_EQ(encodes.status().results[0].error, "Cancelled");
-  EXPECT_FALSE(fs::exists(dir.file("slow_LR.partial.mkv")));
-  EXPECT_FALSE(fs::exists(dir.file("slow_LR.mkv")));
-  const platform::ProgramOutput queue = platform::runProgram({"squeue", "-h", "-o", "%i %T"});
+  EXPECT_FALSE(fs::exists(dir.file(name + "_LR.partial.mkv")));
+  EXPECT_FALSE(fs::exists(dir.file(name + "_LR.mkv")));
+  // No job of the run is left in Slurm's queue (its jobs are named after the run).
+  const platform::ProgramOutput queue =
+      platform::runProgram({"squeue", "-h", "--name=twinlens-" + name + "_LR", "-o", "%i %T"});
+  EXPECT_EQ(queue.exitCode, 0) << queue.errors;
   EXPECT_EQ(queue.output, "");
   // Nothing of the encode runs on any computer once it has had its time to end.
   for (const auto asked = std::chrono::steady_clock::now();
-       !runningWith("slow_LR.ffgraph").empty() &&
+       !runningWith(name + "_LR.ffgraph").empty() &&
        std::chrono::steady_clock::now() - asked < std::chrono::seconds(30);) {
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
   }
-  EXPECT_EQ(runningWith("slow_LR.ffgraph"), "");
-  EXPECT_FALSE(fs::exists(dir.file("slow_LR.partial.mkv")));
-  EXPECT_FALSE(fs::exists(dir.file("slow_LR.mkv")));
+  EXPECT_EQ(runningWith(name + "_LR.ffgraph"), "");
+  EXPECT_FALSE(fs::exists(dir.file(name + "_LR.partial.mkv")));
+  EXPECT_FALSE(fs::exists(dir.file(name + "_LR.mkv")));
 }
 
 // What stops before anything is handed over, with its reason: the settings a job engine could
@@ -389,6 +394,41 @@ TEST(ClusterRefusals, StopBeforeAnythingIsSubmittedAndSayWhy) {
     EXPECT_FALSE(fs::exists(called)) << "submitted: " << test::readBytes(called);
     EXPECT_FALSE(fs::exists(dir.file("a_LR.mkv")));
   }
+}
+
+// The cluster's tools may take their time: the hand-over goes on while the caller (a window)
+// polls, told as such, and what refuses the encodes is told when it has answered.
+TEST(ClusterRefusals, AreToldOnceTheSlowHandOverHasAnswered) {
+  TempDir dir;
+  makePairs(dir, {"a"}, 1);
+  fs::create_directories(dir.file("slurm"));
+  // An sinfo that answers once it is let go, with a partition other than the one asked for.
+  const std::string letGo = dir.file("let-go");
+  for (const char* name : {"sinfo", "sbatch", "squeue", "scancel"}) {
+    std::ofstream(dir.file(std::string("slurm/") + name))
+        << "#!/bin/sh\nwhile [ ! -e '" << letGo << "' ]; do sleep 0.05; done\necho main\n";
+    fs::permissions(dir.file(std::string("slurm/") + name), fs::perms::owner_all);
+  }
+  ConversionSettings settings = settingsFor({"Slurm", choices::EncodeOn::Slurm, nullptr});
+  settings.Edit_Slurm_Partition = "gpu";
+  const ProgramStart start = handOver(dir, {"a"}, settings);
+  ASSERT_EQ(start.jobs.size(), 1u);
+  const std::string path = std::getenv("PATH");
+  ::setenv("PATH", (dir.file("slurm") + ":" + path).c_str(), 1);
+  EncodeRun encodes;
+  EXPECT_EQ(encodes.start(start), "");
+  EXPECT_TRUE(encodes.poll(100));
+  EXPECT_TRUE(encodes.status().running);
+  EXPECT_EQ(encodes.status().line(), "Handing the encodes of 1 clip over");
+  std::ofstream(letGo) << "";
+  while (encodes.poll(-1)) {
+  }
+  ::setenv("PATH", path.c_str(), 1);
+  EXPECT_FALSE(encodes.status().running);
+  EXPECT_EQ(encodes.status().line(),
+            "Cannot hand the encodes over. The Slurm partition \"gpu\" does not exist; the cluster "
+            "has: main");
+  EXPECT_TRUE(encodes.status().results.empty());
 }
 
 INSTANTIATE_TEST_SUITE_P(Engines, ClusterEncodes,
