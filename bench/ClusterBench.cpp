@@ -12,6 +12,7 @@
 #include "BenchTiming.h"
 #include "run/ConversionRun.h"
 #include "run/EncodeRun.h"
+#include "support/HandedOver.h"
 
 namespace fs = std::filesystem;
 using namespace twinlens;
@@ -19,30 +20,6 @@ using bench::median;
 using bench::run;
 
 namespace {
-
-// The run's hand-over, not started.
-class Handed : public RunFrontEnd {
- public:
-  explicit Handed(std::vector<std::string> left, std::vector<std::string> right)
-      : left_(std::move(left)), right_(std::move(right)) {}
-  std::optional<std::vector<std::string>> openFiles(const OpenFilesRequest&) override {
-    return dialogs_++ == 0 ? left_ : right_;
-  }
-  std::string launch(const std::string&, const std::string&, const std::string&) override {
-    return {};
-  }
-  std::string launchEncodes(const ProgramStart& start) override {
-    runner = start;
-    return {};
-  }
-  void wrote(const std::string&) override {}
-  ProgramStart runner;
-
- private:
-  std::vector<std::string> left_;
-  std::vector<std::string> right_;
-  int dialogs_ = 0;
-};
 
 struct Timing {
   double seconds = -1;
@@ -115,10 +92,11 @@ int main() {
   settings.Edit_Slurm_Clips_At_Once = "2";
   settings.Edit_Slurm_CPUs = "1";
   settings.Edit_Slurm_Memory = "1G";
-  Handed handed(left, right);
+  test::HandedOver handed(left, right);
   ConversionRun conversion(settings, handed);
   conversion.M1Click();
-  ProgramStart slurm = handed.runner;
+  if (!handed.runner) return 1;
+  ProgramStart slurm = *handed.runner;
   ProgramStart local = slurm;
   local.on = choices::EncodeOn::ThisComputer;
   ProgramStart parallel = slurm;

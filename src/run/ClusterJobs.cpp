@@ -54,6 +54,15 @@ void ClusterJobs::endAll(const std::string& why) {
   for (std::size_t i = 0; i < clips_.size(); ++i) ends(i, true, why);
 }
 
+void ClusterJobs::endCancelled() {
+  const std::size_t clip = status_.clip;
+  status_.cancelled = true;
+  endAll("Cancelled");
+  show();
+  status_.clip = clip;
+  status_.running = false;
+}
+
 bool ClusterJobs::show() {
   EncodeStatus& s = status_;
   s.runningClips.clear();

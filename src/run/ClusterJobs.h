@@ -45,6 +45,8 @@ class ClusterJobs {
   void ends(std::size_t index, bool failed, const std::string& error = {});
   // Every clip not ended has ended as `why` ("Cancelled"), and what it left unfinished is removed.
   void endAll(const std::string& why);
+  // The run is cancelled: every clip not ended is, and the status tells during which clip.
+  void endCancelled();
   // Sets the status from the clips; whether any still waits or runs.
   bool show();
   // Whether a line of what a job says tells why it failed (none of the runner's own lines).

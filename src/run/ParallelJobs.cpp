@@ -268,12 +268,7 @@ void ParallelJobs::cancel() {
   if (!status_.running) return;
   // parallel ends its jobs on the computers running them before it ends itself.
   parallel_.stopGently(5000);
-  const std::size_t clip = status_.clip;
-  status_.cancelled = true;
-  endAll("Cancelled");
-  show();
-  status_.clip = clip;
-  status_.running = false;
+  endCancelled();
 }
 
 }  // namespace twinlens

@@ -281,12 +281,7 @@ void SlurmJobs::cancel() {
                             "--jobs=" + jobList(), "--format=%F|%K|%T|%N"},
                            kCommandTimeoutMs);
   if (ended.exitCode == 0) takeStates(ended.output, /*completedOnly=*/true);
-  const std::size_t clip = status_.clip;
-  status_.cancelled = true;
-  endAll("Cancelled");
-  show();
-  status_.clip = clip;
-  status_.running = false;
+  endCancelled();
 }
 
 }  // namespace twinlens

@@ -15,6 +15,7 @@
 #include "platform/ProgramOutput.h"
 #include "run/ConversionRun.h"
 #include "run/EncodeRun.h"
+#include "support/HandedOver.h"
 #include "support/TempDir.h"
 
 namespace twinlens {
@@ -29,7 +30,12 @@ constexpr const char* kComputer = "twinlens-test";
 // Whether the test cluster answers. Where CI started it (TWINLENS_TEST_CLUSTER), it must.
 bool clusterAnswers(std::string& why) {
   const platform::ProgramOutput slurm = platform::runProgram({"sinfo", "-h", "-o", "%T"}, 10000);
-  if (slurm.exitCode != 0 || slurm.output.find("idle") == std::string::npos) {
+  // Up, whether idle or running the jobs of another test.
+  const bool up = slurm.output.find("idle") != std::string::npos ||
+                  slurm.output.find("mix") != std::string::npos ||
+                  slurm.output.find("alloc") != std::string::npos ||
+                  slurm.output.find("comp") != std::string::npos;
+  if (slurm.exitCode != 0 || !up) {
     why = "no Slurm cluster answers: " + slurm.errors + slurm.output;
     return false;
   }
@@ -142,33 +148,16 @@ ConversionSettings settingsFor(const EngineCase& engine) {
 // it hands over, not started.
 ProgramStart handOver(const TempDir& dir, const std::vector<std::string>& names,
                       ConversionSettings& settings) {
-  class Handed : public RunFrontEnd {
-   public:
-    Handed(const TempDir& dir, const std::vector<std::string>& names) : dir_(dir), names_(names) {}
-    std::optional<std::vector<std::string>> openFiles(const OpenFilesRequest&) override {
-      const char* view = ++dialogs_ == 1 ? "_L.mkv" : "_R.mkv";
-      std::vector<std::string> files;
-      for (const std::string& name : names_) files.push_back(dir_.file(name + view));
-      return files;
-    }
-    std::string launch(const std::string&, const std::string&, const std::string&) override {
-      return {};
-    }
-    std::string launchEncodes(const ProgramStart& start) override {
-      runner = start;
-      return {};
-    }
-    void wrote(const std::string&) override {}
-    ProgramStart runner;
-
-   private:
-    const TempDir& dir_;
-    const std::vector<std::string>& names_;
-    int dialogs_ = 0;
-  } handed(dir, names);
+  std::vector<std::string> left;
+  std::vector<std::string> right;
+  for (const std::string& name : names) {
+    left.push_back(dir.file(name + "_L.mkv"));
+    right.push_back(dir.file(name + "_R.mkv"));
+  }
+  test::HandedOver handed(left, right);
   ConversionRun conversion(settings, handed);
   conversion.M1Click();
-  return handed.runner;
+  return handed.runner.value_or(ProgramStart{});
 }
 
 // The programs that run whose command line holds `text`.

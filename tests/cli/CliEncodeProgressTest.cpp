@@ -10,6 +10,7 @@
 #include "platform/ProgramOutput.h"
 #include "run/ConversionRun.h"
 #include "run/EncodeRun.h"
+#include "support/HandedOver.h"
 #include "support/TempDir.h"
 
 namespace twinlens {
@@ -93,26 +94,7 @@ TEST(Encodes, CancellingStopsFfmpegAndLeavesNoPartialFile) {
   TempDir dir;
   makePairs(dir, {"a"}, 12, "320x240");
   // The runner as the run hands it to its front end, with what each clip leaves when stopped.
-  class Handed : public RunFrontEnd {
-   public:
-    explicit Handed(const TempDir& dir) : dir_(dir) {}
-    std::optional<std::vector<std::string>> openFiles(const OpenFilesRequest&) override {
-      return std::vector<std::string>{dir_.file(++dialogs_ == 1 ? "a_L.mkv" : "a_R.mkv")};
-    }
-    std::string launch(const std::string&, const std::string&, const std::string&) override {
-      return {};
-    }
-    std::string launchEncodes(const ProgramStart& start) override {
-      runner = start;
-      return {};
-    }
-    void wrote(const std::string&) override {}
-    std::optional<ProgramStart> runner;
-
-   private:
-    const TempDir& dir_;
-    int dialogs_ = 0;
-  } handed(dir);
+  test::HandedOver handed({dir.file("a_L.mkv")}, {dir.file("a_R.mkv")});
   ConversionSettings settings;
   settings.RadioGroup_Engine = choices::Engine::Ffmpeg;
   settings.RadioGroup_Output_Format = choices::OutputFormat::SideBySide;
